@@ -1,0 +1,50 @@
+#pragma once
+// Status codes of the database calls. 0, 4 and 9 are the ones the program
+// tests in its normal flow; every other code is shown to the operator as a
+// database error naming the table.
+
+#include <cstdint>
+
+namespace DbStatus {
+enum : uint16_t {
+    Success = 0,
+    InvalidOperation = 1,   // unknown operation code
+    NotAvailable = 2,       // the table's file does not exist
+    NotOpen = 3,            // the table was not opened
+    KeyNotFound = 4,
+    DuplicateKey = 5,       // the key exists and the key allows no duplicates
+    InvalidKeyNumber = 6,
+    InvalidPositioning = 8, // get next without a current record
+    EndOfFile = 9,
+    DiskFull = 18,
+    KeyBufferTooShort = 21,
+    BufferTooShort = 22,    // the record buffer is shorter than the record
+    InvalidRecordLength = 28, // insert or update with a length other than the table's
+    NotATable = 30,         // the file is not a table of this store, or not this table
+    IoError = 35,
+    AccessDenied = 46,      // the file or its folder cannot be written
+    Locked = 85,            // another process holds the table
+    AlreadyOpen = 65535,    // DbOpen of a table that is open already
+};
+}
+
+namespace DbOp {
+enum : int {
+    GetEqual = 5,
+    GetNext = 6,
+    GetGreater = 8,
+    GetGreaterOrEqual = 9,
+    GetFirst = 12,
+    KeyGetGreater = 58,
+    KeyGetGreaterOrEqual = 59,
+};
+}
+
+// Open modes as the callers pass them to DbOpen.
+namespace DbMode {
+enum : int {
+    Normal = 0,
+    Accelerated = -1,
+    ReadOnly = -2,
+};
+}

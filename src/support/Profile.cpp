@@ -1,0 +1,209 @@
+#include "Profile.h"
+
+#include "OrpaPaths.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+std::string trim(const std::string& text)
+{
+    const char* blanks = " \t\r\n";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+std::optional<std::string> readWholeFile(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// One line of the file with its position, so that a write can splice it.
+struct Line {
+    size_t begin;      // first byte of the line
+    size_t end;        // one past the last byte before the line break
+    size_t breakEnd;   // one past the line break
+};
+
+std::vector<Line> splitLines(const std::string& content)
+{
+    std::vector<Line> lines;
+    size_t pos = 0;
+    while (pos < content.size()) {
+        size_t nl = content.find('\n', pos);
+        const size_t breakEnd = nl == std::string::npos ? content.size() : nl + 1;
+        size_t end = nl == std::string::npos ? content.size() : nl;
+        if (end > pos && content[end - 1] == '\r')
+            --end;
+        lines.push_back({pos, end, breakEnd});
+        pos = breakEnd;
+    }
+    return lines;
+}
+
+std::optional<std::string> sectionName(const std::string& line)
+{
+    const std::string t = trim(line);
+    if (t.size() >= 2 && t.front() == '[') {
+        const auto close = t.find(']');
+        if (close != std::string::npos)
+            return trim(t.substr(1, close - 1));
+    }
+    return std::nullopt;
+}
+
+struct KeyLine {
+    std::string key;
+    std::string value;
+};
+
+std::optional<KeyLine> keyLine(const std::string& line)
+{
+    const std::string t = trim(line);
+    if (t.empty() || t.front() == ';' || t.front() == '[')
+        return std::nullopt;
+    const auto eq = t.find('=');
+    if (eq == std::string::npos)
+        return std::nullopt;
+    std::string value = trim(t.substr(eq + 1));
+    if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'')))
+        value = value.substr(1, value.size() - 2);
+    return KeyLine{trim(t.substr(0, eq)), value};
+}
+
+} // namespace
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& file)
+{
+    const auto content = readWholeFile(file);
+    if (!content)
+        return defaultValue;
+    bool inSection = false;
+    for (const Line& l : splitLines(*content)) {
+        const std::string text = content->substr(l.begin, l.end - l.begin);
+        if (auto name = sectionName(text)) {
+            inSection = sameName(*name, section);
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (auto kv = keyLine(text); kv && sameName(kv->key, key))
+            return kv->value;
+    }
+    return defaultValue;
+}
+
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                         const std::string& file)
+{
+    const std::string value = GetPrivateProfileString(section, key, "", file);
+    size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+'))
+        negative = value[i++] == '-';
+    if (i >= value.size() || value[i] < '0' || value[i] > '9')
+        return defaultValue;
+    long long number = 0;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9' && number < 10000000000LL)
+        number = number * 10 + (value[i++] - '0');
+    return int(negative ? -number : number);
+}
+
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& file)
+{
+    std::string content = readWholeFile(file).value_or(std::string());
+    const std::vector<Line> lines = splitLines(content);
+    const std::string lineBreak = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+
+    bool inSection = false;
+    std::string updated;
+    bool done = false;
+    for (const Line& l : lines) {
+        const std::string text = content.substr(l.begin, l.end - l.begin);
+        if (auto name = sectionName(text)) {
+            inSection = sameName(*name, section);
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (auto kv = keyLine(text); kv && sameName(kv->key, key)) {
+            // Keep the key's own spelling and whatever stands before the '='.
+            const size_t eq = content.find('=', l.begin);
+            updated = content.substr(0, eq + 1) + value + content.substr(l.end);
+            done = true;
+            break;
+        }
+    }
+    if (!done) {
+        // A new key goes after the last non-blank line of its section.
+        bool found = false;
+        size_t insertAt = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const std::string text = content.substr(lines[i].begin, lines[i].end - lines[i].begin);
+            if (auto name = sectionName(text)) {
+                if (found)
+                    break;
+                if (sameName(*name, section)) {
+                    found = true;
+                    insertAt = lines[i].breakEnd;
+                }
+                continue;
+            }
+            if (found && !trim(text).empty())
+                insertAt = lines[i].breakEnd;
+        }
+        const std::string newLine = key + "=" + value + lineBreak;
+        if (found) {
+            std::string prefix = content.substr(0, insertAt);
+            if (!prefix.empty() && prefix.back() != '\n')
+                prefix += lineBreak;
+            updated = prefix + newLine + content.substr(insertAt);
+        } else {
+            updated = content;
+            if (!updated.empty() && updated.back() != '\n')
+                updated += lineBreak;
+            updated += "[" + section + "]" + lineBreak + newLine;
+        }
+    }
+
+    // Write beside the file and rename, so that a failed write leaves the old file.
+    const std::string temp = file + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(updated.data(), std::streamsize(updated.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& defaultValue)
+{
+    return GetPrivateProfileString(section, key, defaultValue, UserProfileFile());
+}

@@ -1,0 +1,539 @@
+#include "RecordStore.h"
+
+#include "OrpaPaths.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+std::string upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return text;
+}
+
+uint16_t statusOf(int sqliteCode)
+{
+    switch (sqliteCode & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return DbStatus::Success;
+    case SQLITE_CONSTRAINT:
+        return DbStatus::DuplicateKey;
+    case SQLITE_FULL:
+        return DbStatus::DiskFull;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return DbStatus::AccessDenied;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbStatus::Locked;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_SCHEMA:
+        return DbStatus::NotATable;
+    case SQLITE_CANTOPEN:
+        return DbStatus::AccessDenied;
+    default:
+        return DbStatus::IoError;
+    }
+}
+
+// Finalizes a statement when it goes out of use.
+struct Statement {
+    sqlite3_stmt* handle = nullptr;
+    Statement() = default;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() { sqlite3_finalize(handle); }
+};
+
+std::string keyColumn(int keyNumber) { return "k" + std::to_string(keyNumber); }
+
+} // namespace
+
+struct RecordStore::Table {
+    sqlite3* db = nullptr;
+    const TableSchema* schema = nullptr;
+    bool readOnly = false;
+    int batchDepth = 0;
+
+    // Current record and the key path it was reached by.
+    bool positioned = false;
+    int keyNumber = 0;
+    int64_t rowId = 0;
+    std::vector<uint8_t> current;
+
+    // One forward scan per key number, "(k, id) > (?, ?) ORDER BY k, id". The
+    // scan of the current key path is left stepping while the caller reads on,
+    // so that a get-next costs one step instead of a new query.
+    std::vector<std::unique_ptr<Statement>> scans;
+    int liveScan = -1;
+
+    std::unique_ptr<Statement> insertStatement;
+    std::unique_ptr<Statement> updateStatement;
+    std::unique_ptr<Statement> deleteStatement;
+
+    ~Table()
+    {
+        scans.clear();
+        insertStatement.reset();
+        updateStatement.reset();
+        deleteStatement.reset();
+        if (db) {
+            if (!readOnly)
+                sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+    }
+
+    void stopScan()
+    {
+        if (liveScan >= 0)
+            sqlite3_reset(scans[size_t(liveScan)]->handle);
+        liveScan = -1;
+    }
+
+    int prepare(Statement& statement, const std::string& sql)
+    {
+        return sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement.handle, nullptr);
+    }
+
+    // Binds the keys of a record to parameters 2.. of an insert or update.
+    void bindKeys(sqlite3_stmt* statement, const uint8_t* record)
+    {
+        for (size_t k = 0; k < schema->keys.size(); ++k) {
+            const std::string raw = schema->keyOf(int(k), record);
+            const std::string sortable = schema->sortableKey(int(k), reinterpret_cast<const uint8_t*>(raw.data()));
+            sqlite3_bind_blob(statement, int(k) + 2, sortable.data(), int(sortable.size()), SQLITE_TRANSIENT);
+        }
+    }
+
+    // Starts the scan of key path k at (sortable key, id) and steps once.
+    int startScan(int k, const std::string& sortableKey, int64_t afterId)
+    {
+        stopScan();
+        sqlite3_stmt* s = scans[size_t(k)]->handle;
+        sqlite3_bind_blob(s, 1, sortableKey.data(), int(sortableKey.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(s, 2, afterId);
+        liveScan = k;
+        return sqlite3_step(s);
+    }
+
+    int stepScan() { return sqlite3_step(scans[size_t(liveScan)]->handle); }
+
+    // Takes the row the live scan stands on as the current record.
+    void takeRow(int k)
+    {
+        sqlite3_stmt* s = scans[size_t(k)]->handle;
+        rowId = sqlite3_column_int64(s, 0);
+        const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(s, 1));
+        const int size = sqlite3_column_bytes(s, 1);
+        current.assign(bytes, bytes + size);
+        current.resize(schema->recordLength);
+        keyNumber = k;
+        positioned = true;
+    }
+
+    std::string currentSortableKey(int k) const
+    {
+        const std::string raw = schema->keyOf(k, current.data());
+        return schema->sortableKey(k, reinterpret_cast<const uint8_t*>(raw.data()));
+    }
+};
+
+RecordStore& RecordStore::instance()
+{
+    static RecordStore store;
+    return store;
+}
+
+RecordStore::RecordStore() = default;
+
+RecordStore::~RecordStore() { closeAll(); }
+
+void RecordStore::setDataDirectory(const std::string& prefix) { m_dataDirectory = prefix; }
+
+std::string RecordStore::tableFile(const std::string& table) const
+{
+    std::string prefix = m_dataDirectory.empty() ? DataDirectory() : m_dataDirectory;
+    // The prefix may name a folder and the start of a file name; split it.
+    const auto slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+    const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    return orpa::findFile(folder, start + upper(table) + ".DAT");
+}
+
+RecordStore::Table* RecordStore::find(const std::string& table) const
+{
+    const auto it = m_tables.find(upper(table));
+    return it == m_tables.end() ? nullptr : it->second.get();
+}
+
+bool RecordStore::isOpen(const std::string& table) const { return find(table) != nullptr; }
+
+uint16_t RecordStore::open(const std::string& table, int mode)
+{
+    if (find(table))
+        return DbStatus::AlreadyOpen;
+    const TableSchema* schema = FindTableSchema(table);
+    if (!schema)
+        return DbStatus::NotAvailable;
+    const std::string path = tableFile(table);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return DbStatus::NotAvailable;
+
+    auto t = std::make_unique<Table>();
+    t->schema = schema;
+    t->readOnly = mode == DbMode::ReadOnly;
+    const int flags = t->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int rc = sqlite3_open_v2(path.c_str(), &t->db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        return statusOf(rc);
+    sqlite3_busy_timeout(t->db, 5000);
+    sqlite3_extended_result_codes(t->db, 0);
+
+    // The file must be a table of this store with this table's record length.
+    {
+        Statement check;
+        rc = t->prepare(check, "SELECT record_length FROM meta WHERE name = ?1");
+        if (rc != SQLITE_OK)
+            return rc == SQLITE_ERROR ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+        sqlite3_bind_text(check.handle, 1, schema->name.c_str(), -1, SQLITE_STATIC);
+        rc = sqlite3_step(check.handle);
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+        if (sqlite3_column_int(check.handle, 0) != schema->recordLength)
+            return DbStatus::NotATable;
+    }
+    if (!t->readOnly) {
+        sqlite3_exec(t->db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(t->db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
+
+    for (size_t k = 0; k < schema->keys.size(); ++k) {
+        auto scan = std::make_unique<Statement>();
+        const std::string column = keyColumn(int(k));
+        rc = t->prepare(*scan, "SELECT id, rec FROM records WHERE (" + column + ", id) > (?1, ?2) ORDER BY " + column +
+                                   ", id");
+        if (rc != SQLITE_OK)
+            return DbStatus::NotATable;
+        t->scans.push_back(std::move(scan));
+    }
+    std::string columns = "rec";
+    std::string values = "?1";
+    std::string assignments = "rec = ?1";
+    for (size_t k = 0; k < schema->keys.size(); ++k) {
+        columns += ", " + keyColumn(int(k));
+        values += ", ?" + std::to_string(k + 2);
+        assignments += ", " + keyColumn(int(k)) + " = ?" + std::to_string(k + 2);
+    }
+    t->insertStatement = std::make_unique<Statement>();
+    t->updateStatement = std::make_unique<Statement>();
+    t->deleteStatement = std::make_unique<Statement>();
+    const std::string idParameter = "?" + std::to_string(schema->keys.size() + 2);
+    if (t->prepare(*t->insertStatement, "INSERT INTO records(" + columns + ") VALUES(" + values + ")") != SQLITE_OK
+        || t->prepare(*t->updateStatement, "UPDATE records SET " + assignments + " WHERE id = " + idParameter)
+               != SQLITE_OK
+        || t->prepare(*t->deleteStatement, "DELETE FROM records WHERE id = ?1") != SQLITE_OK)
+        return DbStatus::NotATable;
+
+    m_tables[upper(table)] = std::move(t);
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::close(const std::string& table)
+{
+    const auto it = m_tables.find(upper(table));
+    if (it == m_tables.end())
+        return DbStatus::NotOpen;
+    m_tables.erase(it);
+    return DbStatus::Success;
+}
+
+void RecordStore::closeAll() { m_tables.clear(); }
+
+uint16_t RecordStore::get(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength,
+                          uint8_t* record, uint16_t recordLength, int operation)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
+        return DbStatus::InvalidKeyNumber;
+    const bool keyOnly = operation == DbOp::KeyGetGreater || operation == DbOp::KeyGetGreaterOrEqual;
+    if (!keyOnly && operation != DbOp::GetEqual && operation != DbOp::GetGreater
+        && operation != DbOp::GetGreaterOrEqual && operation != DbOp::GetFirst)
+        return operation == DbOp::GetNext ? relativeGet(table, keyNumber, record, recordLength, operation)
+                                          : uint16_t(DbStatus::InvalidOperation);
+    if (operation == DbOp::GetFirst)
+        return relativeGet(table, keyNumber, record, recordLength, operation);
+    const KeyDefinition& definition = t->schema->keys[size_t(keyNumber)];
+    if (!key || keyLength < definition.length())
+        return DbStatus::KeyBufferTooShort;
+    if (!keyOnly && (!record || recordLength < t->schema->recordLength))
+        return DbStatus::BufferTooShort;
+
+    const std::string sortable = t->schema->sortableKey(keyNumber, key);
+    const bool greater = operation == DbOp::GetGreater || operation == DbOp::KeyGetGreater;
+    const int rc = t->startScan(keyNumber, sortable, greater ? INT64_MAX : INT64_MIN);
+    if (rc != SQLITE_ROW) {
+        t->stopScan();
+        t->positioned = false;
+        if (rc != SQLITE_DONE)
+            return statusOf(rc);
+        return operation == DbOp::GetEqual ? DbStatus::KeyNotFound : DbStatus::EndOfFile;
+    }
+    if (operation == DbOp::GetEqual) {
+        sqlite3_stmt* s = t->scans[size_t(keyNumber)]->handle;
+        const auto* rowRecord = static_cast<const uint8_t*>(sqlite3_column_blob(s, 1));
+        if (sqlite3_column_bytes(s, 1) < t->schema->recordLength
+            || t->schema->keyOf(keyNumber, rowRecord) != std::string(reinterpret_cast<const char*>(key), definition.length())) {
+            t->stopScan();
+            t->positioned = false;
+            return DbStatus::KeyNotFound;
+        }
+    }
+    t->takeRow(keyNumber);
+    const std::string foundKey = t->schema->keyOf(keyNumber, t->current.data());
+    std::memcpy(key, foundKey.data(), foundKey.size());
+    if (!keyOnly)
+        std::memcpy(record, t->current.data(), t->schema->recordLength);
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::relativeGet(const std::string& table, int keyNumber, uint8_t* record, uint16_t recordLength,
+                                  int operation)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
+        return DbStatus::InvalidKeyNumber;
+    if (operation != DbOp::GetNext && operation != DbOp::GetFirst)
+        return DbStatus::InvalidOperation;
+    if (!record || recordLength < t->schema->recordLength)
+        return DbStatus::BufferTooShort;
+
+    int rc;
+    if (operation == DbOp::GetFirst) {
+        rc = t->startScan(keyNumber, std::string(), INT64_MIN);
+    } else {
+        if (!t->positioned)
+            return DbStatus::InvalidPositioning;
+        if (t->liveScan == keyNumber)
+            rc = t->stepScan();
+        else
+            rc = t->startScan(keyNumber, t->currentSortableKey(keyNumber), t->rowId);
+    }
+    if (rc != SQLITE_ROW) {
+        t->stopScan();
+        if (rc != SQLITE_DONE)
+            return statusOf(rc);
+        if (operation == DbOp::GetFirst)
+            t->positioned = false;
+        return DbStatus::EndOfFile;
+    }
+    t->takeRow(keyNumber);
+    std::memcpy(record, t->current.data(), t->schema->recordLength);
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::wildcardGet(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength,
+                                  uint8_t* record, uint16_t recordLength, int operation)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
+        return DbStatus::InvalidKeyNumber;
+    if (operation != DbOp::GetFirst && operation != DbOp::GetNext)
+        return DbStatus::InvalidOperation;
+    const uint16_t length = t->schema->keys[size_t(keyNumber)].length();
+    if (!key || keyLength < length)
+        return DbStatus::KeyBufferTooShort;
+    const std::string pattern(reinterpret_cast<const char*>(key), length);
+
+    const auto matches = [&](const std::vector<uint8_t>& candidate) {
+        const std::string candidateKey = t->schema->keyOf(keyNumber, candidate.data());
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            if (pattern[i] == '\0')
+                return candidateKey[i] == '\0';
+            if (pattern[i] != '?' && pattern[i] != candidateKey[i])
+                return false;
+        }
+        return true;
+    };
+    for (;;) {
+        const uint16_t status = relativeGet(table, keyNumber, record, recordLength,
+                                            operation == DbOp::GetFirst ? DbOp::GetFirst : DbOp::GetNext);
+        if (status != DbStatus::Success)
+            return status;
+        if (matches(t->current))
+            return DbStatus::Success;
+        operation = DbOp::GetNext;
+    }
+}
+
+uint16_t RecordStore::insert(const std::string& table, const uint8_t* record, uint16_t recordLength)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (!record || recordLength != t->schema->recordLength)
+        return DbStatus::InvalidRecordLength;
+    if (t->readOnly)
+        return DbStatus::AccessDenied;
+    t->stopScan();
+    sqlite3_stmt* s = t->insertStatement->handle;
+    sqlite3_bind_blob(s, 1, record, recordLength, SQLITE_TRANSIENT);
+    t->bindKeys(s, record);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        return statusOf(rc);
+    // The inserted record becomes the current one, on key path 0.
+    t->rowId = sqlite3_last_insert_rowid(t->db);
+    t->current.assign(record, record + recordLength);
+    t->keyNumber = 0;
+    t->positioned = true;
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::update(const std::string& table, const uint8_t* record, uint16_t recordLength)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (!record || recordLength != t->schema->recordLength)
+        return DbStatus::InvalidRecordLength;
+    if (!t->positioned)
+        return DbStatus::InvalidPositioning;
+    if (t->readOnly)
+        return DbStatus::AccessDenied;
+    t->stopScan();
+    sqlite3_stmt* s = t->updateStatement->handle;
+    sqlite3_bind_blob(s, 1, record, recordLength, SQLITE_TRANSIENT);
+    t->bindKeys(s, record);
+    sqlite3_bind_int64(s, int(t->schema->keys.size()) + 2, t->rowId);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        return statusOf(rc);
+    if (sqlite3_changes(t->db) == 0) {
+        t->positioned = false;
+        return DbStatus::InvalidPositioning;
+    }
+    t->current.assign(record, record + recordLength);
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::remove(const std::string& table)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (!t->positioned)
+        return DbStatus::InvalidPositioning;
+    if (t->readOnly)
+        return DbStatus::AccessDenied;
+    t->stopScan();
+    sqlite3_stmt* s = t->deleteStatement->handle;
+    sqlite3_bind_int64(s, 1, t->rowId);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        return statusOf(rc);
+    if (sqlite3_changes(t->db) == 0) {
+        t->positioned = false;
+        return DbStatus::InvalidPositioning;
+    }
+    // The position stays where the record was, so that get-next goes on after it.
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::beginBatch(const std::string& table)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (t->batchDepth++ > 0)
+        return DbStatus::Success;
+    t->stopScan();
+    const int rc = sqlite3_exec(t->db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        t->batchDepth = 0;
+        return statusOf(rc);
+    }
+    return DbStatus::Success;
+}
+
+uint16_t RecordStore::endBatch(const std::string& table)
+{
+    Table* t = find(table);
+    if (!t)
+        return DbStatus::NotOpen;
+    if (t->batchDepth == 0)
+        return DbStatus::InvalidOperation;
+    if (--t->batchDepth > 0)
+        return DbStatus::Success;
+    t->stopScan();
+    const int rc = sqlite3_exec(t->db, "COMMIT", nullptr, nullptr, nullptr);
+    return statusOf(rc);
+}
+
+uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema& schema)
+{
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    std::filesystem::remove(path + "-wal", ec);
+    std::filesystem::remove(path + "-shm", ec);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return statusOf(rc);
+    }
+    std::string sql = "PRAGMA journal_mode=WAL;"
+                      "CREATE TABLE meta(name TEXT NOT NULL, record_length INTEGER NOT NULL);"
+                      "INSERT INTO meta VALUES('"
+        + schema.name + "', " + std::to_string(schema.recordLength)
+        + ");"
+          "CREATE TABLE records(id INTEGER PRIMARY KEY, rec BLOB NOT NULL";
+    for (size_t k = 0; k < schema.keys.size(); ++k)
+        sql += ", " + keyColumn(int(k)) + " BLOB NOT NULL";
+    sql += ");";
+    for (size_t k = 0; k < schema.keys.size(); ++k) {
+        const std::string column = keyColumn(int(k));
+        if (!schema.keys[k].duplicates)
+            sql += "CREATE UNIQUE INDEX unique_" + column + " ON records(" + column + ");";
+        sql += "CREATE INDEX order_" + column + " ON records(" + column + ", id);";
+    }
+    rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close(db);
+    return statusOf(rc);
+}
+
+DbBatch::DbBatch(const std::string& table)
+    : m_table(table)
+    , m_active(RecordStore::instance().beginBatch(table) == DbStatus::Success)
+{
+}
+
+DbBatch::~DbBatch()
+{
+    if (m_active)
+        RecordStore::instance().endBatch(m_table);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The keyed-record store: each table is one SQLite file <DATADir><TABLE>.DAT
+// holding the fixed-size records with one indexed, memcmp-ordered column per
+// key. Each open table keeps a current record and the key path it was reached
+// by, as the callers' get-next and get-greater loops expect.
+
+#include "DbStatus.h"
+#include "TableSchema.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+class RecordStore {
+public:
+    static RecordStore& instance();
+
+    RecordStore();
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    // Folder (a prefix) of the table files; empty = `Install`/`DATADir` of ORPA.INI.
+    void setDataDirectory(const std::string& prefix);
+    std::string tableFile(const std::string& table) const;
+
+    uint16_t open(const std::string& table, int mode);
+    uint16_t close(const std::string& table);
+    void closeAll();
+    bool isOpen(const std::string& table) const;
+
+    uint16_t get(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength, uint8_t* record,
+                 uint16_t recordLength, int operation);
+    uint16_t relativeGet(const std::string& table, int keyNumber, uint8_t* record, uint16_t recordLength,
+                         int operation);
+    uint16_t wildcardGet(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength,
+                         uint8_t* record, uint16_t recordLength, int operation);
+    uint16_t insert(const std::string& table, const uint8_t* record, uint16_t recordLength);
+    uint16_t update(const std::string& table, const uint8_t* record, uint16_t recordLength);
+    uint16_t remove(const std::string& table);
+
+    // Groups the following calls on the table into one transaction until
+    // endBatch; calls nest.
+    uint16_t beginBatch(const std::string& table);
+    uint16_t endBatch(const std::string& table);
+
+    // Creates an empty table file (replacing any file of that name).
+    static uint16_t createTableFile(const std::string& path, const TableSchema& schema);
+
+private:
+    struct Table;
+    Table* find(const std::string& table) const;
+
+    std::string m_dataDirectory;
+    std::map<std::string, std::unique_ptr<Table>> m_tables;
+};
+
+// Groups one piece of bulk work on a table into one transaction.
+class DbBatch {
+public:
+    explicit DbBatch(const std::string& table);
+    ~DbBatch();
+    DbBatch(const DbBatch&) = delete;
+    DbBatch& operator=(const DbBatch&) = delete;
+
+private:
+    std::string m_table;
+    bool m_active;
+};

@@ -1,0 +1,143 @@
+#include "UiSeam.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+UiSeam::~UiSeam() = default;
+
+namespace {
+
+UiSeam* installed = nullptr;
+
+QtUi& qtUi()
+{
+    static QtUi seam;
+    return seam;
+}
+
+QString windowTitle(QWidget* parent)
+{
+    if (parent && !parent->window()->windowTitle().isEmpty())
+        return parent->window()->windowTitle();
+    return QApplication::applicationDisplayName();
+}
+
+} // namespace
+
+UiSeam& ui() { return installed ? *installed : qtUi(); }
+
+void setUi(UiSeam* seam) { installed = seam; }
+
+int QtUi::messageBox(QWidget* parent, const QString& text, unsigned style)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(windowTitle(parent));
+    box.setText(text);
+    switch (style & MB::IconMask) {
+    case MB::IconStop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB::IconQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB::IconExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB::IconInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    QList<QMessageBox::StandardButton> buttons;
+    switch (style & MB::ButtonMask) {
+    case MB::OkCancel:
+        buttons = {QMessageBox::Ok, QMessageBox::Cancel};
+        break;
+    case MB::YesNoCancel:
+        buttons = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        break;
+    case MB::YesNo:
+        buttons = {QMessageBox::Yes, QMessageBox::No};
+        break;
+    default:
+        buttons = {QMessageBox::Ok};
+        break;
+    }
+    QMessageBox::StandardButtons all;
+    for (auto b : buttons)
+        all |= b;
+    box.setStandardButtons(all);
+    const int defaultIndex = (style & MB::DefaultButton2) ? 1 : 0;
+    if (defaultIndex < buttons.size())
+        box.setDefaultButton(buttons[defaultIndex]);
+    box.setEscapeButton(buttons.contains(QMessageBox::Cancel) ? QMessageBox::Cancel
+                        : buttons.contains(QMessageBox::No) ? QMessageBox::No
+                                                            : QMessageBox::Ok);
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    default:
+        return IDOK;
+    }
+}
+
+void QtUi::beep() { QApplication::beep(); }
+
+void QtUi::setWaitCursor(bool on)
+{
+    if (on) {
+        if (m_waitDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_waitDepth > 0 && --m_waitDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+int QtUi::runModal(QDialog& dialog) { return dialog.exec(); }
+
+std::optional<QString> QtUi::saveFileName(QWidget* parent, const SaveFileRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.directory, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtUi::password(QWidget* parent, const PasswordPrompt& prompt)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(prompt.title);
+    dialog.setLabelText(prompt.label);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(prompt.ok);
+    dialog.setCancelButtonText(prompt.cancel);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+bool QtUi::printDialog(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
+}

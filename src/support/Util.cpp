@@ -1,0 +1,92 @@
+#include "Util.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+
+std::string GetTimeStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
+}
+
+int IsValidFileName(const std::string& name)
+{
+    if (name.empty())
+        return 0;
+    size_t componentStart = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name[i] == '/') {
+            const std::string component = name.substr(componentStart, i - componentStart);
+            if (component == "." || component == ".." || component.size() > 255)
+                return 0;
+            if (i == name.size() && component.empty())
+                return 0;
+            componentStart = i + 1;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F)
+            return 0;
+        switch (c) {
+        case '<': case '>': case ':': case '"': case '|': case '?': case '*': case '\\':
+            return 0;
+        default:
+            break;
+        }
+    }
+    return 1;
+}
+
+void RemoveSpaces(std::string& text) { text.erase(std::remove(text.begin(), text.end(), ' '), text.end()); }
+
+std::string TruncateUtf8(const std::string& text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    size_t cut = maxBytes;
+    // Step back over continuation bytes so that the cut falls between characters.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
+namespace {
+std::string formatList(const char* format, va_list args)
+{
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (size <= 0)
+        return {};
+    std::string text(size_t(size) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(size_t(size));
+    return text;
+}
+} // namespace
+
+std::string StrFormat(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = formatList(format, args);
+    va_end(args);
+    return text;
+}
+
+std::string StrFormatRuntime(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = formatList(format, args);
+    va_end(args);
+    return text;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Small helpers of the support library.
+
+#include <string>
+
+// Current local date and time as "YYYY-MM-DD HH:MM:SS": year at offset 0,
+// month at 5, day at 8, hour at 11, minute at 14, second at 17.
+std::string GetTimeStamp();
+
+// Non-zero when the text can be used as a file name: not empty, no control
+// characters, none of < > : " | ? * \, no component "." or "..", and no
+// component longer than 255 bytes. '/' separates folders of a path.
+int IsValidFileName(const std::string& name);
+
+// Removes every blank from the text, in place.
+void RemoveSpaces(std::string& text);
+
+// The text cut to at most maxBytes bytes without splitting a UTF-8 character.
+std::string TruncateUtf8(const std::string& text, size_t maxBytes);
+
+// printf-style formatting into a string; the program's texts and record
+// fields keep the exact C formats of the original.
+std::string StrFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The same with a format that is only known at run time (a text from the table).
+std::string StrFormatRuntime(const char* format, ...);

@@ -1,0 +1,89 @@
+#include "OrpaPaths.h"
+#include "Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    std::string write(const std::string& name, const std::string& content)
+    {
+        const std::string path = m_dir.path().toStdString() + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    static std::string read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ProfileTest, ReadsWithTheMonitoringSystemsRules)
+{
+    const std::string ini = write("ORPA.INI", "; comment\r\n"
+                                              "[Connection]\r\n"
+                                              "  network = 002  \r\n"
+                                              "Network=003\r\n"
+                                              "LastNetwork=\r\n"
+                                              "[install]\r\n"
+                                              "ZULDir=\"C:\\ZUL\\\"\r\n"
+                                              "PageBreak=12abc\r\n"
+                                              "Negative=-7\r\n"
+                                              "List=a,b,c\r\n");
+    EXPECT_EQ(GetPrivateProfileString("CONNECTION", "Network", "x", ini), "002") << "case-insensitive, trimmed, first wins";
+    EXPECT_EQ(GetPrivateProfileString("Connection", "LastNetwork", "x", ini), "") << "present but empty";
+    EXPECT_EQ(GetPrivateProfileString("Connection", "Missing", "dflt", ini), "dflt");
+    EXPECT_EQ(GetPrivateProfileString("Nowhere", "Network", "dflt", ini), "dflt");
+    EXPECT_EQ(GetPrivateProfileString("Install", "ZULDir", "", ini), "C:\\ZUL\\") << "quotes removed";
+    EXPECT_EQ(GetPrivateProfileString("Install", "List", "", ini), "a,b,c") << "commas are not lists";
+    EXPECT_EQ(GetPrivateProfileInt("Install", "PageBreak", 0, ini), 12);
+    EXPECT_EQ(GetPrivateProfileInt("Install", "Negative", 0, ini), -7);
+    EXPECT_EQ(GetPrivateProfileInt("Install", "List", 5, ini), 5);
+    EXPECT_EQ(GetPrivateProfileString("A", "B", "gone", ini + ".missing"), "gone");
+}
+
+TEST_F(ProfileTest, WritingAKeyChangesOnlyItsLine)
+{
+    const std::string before = "[Systeminfo]\r\nTimeZone=CET\r\n\r\n[QEBCtrl]\r\n TxtMode = 0 ; keep\r\nOther=1\r\n"
+                               "[VELT]\r\nPageBreak=0";
+    const std::string ini = write("ORPA.INI", before);
+    ASSERT_TRUE(WritePrivateProfileString("qebctrl", "TXTMODE", "1", ini));
+    const std::string after = read(ini);
+    EXPECT_EQ(after, "[Systeminfo]\r\nTimeZone=CET\r\n\r\n[QEBCtrl]\r\n TxtMode =1\r\nOther=1\r\n[VELT]\r\nPageBreak=0");
+    EXPECT_EQ(GetPrivateProfileString("QEBCtrl", "TxtMode", "", ini), "1");
+}
+
+TEST_F(ProfileTest, WritingAddsMissingKeysAndSections)
+{
+    const std::string ini = write("ORPA.INI", "[QEBCtrl]\nOther=1\n\n[VELT]\nPageBreak=0\n");
+    ASSERT_TRUE(WritePrivateProfileString("QEBCtrl", "TxtMode", "1", ini));
+    EXPECT_EQ(read(ini), "[QEBCtrl]\nOther=1\nTxtMode=1\n\n[VELT]\nPageBreak=0\n");
+    ASSERT_TRUE(WritePrivateProfileString("New", "Key", "v", ini));
+    EXPECT_EQ(read(ini), "[QEBCtrl]\nOther=1\nTxtMode=1\n\n[VELT]\nPageBreak=0\n[New]\nKey=v\n");
+    EXPECT_FALSE(WritePrivateProfileString("A", "B", "C", m_dir.path().toStdString() + "/no/such/folder/x.ini"));
+}
+
+TEST_F(ProfileTest, FilesAreFoundWithoutRegardToCase)
+{
+    write("orpa.ini", "[Install]\nDATADir=data/\n");
+    const QByteArray previous = qgetenv("ORPA_HOME");
+    qputenv("ORPA_HOME", m_dir.path().toUtf8());
+    EXPECT_EQ(OrpaIniFile(), m_dir.path().toStdString() + "/orpa.ini");
+    EXPECT_EQ(DataDirectory(), m_dir.path().toStdString() + "/data/") << "relative to the home folder";
+    EXPECT_EQ(QebTypeIniFile(), m_dir.path().toStdString() + "/QebType.ini") << "the given case when missing";
+    qputenv("ORPA_HOME", previous);
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+#include "CEditCtrlEx.h"
+#include "CListCtrlEx.h"
+#include "ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+
+namespace {
+
+struct NumberRow : ListRow {
+    int number;
+    QString name;
+    NumberRow(int n, QString s) : number(n), name(std::move(s)) {}
+};
+
+class NumberList : public CListCtrlEx {
+public:
+    NumberList()
+    {
+        setColumns({{"Name", 100}, {"No.", 40, Qt::AlignRight}});
+        SetFullRowSel(true);
+    }
+    void add(int n, const QString& name) { appendRow(std::make_unique<NumberRow>(n, name)); }
+    const NumberRow& row(int i) const { return static_cast<const NumberRow&>(rowAt(i)); }
+
+protected:
+    QString cellText(const ListRow& r, int column) const override
+    {
+        const auto& row = static_cast<const NumberRow&>(r);
+        return column == 0 ? row.name : QString::number(row.number);
+    }
+    int compareRows(const ListRow& a, const ListRow& b, int column) const override
+    {
+        if (column == 1)
+            return static_cast<const NumberRow&>(a).number - static_cast<const NumberRow&>(b).number;
+        return CListCtrlEx::compareRows(a, b, column);
+    }
+};
+
+int argc = 1;
+char name[] = "widgets";
+char* argv[] = {name, nullptr};
+
+class WidgetsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+    }
+};
+
+TEST_F(WidgetsTest, ListSortsItsRowsAndKeepsTheSelectionWithThem)
+{
+    NumberList list;
+    list.add(10, "delta");
+    list.add(2, "Alpha");
+    list.add(33, "charlie");
+    list.add(4, "bravo");
+    list.setRowSelected(0, true); // delta
+    list.setRowSelected(2, true); // charlie
+
+    list.sortByHeader(0);
+    EXPECT_EQ(list.text(0, 0), "Alpha") << "texts compare without regard to case";
+    EXPECT_EQ(list.text(3, 0), "delta");
+    EXPECT_EQ(list.selectedRows(), (std::vector<int>{2, 3}));
+
+    list.sortByHeader(0);
+    EXPECT_FALSE(list.sortAscending()) << "the same column again reverses";
+    EXPECT_EQ(list.text(0, 0), "delta");
+
+    list.sortByHeader(1);
+    EXPECT_TRUE(list.sortAscending()) << "another column starts ascending";
+    EXPECT_EQ(list.row(0).number, 2);
+    EXPECT_EQ(list.row(3).number, 33) << "numbers compare as numbers";
+    EXPECT_EQ(list.selectedRows(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(list.row(list.selectedRows()[0]).name, "delta");
+
+    list.removeRow(0);
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.selectedRows(), (std::vector<int>{1, 2}));
+    list.removeAllRows();
+    EXPECT_TRUE(list.selectedRows().empty());
+}
+
+TEST_F(WidgetsTest, NumericEditValidatesItsRange)
+{
+    ScriptedUi script;
+    CEditCtrlEx edit;
+    edit.SetNumRange(10, 40);
+    edit.setText("25");
+    EXPECT_TRUE(edit.ValidateData());
+    edit.setText("41");
+    script.expectMessage("Please enter a number from 10 to 40.");
+    EXPECT_FALSE(edit.ValidateData());
+    edit.setText("");
+    script.expectMessageContaining("10");
+    EXPECT_FALSE(edit.ValidateData());
+
+    edit.SetNumRange(0.0, 5.0);
+    edit.setText("1,5");
+    EXPECT_TRUE(edit.ValidateData()) << "a decimal comma is accepted";
+    EXPECT_DOUBLE_EQ(edit.doubleValue(), 1.5);
+
+    edit.SetNumRange(-50, 50);
+    edit.setText("-50");
+    EXPECT_TRUE(edit.ValidateData());
+    EXPECT_TRUE(script.failures().isEmpty()) << script.failures().join("\n").toStdString();
+    EXPECT_TRUE(script.allAnswered());
+}
+
+TEST_F(WidgetsTest, ScriptRecordsPromptsItDidNotExpect)
+{
+    ScriptedUi script;
+    script.expectMessage("first", IDYES);
+    EXPECT_EQ(ui().messageBox(nullptr, "first", MB::YesNo), IDYES);
+    EXPECT_EQ(ui().messageBox(nullptr, "surprise", MB::YesNo | MB::IconQuestion), IDNO) << "the safe answer";
+    EXPECT_EQ(script.failures().size(), 1);
+
+    QDialog dialog;
+    dialog.setObjectName("SomeDlg");
+    script.expectDialog("SomeDlg", [](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    EXPECT_EQ(ui().runModal(dialog), QDialog::Accepted);
+    EXPECT_TRUE(script.allAnswered());
+}
+
+} // namespace
