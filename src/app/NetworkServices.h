@@ -1,0 +1,7 @@
+#pragma once
+// What the program runs for a connected gateway: the upload, then the
+// function list.
+
+#include "SelMCDlg.h"
+
+NetworkServices ProgramNetworkServices();

@@ -1,0 +1,17 @@
+#include "Application.h"
+#include "NetworkServices.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication qtApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velt"));
+    QApplication::setApplicationDisplayName(QStringLiteral("velt"));
+    Application application(ProgramNetworkServices());
+    if (!application.initInstance(QApplication::arguments()))
+        return 0;
+    const int result = QApplication::exec();
+    application.exitInstance();
+    return result;
+}

@@ -1,0 +1,7 @@
+#include "ApplicationState.h"
+
+ApplicationState& appState()
+{
+    static ApplicationState state;
+    return state;
+}
