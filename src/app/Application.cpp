@@ -14,6 +14,7 @@
 #include "Util.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdlib>
 #include <ctime>
@@ -90,6 +91,9 @@ bool Application::initInstance(const QStringList& arguments)
     m_frame = std::make_unique<MainFrame>(m_services);
     QObject::connect(m_guard.get(), &InstanceGuard::activationRequested, m_frame.get(), &MainFrame::activate);
     m_frame->setWindowTitle(QText(txt::ControlFunctionDefinition));
+    // Without a window manager a maximised window keeps its size; fill the screen first.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
 
     const std::string zone =

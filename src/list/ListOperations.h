@@ -1,0 +1,46 @@
+#pragma once
+// What the function list hands its operations to: the editor of each type,
+// the deletion, start and stop, the report, the Po optimizer history and the
+// backup file. An operation that is not there leaves its button disabled; a
+// type without an editor answers that it is not implemented.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class MCFODlg;
+class QWidget;
+
+// What an editor is opened with.
+struct EditorRequest {
+    std::string gatewayAddress;
+    uint8_t type = 0;
+    uint8_t number = 0;
+    bool readOnly = false;
+};
+
+// Results of an editor: IDOK (saved or nothing to save), IDCANCEL, or the
+// connection or the database failed and the list closes.
+namespace EditorResult {
+enum : int { Ok = 1, Cancel = 2, ConnectionLost = -1, DatabaseFailure = -2 };
+}
+
+using EditorFunction = std::function<int(QWidget* parent, const EditorRequest& request)>;
+
+struct ListOperations {
+    // The editor of a type; empty when the type has none.
+    std::function<EditorFunction(uint8_t type)> editorFor;
+    // Deletes the functions: 0 done (also stopped or cancelled); 1 refused, 2 failure: the list closes.
+    std::function<int(MCFODlg& list, const std::vector<uint8_t>& numbers)> deleteFunctions;
+    // Starts (command 12) or stops (13) the functions: 0 done; 2, 3: the list closes.
+    std::function<int(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)> startStop;
+    std::function<void(MCFODlg& list, const std::vector<uint8_t>& numbers)> print;
+    std::function<void(MCFODlg& list, uint8_t number)> history;
+    // Writes the backup file of the gateway when the list closes while editable.
+    std::function<void(MCFODlg& list)> writeBackup;
+};
+
+namespace StartStopCommand {
+enum : int { Start = 12, Stop = 13 };
+}

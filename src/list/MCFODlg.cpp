@@ -1,0 +1,292 @@
+#include "MCFODlg.h"
+#include "ui_MCFODlg.h"
+
+#include "ApplicationState.h"
+#include "Db.h"
+#include "FunctionListCtrl.h"
+#include "McdefAccess.h"
+#include "Messages.h"
+#include "NewFunctionDlg.h"
+#include "Records.h"
+#include "StringTable.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+#include "Util.h"
+
+#include <QTimer>
+
+MCFODlg::MCFODlg(std::string gatewayAddress, std::string idCode, bool netConfigUpToDate, ListOperations operations,
+                 QWidget* parent)
+    : QDialog(parent)
+    , m_ui(new Ui::MCFODlg)
+    , m_gatewayAddress(std::move(gatewayAddress))
+    , m_idCode(std::move(idCode))
+    , m_editable(netConfigUpToDate)
+    , m_operations(std::move(operations))
+{
+    m_ui->setupUi(this);
+    DialogTexts(this);
+    if (!m_editable)
+        setWindowTitle(windowTitle() + QStringLiteral(" - ") + QText(txt::NetConfigNotUpToDate));
+    m_ui->editButton->setText(QText(m_editable ? txt::EditButton : txt::BrowseButton));
+    if (appState().mode == AppMode::Browse) {
+        for (QWidget* w : {static_cast<QWidget*>(m_ui->newButton), static_cast<QWidget*>(m_ui->deleteButton),
+                           static_cast<QWidget*>(m_ui->startButton), static_cast<QWidget*>(m_ui->stopButton),
+                           static_cast<QWidget*>(m_ui->blocksGroup)})
+            w->hide();
+    }
+    m_ui->networkField->setText(QString::fromStdString(StrFormat("%s  %s", m_gatewayAddress.c_str(), m_idCode.c_str())));
+    m_ui->functionList->setUpColumns();
+    m_ui->functionList->sortRows(FunctionListCtrl::NameColumn, true);
+
+    connect(m_ui->newButton, &QPushButton::clicked, this, &MCFODlg::onNew);
+    connect(m_ui->editButton, &QPushButton::clicked, this, &MCFODlg::onEdit);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &MCFODlg::onDelete);
+    connect(m_ui->printButton, &QPushButton::clicked, this, &MCFODlg::onPrint);
+    connect(m_ui->startButton, &QPushButton::clicked, this, &MCFODlg::onStart);
+    connect(m_ui->stopButton, &QPushButton::clicked, this, &MCFODlg::onStop);
+    connect(m_ui->historyButton, &QPushButton::clicked, this, &MCFODlg::onHistory);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &MCFODlg::reject);
+    connect(m_ui->functionList, &CListCtrlEx::rowSelectionChanged, this, &MCFODlg::updateButtons);
+    connect(m_ui->functionList, &CListCtrlEx::rowActivated, this, [this] {
+        if (m_ui->editButton->isEnabled())
+            onEdit();
+    });
+
+    updateUsedSpace();
+    if (!fillList()) {
+        QTimer::singleShot(0, this, &MCFODlg::closeList);
+        return;
+    }
+    updateButtons();
+    if (m_ui->functionList->rowCount() == 0)
+        m_ui->newButton->setFocus();
+}
+
+MCFODlg::~MCFODlg() = default;
+
+FunctionListCtrl& MCFODlg::list() const { return *m_ui->functionList; }
+
+bool MCFODlg::fillList()
+{
+    WaitCursor wait;
+    std::vector<McdefRecord> headers;
+    const uint16_t status = ReadHeaders(headers);
+    FunctionListCtrl& list = *m_ui->functionList;
+    list.setRedraw(false);
+    for (const McdefRecord& header : headers) {
+        if (list.addItem(ItemFromHeader(header.number(), header.type(), header.name(), header.flags())) < 0) {
+            list.setRedraw(true);
+            MessageById(txt::AllocatingRamError, MB::Ok | MB::IconStop, this);
+            return false;
+        }
+        list.sortRows(list.sortColumn(), list.sortAscending());
+    }
+    list.setRedraw(true);
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
+        return false;
+    }
+    return true;
+}
+
+void MCFODlg::updateButtons()
+{
+    const FunctionListCtrl& list = *m_ui->functionList;
+    const ListButtons b = ComputeListButtons(list.selectedItems(), list.rowCount(), m_editable);
+    m_ui->newButton->setEnabled(b.newFunction);
+    m_ui->editButton->setEnabled(b.edit);
+    m_ui->deleteButton->setEnabled(b.remove && m_operations.deleteFunctions);
+    m_ui->printButton->setEnabled(b.print && m_operations.print);
+    m_ui->startButton->setEnabled(b.start && m_operations.startStop);
+    m_ui->stopButton->setEnabled(b.stop && m_operations.startStop);
+    m_ui->historyButton->setEnabled(b.history && m_operations.history);
+}
+
+void MCFODlg::updateUsedSpace()
+{
+    const GatewayCapacity& capacity = appState().capacity;
+    m_ui->usedSpaceBar->setValue(UsedSpacePercent(capacity.totalMemory, capacity.freeMemory));
+}
+
+bool MCFODlg::readOnlyForUser() const
+{
+    ScopedTable open(table::XrtBrug, DbMode::ReadOnly);
+    uint8_t record[XrtBrugRecord::Size];
+    if (open.status() != DbStatus::Success
+        || DbRelGet(table::XrtBrug, 0, record, sizeof record, DbOp::GetFirst) != DbStatus::Success)
+        return false;
+    return XrtBrugRecord::read(record).accessLevels[XrtBrugRecord::ProgramEntry] == XrtBrugRecord::ViewOnly;
+}
+
+int MCFODlg::runEditor(uint8_t type, uint8_t number)
+{
+    const EditorFunction editor = m_operations.editorFor ? m_operations.editorFor(type) : EditorFunction();
+    if (!editor) {
+        ShowMessage(QString::fromStdString(StrFormatRuntime(TextById(txt::TypeNotImplemented).c_str(), int(type))),
+                    MB::Ok, this);
+        return EditorResult::Cancel;
+    }
+    EditorRequest request;
+    request.gatewayAddress = m_gatewayAddress;
+    request.type = type;
+    request.number = number;
+    request.readOnly = !m_editable || readOnlyForUser();
+    return editor(this, request);
+}
+
+void MCFODlg::onNew()
+{
+    FunctionListCtrl& list = *m_ui->functionList;
+    const std::vector<FunctionItem> all = list.allItems();
+    std::vector<uint8_t> used;
+    for (const FunctionItem& item : all)
+        used.push_back(item.number);
+    const uint8_t number = LowestFreeNumber(used);
+    if (number == 0) {
+        MessageById(txt::MaximumNumberReached, MB::Ok | MB::IconStop, this);
+        return;
+    }
+    NewFunctionDlg chooser(NewFunctionTypes(all, appState().capacity), this);
+    chooser.setObjectName(QStringLiteral("NewFunctionDlg"));
+    if (ui().runModal(chooser) != QDialog::Accepted)
+        return;
+    const uint8_t type = chooser.chosenType();
+    const int result = runEditor(type, number);
+    if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
+        closeList();
+        return;
+    }
+    if (result != EditorResult::Ok)
+        return;
+    McdefRecord header;
+    const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
+        closeList();
+        return;
+    }
+    FunctionItem item = ItemFromHeader(number, header.type(), header.name(), header.flags());
+    item.state &= RowState::Started;
+    list.addItem(item);
+    list.sortRows(list.sortColumn(), list.sortAscending());
+    GatewayCapacity& capacity = appState().capacity;
+    capacity.freeMemory -= std::min<uint32_t>(capacity.freeMemory, TypeSize(type));
+    updateUsedSpace();
+    updateButtons();
+}
+
+void MCFODlg::onEdit()
+{
+    const std::vector<FunctionItem> selected = m_ui->functionList->selectedItems();
+    if (selected.size() != 1 || (selected.front().state & RowState::UnknownType))
+        return;
+    const int result = runEditor(selected.front().type, selected.front().number);
+    if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
+        closeList();
+        return;
+    }
+    if ((result == EditorResult::Ok || result == EditorResult::Cancel) && !refreshRow(selected.front().number))
+        return;
+    updateButtons();
+}
+
+bool MCFODlg::refreshRow(uint8_t number)
+{
+    FunctionListCtrl& list = *m_ui->functionList;
+    const int row = list.rowOf(number);
+    McdefRecord header;
+    const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+    if (status == DbStatus::KeyNotFound || row < 0)
+        return true;
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
+        closeList();
+        return false;
+    }
+    FunctionItem& item = list.item(row);
+    const FunctionItem fresh = ItemFromHeader(number, item.type, header.name(), header.flags());
+    item.name = fresh.name;
+    item.state = uint16_t((item.state & RowState::UnknownType)
+                          | (fresh.state & (RowState::Started | RowState::Error | RowState::Manual)));
+    list.refreshRow(row);
+    return true;
+}
+
+void MCFODlg::removeRow(uint8_t number)
+{
+    const int row = m_ui->functionList->rowOf(number);
+    if (row >= 0)
+        m_ui->functionList->removeRow(row);
+}
+
+std::string MCFODlg::functionName(uint8_t number) const
+{
+    const int row = m_ui->functionList->rowOf(number);
+    return row < 0 ? std::string() : m_ui->functionList->item(row).name;
+}
+
+void MCFODlg::onDelete()
+{
+    const std::vector<uint8_t> numbers = DeleteSelection(m_ui->functionList->selectedItems());
+    if (numbers.empty() || !m_operations.deleteFunctions)
+        return;
+    if (m_operations.deleteFunctions(*this, numbers) != 0) {
+        closeList();
+        return;
+    }
+    updateButtons();
+    updateUsedSpace();
+}
+
+void MCFODlg::onPrint()
+{
+    const std::vector<uint8_t> numbers = PrintSelection(m_ui->functionList->selectedItems());
+    if (!numbers.empty() && m_operations.print)
+        m_operations.print(*this, numbers);
+}
+
+void MCFODlg::onStart()
+{
+    const std::vector<uint8_t> numbers = StartSelection(m_ui->functionList->selectedItems());
+    if (numbers.empty() || !m_operations.startStop)
+        return;
+    const int result = m_operations.startStop(*this, StartStopCommand::Start, numbers);
+    if (result == 2 || result == 3) {
+        closeList();
+        return;
+    }
+    updateButtons();
+    m_ui->functionList->setFocus();
+}
+
+void MCFODlg::onStop()
+{
+    const std::vector<uint8_t> numbers = StopSelection(m_ui->functionList->selectedItems());
+    if (numbers.empty() || !m_operations.startStop)
+        return;
+    const int result = m_operations.startStop(*this, StartStopCommand::Stop, numbers);
+    if (result == 2 || result == 3) {
+        closeList();
+        return;
+    }
+    updateButtons();
+    m_ui->functionList->setFocus();
+}
+
+void MCFODlg::onHistory()
+{
+    const std::vector<FunctionItem> selected = m_ui->functionList->selectedItems();
+    if (selected.size() == 1 && selected.front().type == FunctionType::PoOptimizer && m_operations.history)
+        m_operations.history(*this, selected.front().number);
+}
+
+void MCFODlg::reject()
+{
+    if (m_editable && m_operations.writeBackup)
+        m_operations.writeBackup(*this);
+    QDialog::reject();
+}
+
+void MCFODlg::closeList() { done(QDialog::Rejected); }

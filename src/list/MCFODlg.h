@@ -1,0 +1,65 @@
+#pragma once
+// "ZUL control functions": the functions of the connected gateway with their
+// type, name, number and state, and the starting point of every operation.
+// The list is editable only while the net configuration matched the gateway
+// at upload.
+
+#include "FunctionListRules.h"
+#include "ListOperations.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class MCFODlg;
+}
+class FunctionListCtrl;
+
+class MCFODlg : public QDialog {
+    Q_OBJECT
+
+public:
+    MCFODlg(std::string gatewayAddress, std::string idCode, bool netConfigUpToDate, ListOperations operations,
+            QWidget* parent = nullptr);
+    ~MCFODlg() override;
+
+    const std::string& gatewayAddress() const { return m_gatewayAddress; }
+    const std::string& idCode() const { return m_idCode; }
+    bool editable() const { return m_editable; }
+    FunctionListCtrl& list() const;
+
+    // Re-reads a function's header into its row; false after a database error
+    // (the list then closes). A header that is gone leaves the row as it is.
+    bool refreshRow(uint8_t number);
+    // Takes a function's row out of the list.
+    void removeRow(uint8_t number);
+    // The listed name of a function; empty when it is not listed.
+    std::string functionName(uint8_t number) const;
+    void updateButtons();
+    void updateUsedSpace();
+
+    // The operations, as the buttons run them.
+    void onNew();
+    void onEdit();
+    void onDelete();
+    void onPrint();
+    void onStart();
+    void onStop();
+    void onHistory();
+
+protected:
+    void reject() override;
+
+private:
+    bool fillList();
+    int runEditor(uint8_t type, uint8_t number);
+    bool readOnlyForUser() const;
+    void closeList();
+
+    std::unique_ptr<Ui::MCFODlg> m_ui;
+    std::string m_gatewayAddress;
+    std::string m_idCode;
+    bool m_editable;
+    ListOperations m_operations;
+};

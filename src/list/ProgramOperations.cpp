@@ -1,0 +1,8 @@
+#include "ProgramOperations.h"
+
+ListOperations ProgramListOperations()
+{
+    ListOperations operations;
+    operations.editorFor = [](uint8_t) { return EditorFunction(); };
+    return operations;
+}

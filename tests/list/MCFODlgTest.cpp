@@ -1,0 +1,299 @@
+#include "ApplicationState.h"
+#include "CheckedScript.h"
+#include "Db.h"
+#include "FunctionListCtrl.h"
+#include "MCFODlg.h"
+#include "McdefAccess.h"
+#include "NewFunctionDlg.h"
+#include "Records.h"
+#include "TestHome.h"
+#include "TypeCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+class MCFODlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.ok());
+        appState().mode = AppMode::Edit;
+        appState().capacity = {};
+        appState().capacity.totalMemory = 64 * 1024;
+        appState().capacity.freeMemory = 48 * 1024;
+        appState().capacity.typeLimits.fill(10);
+    }
+    void TearDown() override { appState() = ApplicationState(); }
+
+    static void addFunction(uint8_t number, uint8_t type, const std::string& name, uint8_t flags = 0)
+    {
+        McdefRecord header(number, BlockType::Header, 0, 0);
+        header.setType(type);
+        header.setName(name);
+        header.setFlags(flags);
+        ASSERT_EQ(InsertBlock(header), DbStatus::Success);
+        ASSERT_EQ(InsertBlock(McdefRecord(number, BlockType::Data, 1, 0)), DbStatus::Success);
+    }
+
+    static QPushButton* button(MCFODlg& dialog, const char* name) { return dialog.findChild<QPushButton*>(name); }
+
+    static std::vector<std::string> names(const FunctionListCtrl& list)
+    {
+        std::vector<std::string> all;
+        for (int row = 0; row < list.rowCount(); ++row)
+            all.push_back(list.item(row).name);
+        return all;
+    }
+
+    static void select(FunctionListCtrl& list, std::initializer_list<uint8_t> numbers)
+    {
+        list.clearRowSelection();
+        for (uint8_t n : numbers)
+            list.setRowSelected(list.rowOf(n), true);
+    }
+
+    ListOperations operationsWithEditor(EditorFunction editor)
+    {
+        ListOperations operations;
+        operations.editorFor = [editor](uint8_t type) {
+            return type == FunctionType::DayNightControl ? editor : EditorFunction();
+        };
+        return operations;
+    }
+
+    TestHome m_home;
+    CheckedScript m_script;
+};
+
+TEST_F(MCFODlgTest, ListsEveryFunctionSortedByNameAndSortsByAnyColumn)
+{
+    addFunction(7, FunctionType::PeakShaving, "Peak", HeaderFlag::Started);
+    addFunction(2, FunctionType::YearlySchedule, "week plan", HeaderFlag::Started);
+    addFunction(12, FunctionType::DayNightControl, "Night", HeaderFlag::Manual | HeaderFlag::ErrorMark);
+    addFunction(100, 42, "Alien");
+    MCFODlg dialog("001:125", "GW Market North", true, {});
+    FunctionListCtrl& list = dialog.list();
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"Alien", "Night", "Peak", "week plan"}));
+    const int night = list.rowOf(12);
+    EXPECT_EQ(list.text(night, 0), "Day/Night Contr.");
+    EXPECT_EQ(list.text(night, 2), "12");
+    EXPECT_EQ(list.text(night, 3), "");
+    EXPECT_EQ(list.text(night, 4), "Manual");
+    EXPECT_EQ(list.text(night, 5), "Error");
+    EXPECT_EQ(list.text(list.rowOf(7), 3), "On");
+    EXPECT_EQ(list.text(list.rowOf(100), 0), "<<unknown type>>");
+
+    list.sortByHeader(FunctionListCtrl::NumberColumn);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"week plan", "Peak", "Night", "Alien"})) << "2, 7, 12, 100 as numbers";
+    list.sortByHeader(FunctionListCtrl::NumberColumn);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"Alien", "Night", "Peak", "week plan"}));
+    list.sortByHeader(FunctionListCtrl::TypeColumn);
+    EXPECT_EQ(list.item(0).name, "Alien") << "<<unknown type>> sorts first";
+    EXPECT_EQ(list.item(3).name, "week plan") << "Yearly Schedule sorts last";
+
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("networkField")->text(), "001:125  GW Market North");
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("usedSpaceBar")->value(), 25);
+}
+
+TEST_F(MCFODlgTest, ButtonsFollowTheSelection)
+{
+    addFunction(1, FunctionType::YearlySchedule, "Year", HeaderFlag::Started);
+    addFunction(2, FunctionType::DayNightControl, "Night");
+    addFunction(3, FunctionType::PoOptimizer, "Suction", HeaderFlag::Started);
+    ListOperations operations;
+    operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return 0; };
+    operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return 0; };
+    operations.print = [](MCFODlg&, const std::vector<uint8_t>&) {};
+    operations.history = [](MCFODlg&, uint8_t) {};
+    MCFODlg dialog("001:125", "GW", true, operations);
+    FunctionListCtrl& list = dialog.list();
+
+    select(list, {1, 2});
+    EXPECT_TRUE(button(dialog, "deleteButton")->isEnabled());
+    EXPECT_TRUE(button(dialog, "startButton")->isEnabled());
+    EXPECT_FALSE(button(dialog, "stopButton")->isEnabled());
+    EXPECT_FALSE(button(dialog, "editButton")->isEnabled());
+
+    select(list, {3});
+    EXPECT_TRUE(button(dialog, "historyButton")->isEnabled());
+    EXPECT_TRUE(button(dialog, "stopButton")->isEnabled());
+    EXPECT_FALSE(button(dialog, "deleteButton")->isEnabled());
+    EXPECT_TRUE(button(dialog, "editButton")->isEnabled());
+
+    // In list order the Po optimizer ("Suction") comes after "Night".
+    select(list, {3, 2});
+    EXPECT_TRUE(button(dialog, "historyButton")->isEnabled());
+    select(list, {3, 1});
+    EXPECT_FALSE(button(dialog, "historyButton")->isEnabled()) << "\"Year\" is the last selected row in list order";
+}
+
+TEST_F(MCFODlgTest, OperationsThatAreNotThereStayDisabled)
+{
+    addFunction(2, FunctionType::DayNightControl, "Night");
+    MCFODlg dialog("001:125", "GW", true, {});
+    select(dialog.list(), {2});
+    EXPECT_FALSE(button(dialog, "deleteButton")->isEnabled());
+    EXPECT_FALSE(button(dialog, "startButton")->isEnabled());
+    EXPECT_FALSE(button(dialog, "printButton")->isEnabled());
+    EXPECT_TRUE(button(dialog, "editButton")->isEnabled());
+    m_script.expectMessage("Selected MCF type no. 3 not implemented yet!");
+    dialog.onEdit();
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok) << "a plain message box";
+}
+
+TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
+{
+    addFunction(1, FunctionType::YearlySchedule, "Year", HeaderFlag::Started);
+    appState().capacity.typeLimits[FunctionType::YearlySchedule] = 1;
+    EditorRequest seen;
+    const auto editor = [&seen](QWidget*, const EditorRequest& request) {
+        seen = request;
+        McdefRecord header(request.number, BlockType::Header, 0, 0);
+        header.setType(request.type);
+        header.setName("New night");
+        header.setFlags(HeaderFlag::Started | HeaderFlag::Manual);
+        InsertBlock(header);
+        return int(EditorResult::Ok);
+    };
+    MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
+    m_script.expectDialog("NewFunctionDlg", [](QDialog& d) {
+        auto* types = d.findChild<QListWidget*>("typeList");
+        auto* ok = d.findChild<QPushButton*>("okButton");
+        EXPECT_FALSE(ok->isEnabled()) << "OK waits for a type";
+        QStringList offered;
+        for (int i = 0; i < types->count(); ++i)
+            offered << types->item(i)->text();
+        EXPECT_FALSE(offered.contains("Yearly Schedule")) << "at its limit";
+        EXPECT_FALSE(offered.contains("Po Optimizer")) << "larger than the free memory";
+        types->setCurrentRow(int(offered.indexOf("Day/Night Contr.")));
+        EXPECT_TRUE(ok->isEnabled());
+        ok->click();
+        return d.result();
+    });
+    appState().capacity.freeMemory = 5000;
+    dialog.onNew();
+    EXPECT_EQ(seen.number, 2) << "the lowest free number";
+    EXPECT_EQ(seen.type, FunctionType::DayNightControl);
+    EXPECT_EQ(seen.gatewayAddress, "001:125");
+    EXPECT_FALSE(seen.readOnly);
+    const int row = dialog.list().rowOf(2);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(dialog.list().item(row).state, RowState::Started) << "a new row takes the started bit only";
+    EXPECT_EQ(appState().capacity.freeMemory, 5000u - 2236u);
+}
+
+TEST_F(MCFODlgTest, NewWithEveryNumberTakenSaysSo)
+{
+    for (int n = 1; n <= 105; ++n)
+        addFunction(uint8_t(n), FunctionType::YearlySchedule, "S" + std::to_string(n));
+    MCFODlg dialog("001:125", "GW", true, {});
+    EXPECT_FALSE(button(dialog, "newButton")->isEnabled());
+    m_script.expectMessage("Can not create ZUL control function. Maximum number has been reached.");
+    dialog.onNew();
+}
+
+TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
+{
+    addFunction(4, FunctionType::DayNightControl, "Before");
+    int nextResult = EditorResult::Ok;
+    const auto editor = [&nextResult](QWidget*, const EditorRequest& request) {
+        McdefRecord header;
+        ReadBlock(request.number, BlockType::Header, 0, 0, header);
+        header.setName("After");
+        header.setFlags(HeaderFlag::Started);
+        UpdateBlock(header);
+        return nextResult;
+    };
+    MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
+    select(dialog.list(), {4});
+    dialog.onEdit();
+    EXPECT_EQ(dialog.functionName(4), "After");
+    EXPECT_EQ(dialog.list().item(0).state, RowState::Started);
+
+    nextResult = EditorResult::ConnectionLost;
+    dialog.show();
+    dialog.onEdit();
+    EXPECT_FALSE(dialog.isVisible()) << "-1 closes the list";
+}
+
+TEST_F(MCFODlgTest, ViewOnlyListsAndBrowseMode)
+{
+    addFunction(4, FunctionType::DayNightControl, "Night");
+    {
+        EditorRequest seen;
+        const auto editor = [&seen](QWidget*, const EditorRequest& request) {
+            seen = request;
+            return int(EditorResult::Cancel);
+        };
+        MCFODlg dialog("001:125", "GW", false, operationsWithEditor(editor));
+        EXPECT_EQ(dialog.windowTitle(), "ZUL control functions - QOR Net config. not up to date");
+        EXPECT_EQ(button(dialog, "editButton")->text(), "&Browse");
+        EXPECT_FALSE(button(dialog, "newButton")->isEnabled());
+        select(dialog.list(), {4});
+        dialog.onEdit();
+        EXPECT_TRUE(seen.readOnly);
+    }
+    appState().mode = AppMode::Browse;
+    MCFODlg dialog("001:125", "GW", true, {});
+    dialog.show();
+    EXPECT_EQ(button(dialog, "editButton")->text(), "&Edit");
+    for (const char* hidden : {"newButton", "deleteButton", "startButton", "stopButton"})
+        EXPECT_FALSE(button(dialog, hidden)->isVisible()) << hidden;
+    EXPECT_FALSE(dialog.findChild<QWidget*>("blocksGroup")->isVisible());
+    EXPECT_TRUE(button(dialog, "printButton")->isVisible());
+}
+
+TEST_F(MCFODlgTest, AViewOnlyUserOpensEditorsReadOnly)
+{
+    addFunction(4, FunctionType::DayNightControl, "Night");
+    {
+        ScopedTable users(table::XrtBrug, DbMode::Normal);
+        uint8_t record[XrtBrugRecord::Size];
+        ASSERT_EQ(DbRelGet(table::XrtBrug, 0, record, sizeof record, DbOp::GetFirst), DbStatus::Success);
+        XrtBrugRecord user = XrtBrugRecord::read(record);
+        user.accessLevels[XrtBrugRecord::ProgramEntry] = XrtBrugRecord::ViewOnly;
+        const auto bytes = user.bytes();
+        ASSERT_EQ(DbUpdate(table::XrtBrug, 0, bytes.data(), XrtBrugRecord::Size), DbStatus::Success);
+    }
+    bool readOnly = false;
+    MCFODlg dialog("001:125", "GW", true, operationsWithEditor([&readOnly](QWidget*, const EditorRequest& r) {
+                       readOnly = r.readOnly;
+                       return int(EditorResult::Cancel);
+                   }));
+    select(dialog.list(), {4});
+    dialog.onEdit();
+    EXPECT_TRUE(readOnly);
+}
+
+TEST_F(MCFODlgTest, ClosingWritesTheBackupOnlyWhileEditable)
+{
+    int backups = 0;
+    ListOperations operations;
+    operations.writeBackup = [&backups](MCFODlg&) { ++backups; };
+    {
+        MCFODlg dialog("001:125", "GW", true, operations);
+        dialog.findChild<QPushButton*>("closeButton")->click();
+    }
+    {
+        MCFODlg dialog("001:125", "GW", false, operations);
+        dialog.findChild<QPushButton*>("closeButton")->click();
+    }
+    EXPECT_EQ(backups, 1);
+}
+
+TEST_F(MCFODlgTest, TotalMemoryZeroShowsNothingUsed)
+{
+    appState().capacity.totalMemory = 0;
+    appState().capacity.freeMemory = 0;
+    MCFODlg dialog("001:125", "GW", true, {});
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("usedSpaceBar")->value(), 0);
+}
+
+} // namespace
