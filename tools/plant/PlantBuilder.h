@@ -1,0 +1,36 @@
+#pragma once
+// Builds a home folder of the monitoring system ($ORPA_HOME) from a plant
+// description: the ini files, the data folder with every table of the store,
+// the backup and export folders and the gateway images. The description format
+// is documented in demo/README.md.
+
+#include <optional>
+#include <string>
+
+// Why a description could not be turned into a home.
+struct PlantError {
+    std::string file;   // the description, or the file or folder that could not be written
+    std::string place;  // "line:column" for JSON syntax errors, a path such as
+                        // "networks[0].nodes[3].key" for content errors; may be empty
+    std::string reason;
+
+    // "file:place: reason" (or "file: reason" without a place).
+    std::string message() const;
+};
+
+// The demo description: VELT_DEMO_DIR "/plant.json".
+std::string DefaultPlantDescription();
+
+// Builds a complete home from a description: the ini files, the data folder
+// with every table of the store's schema filled from the description, the
+// empty template MCDEF.NEW beside an empty MCDEF.DAT, the ZULDir/EXPDir
+// folders and the gateway images (a missing image file is skipped).
+//
+// The whole description is validated before anything is written; on an error
+// nothing is written. The home is assembled in a staging folder beside it and
+// renamed into place at the end. An existing empty folder is taken as the
+// home; an existing folder with content only when `replace` is set (it is then
+// swapped out and removed). While building, the record store is pointed at the
+// new data folder; afterwards it is set back to "" (the DATADir of ORPA.INI).
+// A table that is open in the record store when the build starts is an error.
+std::optional<PlantError> BuildPlantHome(const std::string& home, const std::string& descriptionFile, bool replace);
