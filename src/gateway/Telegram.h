@@ -76,7 +76,7 @@ enum : uint8_t {
 };
 }
 
-constexpr size_t CommandCount = 27;
+constexpr size_t CommandCount = 26;
 const std::array<CommandRow, CommandCount>& CommandTable();
 // The row of a command number; null when the table has no such command.
 const CommandRow* FindCommand(uint8_t number);

@@ -1,0 +1,178 @@
+#pragma once
+// What a simulated gateway holds: its control functions as the program wrote
+// them (header, reference items by slot, schedule references by group, data
+// blocks), the values it measures itself (reported data, history), and the
+// gateway-wide memory, limits, stamps and password.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr int MaxFunctions = 105;
+constexpr size_t BlockSize = 104;      // record bytes 6..109 of a data block
+constexpr size_t ParameterBytes = 34;  // record bytes 6..39 of a reference
+constexpr size_t NameLength = 16;
+constexpr size_t MaxPasswordLength = 16;
+constexpr size_t TypeLimitCount = 100;
+
+// The status a gateway answers a write, start, stop or delete with.
+namespace GatewayStatus {
+enum : uint8_t {
+    Accepted = 0,
+    MemoryFull = 1,
+    TypeLimitReached = 2,
+    BadRequest = 3,        // a telegram the gateway cannot take (length, slot, block, count)
+    NotStartable = 4,      // a passive type is always active
+    StampChanged = 16,     // another user changed the function
+    TypeDiffers = 32,      // the function has another type in the gateway
+    NoSuchFunction = 255,
+};
+}
+
+// Function flags as the gateway reports them.
+namespace FunctionFlag {
+enum : uint8_t {
+    Manual = 0x01,
+    Error = 0x02,
+    Started = 0x04,
+    ErrorChecked = 0x08,
+    NothingFurther = 0x10, // the header is all there is to read
+};
+}
+
+// The gateway's status of one reference or schedule reference item.
+namespace ItemStatus {
+enum : uint8_t {
+    NoAnswer = 0x02,     // the controller does not answer / the schedule is missing
+    TypeConflict = 0x08,
+};
+}
+
+struct ReferenceItem {
+    uint8_t form = 0; // the write command it came with (13/15, 17/19, 23/25)
+    uint8_t address = 0;
+    std::array<uint8_t, ParameterBytes> parameters{};
+    uint8_t status = 0; // ItemStatus
+};
+
+struct SlotLayout {
+    uint8_t mask = 0;
+    std::array<uint8_t, 8> kinds{}; // slot kind per slot, as the header write gave it
+};
+
+// The masks and kinds of the last header write.
+struct FunctionHeader {
+    SlotLayout inputs;
+    SlotLayout outputs;
+    uint8_t scheduleMask = 0;
+    uint8_t blockMask = 0;
+};
+
+// One data block: a plain block of bytes, or (for list blocks) entries by index.
+struct DataBlock {
+    bool present = false;
+    std::array<uint8_t, BlockSize> bytes{};
+    std::map<uint8_t, std::vector<uint8_t>> entries;
+};
+
+struct GatewayFunction {
+    uint8_t number = 0;
+    uint8_t type = 0;
+    uint8_t flags = 0;
+    uint32_t stamp = 0;
+    std::string name;
+    FunctionHeader header;
+    // [direction - 1][slot - 1]: direction 1 inputs, 2 outputs.
+    std::array<std::array<std::vector<ReferenceItem>, 8>, 2> references;
+    std::array<std::vector<uint8_t>, 4> schedules; // referenced function numbers per group
+    std::array<DataBlock, 4> blocks;               // as written (and reported values)
+    std::array<DataBlock, 2> history;              // blocks 3 and 4 as the gateway measures them
+
+    std::vector<ReferenceItem>& slot(int direction, int slot) { return references[size_t(direction - 1)][size_t(slot - 1)]; }
+    const std::vector<ReferenceItem>& slot(int direction, int slot) const
+    {
+        return references[size_t(direction - 1)][size_t(slot - 1)];
+    }
+    // No reference or schedule item and no data block: the header is all there is to read.
+    bool headerOnly() const;
+};
+
+struct GatewayState {
+    uint16_t network = 0;
+    uint16_t netConfigStamp = 0;
+    uint16_t memoryKiB = 0;
+    uint32_t lastStamp = 0; // the stamps handed out so far; each accepted write takes the next
+    std::string password;   // empty = none
+    std::array<uint8_t, TypeLimitCount> typeLimits{};
+    std::map<uint8_t, GatewayFunction> functions;
+
+    uint32_t totalMemory() const { return uint32_t(memoryKiB) * 1024; }
+    uint32_t usedMemory() const;
+    uint32_t freeMemory() const;
+    int countOfType(uint8_t type) const;
+    uint32_t nextStamp() { return ++lastStamp; }
+
+    bool operator==(const GatewayState&) const;
+};
+
+bool operator==(const ReferenceItem& a, const ReferenceItem& b);
+bool operator==(const SlotLayout& a, const SlotLayout& b);
+bool operator==(const FunctionHeader& a, const FunctionHeader& b);
+bool operator==(const DataBlock& a, const DataBlock& b);
+bool operator==(const GatewayFunction& a, const GatewayFunction& b);
+
+// How a data block of a type travels: its bytes in a write and in a read
+// answer, or its entries (list blocks).
+struct BlockLayout {
+    uint8_t type;
+    uint8_t block;
+    uint8_t writeBytes; // block bytes in a write (data length - 1); 0 = never written
+    uint8_t readBytes;  // block bytes in a read answer (plain blocks)
+    uint8_t entrySize;  // list blocks: bytes per entry (the index first); 0 = plain
+    uint8_t entriesPerRecord;
+    bool measured;      // read answers come from the gateway's own history
+};
+
+// The layout of a block of a type; null when the type has no such block.
+const BlockLayout* FindBlockLayout(uint8_t type, uint8_t block);
+
+// Bytes of a plain block that the gateway measures itself; writes leave them alone.
+struct ReportedRange {
+    uint8_t type;
+    uint8_t block;
+    uint8_t first;
+    uint8_t length;
+};
+const std::vector<ReportedRange>& ReportedRanges();
+
+// Types whose data block 1 holds the manual state (byte 0 = manual flag).
+bool HasManualState(uint8_t type);
+
+// Block 1 of a Po optimizer: its optimise-communication byte; 255 = not configured,
+// and the gateway then answers the short form without it.
+constexpr size_t PoOptimiseCommunicationByte = 21;
+constexpr uint8_t NotConfigured = 255;
+
+// The three ways references travel, each with a read and a write command per
+// direction: simple (automatic) references, parameter references, and the
+// long multi-parameter form.
+struct ReferenceForm {
+    uint8_t readCommand;
+    uint8_t writeCommand;
+    uint8_t direction; // 1 inputs, 2 outputs
+    uint8_t writeItemSize;
+    uint8_t readItemSize;
+    uint8_t maxWriteItems;
+    uint8_t maxReadItems;
+    uint8_t slotKind; // the kind of slot that holds such references
+};
+
+// The form a read or write command belongs to; null for other commands.
+const ReferenceForm* FindReferenceForm(uint8_t command);
+// The write command for a reference of a direction: simple when it names no
+// parameter (first byte 255), parameter when it has no multi-parameter
+// checksum (bytes 32..33 zero), else multi-parameter.
+uint8_t WriteCommandFor(int direction, const std::array<uint8_t, ParameterBytes>& parameters);
