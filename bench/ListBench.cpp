@@ -1,5 +1,5 @@
-// Filling the program's lists: the function list with 105 functions and a
-// reference list of 120 controllers, on a home built from the demo plant with
+// Filling the program's lists: "Select network", the function list with 105
+// functions and a reference list of 120 controllers, on a home built from the demo plant with
 // the tables open as the program keeps them.
 
 #include "ApplicationState.h"
@@ -11,12 +11,14 @@
 #include "PlantBuilder.h"
 #include "ConsoleUi.h"
 #include "Records.h"
+#include "SelMCDlg.h"
 #include "Texts.h"
 #include "TypeCatalogue.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -91,6 +93,19 @@ void FillReferenceList(benchmark::State& state)
     }
 }
 
+// "Select network" from its creation until its list is filled (the server is
+// not there, so nobody answers the announcement).
+void OpenSelectNetwork(benchmark::State& state)
+{
+    for (auto _ : state) {
+        SelMCDlg dialog({});
+        auto* list = dialog.findChild<QTreeWidget*>("gatewayList");
+        while (list->topLevelItemCount() == 0)
+            QCoreApplication::processEvents();
+    }
+}
+
+BENCHMARK(OpenSelectNetwork)->Unit(benchmark::kMillisecond);
 BENCHMARK(FillFunctionList)->Unit(benchmark::kMillisecond);
 BENCHMARK(FillReferenceList)->Unit(benchmark::kMillisecond);
 

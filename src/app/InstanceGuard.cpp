@@ -1,5 +1,9 @@
 #include "InstanceGuard.h"
 
+#include "OrpaPaths.h"
+
+#include <QCryptographicHash>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -10,7 +14,13 @@ constexpr int ContactTimeoutMs = 1000;
 const char ActivateRequest[] = "activate\n";
 } // namespace
 
-QString InstanceGuard::defaultName() { return QStringLiteral("velt-instance-%1").arg(getuid()); }
+QString InstanceGuard::defaultName()
+{
+    // One instance per user and monitoring-system home.
+    const QByteArray home = QByteArray::fromStdString(orpa::homeDirectory());
+    const QByteArray digest = QCryptographicHash::hash(home, QCryptographicHash::Sha1).toHex().left(12);
+    return QStringLiteral("velt-%1-%2").arg(getuid()).arg(QString::fromLatin1(digest));
+}
 
 InstanceGuard::InstanceGuard(QString name)
     : m_name(std::move(name))

@@ -1,7 +1,7 @@
 #pragma once
-// One instance of the program per user: the first instance listens on a
-// local socket named after the user; a second one finds it, asks it to come
-// to the front and ends.
+// One instance of the program per user and monitoring-system home: the first
+// instance listens on a local socket named after both; a second one finds it,
+// asks it to come to the front and ends.
 
 #include <QObject>
 #include <QString>
@@ -12,7 +12,7 @@ class InstanceGuard : public QObject {
     Q_OBJECT
 
 public:
-    // The name of the local socket for the current user.
+    // The name of the local socket for the current user and home.
     static QString defaultName();
 
     explicit InstanceGuard(QString name = defaultName());

@@ -7,7 +7,6 @@ int main(int argc, char* argv[])
 {
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velt"));
-    QApplication::setApplicationDisplayName(QStringLiteral("velt"));
     Application application(ProgramNetworkServices());
     if (!application.initInstance(QApplication::arguments()))
         return 0;

@@ -1,0 +1,161 @@
+#include "Application.h"
+#include "ApplicationState.h"
+#include "CheckedScript.h"
+#include "Db.h"
+#include "Records.h"
+#include "TestHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_home.ok()); }
+    void TearDown() override
+    {
+        RecordStore::instance().closeAll();
+        appState() = ApplicationState();
+    }
+
+    static NetworkServices noServices() { return {}; }
+
+    std::vector<XrtApplRecord> runningApplications()
+    {
+        std::vector<XrtApplRecord> rows;
+        for (const auto& bytes : TestHome::records(table::XrtAppl))
+            rows.push_back(XrtApplRecord::read(bytes.data()));
+        return rows;
+    }
+
+    void removeIniLine(const std::string& start)
+    {
+        std::ifstream in(m_home.iniFile());
+        std::string kept, line;
+        while (std::getline(in, line))
+            if (line.rfind(start, 0) != 0)
+                kept += line + "\n";
+        std::ofstream(m_home.iniFile()) << kept;
+    }
+
+    TestHome m_home;
+    CheckedScript m_script;
+};
+
+TEST(ApplicationRules, ModeAndVersionText)
+{
+    EXPECT_EQ(Application::ModeFromArguments({"velt", "1"}), 1);
+    EXPECT_EQ(Application::ModeFromArguments({"velt", "3"}), 3);
+    EXPECT_EQ(Application::ModeFromArguments({"velt"}), 0);
+    EXPECT_EQ(Application::ModeFromArguments({"velt", "x"}), 0);
+    EXPECT_EQ(Application::VersionText("1, 2, 0, 7"), "1.2.0.7");
+    EXPECT_EQ(Application::VersionText(""), "??");
+    EXPECT_EQ(Application::VersionText(std::string(40, '9')).size(), 32u);
+}
+
+TEST_F(ApplicationTest, StartsOpensTheTablesAndRegistersItself)
+{
+    Application application(noServices());
+    ASSERT_TRUE(application.initInstance({"velt", "1"}));
+    EXPECT_EQ(appState().mode, 1);
+    EXPECT_TRUE(appState().serverReady);
+    for (const auto& [table, mode] : Application::StartupTables())
+        EXPECT_TRUE(RecordStore::instance().isOpen(table)) << table;
+    EXPECT_FALSE(RecordStore::instance().isOpen(table::Mcdef)) << "MCDEF is opened on first use";
+    EXPECT_EQ(std::string(std::getenv("TZ")), "CET-1CEST,M3.5.0,M10.5.0/3");
+    ASSERT_NE(application.frame(), nullptr);
+    EXPECT_EQ(application.frame()->windowTitle().toStdString(), "Gateway control function definition")
+        << "text 128 as the demo plant overrides it";
+
+    const auto rows = runningApplications();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].application, "VELT");
+    EXPECT_EQ(rows[0].title, "Gateway control function definition Version " VELT_VERSION_TEXT);
+
+    application.exitInstance();
+    EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf)) << "every table closed";
+    EXPECT_TRUE(runningApplications().empty()) << "the program's row is removed at the end";
+}
+
+TEST_F(ApplicationTest, AMissingTimeZoneGivesTheDefaultZone)
+{
+    removeIniLine("TimeZone");
+    Application application(noServices());
+    ASSERT_TRUE(application.initInstance({"velt", "4"}));
+    EXPECT_EQ(std::string(std::getenv("TZ")), "ESTDST");
+    EXPECT_TRUE(runningApplications().empty()) << "an unknown mode does not register";
+    application.exitInstance();
+}
+
+TEST_F(ApplicationTest, AMissingTableEndsTheStartNamingIt)
+{
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(m_home.dataDir() + "QEBDES.DAT")));
+    m_script.expectMessage("Error opening database QEBDES. RC = 2");
+    Application application(noServices());
+    EXPECT_FALSE(application.initInstance({"velt", "1"}));
+    EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf)) << "the tables opened before are closed";
+    EXPECT_TRUE(runningApplications().empty()) << "nothing is written";
+}
+
+TEST_F(ApplicationTest, ABrokenTableEndsTheStartNamingIt)
+{
+    std::ofstream(m_home.dataDir() + "EVENTLOG.DAT", std::ios::trunc) << "not a table";
+    m_script.expectMessage("Error opening database EVENTLOG. RC = 30");
+    Application application(noServices());
+    EXPECT_FALSE(application.initInstance({"velt", "2"}));
+    EXPECT_TRUE(runningApplications().empty());
+}
+
+// The real program, as an operator starts it.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_home.ok()); }
+
+    void start(QProcess& process, const QStringList& arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("ORPA_HOME", QString::fromStdString(m_home.path()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.start(VELT_PATH, arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    TestHome m_home;
+};
+
+TEST_F(ProgramTest, WithoutAModeOrWithAnUnknownOneTheProgramEndsAtOnce)
+{
+    for (const QStringList& arguments : {QStringList{}, QStringList{"4"}}) {
+        QProcess program;
+        start(program, arguments);
+        EXPECT_TRUE(program.waitForFinished(10000)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+    }
+}
+
+TEST_F(ProgramTest, ASecondLaunchActivatesTheFirstAndEnds)
+{
+    QProcess first;
+    start(first, {"1"});
+    EXPECT_FALSE(first.waitForFinished(1500)) << "the first instance stays at \"Select network\"";
+    QProcess second;
+    QElapsedTimer clock;
+    clock.start();
+    start(second, {"1"});
+    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.terminate();
+    first.waitForFinished(5000);
+}
+
+} // namespace
