@@ -269,7 +269,7 @@ void SelMCDlg::runUpload()
 {
     if (!m_services.upload)
         return;
-    const int result = m_services.upload(this, m_gatewayAddress, m_idCode);
+    const int result = m_services.upload(this, m_gatewayAddress, m_idCode, m_serverWindow);
     if (result != 0 && result != 1)
         return;
     m_netConfigUpToDate = result == 0;

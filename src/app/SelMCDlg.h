@@ -19,7 +19,9 @@ class SelMCDlg;
 struct NetworkServices {
     // The upload: 0 uploaded and the net configuration is up to date, 1
     // uploaded but not up to date, 2 cancelled, 3 error.
-    std::function<int(QWidget* parent, const std::string& gatewayAddress, const std::string& idCode)> upload;
+    std::function<int(QWidget* parent, const std::string& gatewayAddress, const std::string& idCode,
+                      uint32_t serverWindow)>
+        upload;
     // The function list of the gateway.
     std::function<void(QWidget* parent, const std::string& gatewayAddress, const std::string& idCode,
                        bool netConfigUpToDate)>

@@ -73,6 +73,11 @@ uint16_t ReadBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, std:
     return readRange({number, blockType, blockNumber, 0}, 3, blocks);
 }
 
+uint16_t ReadBlocksOfType(uint8_t number, uint8_t blockType, std::vector<McdefRecord>& blocks)
+{
+    return readRange({number, blockType, 0, 0}, 2, blocks);
+}
+
 uint16_t ReadHeaders(std::vector<McdefRecord>& headers)
 {
     headers.clear();

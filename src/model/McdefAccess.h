@@ -18,6 +18,8 @@ uint16_t ReadBlock(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8
 uint16_t ReadFunction(uint8_t number, std::vector<McdefRecord>& blocks);
 // The blocks {number, block type, block number, *} in key order; 0, or an error status.
 uint16_t ReadBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, std::vector<McdefRecord>& blocks);
+// The blocks {number, block type, *, *} in key order; 0, or an error status.
+uint16_t ReadBlocksOfType(uint8_t number, uint8_t blockType, std::vector<McdefRecord>& blocks);
 // Every header in number order; 0, or an error status.
 uint16_t ReadHeaders(std::vector<McdefRecord>& headers);
 

@@ -42,7 +42,7 @@ public:
     uint8_t* data() { return m_bytes.data(); }
     const uint8_t* data() const { return m_bytes.data(); }
     uint8_t& operator[](size_t i) { return m_bytes[i]; }
-    uint8_t operator[](size_t i) const { return m_bytes[i]; }
+    const uint8_t& operator[](size_t i) const { return m_bytes[i]; }
     std::array<uint8_t, 4> key() const { return {m_bytes[0], m_bytes[1], m_bytes[2], m_bytes[3]}; }
 
     uint8_t number() const { return m_bytes[0]; }

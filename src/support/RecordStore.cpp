@@ -163,14 +163,16 @@ RecordStore::~RecordStore() { closeAll(); }
 
 void RecordStore::setDataDirectory(const std::string& prefix) { m_dataDirectory = prefix; }
 
-std::string RecordStore::tableFile(const std::string& table) const
+std::string RecordStore::tableFile(const std::string& table) const { return dataFile(upper(table) + ".DAT"); }
+
+std::string RecordStore::dataFile(const std::string& fileName) const
 {
     std::string prefix = m_dataDirectory.empty() ? DataDirectory() : m_dataDirectory;
     // The prefix may name a folder and the start of a file name; split it.
     const auto slash = prefix.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
     const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
-    return orpa::findFile(folder, start + upper(table) + ".DAT");
+    return orpa::findFile(folder, start + fileName);
 }
 
 RecordStore::Table* RecordStore::find(const std::string& table) const

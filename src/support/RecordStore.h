@@ -24,6 +24,8 @@ public:
     // Folder (a prefix) of the table files; empty = `Install`/`DATADir` of ORPA.INI.
     void setDataDirectory(const std::string& prefix);
     std::string tableFile(const std::string& table) const;
+    // A file of the data folder (MCDEF.NEW, MCPARDEF.ORG ...), found without regard to case.
+    std::string dataFile(const std::string& fileName) const;
 
     uint16_t open(const std::string& table, int mode);
     uint16_t close(const std::string& table);

@@ -1,0 +1,55 @@
+#pragma once
+// The backup file of a gateway: the configuration telegrams of every function
+// as the update sends them, with each function's stamp, so that the upload
+// can take unchanged functions from the file instead of the gateway.
+//
+//   0     u16  file type 0x0048
+//   2     u32  checksum: the sum of every byte from offset 6 to the end
+//   6     8    gateway address text, NUL-padded
+//   14    105 x u32  stamp of functions 1..105 (0 = not in the file)
+//   434   105 x u16  index of the function's first telegram
+//   644   105 x u8   number of telegrams of the function
+//   749   n x 134    the telegrams in function-number order, then, when a
+//                    function is started, one start telegram (command 70)
+
+#include "Telegram.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr uint16_t BackupFileType = 0x0048;
+constexpr size_t BackupHeaderSize = 749;
+constexpr int BackupFunctions = 105;
+
+struct BackupFile {
+    std::string gatewayAddress;
+    std::array<uint32_t, BackupFunctions> stamps{};
+    std::array<uint16_t, BackupFunctions> firstTelegram{};
+    std::array<uint8_t, BackupFunctions> telegramCount{};
+    std::vector<Telegram> telegrams;
+
+    // The telegrams of a function (1..105).
+    std::vector<Telegram> functionTelegrams(uint8_t number) const;
+    // Appends the telegrams of a function and notes its stamp.
+    void addFunction(uint8_t number, uint32_t stamp, const std::vector<Telegram>& functionTelegrams);
+};
+
+// ZULDir of ORPA.INI followed by "NNN_AAA.MC" of the gateway address.
+std::string BackupFileName(const std::string& gatewayAddress);
+
+enum class BackupReadResult {
+    Missing,       // no file, or its size cannot be had
+    Read,
+    FileTypeError, // shorter than the header, or not of type 0x0048
+    ReadError,     // shorter than its telegrams
+    ChecksumError,
+};
+
+BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file);
+
+// The whole file's bytes, checksum included.
+std::vector<uint8_t> EncodeBackupFile(const BackupFile& file);
+// The sum of the bytes from offset 6 to the end.
+uint32_t BackupChecksum(const std::vector<uint8_t>& bytes);

@@ -1,0 +1,66 @@
+#pragma once
+// What every exchange with the gateway shares: a shared record for the
+// telegram, sending it to the communication server, and receiving the
+// gateway's answer or the link failure. Upload, update, start/stop and
+// deletion derive from it and are driven by the answers.
+
+#include "Telegram.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+
+
+class GatewayExchange : public QObject {
+    Q_OBJECT
+
+public:
+    GatewayExchange(std::string gatewayAddress, uint32_t serverWindow, QWidget* messageParent);
+    ~GatewayExchange() override;
+
+    const std::string& gatewayAddress() const { return m_gatewayAddress; }
+    // Telegrams sent so far.
+    int telegramsSent() const { return m_telegramsSent; }
+    bool finished() const { return m_finished; }
+    int result() const { return m_result; }
+
+Q_SIGNALS:
+    void progressRange(int maximum);
+    void progress(int value);
+    void textChanged(const QString& text);
+    void done(int result);
+
+protected:
+    // Creates the shared record; false (and the allocation message) when it cannot.
+    bool createSharedRecord();
+    // Puts a telegram into the shared record and posts it to the server;
+    // false after the message of the failure.
+    bool send(const Telegram& telegram);
+    // Builds and sends a command with its data.
+    bool sendCommand(uint8_t command, uint16_t dataLength, uint8_t p, uint8_t offset, const uint8_t* data);
+    void finish(int result);
+    QWidget* messageParent() const { return m_messageParent; }
+
+    // The gateway's answer, identified by the command table.
+    virtual void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) = 0;
+    // An answer that cannot be read or fits no command.
+    virtual void onUnreadableAnswer() = 0;
+    // The server reports that the link to the gateway failed.
+    virtual void onLinkFailure() = 0;
+    // The shared record could not be read back (allocation failure).
+    virtual void onReadFailure() = 0;
+
+    bool event(QEvent* event) override;
+
+private:
+    std::string m_gatewayAddress;
+    uint32_t m_serverWindow;
+    QPointer<QWidget> m_messageParent;
+    uint32_t m_window = 0;
+    uint16_t m_handle = 0;
+    int m_telegramsSent = 0;
+    bool m_finished = false;
+    int m_result = -1;
+};

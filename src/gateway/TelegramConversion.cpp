@@ -1,0 +1,258 @@
+#include "TelegramConversion.h"
+
+#include "LittleEndian.h"
+#include "TypeCatalogue.h"
+
+#include <algorithm>
+
+namespace {
+
+// Items asked for per request, by slot kind: automatic, parameter, multi-parameter.
+constexpr std::array<uint8_t, 3> ItemsPerRequest = {33, 11, 2};
+constexpr uint8_t PeriodsPerRequest = 10;
+constexpr uint8_t PeriodCount = 30;
+constexpr uint8_t EvaporatorsPerPortion = 20;
+constexpr size_t DataOffset = TelegramField::Data;
+
+// Where the fields of a header telegram start: the read answer has flags and
+// stamp after the number, the write telegram has not.
+struct HeaderLayout {
+    size_t name, inputs, outputs, scheduleMask, scheduleCounts, blockMask;
+};
+constexpr HeaderLayout ReadLayout{30, 46, 63, 80, 81, 85};
+constexpr HeaderLayout WriteLayout{25, 41, 58, 75, 76, 80};
+
+SlotCounts readSlots(const uint8_t* at)
+{
+    SlotCounts slots;
+    slots.mask = at[0];
+    for (size_t s = 0; s < 8; ++s) {
+        slots.kinds[s] = at[1 + 2 * s];
+        slots.counts[s] = at[2 + 2 * s];
+    }
+    return slots;
+}
+
+HeaderTelegram readHeader(const Telegram& t, const HeaderLayout& layout)
+{
+    HeaderTelegram h;
+    h.number = t[DataOffset];
+    h.type = t[TelegramField::Parameter];
+    h.name = le::str(&t[layout.name], FunctionNameLength);
+    h.inputs = readSlots(&t[layout.inputs]);
+    h.outputs = readSlots(&t[layout.outputs]);
+    h.scheduleMask = t[layout.scheduleMask];
+    std::copy_n(&t[layout.scheduleCounts], 4, h.scheduleCounts.begin());
+    h.blockMask = t[layout.blockMask];
+    return h;
+}
+
+// Reference item layouts of the telegram forms: item size, where the flag
+// byte is (0 = none), and which record bytes the item carries.
+struct ReferenceForm {
+    uint8_t command;
+    uint8_t blockType;
+    uint8_t itemSize;
+    uint8_t flagAt;     // position of the flag byte in the item, 0 = none
+    uint8_t firstBytes; // record bytes 6.. before the flag byte
+    uint8_t lastBytes;  // record bytes after them
+};
+
+constexpr ReferenceForm referenceForms[] = {
+    {Command::ReadSimpleInputs, BlockType::Input, 3, 2, 0, 0},
+    {Command::ReadSimpleOutputs, BlockType::Output, 3, 2, 0, 0},
+    {Command::WriteSimpleInputs, BlockType::Input, 2, 0, 0, 0},
+    {Command::WriteSimpleOutputs, BlockType::Output, 2, 0, 0, 0},
+    {Command::ReadParameterInputs, BlockType::Input, 9, 6, 4, 2},
+    {Command::ReadParameterOutputs, BlockType::Output, 9, 6, 4, 2},
+    {Command::WriteParameterInputs, BlockType::Input, 8, 0, 4, 2},
+    {Command::WriteParameterOutputs, BlockType::Output, 8, 0, 4, 2},
+    {Command::ReadMultiInputs, BlockType::Input, 37, 34, 32, 2},
+    {Command::ReadMultiOutputs, BlockType::Output, 37, 34, 32, 2},
+    {Command::WriteMultiInputs, BlockType::Input, 36, 0, 32, 2},
+    {Command::WriteMultiOutputs, BlockType::Output, 36, 0, 32, 2},
+};
+
+const ReferenceForm* referenceForm(uint8_t command)
+{
+    for (const ReferenceForm& form : referenceForms)
+        if (form.command == command)
+            return &form;
+    return nullptr;
+}
+
+// Gateway reference status in an item's flag byte, as record byte 5 keeps it.
+uint8_t statusFromItemFlags(uint8_t flags)
+{
+    return uint8_t(((flags & 0x02) ? 0x01 : 0) | ((flags & 0x08) ? 0x02 : 0));
+}
+
+void appendReferences(uint8_t number, const Telegram& t, const ReferenceForm& form, uint8_t slot,
+                      std::vector<McdefRecord>& records)
+{
+    const uint8_t count = t[DataOffset + 1];
+    for (size_t i = 0; i < count; ++i) {
+        const size_t at = DataOffset + 2 + i * form.itemSize;
+        if (at + form.itemSize > TelegramSize)
+            break;
+        McdefRecord r(number, form.blockType, slot, t[at + 1]);
+        if (form.firstBytes == 0) {
+            r[6] = r[7] = r[8] = 255;
+        } else {
+            std::copy_n(&t[at + 2], form.firstBytes, &r[6]);
+            const size_t last = at + 2 + form.firstBytes + (form.flagAt ? 1 : 0);
+            std::copy_n(&t[last], form.lastBytes, &r[6 + form.firstBytes]);
+        }
+        if (form.flagAt)
+            r[5] = statusFromItemFlags(t[at + form.flagAt]);
+        records.push_back(r);
+    }
+}
+
+// A Po optimizer evaporator list ends at the first entry, in index order,
+// that is empty or an end mark.
+void cutEvaporatorList(McdefRecord& r)
+{
+    const uint8_t count = r[6];
+    for (uint8_t i = 0; i < count; ++i) {
+        const size_t at = 7 + 5 * size_t(i);
+        if (at + 5 > McdefRecord::Size)
+            break;
+        const uint8_t index = r[at], address = r[at + 1], section = r[at + 2];
+        const uint16_t value = le::u16(&r[at + 3]);
+        const bool empty = address == 0 && section == 0 && value == 0;
+        const bool endMark = address == 255 && section == 255 && value == 0;
+        if (index == i && (empty || endMark)) {
+            r[6] = i;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+HeaderTelegram ReadHeaderAnswer(const Telegram& answer)
+{
+    HeaderTelegram h = readHeader(answer, ReadLayout);
+    h.flags = answer[DataOffset + 1];
+    h.stamp = le::u32(&answer[DataOffset + 2]);
+    return h;
+}
+
+HeaderTelegram ReadHeaderWrite(const Telegram& write) { return readHeader(write, WriteLayout); }
+
+std::vector<ReadRequest> DataBlockRequests(const HeaderTelegram& h)
+{
+    std::vector<ReadRequest> requests;
+    for (uint8_t block = 1; block <= 4; ++block) {
+        if (!(h.blockMask & (1u << (block - 1))))
+            continue;
+        if (h.type == FunctionType::YearlySchedule && block == 4) {
+            for (uint8_t first = 0; first < PeriodCount; first = uint8_t(first + PeriodsPerRequest))
+                requests.push_back({Command::ReadDataBlock, h.type, block, {h.number, PeriodsPerRequest, first}});
+        } else if (h.type == FunctionType::PoOptimizer && block >= 2) {
+            const uint8_t entries = h.inputs.counts[0];
+            for (uint8_t first = 0; first < entries; first = uint8_t(first + EvaporatorsPerPortion)) {
+                const uint8_t portion = std::min<uint8_t>(EvaporatorsPerPortion, uint8_t(entries - first));
+                requests.push_back({Command::ReadDataBlock, h.type, block, {h.number, portion, first}});
+            }
+        } else {
+            requests.push_back({Command::ReadDataBlock, h.type, block, {h.number}});
+        }
+    }
+    return requests;
+}
+
+std::vector<ReadRequest> FunctionRequests(const HeaderTelegram& h)
+{
+    std::vector<ReadRequest> requests;
+    const auto slotRequests = [&](const SlotCounts& slots, bool inputs) {
+        for (uint8_t slot = 1; slot <= 8; ++slot) {
+            if (!(slots.mask & (1u << (slot - 1))))
+                continue;
+            const uint8_t kind = slots.kinds[size_t(slot - 1)];
+            if (kind > SlotKind::KeptByEditor)
+                continue;
+            static constexpr uint8_t inputCommands[] = {Command::ReadSimpleInputs, Command::ReadParameterInputs,
+                                                        Command::ReadMultiInputs};
+            static constexpr uint8_t outputCommands[] = {Command::ReadSimpleOutputs, Command::ReadParameterOutputs,
+                                                         Command::ReadMultiOutputs};
+            const uint8_t command = inputs ? inputCommands[kind] : outputCommands[kind];
+            const uint8_t count = slots.counts[size_t(slot - 1)];
+            for (uint8_t first = 0; first < count; first = uint8_t(first + ItemsPerRequest[kind])) {
+                const uint8_t portion = std::min<uint8_t>(ItemsPerRequest[kind], uint8_t(count - first));
+                std::vector<uint8_t> data = {h.number, portion};
+                for (uint8_t index = first; index < first + portion; ++index)
+                    data.push_back(index);
+                requests.push_back({command, 255, slot, std::move(data)});
+            }
+        }
+    };
+    slotRequests(h.inputs, true);
+    slotRequests(h.outputs, false);
+    for (uint8_t group = 1; group <= 4; ++group)
+        if (h.scheduleMask & (1u << (group - 1)))
+            requests.push_back({Command::ReadSchedules, 255, group, {h.number}});
+    const std::vector<ReadRequest> blocks = DataBlockRequests(h);
+    requests.insert(requests.end(), blocks.begin(), blocks.end());
+    return requests;
+}
+
+std::vector<McdefRecord> ConvertTelegrams(uint8_t number, const std::vector<Telegram>& telegrams,
+                                          const DirectoryEntry& directory)
+{
+    std::vector<McdefRecord> records;
+    uint8_t lastBlock = 0;
+    uint8_t nextSubNumber = 0;
+    for (const Telegram& t : telegrams) {
+        const std::optional<IdentifiedTelegram> id = IdentifyTelegram(t);
+        if (!id)
+            continue;
+        const uint8_t command = id->command;
+        if (command != Command::ReadDataBlock)
+            lastBlock = 0;
+        if (command == Command::ReadHeader || command == Command::WriteHeader) {
+            McdefRecord header(number, BlockType::Header, 0, 0);
+            const HeaderTelegram h = command == Command::ReadHeader ? ReadHeaderAnswer(t) : ReadHeaderWrite(t);
+            header.setType(h.type);
+            header.setName(h.name);
+            header.setFlags(command == Command::ReadHeader ? h.flags : directory.flags);
+            header.setStamp(command == Command::ReadHeader ? h.stamp : directory.stamp);
+            records.push_back(header);
+        } else if (command == Command::ReadSchedules || command == Command::WriteSchedules) {
+            const size_t itemSize = command == Command::ReadSchedules ? 2 : 1;
+            const uint8_t count = t[DataOffset + 1];
+            for (size_t i = 0; i < count && DataOffset + 2 + (i + 1) * itemSize <= TelegramSize; ++i) {
+                const size_t at = DataOffset + 2 + i * itemSize;
+                McdefRecord r(number, BlockType::ScheduleReference, id->offset, t[at]);
+                if (itemSize == 2 && (t[at + 1] & 0x02))
+                    r[5] = 0x01;
+                records.push_back(r);
+            }
+        } else if (command == Command::ReadDataBlock) {
+            if (id->offset != lastBlock) {
+                lastBlock = id->offset;
+                nextSubNumber = 0;
+            }
+            McdefRecord r(number, BlockType::Data, id->offset, nextSubNumber++);
+            std::copy(t.begin() + 30, t.end(), r.data() + McdefRecord::ContentOffset);
+            if (directory.type == FunctionType::PoOptimizer) {
+                if (id->offset == 1 && le::u32(&t[TelegramField::Length]) <= 32)
+                    r[27] = 255;
+                if (id->offset >= 2) {
+                    cutEvaporatorList(r);
+                    if (r[6] == 0)
+                        continue;
+                }
+            }
+            records.push_back(r);
+        } else if (command == Command::WriteDataBlock) {
+            McdefRecord r(number, BlockType::Data, id->offset, 0);
+            std::copy_n(t.begin() + 25, McdefRecord::ContentSize, r.data() + McdefRecord::ContentOffset);
+            records.push_back(r);
+        } else if (const ReferenceForm* form = referenceForm(command)) {
+            appendReferences(number, t, *form, id->offset, records);
+        }
+    }
+    return records;
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The upload: rebuilds MCDEF from the gateway each time a gateway is chosen.
+// It empties MCDEF, compares the net-configuration stamp, reads memory,
+// per-type limits, the directory and every function's stamp, takes unchanged
+// functions from the backup file, reads all others telegram by telegram,
+// converts the telegrams into records and checks the references. In reset
+// mode it clears the gateway's whole function setup instead.
+
+#include "BackupFile.h"
+#include "ConsistencyCheck.h"
+#include "GatewayExchange.h"
+#include "TelegramConversion.h"
+
+#include <deque>
+#include <memory>
+
+namespace UploadResult {
+enum : int { UpToDate = 0, NotUpToDate = 1, Cancelled = 2, Failed = 3 };
+}
+
+class UploadJob : public GatewayExchange {
+    Q_OBJECT
+
+public:
+    UploadJob(std::string gatewayAddress, uint32_t serverWindow, bool reset, QWidget* messageParent);
+    ~UploadJob() override;
+
+    void start();
+    void cancel();
+
+    // Functions taken from the backup file, read from the gateway.
+    int functionsFromBackup() const { return m_fromBackupCount; }
+    int functionsFromGateway() const { return m_fromGatewayCount; }
+
+protected:
+    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
+    void onUnreadableAnswer() override;
+    void onLinkFailure() override;
+    void onReadFailure() override;
+
+private:
+    enum class Phase { Reset, NetConfig, Memory, Directory, Stamps, HeaderTelegram, FunctionData, Check, Done };
+
+    bool emptyMcdef();
+    void onNetConfigStamp(const Telegram& answer);
+    void onMemory(const Telegram& answer);
+    void onDirectory(const Telegram& answer);
+    void onStamps(const Telegram& answer);
+    void requestStamps();
+    bool compareWithBackup();
+    void nextFunction();
+    void onFunctionHeader(const Telegram& answer);
+    void sendNextRequest();
+    void convertFunction();
+    void checkNextFunction();
+    void changedByAnotherUser();
+    // Ends the upload with its result.
+    void end(int result);
+
+    bool m_reset;
+    Phase m_phase = Phase::NetConfig;
+    uint8_t m_expected = 0;
+    bool m_cancelled = false;
+    bool m_netConfigUpToDate = false;
+    int m_functionCount = 0;
+    ConsistencyCheck::Directory m_directory{};
+    std::deque<uint8_t> m_stampQueue;
+    BackupFile m_backup;
+
+    uint8_t m_current = 0;
+    int m_done = 0;
+    std::vector<Telegram> m_telegrams;
+    std::deque<ReadRequest> m_requests;
+    int m_fromBackupCount = 0;
+    int m_fromGatewayCount = 0;
+    std::unique_ptr<ConsistencyCheck> m_check;
+};

@@ -1,0 +1,111 @@
+#pragma once
+// A demo home with a real qelnetd serving its gateway images and a session
+// connected to gateway 001, for the tests of the exchanges with the gateway.
+
+#include "ApplicationState.h"
+#include "CheckedScript.h"
+#include "GatewayImage.h"
+#include "GatewaySession.h"
+#include "QelnetProcess.h"
+#include "ServerLink.h"
+#include "TestHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTextStream>
+
+#include <memory>
+
+class GatewayFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.ok());
+        ServerLink::instance().reset();
+        appState().mode = 1;
+    }
+    void TearDown() override
+    {
+        m_session.reset();
+        ServerLink::instance().reset();
+        appState() = ApplicationState();
+    }
+
+    std::string image(const std::string& network) const
+    {
+        return m_home.path() + "gateways/gateway-" + network + ".img";
+    }
+
+    // Starts qelnetd with both demo gateways and any extra options, and connects 001 (or another).
+    void startServer(const QStringList& options = {}, const std::string& connect = "001:125")
+    {
+        QStringList arguments = options;
+        for (const std::string network : {"001", "002"})
+            arguments << "--gateway" << QString::fromStdString(network + "=" + image(network));
+        m_server = std::make_unique<QelnetProcess>(QString::fromStdString(m_home.path()), arguments);
+        ASSERT_TRUE(m_server->running());
+        m_session = std::make_unique<GatewaySession>(connect);
+        std::string error;
+        ASSERT_TRUE(m_session->open(error)) << error;
+    }
+
+    // Replaces a demo gateway image by a state of the test's own (before the server starts).
+    void writeImage(const std::string& network, const GatewayState& state) const
+    {
+        ASSERT_FALSE(WriteGatewayImage(image(network), state).has_value());
+    }
+
+    GatewayState readImage(const std::string& network) const
+    {
+        std::string error;
+        std::optional<GatewayState> state = ReadGatewayImage(image(network), error);
+        EXPECT_TRUE(state.has_value()) << error;
+        return state.value_or(GatewayState{});
+    }
+
+    // The commands of the telegrams the program sent, in order, as the trace shows them.
+    std::vector<int> sentCommands() const
+    {
+        std::vector<int> commands;
+        QFile trace(m_server->tracePath());
+        if (!trace.open(QIODevice::ReadOnly))
+            return commands;
+        QTextStream in(&trace);
+        while (!in.atEnd()) {
+            const QStringList fields = in.readLine().split(' ');
+            if (fields.size() > 2 && fields[1] == ">")
+                commands.push_back(fields[2] == "?" ? -1 : fields[2].toInt());
+        }
+        return commands;
+    }
+    std::vector<std::vector<uint8_t>> sentTelegrams(int command) const
+    {
+        std::vector<std::vector<uint8_t>> telegrams;
+        QFile trace(m_server->tracePath());
+        if (!trace.open(QIODevice::ReadOnly))
+            return telegrams;
+        QTextStream in(&trace);
+        while (!in.atEnd()) {
+            const QStringList fields = in.readLine().split(' ');
+            if (fields.size() > 3 && fields[1] == ">" && fields[2].toInt() == command) {
+                std::vector<uint8_t> bytes;
+                for (int i = 3; i < fields.size(); ++i)
+                    bytes.push_back(uint8_t(fields[i].toUInt(nullptr, 16)));
+                telegrams.push_back(bytes);
+            }
+        }
+        return telegrams;
+    }
+    static int count(const std::vector<int>& commands, int command)
+    {
+        return int(std::count(commands.begin(), commands.end(), command));
+    }
+
+    uint32_t serverWindow() const { return m_session->serverWindow(); }
+
+    TestHome m_home;
+    CheckedScript m_script;
+    std::unique_ptr<QelnetProcess> m_server;
+    std::unique_ptr<GatewaySession> m_session;
+};

@@ -1,0 +1,249 @@
+#include "GatewayFixture.h"
+
+#include "ConsistencyCheck.h"
+#include "Db.h"
+#include "FunctionListCtrl.h"
+#include "LittleEndian.h"
+#include "MCFODlg.h"
+#include "MCUplDlg.h"
+#include "McdefAccess.h"
+#include "Records.h"
+#include "TypeCatalogue.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+#include <fstream>
+
+namespace {
+
+class UploadTest : public GatewayFixture {
+protected:
+    int upload(bool reset = false)
+    {
+        MCUplDlg dialog("001:125", serverWindow(), reset);
+        return dialog.exec();
+    }
+
+    static std::vector<McdefRecord> blocks(uint8_t number)
+    {
+        std::vector<McdefRecord> all;
+        EXPECT_EQ(ReadFunction(number, all), DbStatus::Success);
+        return all;
+    }
+
+    static std::vector<McdefRecord> headers()
+    {
+        std::vector<McdefRecord> all;
+        EXPECT_EQ(ReadHeaders(all), DbStatus::Success);
+        return all;
+    }
+
+    // A gateway holding `count` yearly schedules that have nothing but a header.
+    static GatewayState schedulesOnly(int count)
+    {
+        GatewayState state;
+        state.network = 1;
+        state.netConfigStamp = 14961;
+        state.memoryKiB = 64;
+        state.typeLimits.fill(60);
+        for (int n = 1; n <= count; ++n) {
+            GatewayFunction& f = state.functions[uint8_t(n)];
+            f.number = uint8_t(n);
+            f.type = FunctionType::YearlySchedule;
+            f.flags = FunctionFlag::Started;
+            f.stamp = state.nextStamp();
+            f.name = "Plan " + std::to_string(n);
+        }
+        return state;
+    }
+};
+
+TEST_F(UploadTest, TheTablesHoldWhatTheGatewayHolds)
+{
+    const GatewayState gateway = readImage("001");
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    EXPECT_EQ(appState().capacity.totalMemory, 64u * 1024);
+    EXPECT_EQ(appState().capacity.freeMemory, gateway.freeMemory() / 1024 * 1024);
+    EXPECT_EQ(appState().capacity.typeLimits[FunctionType::YearlySchedule], gateway.typeLimits[0]);
+
+    ASSERT_EQ(headers().size(), gateway.functions.size());
+    for (const auto& [number, function] : gateway.functions) {
+        SCOPED_TRACE("function " + std::to_string(number));
+        const std::vector<McdefRecord> records = blocks(number);
+        ASSERT_FALSE(records.empty());
+        const McdefRecord& header = records.front();
+        EXPECT_EQ(header.blockType(), BlockType::Header);
+        EXPECT_EQ(header.type(), function.type);
+        EXPECT_EQ(header.name(), function.name);
+        EXPECT_EQ(header.stamp(), function.stamp);
+        EXPECT_EQ(header.flags() & (HeaderFlag::Started | HeaderFlag::Manual | HeaderFlag::ErrorMark),
+                  function.flags & (FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::Error));
+        for (int direction = 1; direction <= 2; ++direction)
+            for (int slot = 1; slot <= 8; ++slot) {
+                std::vector<uint8_t> expected, uploaded;
+                for (const ReferenceItem& item : function.slot(direction, slot))
+                    expected.push_back(item.address);
+                for (const McdefRecord& r : records)
+                    if (r.blockType() == direction && r.blockNumber() == slot)
+                        uploaded.push_back(r.item());
+                std::sort(expected.begin(), expected.end());
+                EXPECT_EQ(uploaded, expected) << "direction " << direction << " slot " << slot;
+            }
+        for (int group = 1; group <= 4; ++group) {
+            std::vector<uint8_t> uploaded;
+            for (const McdefRecord& r : records)
+                if (r.blockType() == BlockType::ScheduleReference && r.blockNumber() == group)
+                    uploaded.push_back(r.item());
+            std::vector<uint8_t> expected = function.schedules[size_t(group - 1)];
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(uploaded, expected) << "schedule group " << group;
+        }
+        for (int block = 1; block <= 4; ++block) {
+            const bool present = std::any_of(records.begin(), records.end(), [&](const McdefRecord& r) {
+                return r.blockType() == BlockType::Data && r.blockNumber() == block;
+            });
+            if (function.header.blockMask & (1 << (block - 1))) {
+                EXPECT_TRUE(present) << "data block " << block;
+            }
+        }
+    }
+
+    // Parameter bytes of a parameter reference arrive unchanged.
+    McdefRecord parameterOutput;
+    ASSERT_EQ(ReadBlock(3, BlockType::Output, 2, 30, parameterOutput), DbStatus::Success);
+    EXPECT_EQ(parameterOutput[6], 15);
+    EXPECT_EQ(parameterOutput[7], 2);
+    EXPECT_EQ(parameterOutput[8], 1);
+    EXPECT_EQ(parameterOutput[9], 248);
+
+    // The Po optimizer configured without the optimise-communication setting.
+    McdefRecord poBlock;
+    ASSERT_EQ(ReadBlock(14, BlockType::Data, 1, 0, poBlock), DbStatus::Success);
+    EXPECT_EQ(poBlock[27], 255);
+    ASSERT_EQ(ReadBlock(12, BlockType::Data, 1, 0, poBlock), DbStatus::Success);
+    EXPECT_NE(poBlock[27], 255);
+}
+
+TEST_F(UploadTest, ReferencesToControllersMissingFromThePlantAreMarked)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    McdefRecord missing;
+    ASSERT_EQ(ReadBlock(3, BlockType::Output, 1, 77, missing), DbStatus::Success);
+    EXPECT_TRUE(missing.status() & CheckStatus::ControllerMissing);
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(3, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_TRUE(header.flags() & HeaderFlag::ReferenceErrorMark);
+    McdefRecord fine;
+    ASSERT_EQ(ReadBlock(3, BlockType::Output, 1, 1, fine), DbStatus::Success);
+    EXPECT_EQ(fine.status() & ~CheckStatus::GatewayBits, 0);
+    ASSERT_EQ(ReadBlock(8, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_FALSE(header.flags() & HeaderFlag::ReferenceErrorMark) << "a function whose references are fine";
+
+    // The function list shows every function with its state.
+    MCFODlg list("001:125", "GW Market North", true, {});
+    FunctionListCtrl& rows = list.list();
+    ASSERT_EQ(rows.rowCount(), 11);
+    EXPECT_EQ(rows.text(rows.rowOf(3), FunctionListCtrl::ErrorColumn), "Error");
+    EXPECT_EQ(rows.text(rows.rowOf(4), FunctionListCtrl::ManualColumn), "Manual");
+    EXPECT_EQ(rows.text(rows.rowOf(7), FunctionListCtrl::StartedColumn), "");
+    EXPECT_EQ(rows.text(rows.rowOf(5), FunctionListCtrl::StartedColumn), "On");
+}
+
+TEST_F(UploadTest, AGatewayWithoutFunctionsEndsAfterTheMemoryAnswer)
+{
+    writeImage("001", schedulesOnly(0));
+    startServer();
+    EXPECT_EQ(upload(), UploadResult::UpToDate);
+    EXPECT_EQ(sentCommands(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(headers().empty());
+}
+
+TEST_F(UploadTest, StampsAreAskedForInBatchesOfEighteen)
+{
+    writeImage("001", schedulesOnly(40));
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    const auto stampRequests = sentTelegrams(Command::Stamps);
+    ASSERT_EQ(stampRequests.size(), 3u);
+    EXPECT_EQ(stampRequests[0][24], 18);
+    EXPECT_EQ(stampRequests[1][24], 18);
+    EXPECT_EQ(stampRequests[2][24], 4);
+    EXPECT_EQ(stampRequests[2][25], 37);
+    EXPECT_EQ(headers().size(), 40u);
+}
+
+TEST_F(UploadTest, ADifferentNetConfigurationAsksOnce)
+{
+    {
+        ScopedTable nodes(table::NetCnf, DbMode::Normal);
+        char key[8] = "001:125";
+        uint8_t record[NetCnfRecord::Size];
+        ASSERT_EQ(DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual), DbStatus::Success);
+        le::putU16(record + 56, 1);
+        ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
+    }
+    startServer();
+    m_script.expectMessage("Net configuration description in QOR is not up to date. If you continue it can cause "
+                           "inconsistence i the control function setup.\nAre you sure that you want to continue ?",
+                           IDYES);
+    EXPECT_EQ(upload(), UploadResult::NotUpToDate);
+    EXPECT_EQ(m_script.prompts().front().style, MB::YesNo | MB::IconQuestion | MB::DefaultButton2);
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(3, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_FALSE(header.flags() & HeaderFlag::ReferenceErrorMark) << "no consistency check";
+
+    m_script.expectMessageContaining("Net configuration description", IDNO);
+    EXPECT_EQ(upload(), UploadResult::Cancelled);
+}
+
+TEST_F(UploadTest, AnUnexpectedAnswerEndsTheUpload)
+{
+    startServer({"--unexpected-answer", "4"});
+    m_script.expectMessage("Control function setup changed by another user. Please upload again.");
+    EXPECT_EQ(upload(), UploadResult::Cancelled);
+}
+
+TEST_F(UploadTest, ALinkFailureEndsTheUpload)
+{
+    startServer({"--fail-link-after", "6"});
+    m_script.expectMessage("Communication error. Please try again.");
+    EXPECT_EQ(upload(), UploadResult::Failed);
+}
+
+TEST_F(UploadTest, CancelEndsAtTheNextAnswer)
+{
+    startServer({"--latency", "20"});
+    MCUplDlg dialog("001:125", serverWindow(), false);
+    int answersBeforeCancel = 0;
+    QTimer::singleShot(300, &dialog, [&] {
+        answersBeforeCancel = dialog.job().telegramsSent();
+        dialog.findChild<QPushButton*>("cancelButton")->click();
+    });
+    EXPECT_EQ(dialog.exec(), UploadResult::Cancelled);
+    EXPECT_GT(answersBeforeCancel, 4) << "cancelled inside the loop over the functions";
+    EXPECT_LE(dialog.job().telegramsSent(), answersBeforeCancel + 1);
+}
+
+TEST_F(UploadTest, ResetModeClearsTheGateway)
+{
+    startServer();
+    EXPECT_EQ(upload(true), UploadResult::Cancelled);
+    EXPECT_EQ(sentCommands(), (std::vector<int>{91}));
+    EXPECT_TRUE(readImage("001").functions.empty());
+    EXPECT_EQ(upload(), UploadResult::UpToDate);
+    EXPECT_TRUE(headers().empty());
+}
+
+TEST_F(UploadTest, AFailedCopyOfTheTemplateEndsTheUpload)
+{
+    std::remove((m_home.dataDir() + "MCDEF.NEW").c_str());
+    startServer();
+    m_script.expectMessage(QString::fromStdString("Failed to copy database '" + m_home.dataDir() + "MCDEF.NEW'"));
+    EXPECT_EQ(upload(), UploadResult::Failed);
+    EXPECT_TRUE(sentCommands().empty());
+}
+
+} // namespace
