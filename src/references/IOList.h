@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class IOList : public CListCtrlEx {
     Q_OBJECT
@@ -49,6 +50,14 @@ public:
     void DeleteAllRows();
     // Confirms every row that waited for approval.
     void ApproveRows();
+    // Fills the selection dialog's list: the target's rows first, then what
+    // every controller of the network can offer the group (automatic rows,
+    // defined parameters of the classes), rows for controllers without
+    // description and "Not defined" rows; false after a database error or a
+    // full list.
+    bool FillCandidates(const std::string& networkPrefix, bool automaticAllowed, uint8_t minimumLevel,
+                        bool parametersAllowed, uint8_t functionParameter, const std::vector<uint8_t>& classes,
+                        const IOList& target, bool select);
     RowKey RowKeyOf(int row) const;
 
     const ReferenceRow& row(int index) const;
