@@ -1,6 +1,7 @@
 #include "ConsistencyCheck.h"
 
 #include "Db.h"
+#include "Descriptions.h"
 #include "IdentityChecksum.h"
 #include "LittleEndian.h"
 #include "McdefAccess.h"
@@ -47,41 +48,11 @@ bool ConsistencyCheck::describedAtAll(const std::string& descKey, uint16_t& stat
     const auto known = m_described.find(descKey);
     if (known != m_described.end())
         return known->second;
-    ScopedTable open(table::QebDes, DbMode::ReadOnly);
-    status = open.status();
-    if (status != DbStatus::Success)
-        return false;
-    uint8_t key[16] = {};
-    le::putStr(key, 14, descKey);
-    status = DbGet(table::QebDes, 0, key, sizeof key, nullptr, 0, DbOp::KeyGetGreaterOrEqual);
-    const bool described = status == DbStatus::Success && le::str(key, 14) == descKey;
-    if (status == DbStatus::EndOfFile || status == DbStatus::Success)
+    bool described = false;
+    status = ProbeDescription(descKey, described);
+    if (status == DbStatus::EndOfFile)
         status = DbStatus::Success;
     return m_described[descKey] = described;
-}
-
-bool ConsistencyCheck::parameterDescribed(const std::string& descKey, const uint8_t* parameter, uint16_t& status)
-{
-    ScopedTable open(table::QebDes, DbMode::ReadOnly);
-    status = open.status();
-    if (status != DbStatus::Success)
-        return false;
-    uint8_t key[22] = {};
-    le::putStr(key, 14, descKey);
-    le::putU16(key + 14, parameter[0]);
-    le::putU16(key + 16, parameter[1]);
-    le::putU16(key + 18, parameter[2]);
-    uint8_t record[QebDesRecord::Size];
-    status = DbGet(table::QebDes, 1, key, sizeof key, record, sizeof record, DbOp::GetGreaterOrEqual);
-    if (status == DbStatus::EndOfFile) {
-        status = DbStatus::Success;
-        return false;
-    }
-    if (status != DbStatus::Success)
-        return false;
-    const QebDesRecord found = QebDesRecord::read(record);
-    return found.descKey == descKey && found.p1 == parameter[0] && found.p2 == parameter[1]
-        && found.p3 == parameter[2];
 }
 
 uint16_t ConsistencyCheck::ensureDefinition(const Controller& node, uint8_t address, uint8_t functionParameter,
@@ -141,10 +112,11 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
         return DbStatus::Success;
     if (le::u16(&record[10]) == IdentityChecksum(uint8_t(node.nodeKind & 0xFF), node.ident))
         return DbStatus::Success;
-    const bool exists = parameterDescribed(node.descKey, &record[6], status);
-    if (status != DbStatus::Success)
+    QebDesRecord description;
+    const DescriptionLookup lookup = DescribeParameter(node.descKey, record[6], record[7], record[8], description, status);
+    if (lookup == DescriptionLookup::Failed)
         return status;
-    if (!exists) {
+    if (lookup == DescriptionLookup::Missing) {
         found |= CheckStatus::ParameterMissing;
         return DbStatus::Success;
     }

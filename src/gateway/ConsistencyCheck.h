@@ -53,7 +53,6 @@ private:
     };
     const Controller& controller(uint8_t address, uint16_t& status);
     bool describedAtAll(const std::string& descKey, uint16_t& status);
-    bool parameterDescribed(const std::string& descKey, const uint8_t* parameter, uint16_t& status);
     uint16_t ensureDefinition(const Controller& node, uint8_t address, uint8_t functionParameter, uint8_t scope,
                               const uint8_t* parameter);
     uint16_t referenceStatus(uint8_t type, const McdefRecord& record, uint16_t& found);

@@ -2,6 +2,7 @@
 #include "ui_DefPaDlg.h"
 
 #include "DbStatus.h"
+#include "Descriptions.h"
 #include "IOList.h"
 #include "Messages.h"
 #include "OrpaPaths.h"
@@ -204,7 +205,8 @@ DefPaDlg::Added DefPaDlg::addParameter(const ParameterTriple& triple, int positi
     }
     QebDesRecord description;
     uint16_t status = DbStatus::Success;
-    if (DescribeParameter(m_target.descKey, triple, description, status) != Lookup::Found) {
+    if (DescribeParameter(m_target.descKey, triple.p1, triple.p2, triple.p3, description, status)
+        != DescriptionLookup::Found) {
         ReportDbError(table::QebDes, status, __FILE__, __LINE__, this);
         return Added::Refused;
     }
@@ -257,12 +259,13 @@ void DefPaDlg::relabelDefinedParameters()
             continue;
         QebDesRecord description;
         uint16_t status = DbStatus::Success;
-        const Lookup lookup = DescribeParameter(m_target.descKey, *triple, description, status);
-        if (lookup == Lookup::Failed) {
+        const DescriptionLookup lookup =
+            DescribeParameter(m_target.descKey, triple->p1, triple->p2, triple->p3, description, status);
+        if (lookup == DescriptionLookup::Failed) {
             ReportDbError(table::QebDes, status, __FILE__, __LINE__, this);
             return;
         }
-        if (lookup == Lookup::Found)
+        if (lookup == DescriptionLookup::Found)
             item->setText(QString::fromStdString(
                 DefinedListItem(TextByMode(description.defaultText, description.customText, m_textMode), *triple)));
     }

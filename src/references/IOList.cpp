@@ -1,6 +1,7 @@
 #include "IOList.h"
 
 #include "Db.h"
+#include "Descriptions.h"
 #include "IdentityChecksum.h"
 #include "LittleEndian.h"
 #include "McdefAccess.h"
@@ -35,36 +36,6 @@ public:
 private:
     CListCtrlEx& m_list;
 };
-
-// Texts of a controller description parameter; false when the description
-// holds no parameter with these numbers.
-enum class Lookup { Found, Missing, Failed };
-
-Lookup describeParameter(const std::string& descKey, uint8_t p1, uint8_t p2, uint8_t p3, std::string& defaultText,
-                         std::string& customText, uint16_t& status)
-{
-    std::array<uint8_t, 22> key{};
-    le::putStr(key.data(), 14, descKey);
-    le::putU16(&key[14], p1);
-    le::putU16(&key[16], p2);
-    le::putU16(&key[18], p3);
-    uint8_t record[QebDesRecord::Size];
-    ScopedTable open(table::QebDes, DbMode::ReadOnly);
-    status = open.status();
-    if (status == DbStatus::Success)
-        status = DbGet(table::QebDes, 1, key.data(), uint16_t(key.size()), record, sizeof record,
-                       DbOp::GetGreaterOrEqual);
-    if (status == DbStatus::EndOfFile)
-        return Lookup::Missing;
-    if (status != DbStatus::Success)
-        return Lookup::Failed;
-    const QebDesRecord description = QebDesRecord::read(record);
-    if (description.descKey != descKey || description.p1 != p1 || description.p2 != p2 || description.p3 != p3)
-        return Lookup::Missing;
-    defaultText = description.defaultText;
-    customText = description.customText;
-    return Lookup::Found;
-}
 
 // The message and status of a reference's status flags, later ones replacing earlier ones.
 void applyStatusFlags(uint8_t flagsA, uint8_t flagsB, ReferenceRow& row)
@@ -225,11 +196,13 @@ bool IOList::LoadReferences(const std::string& gatewayAddress, uint8_t functionN
             } else if (!(flagsA & (ReferenceFlag::ControllerNotFound | ReferenceFlag::NoDescription
                                    | ReferenceFlag::NoParameter))) {
                 uint16_t status = DbStatus::Success;
-                switch (describeParameter(r.descKey, record[6], record[7], record[8], r.defaultText, r.customText,
-                                          status)) {
-                case Lookup::Found:
+                QebDesRecord description;
+                switch (DescribeParameter(r.descKey, record[6], record[7], record[8], description, status)) {
+                case DescriptionLookup::Found:
+                    r.defaultText = description.defaultText;
+                    r.customText = description.customText;
                     break;
-                case Lookup::Missing: {
+                case DescriptionLookup::Missing: {
                     const std::string text = StrFormat("%s '%s'.\n%s", TextById(txt::CorruptedQebDescription).c_str(),
                                                        r.descKey.c_str(), TextById(txt::UploadNewVersion).c_str());
                     ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconStop, this, true);
@@ -237,7 +210,7 @@ bool IOList::LoadReferences(const std::string& gatewayAddress, uint8_t functionN
                     r.customText = "???";
                     break;
                 }
-                case Lookup::Failed:
+                case DescriptionLookup::Failed:
                     ReportDbError(table::QebDes, status, __FILE__, __LINE__, this);
                     return false;
                 }

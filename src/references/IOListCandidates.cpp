@@ -1,5 +1,6 @@
 // IOList::FillCandidates: the rows the selection dialog offers for a group.
 
+#include "Descriptions.h"
 #include "IOList.h"
 
 #include "Db.h"
@@ -27,16 +28,6 @@ private:
 
 enum class Outcome { Done, Failed };
 
-// Whether QEBDES holds anything under the description key; 0 or 9 are normal.
-uint16_t probeDescription(const std::string& descKey, bool& described)
-{
-    std::array<uint8_t, 16> key{};
-    le::putStr(key.data(), 14, descKey);
-    const uint16_t status = DbGet(table::QebDes, 0, key.data(), uint16_t(key.size()), nullptr, 0,
-                                  DbOp::KeyGetGreaterOrEqual);
-    described = status == DbStatus::Success && le::str(key.data(), 14) == descKey;
-    return status;
-}
 
 } // namespace
 
@@ -104,7 +95,7 @@ bool IOList::FillCandidates(const std::string& networkPrefix, bool automaticAllo
             if (qebdes.status() != DbStatus::Success)
                 return failed(table::QebDes, qebdes.status());
             bool described = false;
-            const uint16_t probe = probeDescription(node.descKey, described);
+            const uint16_t probe = ProbeDescription(node.descKey, described);
             if (probe != DbStatus::Success && probe != DbStatus::EndOfFile)
                 return failed(table::QebDes, probe);
             if (!described) {
@@ -133,14 +124,15 @@ bool IOList::FillCandidates(const std::string& networkPrefix, bool automaticAllo
                     seen.push_back(triple);
                     QebDesRecord description;
                     uint16_t status = DbStatus::Success;
-                    const Lookup lookup = DescribeParameter(node.descKey, triple, description, status);
-                    if (lookup == Lookup::Failed)
+                    const DescriptionLookup lookup =
+                        DescribeParameter(node.descKey, triple.p1, triple.p2, triple.p3, description, status);
+                    if (lookup == DescriptionLookup::Failed)
                         return failed(table::QebDes, status);
                     ReferenceRow row = base;
                     row.par1 = triple.p1;
                     row.par2 = triple.p2;
                     row.par3 = triple.p3;
-                    if (lookup == Lookup::Missing) {
+                    if (lookup == DescriptionLookup::Missing) {
                         row.status = ReferenceStatus::Error;
                         row.defaultText = row.customText = "???";
                         row.message = corruptedText + " " + node.descKey;

@@ -170,31 +170,6 @@ uint16_t HasDefinitions(const DefinitionKey& key, bool& found)
     return endOfScan(status);
 }
 
-Lookup DescribeParameter(const std::string& descKey, const ParameterTriple& triple, QebDesRecord& description,
-                         uint16_t& status)
-{
-    std::array<uint8_t, 22> key{};
-    le::putStr(key.data(), 14, descKey);
-    le::putU16(&key[14], triple.p1);
-    le::putU16(&key[16], triple.p2);
-    le::putU16(&key[18], triple.p3);
-    uint8_t record[QebDesRecord::Size];
-    ScopedTable open(table::QebDes, DbMode::ReadOnly);
-    status = open.status();
-    if (status == DbStatus::Success)
-        status = DbGet(table::QebDes, 1, key.data(), uint16_t(key.size()), record, sizeof record,
-                       DbOp::GetGreaterOrEqual);
-    if (status == DbStatus::EndOfFile)
-        return Lookup::Missing;
-    if (status != DbStatus::Success)
-        return Lookup::Failed;
-    description = QebDesRecord::read(record);
-    if (description.descKey != descKey || description.p1 != triple.p1 || description.p2 != triple.p2
-        || description.p3 != triple.p3)
-        return Lookup::Missing;
-    return Lookup::Found;
-}
-
 std::string TextByMode(const std::string& defaultText, const std::string& customText, int textMode)
 {
     return textMode == 1 && !customText.empty() ? customText : defaultText;

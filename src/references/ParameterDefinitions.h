@@ -6,6 +6,7 @@
 // pages and the save of one definition list.
 
 #include "IOList.h"
+#include "Descriptions.h"
 #include "Records.h"
 
 #include <cstdint>
@@ -54,11 +55,6 @@ bool RestoreDefinitions(QWidget* parent);
 uint16_t ReadDefinedTriples(const DefinitionKey& key, std::vector<ParameterTriple>& triples);
 // Whether the key has at least one stored triple.
 uint16_t HasDefinitions(const DefinitionKey& key, bool& found);
-
-// The description of one parameter of a description key (QEBDES key 1).
-enum class Lookup { Found, Missing, Failed };
-Lookup DescribeParameter(const std::string& descKey, const ParameterTriple& triple, QebDesRecord& description,
-                         uint16_t& status);
 
 // The custom text under text mode 1 when there is one, else the default text.
 std::string TextByMode(const std::string& defaultText, const std::string& customText, int textMode);

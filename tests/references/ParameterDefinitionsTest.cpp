@@ -285,14 +285,14 @@ TEST_F(DefinitionsTest, DescriptionsAreFoundOnlyWithTheirOwnKeyAndNumbers)
 {
     QebDesRecord description;
     uint16_t status = 0;
-    EXPECT_EQ(DescribeParameter("EVA100-V14", {5, 6, 1}, description, status), Lookup::Found);
+    EXPECT_EQ(DescribeParameter("EVA100-V14", 5, 6, 1, description, status), DescriptionLookup::Found);
     EXPECT_EQ(description.customText, "Remote defrost");
-    EXPECT_EQ(DescribeParameter("EVA100-V12", {5, 6, 1}, description, status), Lookup::Missing)
+    EXPECT_EQ(DescribeParameter("EVA100-V12", 5, 6, 1, description, status), DescriptionLookup::Missing)
         << "an extension's parameter is not in the older description";
     EXPECT_EQ(status, DbStatus::Success);
-    EXPECT_EQ(DescribeParameter("RTH20-V10", {9, 9, 9}, description, status), Lookup::Missing)
+    EXPECT_EQ(DescribeParameter("RTH20-V10", 9, 9, 9, description, status), DescriptionLookup::Missing)
         << "the next description's record does not count";
-    EXPECT_EQ(DescribeParameter("ZZZ", {1, 1, 1}, description, status), Lookup::Missing);
+    EXPECT_EQ(DescribeParameter("ZZZ", 1, 1, 1, description, status), DescriptionLookup::Missing);
     EXPECT_EQ(status, DbStatus::EndOfFile);
 }
 
