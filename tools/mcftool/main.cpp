@@ -1,5 +1,7 @@
 // mcftool: the command-line companion of velt. Builds a home of the
-// monitoring system from a plant description and dumps its tables.
+// monitoring system from a plant description and dumps its tables, runs the
+// gateway jobs (upload, start, stop, delete, backup writing) without a
+// window, and shows and verifies backup files.
 //
 // Each verb is one function in the verb table below; a new verb (upload,
 // start, stop, delete, backup ...) is one more function and one more row.
@@ -8,13 +10,35 @@
 #include "PlantBuilder.h"
 #include "TableDump.h"
 
+#include "BackupFile.h"
+#include "BackupWriter.h"
+#include "ConsoleUi.h"
+#include "DeleteJob.h"
+#include "GatewaySession.h"
+#include "LittleEndian.h"
+#include "McdefAccess.h"
+#include "OrpaPaths.h"
+#include "Records.h"
+#include "RecordStore.h"
+#include "StartStopJob.h"
 #include "TableSchema.h"
+#include "Telegram.h"
+#include "Texts.h"
+#include "UploadJob.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -137,6 +161,440 @@ int dbDump(const Args& args)
     return Done;
 }
 
+// --- gateway jobs -------------------------------------------------------------
+
+// Makes HOME the monitoring system's home for this process: its ORPA.INI, its
+// tables, its communication server's socket.
+bool useHome(const std::string& home, std::string& error)
+{
+    if (!std::filesystem::is_directory(home)) {
+        error = "no home folder " + home;
+        return false;
+    }
+    const std::string absolute = std::filesystem::absolute(home).string();
+    if (!std::filesystem::exists(orpa::findFile(absolute, "ORPA.INI"))) {
+        error = home + " has no ORPA.INI";
+        return false;
+    }
+    setenv("ORPA_HOME", absolute.c_str(), 1);
+    RecordStore::instance().setDataDirectory("");
+    InstallTextService();
+    return true;
+}
+
+// "001" or "001:125": the gateway address of the network.
+std::optional<std::string> gatewayOf(const std::string& network)
+{
+    const std::string prefix = network.substr(0, network.find(':'));
+    if (prefix.size() != 3 || !std::all_of(prefix.begin(), prefix.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return GatewayAddress(prefix);
+}
+
+std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::string& error)
+{
+    std::vector<uint8_t> numbers;
+    for (const std::string& text : texts) {
+        char* end = nullptr;
+        const long number = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || number < 1 || number > MaxFunctionNumber) {
+            error = "function number " + text + " is not between 1 and 105";
+            return std::nullopt;
+        }
+        numbers.push_back(uint8_t(number));
+    }
+    if (numbers.empty()) {
+        error = "expected at least one function NUMBER";
+        return std::nullopt;
+    }
+    return numbers;
+}
+
+// Every number must be a function of MCDEF: the jobs record what they did there.
+bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
+{
+    for (const uint8_t number : numbers) {
+        McdefRecord header;
+        const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+        if (status == DbStatus::KeyNotFound) {
+            error = "function " + std::to_string(number) + " is not in MCDEF (run mcftool upload first)";
+            return false;
+        }
+        if (status != DbStatus::Success) {
+            error = "MCDEF cannot be read (status " + std::to_string(status) + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs a job to its end in this thread's event loop; its result.
+int runJob(GatewayExchange& job, const std::function<void()>& start)
+{
+    QEventLoop loop;
+    QObject::connect(&job, &GatewayExchange::done, &loop, &QEventLoop::quit);
+    start();
+    if (!job.finished())
+        loop.exec();
+    return job.result();
+}
+
+// The home, the gateway and a connected session, set up for a job verb.
+struct JobSetup {
+    std::string gatewayAddress;
+    std::unique_ptr<GatewaySession> session;
+};
+
+std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, const std::string& network)
+{
+    std::string error;
+    if (!useHome(home, error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        return std::nullopt;
+    }
+    const std::optional<std::string> address = gatewayOf(network);
+    if (!address) {
+        std::cerr << "mcftool " << verb << ": " << network << " is not a network number (three digits)\n";
+        return std::nullopt;
+    }
+    JobSetup setup{*address, std::make_unique<GatewaySession>(*address)};
+    if (!setup.session->open(error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        return std::nullopt;
+    }
+    return setup;
+}
+
+int finishJob(const char* verb, int result, const char* meaning, bool succeeded)
+{
+    std::cout << "result " << result << " (" << meaning << ")\n";
+    RecordStore::instance().closeAll();
+    if (!succeeded)
+        std::cerr << "mcftool " << verb << ": " << meaning << "\n";
+    return succeeded ? Done : Failed;
+}
+
+int startOrStop(const char* verb, uint8_t command, const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError(verb, error);
+    if (parsed->positional.size() < 3)
+        return usageError(verb, "expected HOME, NETWORK and at least one function NUMBER");
+    const auto numbers = functionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
+    if (!numbers)
+        return usageError(verb, error);
+    ConsoleUi console;
+    auto setup = setUpJob(verb, parsed->positional[0], parsed->positional[1]);
+    if (!setup)
+        return Failed;
+    if (!functionsInTable(*numbers, error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        return Failed;
+    }
+    StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
+    const int result = runJob(job, [&] { job.start(); });
+    const char* meaning = result == StartStopResult::Done ? "done"
+        : result == StartStopResult::RefusedOrLinkFailure ? "refused by the gateway or link failure"
+                                                          : "database or allocation failure";
+    return finishJob(verb, result, meaning, result == StartStopResult::Done);
+}
+
+int start(const Args& args) { return startOrStop("start", Command::Start, args); }
+
+int stop(const Args& args) { return startOrStop("stop", Command::Stop, args); }
+
+int deleteFunctions(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {"--skip", "--stop"}, {}, error);
+    if (!parsed)
+        return usageError("delete", error);
+    if (parsed->has("--skip") && parsed->has("--stop"))
+        return usageError("delete", "--skip and --stop exclude each other");
+    if (parsed->positional.size() < 3)
+        return usageError("delete", "expected HOME, NETWORK and at least one function NUMBER");
+    const auto numbers = functionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
+    if (!numbers)
+        return usageError("delete", error);
+    const ReferenceChoice answer = parsed->has("--stop") ? ReferenceChoice::Stop : ReferenceChoice::Skip;
+    ConsoleUi console;
+    auto setup = setUpJob("delete", parsed->positional[0], parsed->positional[1]);
+    if (!setup)
+        return Failed;
+    if (!functionsInTable(*numbers, error)) {
+        std::cerr << "mcftool delete: " << error << "\n";
+        return Failed;
+    }
+    DeleteJob::Hooks hooks;
+    hooks.askReference = [answer](const ReferenceQuestion& question) {
+        std::cout << "schedule " << int(question.schedule) << " " << question.scheduleName
+                  << " is referenced by:\n";
+        for (const ScheduleOwner& owner : question.owners)
+            std::cout << "  " << int(owner.number) << "\t" << owner.name << "\n";
+        std::cout << (answer == ReferenceChoice::Stop ? "  stopped the deletion\n" : "  skipped it\n");
+        return answer;
+    };
+    int result = 0;
+    {
+        DeleteJob job(setup->gatewayAddress, setup->session->serverWindow(), *numbers, std::move(hooks), nullptr);
+        result = runJob(job, [&] { job.start(); });
+        for (const std::string& name : job.deletedNames())
+            std::cout << "deleted " << name << "\n";
+    }
+    const char* meaning = result == DeleteResult::Done ? "done"
+        : result == DeleteResult::Refused              ? "refused by the gateway"
+                                                       : "local failure";
+    return finishJob("delete", result, meaning, result == DeleteResult::Done);
+}
+
+int upload(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {"--yes", "--no"}, {}, error);
+    if (!parsed)
+        return usageError("upload", error);
+    if (parsed->has("--yes") && parsed->has("--no"))
+        return usageError("upload", "--yes and --no exclude each other");
+    if (parsed->positional.size() != 2)
+        return usageError("upload", "expected HOME and NETWORK");
+    ConsoleUi console(parsed->has("--yes") ? IDYES : IDNO);
+    auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1]);
+    if (!setup)
+        return Failed;
+    UploadJob job(setup->gatewayAddress, setup->session->serverWindow(), false, nullptr);
+    const int result = runJob(job, [&] { job.start(); });
+    std::cout << "telegrams " << job.telegramsSent() << "\n"
+              << "functions from the backup file " << job.functionsFromBackup() << ", from the gateway "
+              << job.functionsFromGateway() << "\n";
+    const char* meaning = result == UploadResult::UpToDate ? "uploaded, net configuration up to date"
+        : result == UploadResult::NotUpToDate              ? "uploaded, net configuration not up to date"
+        : result == UploadResult::Cancelled                ? "cancelled"
+                                                           : "error";
+    return finishJob("upload", result, meaning,
+                     result == UploadResult::UpToDate || result == UploadResult::NotUpToDate);
+}
+
+// --- backup files -------------------------------------------------------------
+
+int backupWrite(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError("backup write", error);
+    if (parsed->positional.size() != 2)
+        return usageError("backup write", "expected HOME and NETWORK");
+    ConsoleUi console;
+    if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool backup write: " << error << "\n";
+        return Failed;
+    }
+    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
+    if (!address)
+        return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
+    std::vector<ListedFunction> functions;
+    if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
+        std::cerr << "mcftool backup write: MCDEF cannot be read (status " << status << ")\n";
+        return Failed;
+    }
+    const std::string file = BackupFileName(*address);
+    const BackupWriteResult result = WriteBackupFile(*address, functions, nullptr);
+    RecordStore::instance().closeAll();
+    switch (result) {
+    case BackupWriteResult::Written:
+        std::cout << "wrote " << file << "\n";
+        return Done;
+    case BackupWriteResult::NoFunctions:
+        std::cout << "no function of a known type: no backup file " << file << "\n";
+        return Done;
+    case BackupWriteResult::Failed:
+        break;
+    }
+    std::cerr << "mcftool backup write: " << file << " not written\n";
+    return Failed;
+}
+
+std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return std::nullopt;
+    }
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string hexBytes(const uint8_t* bytes, size_t count)
+{
+    std::ostringstream out;
+    for (size_t i = 0; i < count; ++i)
+        out << (i ? " " : "") << std::hex << std::setw(2) << std::setfill('0') << int(bytes[i]);
+    return out.str();
+}
+
+std::string slotsText(const uint8_t* at)
+{
+    std::ostringstream out;
+    out << "mask 0x" << std::hex << std::setw(2) << std::setfill('0') << int(at[0]) << std::dec;
+    for (int slot = 1; slot <= 8; ++slot)
+        if (at[0] & (1u << (slot - 1)))
+            out << " [" << slot << ": kind " << int(at[2 * slot - 1]) << ", " << int(at[2 * slot]) << " items]";
+    return out.str();
+}
+
+// One telegram of a backup file, decoded by its command.
+std::string describeTelegram(const Telegram& t)
+{
+    const std::optional<IdentifiedTelegram> id = IdentifyTelegram(t);
+    if (!id)
+        return "unknown telegram: " + hexBytes(&t[TelegramField::Command1], 5);
+    const uint8_t* d = &t[TelegramField::Data];
+    const uint16_t length = TelegramDataLength(t);
+    std::ostringstream out;
+    out << "command " << int(id->command) << ", P " << int(id->p) << ", length " << length << ": ";
+    switch (id->command) {
+    case Command::WriteHeader:
+        out << "header of function " << int(d[0]) << " \"" << le::str(d + 1, FunctionNameLength) << "\"; inputs "
+            << slotsText(d + 17) << "; outputs " << slotsText(d + 34) << "; schedule groups mask " << int(d[51])
+            << ", counts " << int(d[52]) << " " << int(d[53]) << " " << int(d[54]) << " " << int(d[55])
+            << "; data blocks mask " << int(d[56]);
+        break;
+    case Command::WriteSimpleInputs:
+    case Command::WriteSimpleOutputs:
+    case Command::WriteParameterInputs:
+    case Command::WriteParameterOutputs:
+    case Command::WriteMultiInputs:
+    case Command::WriteMultiOutputs: {
+        const bool inputs = id->command == Command::WriteSimpleInputs || id->command == Command::WriteParameterInputs
+            || id->command == Command::WriteMultiInputs;
+        const size_t itemSize = id->command <= Command::WriteSimpleOutputs ? 2
+            : id->command <= Command::WriteParameterOutputs               ? 8
+                                                                           : 36;
+        const char* form = itemSize == 2 ? "simple" : itemSize == 8 ? "parameter" : "multi-parameter";
+        out << form << (inputs ? " inputs" : " outputs") << " of function " << int(d[0]) << ", slot "
+            << int(id->offset) << ", " << int(d[1]) << " items:";
+        for (size_t i = 0; i < d[1] && 2 + (i + 1) * itemSize <= TelegramDataSize; ++i) {
+            const uint8_t* item = d + 2 + i * itemSize;
+            out << "\n      #" << int(item[0]) << " node " << int(item[1]);
+            if (itemSize > 2)
+                out << " parameter " << hexBytes(item + 2, itemSize - 2);
+        }
+        break;
+    }
+    case Command::WriteSchedules:
+        out << "schedule references of function " << int(d[0]) << ", group " << int(id->offset) << ":";
+        for (size_t i = 0; i < d[1] && 2 + i < TelegramDataSize; ++i)
+            out << " " << int(d[2 + i]);
+        break;
+    case Command::WriteDataBlock:
+        out << "data block " << int(id->offset) << " of function " << int(d[0]) << ": "
+            << hexBytes(d + 1, std::min<size_t>(length > 0 ? length - 1 : 0, TelegramDataSize - 1));
+        break;
+    case Command::Start:
+        out << "started functions:";
+        for (size_t i = 0; i < d[0] && 1 + i < TelegramDataSize; ++i)
+            out << " " << int(d[1 + i]);
+        break;
+    default:
+        out << hexBytes(d, std::min<size_t>(length, TelegramDataSize));
+        break;
+    }
+    return out.str();
+}
+
+int backupShow(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError("backup show", error);
+    if (parsed->positional.size() != 1)
+        return usageError("backup show", "expected one FILE");
+    const auto bytes = readWholeFile(parsed->positional[0], error);
+    if (!bytes) {
+        std::cerr << "mcftool backup show: " << error << "\n";
+        return Failed;
+    }
+    if (bytes->size() < BackupHeaderSize) {
+        std::cerr << "mcftool backup show: " << parsed->positional[0] << " has " << bytes->size()
+                  << " bytes, fewer than the " << BackupHeaderSize << " of a header\n";
+        return Failed;
+    }
+    const uint8_t* b = bytes->data();
+    const uint32_t stored = le::u32(b + 2);
+    const uint32_t computed = BackupChecksum(*bytes);
+    std::cout << "file type 0x" << std::hex << std::setw(4) << std::setfill('0') << le::u16(b) << ", checksum 0x"
+              << std::setw(8) << stored << (stored == computed ? " (matches)" : " (does not match)") << std::dec
+              << std::setfill(' ') << "\n"
+              << "gateway " << le::str(b + 6, 8) << "\n";
+    const size_t telegramCount = (bytes->size() - BackupHeaderSize) / TelegramSize;
+    std::vector<int> owner(telegramCount, 0);
+    for (int n = 1; n <= BackupFunctions; ++n) {
+        const uint32_t stamp = le::u32(b + 14 + 4 * (n - 1));
+        const uint16_t first = le::u16(b + 434 + 2 * (n - 1));
+        const uint8_t count = b[644 + (n - 1)];
+        if (stamp == 0 && count == 0)
+            continue;
+        std::cout << "function " << n << ": stamp " << stamp << ", telegrams " << first << ".."
+                  << (count ? first + count - 1 : first) << " (" << int(count) << ")\n";
+        for (size_t i = first; i < size_t(first) + count && i < telegramCount; ++i)
+            owner[i] = n;
+    }
+    for (size_t i = 0; i < telegramCount; ++i) {
+        Telegram t;
+        std::copy_n(b + BackupHeaderSize + i * TelegramSize, TelegramSize, t.begin());
+        std::cout << "  " << i << (owner[i] ? "" : " (no function)") << ": " << describeTelegram(t) << "\n";
+    }
+    if ((bytes->size() - BackupHeaderSize) % TelegramSize != 0)
+        std::cout << "  " << (bytes->size() - BackupHeaderSize) % TelegramSize << " bytes after the last telegram\n";
+    return Done;
+}
+
+int backupVerify(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError("backup verify", error);
+    if (parsed->positional.size() != 1)
+        return usageError("backup verify", "expected one FILE");
+    const std::string& path = parsed->positional[0];
+    const auto bytes = readWholeFile(path, error);
+    if (!bytes) {
+        std::cerr << "mcftool backup verify: " << error << "\n";
+        return Failed;
+    }
+    BackupFile file;
+    switch (ReadBackupFile(path, file)) {
+    case BackupReadResult::Read:
+        std::cout << path << ": file type 0x0048, checksum 0x" << std::hex << std::setw(8) << std::setfill('0')
+                  << BackupChecksum(*bytes) << std::dec << " matches, " << file.telegrams.size() << " telegrams\n";
+        return Done;
+    case BackupReadResult::Missing:
+        std::cerr << path << ": cannot be read\n";
+        break;
+    case BackupReadResult::FileTypeError:
+        if (bytes->size() < BackupHeaderSize)
+            std::cerr << path << ": " << bytes->size() << " bytes, shorter than the " << BackupHeaderSize
+                      << "-byte header\n";
+        else
+            std::cerr << path << ": file type 0x" << std::hex << std::setw(4) << std::setfill('0')
+                      << le::u16(bytes->data()) << ", not 0x0048\n";
+        break;
+    case BackupReadResult::ReadError:
+        std::cerr << path << ": the telegram area is cut short\n";
+        break;
+    case BackupReadResult::ChecksumError:
+        std::cerr << path << ": checksum 0x" << std::hex << std::setw(8) << std::setfill('0')
+                  << le::u32(bytes->data() + 2) << " stored, 0x" << std::setw(8) << BackupChecksum(*bytes)
+                  << " computed\n";
+        break;
+    }
+    return Failed;
+}
+
 // --- help -------------------------------------------------------------------
 
 void printOverview(std::ostream& out)
@@ -144,7 +602,9 @@ void printOverview(std::ostream& out)
     out << "usage: mcftool VERB [ARGUMENTS]\n"
            "\n"
            "The command-line companion of velt: builds the monitoring system's home\n"
-           "folder from a plant description and shows its tables.\n"
+           "folder from a plant description and shows its tables, runs velt's gateway\n"
+           "jobs without a window (through the communication server of the home), and\n"
+           "shows and verifies backup files.\n"
            "\n"
            "verbs:\n";
     for (const Verb& v : verbs())
@@ -212,6 +672,78 @@ const std::vector<Verb>& verbs()
          "status and the 104 content bytes in hex; headers also type, name, flags\n"
          "and stamp.\n",
          dbDump},
+        {"upload", "HOME NETWORK [--yes|--no]", "upload a gateway's functions into MCDEF, as selecting it does",
+         "Runs the upload of the gateway of NETWORK (\"001\", or \"001:125\") into MCDEF of\n"
+         "the home folder HOME, exactly as velt does when the gateway is selected: MCDEF\n"
+         "is emptied, unchanged functions are taken from the backup file, all others\n"
+         "read from the gateway, and the references are checked. The communication\n"
+         "server is the one at [Connection] Server of HOME's ORPA.INI (by default\n"
+         "HOME/qelnet.sock).\n"
+         "\n"
+         "  --yes   answer Yes to the questions (net configuration not up to date,\n"
+         "          backup file in conflict with the gateway)\n"
+         "  --no    answer No (the default): the upload is cancelled\n"
+         "\n"
+         "Prints the number of telegrams sent, how many functions came from the\n"
+         "backup file and from the gateway, and the result: 0 uploaded, 1 uploaded\n"
+         "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
+         "go to standard error. Exit code 0 for results 0 and 1.\n",
+         upload},
+        {"start", "HOME NETWORK NUMBER...", "start functions in the gateway",
+         "Starts the functions NUMBER... of the gateway of NETWORK (command 70), as the\n"
+         "function list's Start button does: on success every function's header in\n"
+         "MCDEF is marked started and EVENTLOG gets \"is/are started\" with the names.\n"
+         "The functions must be in MCDEF (run mcftool upload first). Passive types\n"
+         "(yearly schedules) are refused by the gateway.\n"
+         "\n"
+         "Prints the result: 0 done, 2 refused by the gateway or link failure, 3\n"
+         "database or allocation failure. Exit code 0 for result 0.\n",
+         start},
+        {"stop", "HOME NETWORK NUMBER...", "stop functions in the gateway",
+         "Stops the functions NUMBER... of the gateway of NETWORK (command 80), as the\n"
+         "function list's Stop button does: every function's header in MCDEF loses\n"
+         "its started mark; a function with an error mark has the gateway's \"no\n"
+         "answer\" status of its references cleared and loses its error marks when no\n"
+         "reference keeps a status. EVENTLOG gets \"is/are stopped\" with the names.\n"
+         "\n"
+         "Prints the result: 0 done, 2 refused by the gateway or link failure, 3\n"
+         "database or allocation failure. Exit code 0 for result 0.\n",
+         stop},
+        {"delete", "HOME NETWORK NUMBER... [--skip|--stop]", "delete functions in the gateway and in MCDEF",
+         "Deletes the functions NUMBER..., in the order given, from the gateway of\n"
+         "NETWORK (one command 90 each), from MCDEF and from the memory account, as\n"
+         "the function list's Delete button does. A yearly schedule that other\n"
+         "functions still reference is not deleted without asking: the referencing\n"
+         "functions are printed and the flag answers the question.\n"
+         "\n"
+         "  --skip   skip the schedule and go on with the next function (the default)\n"
+         "  --stop   stop the deletion; the functions before it stay deleted\n"
+         "\n"
+         "Prints the deleted names and the result: 0 done (also stopped, or the link\n"
+         "was lost), 1 refused by the gateway, 2 local failure. EVENTLOG gets\n"
+         "\"is/are deleted\" with the names. Exit code 0 for result 0.\n",
+         deleteFunctions},
+        {"backup write", "HOME NETWORK", "write the gateway's backup file from MCDEF",
+         "Writes the backup file of the gateway of NETWORK from MCDEF of HOME, as\n"
+         "closing velt's function list does: [Install] ZULDir of ORPA.INI followed by\n"
+         "NNN_125.MC, with every function of a known type (its stamp and its write\n"
+         "telegrams) and the start state of the started functions. Without any\n"
+         "function of a known type no file is left. The file is written beside and\n"
+         "renamed into place.\n",
+         backupWrite},
+        {"backup show", "FILE", "print a backup file: header and every telegram decoded",
+         "Prints a backup file: file type, checksum (and whether it matches), the\n"
+         "gateway address, per function its stamp and telegram range, and every\n"
+         "telegram decoded by its command: header (name, slots, schedule groups, data\n"
+         "blocks), references with their nodes and parameters, schedule references,\n"
+         "data blocks in hex, the start state. Shows a damaged file as far as it can.\n",
+         backupShow},
+        {"backup verify", "FILE", "check a backup file's type word and checksum",
+         "Checks a backup file as the upload reads it: at least the 749-byte header,\n"
+         "file type 0x0048, a whole telegram area for every function it describes,\n"
+         "and the checksum (the sum of every byte from offset 6). Exit code 0 when the\n"
+         "upload would take the file, 1 (with the reason) when not.\n",
+         backupVerify},
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };
@@ -238,6 +770,8 @@ int runVerb(const Verb& verb, const Args& rest)
 
 int main(int argc, char** argv)
 {
+    // The jobs are driven by the communication server's messages through an event loop.
+    QCoreApplication application(argc, argv);
     const Args args(argv + 1, argv + argc);
     if (args.empty()) {
         printOverview(std::cerr);

@@ -1,0 +1,99 @@
+#include "BackupWriter.h"
+
+#include "Db.h"
+#include "McdefAccess.h"
+#include "Messages.h"
+#include "Records.h"
+#include "TelegramBuilder.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+bool anyKnownType(const std::vector<ListedFunction>& functions)
+{
+    return std::any_of(functions.begin(), functions.end(),
+                       [](const ListedFunction& f) { return IsKnownType(f.type); });
+}
+
+} // namespace
+
+uint16_t BuildBackupFile(const std::string& gatewayAddress, const std::vector<ListedFunction>& functions,
+                         BackupFile& file, QWidget* messageParent)
+{
+    file = BackupFile();
+    file.gatewayAddress = gatewayAddress;
+    std::vector<ListedFunction> known;
+    for (const ListedFunction& f : functions)
+        if (IsKnownType(f.type) && f.number >= 1 && f.number <= BackupFunctions)
+            known.push_back(f);
+    std::sort(known.begin(), known.end(),
+              [](const ListedFunction& a, const ListedFunction& b) { return a.number < b.number; });
+
+    std::vector<uint8_t> started;
+    for (const ListedFunction& f : known) {
+        McdefRecord header;
+        uint16_t status = ReadBlock(f.number, BlockType::Header, 0, 0, header);
+        std::vector<Telegram> telegrams;
+        if (status == DbStatus::Success && header.stamp() != 0)
+            status = BuildFunctionTelegramsFromTable(gatewayAddress, f.number, false, TypeWritableBlocks(f.type),
+                                                     telegrams);
+        if (status != DbStatus::Success) {
+            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent);
+            return status;
+        }
+        if (header.stamp() != 0)
+            file.addFunction(f.number, header.stamp(), telegrams);
+        if (f.started)
+            started.push_back(f.number);
+    }
+    if (!started.empty())
+        file.telegrams.push_back(BuildStartStopTelegram(Command::Start, gatewayAddress, started));
+    return DbStatus::Success;
+}
+
+BackupWriteResult WriteBackupFile(const std::string& gatewayAddress, const std::vector<ListedFunction>& functions,
+                                  QWidget* messageParent)
+{
+    WaitCursor wait;
+    const QString name = QString::fromStdString(BackupFileName(gatewayAddress));
+    if (!anyKnownType(functions)) {
+        QFile::remove(name);
+        return BackupWriteResult::NoFunctions;
+    }
+    const auto cannotWrite = [&] {
+        ShowMessage(QText(txt::CannotWriteToFile) + " " + name, MB::Ok | MB::IconExclamation, messageParent);
+        return BackupWriteResult::Failed;
+    };
+    QSaveFile out(name);
+    if (!out.open(QIODevice::WriteOnly))
+        return cannotWrite();
+    BackupFile file;
+    if (BuildBackupFile(gatewayAddress, functions, file, messageParent) != DbStatus::Success) {
+        out.cancelWriting();
+        // The file of an earlier close no longer tells the truth about MCDEF.
+        QFile::remove(name);
+        return BackupWriteResult::Failed;
+    }
+    const std::vector<uint8_t> bytes = EncodeBackupFile(file);
+    const qint64 size = qint64(bytes.size());
+    if (out.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !out.commit())
+        return cannotWrite();
+    return BackupWriteResult::Written;
+}
+
+uint16_t ListedFunctionsFromTable(std::vector<ListedFunction>& functions)
+{
+    functions.clear();
+    std::vector<McdefRecord> headers;
+    const uint16_t status = ReadHeaders(headers);
+    for (const McdefRecord& header : headers)
+        functions.push_back({header.number(), header.type(), (header.flags() & HeaderFlag::Started) != 0});
+    return status;
+}

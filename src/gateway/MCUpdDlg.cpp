@@ -1,0 +1,33 @@
+#include "MCUpdDlg.h"
+
+#include "CurrentServer.h"
+#include "StringTable.h"
+#include "UiSeam.h"
+
+#include <QTimer>
+
+MCUpdDlg::MCUpdDlg(const std::string& gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
+                   const std::array<uint8_t, 4>& writableBlocks, QWidget* parent)
+    : ProgressDlg(dlg::UpdateProgress, parent)
+    , m_job(gatewayAddress, serverWindow, number, mode, writableBlocks, parent, this)
+{
+    setObjectName(QStringLiteral("MCUpdDlg"));
+    setCancelVisible(false);
+    attach(m_job);
+}
+
+void MCUpdDlg::showEvent(QShowEvent* event)
+{
+    ProgressDlg::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        QTimer::singleShot(0, &m_job, &UpdateJob::start);
+    }
+}
+
+int RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
+              const std::array<uint8_t, 4>& writableBlocks)
+{
+    MCUpdDlg dialog(gatewayAddress, CurrentServerWindow(), number, mode, writableBlocks, parent);
+    return ui().runModal(dialog);
+}

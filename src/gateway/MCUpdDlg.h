@@ -1,0 +1,35 @@
+#pragma once
+// "Updating control function setup": the progress of an update (Cancel
+// hidden). It runs the update of one function and closes with its result
+// (UpdateResult).
+
+#include "ProgressDlg.h"
+#include "UpdateJob.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class MCUpdDlg : public ProgressDlg {
+    Q_OBJECT
+
+public:
+    // The password prompt belongs to `parent`, as the editor that asks for the update.
+    MCUpdDlg(const std::string& gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
+             const std::array<uint8_t, 4>& writableBlocks, QWidget* parent = nullptr);
+
+    UpdateJob& job() { return m_job; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    UpdateJob m_job;
+    bool m_started = false;
+};
+
+// Writes a function to the gateway of the current server window (mode
+// UpdateMode::DataBlocksOnly or the whole function; the data blocks the
+// caller may write, as TypeWritableBlocks gives them). The result is UpdateResult.
+int RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
+              const std::array<uint8_t, 4>& writableBlocks);

@@ -1,0 +1,130 @@
+#include "StartStopJob.h"
+
+#include "AnswerCheck.h"
+#include "Db.h"
+#include "EventLog.h"
+#include "McdefAccess.h"
+#include "Messages.h"
+#include "Records.h"
+#include "TelegramBuilder.h"
+#include "Texts.h"
+#include "UiSeam.h"
+
+namespace {
+
+// Bits 0..1 of record byte 5: the gateway's reference status (no answer, type conflict).
+constexpr uint8_t GatewayStatusBits = 0x03;
+constexpr uint8_t NoAnswerBit = 0x01;
+
+// Clears the gateway's "no answer" bit of every reference block of a function
+// that carries a gateway status; `statusLeft` tells whether any such block
+// still has a status afterwards.
+uint16_t clearReferenceStatus(uint8_t number, bool& statusLeft)
+{
+    statusLeft = false;
+    if (const uint16_t open = OpenMcdef(); open != DbStatus::Success)
+        return open;
+    uint8_t key[4] = {number, BlockType::Input, 1, 0};
+    McdefRecord r;
+    uint16_t status = DbGet(table::Mcdef, 0, key, sizeof key, r.data(), McdefRecord::Size, DbOp::GetGreaterOrEqual);
+    while (status == DbStatus::Success && r.number() == number
+           && (r.blockType() == BlockType::Input || r.blockType() == BlockType::Output)) {
+        if (r[5] & GatewayStatusBits) {
+            r[5] = uint8_t(r[5] & ~NoAnswerBit);
+            status = DbUpdate(table::Mcdef, 0, r.data(), McdefRecord::Size);
+            if (status != DbStatus::Success)
+                return status;
+            statusLeft = statusLeft || r.status() != 0;
+        }
+        status = DbRelGet(table::Mcdef, 0, r.data(), McdefRecord::Size, DbOp::GetNext);
+    }
+    return status == DbStatus::Success || status == DbStatus::EndOfFile ? uint16_t(DbStatus::Success) : status;
+}
+
+} // namespace
+
+uint16_t RecordStartStop(uint8_t number, bool started, std::string& name)
+{
+    McdefRecord header;
+    uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+    if (status != DbStatus::Success)
+        return status;
+    bool statusLeft = false;
+    if (!started && (header.flags() & HeaderFlag::ErrorMarks)) {
+        status = clearReferenceStatus(number, statusLeft);
+        if (status != DbStatus::Success)
+            return status;
+    }
+    uint8_t flags = started ? uint8_t(header.flags() | HeaderFlag::Started)
+                            : uint8_t(header.flags() & ~HeaderFlag::Started);
+    if (!started && !statusLeft)
+        flags &= HeaderFlag::KeptOnSave;
+    header.setFlags(flags);
+    name = header.name();
+    return UpdateBlock(header);
+}
+
+StartStopJob::StartStopJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t command,
+                           std::vector<uint8_t> numbers, RowRefresh refreshRow, QWidget* messageParent)
+    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    , m_command(command)
+    , m_numbers(std::move(numbers))
+    , m_refreshRow(std::move(refreshRow))
+{
+}
+
+void StartStopJob::start()
+{
+    if (!createSharedRecord()) {
+        finish(StartStopResult::LocalFailure);
+        return;
+    }
+    Q_EMIT progressRange(2);
+    Q_EMIT progress(0);
+    if (!send(BuildStartStopTelegram(m_command, gatewayAddress(), m_numbers)))
+        finish(StartStopResult::LocalFailure);
+}
+
+void StartStopJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
+{
+    Q_EMIT progress(1);
+    if (CheckGatewayAnswer(answer, m_command, messageParent()) != AnswerVerdict::Accepted) {
+        finish(StartStopResult::RefusedOrLinkFailure);
+        return;
+    }
+    WaitCursor wait;
+    std::vector<std::string> names;
+    for (const uint8_t number : m_numbers) {
+        std::string name;
+        const uint16_t status = RecordStartStop(number, starting(), name);
+        if (status == DbStatus::KeyNotFound)
+            continue;
+        if (status != DbStatus::Success) {
+            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+            finish(StartStopResult::LocalFailure);
+            return;
+        }
+        names.push_back(name);
+        if (m_refreshRow && !m_refreshRow(number)) {
+            finish(StartStopResult::LocalFailure);
+            return;
+        }
+    }
+    Q_EMIT progress(2);
+    LogFunctionEvent(gatewayAddress(), names, starting() ? txt::AreStarted : txt::AreStopped);
+    finish(StartStopResult::Done);
+}
+
+void StartStopJob::onUnreadableAnswer()
+{
+    ShowUnreadableAnswer(messageParent());
+    finish(StartStopResult::RefusedOrLinkFailure);
+}
+
+void StartStopJob::onLinkFailure()
+{
+    MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
+    finish(StartStopResult::RefusedOrLinkFailure);
+}
+
+void StartStopJob::onReadFailure() { finish(StartStopResult::LocalFailure); }

@@ -1,0 +1,54 @@
+#pragma once
+// Starting and stopping functions: one telegram (command 70 or 80) with the
+// numbers the function list hands over; when the gateway accepts it, every
+// function's header records the new state, its row in the list is refreshed
+// and the change is logged.
+
+#include "GatewayExchange.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace StartStopResult {
+enum : int {
+    Done = 0,
+    RefusedOrLinkFailure = 2,
+    LocalFailure = 3, // allocation or database
+};
+}
+
+class StartStopJob : public GatewayExchange {
+    Q_OBJECT
+
+public:
+    // Re-reads a function's row in the function list; false when the list
+    // could not (it closes then).
+    using RowRefresh = std::function<bool(uint8_t number)>;
+
+    // command: Command::Start or Command::Stop.
+    StartStopJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t command, std::vector<uint8_t> numbers,
+                 RowRefresh refreshRow, QWidget* messageParent);
+
+    void start();
+    bool starting() const { return m_command == Command::Start; }
+
+protected:
+    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
+    void onUnreadableAnswer() override;
+    void onLinkFailure() override;
+    void onReadFailure() override;
+
+private:
+    uint8_t m_command;
+    std::vector<uint8_t> m_numbers;
+    RowRefresh m_refreshRow;
+};
+
+// Records a start or stop of one function in MCDEF. A stop of a function
+// with an error mark first clears the gateway's "no answer" bit of its
+// reference blocks; when none of those blocks keeps a status bit, the
+// function loses both error marks. The function's name is handed back.
+// Returns the database status (4: there is no such function).
+uint16_t RecordStartStop(uint8_t number, bool started, std::string& name);

@@ -1,0 +1,64 @@
+#pragma once
+// The update: writes one function from MCDEF into the gateway. Its records
+// become write telegrams, the gateway's password is asked for, the telegrams
+// go out one by one, and after the last one is accepted the gateway's new
+// stamp of the function is stored in its header.
+
+#include "GatewayExchange.h"
+#include "ServerLink.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace UpdateResult {
+enum : int {
+    Done = 0,
+    Refused = 1,      // the gateway refused a telegram
+    NotSent = 2,      // the link failed before the first answer
+    LinkFailure = 3,  // the link failed after at least one answer
+    LocalFailure = 4, // allocation, build, password or database
+};
+}
+
+namespace UpdateMode {
+// Any other value writes the whole function.
+constexpr uint32_t DataBlocksOnly = 0;
+constexpr uint32_t WholeFunction = 1;
+} // namespace UpdateMode
+
+class UpdateJob : public GatewayExchange {
+    Q_OBJECT
+
+public:
+    // passwordParent: the window the password prompt belongs to.
+    UpdateJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
+              const std::array<uint8_t, 4>& writableBlocks, QWidget* passwordParent, QWidget* messageParent);
+
+    void start();
+
+    int telegramCount() const { return int(m_telegrams.size()); }
+    int answersReceived() const { return m_answers; }
+
+protected:
+    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
+    void onUnreadableAnswer() override;
+    void onLinkFailure() override;
+    void onReadFailure() override;
+
+private:
+    bool passwordAccepted();
+    void sendNext();
+    bool storeStamp(uint32_t stamp);
+
+    uint8_t m_number;
+    uint32_t m_mode;
+    std::array<uint8_t, 4> m_writableBlocks;
+    QPointer<QWidget> m_passwordParent;
+    std::vector<Telegram> m_telegrams;
+    size_t m_next = 0;
+    int m_answers = 0;
+};
+
+// The text block of the gateway password prompt (ServerLink.h, PasswordTexts).
+std::array<char, PasswordTexts::Size> PasswordTextBlock();

@@ -1,0 +1,242 @@
+// mcftool's gateway verbs, run as the built program against a real qelnetd
+// on a demo home: upload, start, stop, delete, and the backup file verbs.
+
+#include "BackupFile.h"
+#include "Db.h"
+#include "LittleEndian.h"
+#include "McdefRecord.h"
+#include "QelnetProcess.h"
+#include "Records.h"
+#include "TestHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <fstream>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class McftoolTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_home.ok()); }
+
+    void startServer()
+    {
+        QStringList arguments;
+        for (const std::string network : {"001", "002"})
+            arguments << "--gateway"
+                      << QString::fromStdString(network + "=" + m_home.path() + "gateways/gateway-" + network + ".img");
+        m_server = std::make_unique<QelnetProcess>(QString::fromStdString(m_home.path()), arguments);
+        ASSERT_TRUE(m_server->running());
+    }
+
+    ToolRun run(QStringList arguments) const
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(MCFTOOL_PATH), arguments);
+        ToolRun result;
+        if (!tool.waitForFinished(60000)) {
+            ADD_FAILURE() << "mcftool " << arguments.join(' ').toStdString() << " did not end";
+            tool.kill();
+            tool.waitForFinished();
+            return result;
+        }
+        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+        result.out = tool.readAllStandardOutput().toStdString();
+        result.err = tool.readAllStandardError().toStdString();
+        return result;
+    }
+
+    // A verb on the home and network 001.
+    ToolRun onGateway(const QString& verb, const QStringList& rest = {}) const
+    {
+        return run(QStringList{verb, home(), "001"} + rest);
+    }
+
+    QString home() const { return QString::fromStdString(m_home.path()); }
+    std::string backupFile() const { return m_home.path() + "zul/001_125.MC"; }
+
+    static std::optional<McdefRecord> header(uint8_t number)
+    {
+        for (const auto& bytes : TestHome::records(table::Mcdef)) {
+            const McdefRecord r = McdefRecord::fromBytes(bytes.data());
+            if (r.number() == number && r.blockType() == BlockType::Header)
+                return r;
+        }
+        return std::nullopt;
+    }
+
+    static std::vector<std::string> eventTexts()
+    {
+        std::vector<std::string> texts;
+        for (const auto& bytes : TestHome::records(table::EventLog))
+            texts.push_back(EventLogRecord::read(bytes.data()).text);
+        return texts;
+    }
+
+    static bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    TestHome m_home;
+    std::unique_ptr<QelnetProcess> m_server;
+};
+
+TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
+{
+    startServer();
+    const ToolRun first = run({"upload", home(), "001"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_TRUE(contains(first.out, "functions from the backup file 0, from the gateway 11")) << first.out;
+    EXPECT_TRUE(contains(first.out, "result 0 (uploaded, net configuration up to date)")) << first.out;
+    ASSERT_TRUE(header(9));
+
+    const ToolRun write = run({"backup", "write", home(), "001"});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    EXPECT_TRUE(contains(write.out, backupFile())) << write.out;
+
+    const ToolRun verify = run({"backup", "verify", QString::fromStdString(backupFile())});
+    EXPECT_EQ(verify.exitCode, 0) << verify.err;
+    EXPECT_TRUE(contains(verify.out, "file type 0x0048")) << verify.out;
+
+    const ToolRun show = run({"backup", "show", QString::fromStdString(backupFile())});
+    EXPECT_EQ(show.exitCode, 0) << show.err;
+    for (const char* part : {"(matches)", "gateway 001:125", "header of function 1 \"Shop hours\"",
+                             "simple outputs of function 3, slot 1, 4 items", "node 77",
+                             "schedule references of function 3, group 1: 1", "data block 2 of function 1",
+                             "started functions:"})
+        EXPECT_TRUE(contains(show.out, part)) << part;
+
+    const ToolRun second = run({"upload", home(), "001"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_TRUE(contains(second.out, "functions from the backup file 10, from the gateway 1")) << second.out;
+}
+
+TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    {
+        std::fstream file(backupFile(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(BackupHeaderSize + 30);
+        file.put('\x7f');
+    }
+    const ToolRun verify = run({"backup", "verify", QString::fromStdString(backupFile())});
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_TRUE(contains(verify.err, "stored")) << verify.err;
+    const ToolRun show = run({"backup", "show", QString::fromStdString(backupFile())});
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_TRUE(contains(show.out, "(does not match)")) << show.out;
+
+    const ToolRun upload = run({"upload", home(), "001"});
+    EXPECT_EQ(upload.exitCode, 0);
+    EXPECT_TRUE(contains(upload.err, "warning: Not a valid ZUL control backup file. Checksum error.\n"
+                                     "Continuing with total upload."))
+        << upload.err;
+    EXPECT_TRUE(contains(upload.out, "from the gateway 11")) << upload.out;
+
+    std::ofstream(backupFile(), std::ios::trunc) << "too short";
+    EXPECT_EQ(run({"backup", "verify", QString::fromStdString(backupFile())}).exitCode, 1);
+}
+
+TEST_F(McftoolTest, StartStopAndDelete)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+
+    const ToolRun stop = onGateway("stop", {"9", "3"});
+    EXPECT_EQ(stop.exitCode, 0) << stop.err;
+    EXPECT_TRUE(contains(stop.out, "result 0 (done)"));
+    EXPECT_FALSE(header(9)->flags() & HeaderFlag::Started);
+    EXPECT_FALSE(header(9)->flags() & HeaderFlag::ErrorMarks);
+
+    const ToolRun refused = onGateway("start", {"1"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(contains(refused.err, "Error updating ZUL.\nReturn code is 4.")) << refused.err;
+    EXPECT_TRUE(contains(refused.out, "result 2")) << refused.out;
+
+    const ToolRun start = onGateway("start", {"9"});
+    EXPECT_EQ(start.exitCode, 0) << start.err;
+    EXPECT_TRUE(header(9)->flags() & HeaderFlag::Started);
+
+    const ToolRun stopped = onGateway("delete", {"7", "1", "8", "--stop"});
+    EXPECT_EQ(stopped.exitCode, 0) << stopped.err;
+    EXPECT_TRUE(contains(stopped.out, "schedule 1 Shop hours is referenced by:\n  3\tSales night\n  4\tDairy night\n"
+                                      "  5\tPeak shaving\n  stopped the deletion\n"))
+        << stopped.out;
+    EXPECT_TRUE(contains(stopped.out, "deleted Cold room alarm\n")) << stopped.out;
+    EXPECT_FALSE(header(7));
+    EXPECT_TRUE(header(1));
+    EXPECT_TRUE(header(8)) << "the deletion stopped before it";
+
+    const ToolRun skipped = onGateway("delete", {"1", "8"});
+    EXPECT_EQ(skipped.exitCode, 0) << skipped.err;
+    EXPECT_TRUE(contains(skipped.out, "skipped it")) << skipped.out;
+    EXPECT_TRUE(header(1));
+    EXPECT_FALSE(header(8));
+
+    EXPECT_EQ(eventTexts(), (std::vector<std::string>{
+                                "001:125 GW Market North\nIce defrost, Sales night is/are stopped",
+                                "001:125 GW Market North\nIce defrost is/are started",
+                                "001:125 GW Market North\nCold room alarm is/are deleted",
+                                "001:125 GW Market North\nMT injection is/are deleted",
+                            }));
+}
+
+TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
+{
+    {
+        ScopedTable nodes(table::NetCnf, DbMode::Normal);
+        char key[8] = "001:125";
+        uint8_t record[NetCnfRecord::Size];
+        ASSERT_EQ(DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual), DbStatus::Success);
+        le::putU16(record + 56, 1);
+        ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
+    }
+    RecordStore::instance().closeAll();
+    startServer();
+    const ToolRun no = run({"upload", home(), "001"});
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_TRUE(contains(no.err, "question: Net configuration description in QOR is not up to date.")) << no.err;
+    EXPECT_TRUE(contains(no.err, "answered No")) << no.err;
+    EXPECT_TRUE(contains(no.out, "result 2 (cancelled)")) << no.out;
+
+    const ToolRun yes = run({"upload", home(), "001", "--yes"});
+    EXPECT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_TRUE(contains(yes.out, "result 1 (uploaded, net configuration not up to date)")) << yes.out;
+}
+
+TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
+{
+    EXPECT_EQ(onGateway("start").exitCode, 2);
+    EXPECT_EQ(onGateway("stop", {"106"}).exitCode, 2);
+    EXPECT_EQ(onGateway("delete", {"3", "--skip", "--stop"}).exitCode, 2);
+    EXPECT_EQ(onGateway("upload", {"--yes", "--no"}).exitCode, 2);
+    EXPECT_EQ(run({"upload", home(), "1"}).exitCode, 1);
+
+    const ToolRun noServer = run({"upload", home(), "001"});
+    EXPECT_EQ(noServer.exitCode, 1);
+    EXPECT_TRUE(contains(noServer.err, "no communication server")) << noServer.err;
+
+    startServer();
+    const ToolRun notUploaded = onGateway("stop", {"9"});
+    EXPECT_EQ(notUploaded.exitCode, 1);
+    EXPECT_TRUE(contains(notUploaded.err, "function 9 is not in MCDEF")) << notUploaded.err;
+
+    const ToolRun help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* verb : {"upload HOME NETWORK [--yes|--no]", "start HOME NETWORK NUMBER...",
+                             "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
+                             "backup write HOME NETWORK", "backup show FILE", "backup verify FILE"})
+        EXPECT_TRUE(contains(help.out, verb)) << verb;
+    const ToolRun deleteHelp = run({"help", "delete"});
+    EXPECT_TRUE(contains(deleteHelp.out, "--stop   stop the deletion")) << deleteHelp.out;
+}
+
+} // namespace
