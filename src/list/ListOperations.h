@@ -4,6 +4,8 @@
 // backup file. An operation that is not there leaves its button disabled; a
 // type without an editor answers that it is not implemented.
 
+#include "EditorRequest.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,22 +13,6 @@
 
 class MCFODlg;
 class QWidget;
-
-// What an editor is opened with.
-struct EditorRequest {
-    std::string gatewayAddress;
-    uint8_t type = 0;
-    uint8_t number = 0;
-    bool readOnly = false;
-};
-
-// Results of an editor: IDOK (saved or nothing to save), IDCANCEL, or the
-// connection or the database failed and the list closes.
-namespace EditorResult {
-enum : int { Ok = 1, Cancel = 2, ConnectionLost = -1, DatabaseFailure = -2 };
-}
-
-using EditorFunction = std::function<int(QWidget* parent, const EditorRequest& request)>;
 
 struct ListOperations {
     // The editor of a type; empty when the type has none.

@@ -133,6 +133,10 @@ int MCFODlg::runEditor(uint8_t type, uint8_t number)
     request.type = type;
     request.number = number;
     request.readOnly = !m_editable || readOnlyForUser();
+    request.editorFor = m_operations.editorFor;
+    request.listChanged = [this](uint8_t changed, uint8_t changedType, int result, bool created) {
+        return applyEditorResult(changed, changedType, result, created);
+    };
     return editor(this, request);
 }
 
@@ -153,19 +157,30 @@ void MCFODlg::onNew()
     if (ui().runModal(chooser) != QDialog::Accepted)
         return;
     const uint8_t type = chooser.chosenType();
-    const int result = runEditor(type, number);
+    applyEditorResult(number, type, runEditor(type, number), true);
+}
+
+bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, int result, bool created)
+{
     if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
         closeList();
-        return;
+        return false;
+    }
+    if (!created) {
+        if ((result == EditorResult::Ok || result == EditorResult::Cancel) && !refreshRow(number))
+            return false;
+        updateButtons();
+        return true;
     }
     if (result != EditorResult::Ok)
-        return;
+        return true;
+    FunctionListCtrl& list = *m_ui->functionList;
     McdefRecord header;
     const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
         closeList();
-        return;
+        return false;
     }
     FunctionItem item = ItemFromHeader(number, header.type(), header.name(), header.flags());
     item.state &= RowState::Started;
@@ -175,6 +190,7 @@ void MCFODlg::onNew()
     capacity.freeMemory -= std::min<uint32_t>(capacity.freeMemory, TypeSize(type));
     updateUsedSpace();
     updateButtons();
+    return true;
 }
 
 void MCFODlg::onEdit()
@@ -182,14 +198,8 @@ void MCFODlg::onEdit()
     const std::vector<FunctionItem> selected = m_ui->functionList->selectedItems();
     if (selected.size() != 1 || (selected.front().state & RowState::UnknownType))
         return;
-    const int result = runEditor(selected.front().type, selected.front().number);
-    if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
-        closeList();
-        return;
-    }
-    if ((result == EditorResult::Ok || result == EditorResult::Cancel) && !refreshRow(selected.front().number))
-        return;
-    updateButtons();
+    applyEditorResult(selected.front().number, selected.front().type,
+                      runEditor(selected.front().type, selected.front().number), false);
 }
 
 bool MCFODlg::refreshRow(uint8_t number)

@@ -54,6 +54,9 @@ protected:
 private:
     bool fillList();
     int runEditor(uint8_t type, uint8_t number);
+    // What an editor's result means for the list: a new row, a refreshed row,
+    // or the list closes (false).
+    bool applyEditorResult(uint8_t number, uint8_t type, int result, bool created);
     bool readOnlyForUser() const;
     void closeList();
 

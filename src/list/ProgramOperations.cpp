@@ -1,8 +1,47 @@
 #include "ProgramOperations.h"
 
+#include "BackupWriter.h"
+#include "CurrentServer.h"
+#include "DeletDlg.h"
+#include "EditorDispatch.h"
+#include "FunctionListCtrl.h"
+#include "MCFODlg.h"
+#include "OnOffDlg.h"
+#include "Telegram.h"
+#include "UiSeam.h"
+
+namespace {
+
+int deleteFunctions(MCFODlg& list, const std::vector<uint8_t>& numbers)
+{
+    DeletDlg dialog(list, CurrentServerWindow(), numbers);
+    return ui().runModal(dialog);
+}
+
+int startStop(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)
+{
+    const uint8_t gatewayCommand = command == StartStopCommand::Start ? Command::Start : Command::Stop;
+    OnOffDlg dialog(list.gatewayAddress(), CurrentServerWindow(), gatewayCommand, numbers,
+                    [&list](uint8_t number) { return list.refreshRow(number); }, &list);
+    return ui().runModal(dialog);
+}
+
+void writeBackup(MCFODlg& list)
+{
+    std::vector<ListedFunction> functions;
+    for (const FunctionItem& item : list.list().allItems())
+        functions.push_back({item.number, item.type, (item.state & RowState::Started) != 0});
+    WriteBackupFile(list.gatewayAddress(), functions, &list);
+}
+
+} // namespace
+
 ListOperations ProgramListOperations()
 {
     ListOperations operations;
-    operations.editorFor = [](uint8_t) { return EditorFunction(); };
+    operations.editorFor = EditorForType;
+    operations.deleteFunctions = deleteFunctions;
+    operations.startStop = startStop;
+    operations.writeBackup = writeBackup;
     return operations;
 }

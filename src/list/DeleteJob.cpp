@@ -1,0 +1,176 @@
+#include "DeleteJob.h"
+
+#include "AnswerCheck.h"
+#include "ApplicationState.h"
+#include "Db.h"
+#include "EventLog.h"
+#include "McdefAccess.h"
+#include "Messages.h"
+#include "Records.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+#include "Util.h"
+
+#include <QTimer>
+
+namespace {
+
+// Delete telegram: data {count, number}, one function per telegram, P 255.
+constexpr uint16_t DeleteDataLength = 2;
+constexpr uint8_t NoFunctionType = 255;
+
+} // namespace
+
+DeleteJob::DeleteJob(std::string gatewayAddress, uint32_t serverWindow, std::vector<uint8_t> numbers, Hooks hooks,
+                     QWidget* messageParent)
+    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    , m_numbers(std::move(numbers))
+    , m_hooks(std::move(hooks))
+{
+}
+
+DeleteJob::~DeleteJob() { LogFunctionEvent(gatewayAddress(), m_deletedNames, txt::AreDeleted); }
+
+void DeleteJob::start()
+{
+    if (!createSharedRecord()) {
+        finish(DeleteResult::LocalFailure);
+        return;
+    }
+    Q_EMIT progressRange(2 * int(m_numbers.size()));
+    Q_EMIT progress(0);
+    postNext();
+}
+
+void DeleteJob::cancel() { m_cancelled = true; }
+
+void DeleteJob::postNext() { QTimer::singleShot(0, this, &DeleteJob::next); }
+
+void DeleteJob::advance(int steps)
+{
+    m_progress += steps;
+    Q_EMIT progress(m_progress);
+}
+
+void DeleteJob::next()
+{
+    if (finished())
+        return;
+    ++m_index;
+    if (m_index >= int(m_numbers.size()) || m_cancelled) {
+        finish(DeleteResult::Done);
+        return;
+    }
+    const uint8_t number = m_numbers[size_t(m_index)];
+    McdefRecord header;
+    const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+    if (status != DbStatus::Success && status != DbStatus::KeyNotFound) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        finish(DeleteResult::LocalFailure);
+        return;
+    }
+    const bool known = status == DbStatus::Success;
+    m_currentType = known ? header.type() : NoFunctionType;
+    std::string name = m_hooks.listedName ? m_hooks.listedName(number) : std::string();
+    if (name.empty() && known)
+        name = header.name();
+
+    Q_EMIT captionChanged(QString::fromStdString(StrFormat("%s %d", TextById(txt::DeletingFunctionsLeft).c_str(),
+                                                           int(m_numbers.size()) - m_index)));
+    Q_EMIT textChanged(QString::fromStdString(StrFormat("%-16s   %s", name.c_str(), std::to_string(number).c_str())));
+
+    if (m_currentType == FunctionType::YearlySchedule) {
+        switch (checkReferences(number, name)) {
+        case Check::Stop:
+            finish(DeleteResult::Done);
+            return;
+        case Check::Skip:
+            advance(2);
+            postNext();
+            return;
+        case Check::Pass:
+            break;
+        }
+    }
+    const uint8_t data[DeleteDataLength] = {1, number};
+    if (!sendCommand(Command::Delete, DeleteDataLength, NoFunctionType, 0, data))
+        finish(DeleteResult::LocalFailure);
+}
+
+DeleteJob::Check DeleteJob::checkReferences(uint8_t schedule, const std::string& scheduleName)
+{
+    std::vector<uint8_t> owners;
+    if (const uint16_t status = FindScheduleReferences(schedule, owners); status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        return Check::Pass;
+    }
+    if (owners.empty())
+        return Check::Pass;
+    ReferenceQuestion question;
+    question.schedule = schedule;
+    question.scheduleName = scheduleName;
+    for (const uint8_t owner : owners) {
+        McdefRecord header;
+        const uint16_t status = ReadBlock(owner, BlockType::Header, 0, 0, header);
+        if (status != DbStatus::Success && status != DbStatus::KeyNotFound) {
+            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+            return Check::Skip;
+        }
+        question.owners.push_back({owner, status == DbStatus::Success ? header.name() : TextById(txt::UnknownName)});
+    }
+    const ReferenceChoice choice = m_hooks.askReference ? m_hooks.askReference(question) : ReferenceChoice::Skip;
+    return choice == ReferenceChoice::Stop ? Check::Stop : Check::Skip;
+}
+
+void DeleteJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
+{
+    advance(1);
+    if (CheckGatewayAnswer(answer, Command::Delete, messageParent()) != AnswerVerdict::Accepted) {
+        finish(DeleteResult::Refused);
+        return;
+    }
+    removeLocally();
+}
+
+void DeleteJob::removeLocally()
+{
+    const uint8_t number = m_numbers[size_t(m_index)];
+    GatewayCapacity& capacity = appState().capacity;
+    capacity.freeMemory += TypeSize(m_currentType);
+    std::string name;
+    uint16_t status = DbStatus::Success;
+    {
+        WaitCursor wait;
+        status = RemoveFunction(number, &name);
+    }
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        finish(DeleteResult::LocalFailure);
+        return;
+    }
+    m_deletedNames.push_back(name);
+    if (m_hooks.removeRow && !m_hooks.removeRow(number)) {
+        finish(DeleteResult::LocalFailure);
+        return;
+    }
+    advance(1);
+    postNext();
+}
+
+void DeleteJob::onUnreadableAnswer()
+{
+    ShowUnreadableAnswer(messageParent());
+    finish(DeleteResult::Refused);
+}
+
+void DeleteJob::onLinkFailure()
+{
+    MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
+    finish(DeleteResult::Done);
+}
+
+void DeleteJob::onReadFailure()
+{
+    finish(DeleteResult::LocalFailure);
+}
