@@ -124,8 +124,16 @@ void CListCtrlEx::setColumns(const std::vector<Column>& columns)
 {
     m_columns = columns;
     m_model->resetColumns();
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        header()->resizeSection(int(i), m_columns[i].width);
+    // Widths are given for a font with characters 6 pixels wide; wider fonts
+    // widen the columns, and a caption keeps room beside the sort indicator.
+    const double scale = std::max(1.0, fontMetrics().averageCharWidth() / 6.0);
+    constexpr int IndicatorRoom = 24;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const int captionWidth = m_columns[i].caption.isEmpty()
+            ? 0
+            : header()->fontMetrics().horizontalAdvance(m_columns[i].caption) + IndicatorRoom;
+        header()->resizeSection(int(i), std::max(int(m_columns[i].width * scale + 0.5), captionWidth));
+    }
 }
 
 void CListCtrlEx::setSingleSelection(bool single)

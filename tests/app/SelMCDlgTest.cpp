@@ -59,7 +59,7 @@ protected:
     NetworkServices services()
     {
         NetworkServices s;
-        s.upload = [this](QWidget*, const std::string& address, const std::string& idCode) {
+        s.upload = [this](QWidget*, const std::string& address, const std::string& idCode, uint32_t) {
             m_uploads.push_back({address, idCode});
             return m_uploadResult;
         };

@@ -7,22 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include <fstream>
 
 class ModelFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "model";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());

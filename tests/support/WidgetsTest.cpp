@@ -39,18 +39,7 @@ protected:
     }
 };
 
-int argc = 1;
-char name[] = "widgets";
-char* argv[] = {name, nullptr};
-
-class WidgetsTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-};
+using WidgetsTest = ::testing::Test;
 
 TEST_F(WidgetsTest, ListSortsItsRowsAndKeepsTheSelectionWithThem)
 {

@@ -1,0 +1,28 @@
+#include "EditorDispatch.h"
+
+#include "DayNiDlg.h"
+#include "QEBOnDlg.h"
+#include "TypeCatalogue.h"
+
+namespace {
+
+struct EditorEntry {
+    uint8_t type;
+    int (*run)(QWidget* parent, const EditorRequest& request);
+};
+
+constexpr EditorEntry editors[] = {
+    {FunctionType::QebOn, RunControllerOnEditor},
+    {FunctionType::DayNightControl, RunDayNightEditor},
+    {FunctionType::DayNightExternal, RunDayNightEditor},
+};
+
+} // namespace
+
+EditorFunction EditorForType(uint8_t type)
+{
+    for (const EditorEntry& entry : editors)
+        if (entry.type == type)
+            return entry.run;
+    return {};
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The editor of each function type.
+
+#include "EditorRequest.h"
+
+#include <cstdint>
+
+// The editor of a type; empty when the type has none (yet).
+EditorFunction EditorForType(uint8_t type);

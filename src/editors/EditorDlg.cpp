@@ -1,0 +1,260 @@
+#include "EditorDlg.h"
+
+#include "Db.h"
+#include "EventLog.h"
+#include "IOList.h"
+#include "MCUpdDlg.h"
+#include "MaModDlg.h"
+#include "Messages.h"
+#include "Records.h"
+#include "SelPaDlg.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+#include "Util.h"
+
+#include <QLineEdit>
+
+EditorDlg::EditorDlg(const EditorRequest& request, QWidget* parent)
+    : QDialog(parent)
+    , m_request(request)
+{
+}
+
+EditorDlg::~EditorDlg() = default;
+
+int EditorDlg::exec()
+{
+    bool loaded = false;
+    {
+        WaitCursor wait;
+        loaded = load();
+    }
+    if (!loaded)
+        return EditorResult::DatabaseFailure;
+    // The function list stays visible behind the editor: hiding a dialog that
+    // runs modally would end it.
+    return QDialog::exec();
+}
+
+void EditorDlg::setEditorCaption()
+{
+    setWindowTitle(QText(txt::ControlFunction) + QStringLiteral(" - ") + QString::fromStdString(TypeName(type())));
+}
+
+bool EditorDlg::loadHeader()
+{
+    const uint16_t status = LoadEditorHeader(number(), type(), m_header);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    m_created = !m_header.existed;
+    return true;
+}
+
+bool EditorDlg::saveHeader(const std::string& name, uint8_t extraFlags)
+{
+    EditorHeader fresh;
+    uint16_t status = LoadEditorHeader(number(), type(), fresh);
+    if (status == DbStatus::Success)
+        status = SaveEditorHeader(fresh, name, extraFlags);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    m_header = fresh;
+    m_savedName = fresh.record.name();
+    return true;
+}
+
+void EditorDlg::setUpName(QLineEdit* edit, const std::string& name)
+{
+    m_nameEdit = edit;
+    edit->setMaxLength(int(FunctionNameLength));
+    edit->setText(QString::fromStdString(name));
+    edit->setModified(false);
+    m_loadedName = name;
+}
+
+std::string EditorDlg::nameText() const { return m_nameEdit ? m_nameEdit->text().toStdString() : std::string(); }
+
+bool EditorDlg::nameModified() const { return m_nameEdit && m_nameEdit->isModified(); }
+
+void EditorDlg::addReferenceGroup(const ReferenceGroup& group, const QString& caption, QWidget* button)
+{
+    m_groups.push_back({group, caption, button});
+}
+
+bool EditorDlg::loadReferenceGroups()
+{
+    for (Group& g : m_groups) {
+        if (!g.group.list->LoadReferences(m_request.gatewayAddress, number(), g.group.blockType, g.group.blockNumbers))
+            return false;
+        g.group.list->SetModified(false);
+    }
+    return true;
+}
+
+bool EditorDlg::validateReferenceGroup(size_t index, bool optional)
+{
+    const Group& g = m_groups[index];
+    if (g.group.list->rowCount() == 0) {
+        if (optional)
+            return true;
+        MessageById(txt::SpecifyReference, MB::Ok | MB::IconExclamation, this);
+        if (g.button)
+            g.button->setFocus();
+        return false;
+    }
+    if (!g.group.list->ReferencesValid()) {
+        const std::string text = StrFormat("%s '%s'.", TextById(txt::ParametersWithConflict).c_str(),
+                                           g.caption.toStdString().c_str());
+        ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconExclamation, this, true);
+        if (g.button)
+            g.button->setFocus();
+        return false;
+    }
+    return true;
+}
+
+bool EditorDlg::storeReferenceGroups()
+{
+    for (Group& g : m_groups)
+        if ((m_created || g.group.list->IsModified())
+            && !g.group.list->StoreReferences(type(), number(), g.group.blockType, g.group.blockNumbers))
+            return false;
+    return true;
+}
+
+bool EditorDlg::anyReferenceGroupModified() const
+{
+    return std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) { return g.group.list->IsModified(); });
+}
+
+void EditorDlg::appendChangedGroups(std::vector<ChangedList>& changes) const
+{
+    for (const Group& g : m_groups)
+        if (g.group.list->IsModified())
+            changes.push_back({g.group.blockType, g.caption.toStdString()});
+}
+
+bool EditorDlg::logListsAndName(std::vector<ChangedList> moreLists)
+{
+    if (m_created)
+        return LogFunctionEvent(m_request.gatewayAddress, {m_savedName}, txt::IsCreated);
+    std::vector<ChangedList> changes;
+    appendChangedGroups(changes);
+    changes.insert(changes.end(), moreLists.begin(), moreLists.end());
+    if (!LogFunctionChanges(m_request.gatewayAddress, m_savedName, changes))
+        return false;
+    if (m_loadedName == m_savedName)
+        return true;
+    return LogChangeLines(m_request.gatewayAddress, m_savedName,
+                          {StrFormat("%s  %s -> %s", TextById(txt::LogLabelName).c_str(), m_loadedName.c_str(),
+                                     m_savedName.c_str())});
+}
+
+bool EditorDlg::runManualMode(MaModDlg& dialog, int dialogFailure)
+{
+    const int outcome = RunManualModeSequence(dialog, m_request.gatewayAddress, m_loadedName, dialogFailure);
+    if (outcome != ManualOutcome::Stay) {
+        done(outcome);
+        return false;
+    }
+    return dialog.LoadManualState();
+}
+
+void EditorDlg::selectReferences(size_t index)
+{
+    const Group& g = m_groups[index];
+    SelPaDlg selection(g.caption, type(), m_request.gatewayAddress, g.group, this);
+    ui().runModal(selection);
+    for (const Group& each : m_groups)
+        each.group.list->RefreshTextMode();
+}
+
+bool EditorDlg::readDataBlock(uint8_t block, McdefRecord& record, bool mayBeMissing)
+{
+    const uint16_t status = ReadBlock(number(), BlockType::Data, block, 0, record);
+    if (status == DbStatus::KeyNotFound && mayBeMissing) {
+        record = McdefRecord(number(), BlockType::Data, block, 0);
+        return true;
+    }
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    return true;
+}
+
+bool EditorDlg::writeDataBlock(const McdefRecord& record)
+{
+    const uint16_t status = WriteBlock(record);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    return true;
+}
+
+void EditorDlg::reportDatabaseError(uint16_t status) { ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this); }
+
+UpdatePlan EditorDlg::updatePlan(int) const { return {UpdateMode::WholeFunction, TypeWritableBlocks(type())}; }
+
+void EditorDlg::accept()
+{
+    if (!validate())
+        return;
+    const int change = changeCode();
+    if (change == 0) {
+        done(EditorResult::Ok);
+        return;
+    }
+    bool saved = false;
+    {
+        WaitCursor wait;
+        saved = save(change);
+    }
+    if (!saved) {
+        done(EditorResult::DatabaseFailure);
+        return;
+    }
+    const UpdatePlan plan = updatePlan(change);
+    switch (RunUpdate(this, m_request.gatewayAddress, number(), plan.mode, plan.writable)) {
+    case UpdateResult::Done:
+        m_gatewayUpdated = false;
+        break;
+    case UpdateResult::Refused:
+        done(EditorResult::ConnectionLost);
+        return;
+    case UpdateResult::NotSent:
+    case UpdateResult::LinkFailure:
+        m_gatewayUpdated = true;
+        return;
+    default:
+        if (!logAfterLocalUpdateFailure()) {
+            done(EditorResult::DatabaseFailure);
+            return;
+        }
+        break;
+    }
+    done(log(change) ? EditorResult::Ok : EditorResult::DatabaseFailure);
+}
+
+void EditorDlg::reject()
+{
+    if (changeCode() != 0) {
+        switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
+        case IDYES:
+            accept();
+            return;
+        case IDCANCEL:
+            cancelKept();
+            return;
+        default:
+            break;
+        }
+    }
+    done(m_gatewayUpdated ? EditorResult::ConnectionLost : EditorResult::Cancel);
+}

@@ -1,0 +1,128 @@
+#pragma once
+// What every function editor shares: it is opened with the gateway address,
+// the type, the function number and a view-only flag; it reads the function's
+// records when it opens; on OK it validates, tests for changes, saves to
+// MCDEF, has the gateway updated and logs the change, in this order; on
+// Cancel it asks whether to save changes. Its result is IDOK, IDCANCEL, -1
+// (the gateway refused or the connection was lost) or -2 (the database failed).
+// An editor provides the steps; this class keeps their order.
+
+#include "EditorRequest.h"
+#include "EventLog.h"
+#include "McdefAccess.h"
+#include "ReferenceRow.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <array>
+#include <vector>
+
+class IOList;
+class MaModDlg;
+class QLineEdit;
+
+struct UpdatePlan {
+    uint32_t mode;                     // 0 data blocks only, else the whole function
+    std::array<uint8_t, 4> writable;   // the data blocks that may be written
+};
+
+class EditorDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    ~EditorDlg() override;
+
+    // Reads the function and runs the dialog; -2 when reading failed.
+    int exec() override;
+    // OK: validate, test for changes, save, update the gateway, log.
+    void accept() override;
+    // Cancel: asks whether to save changes.
+    void reject() override;
+
+protected:
+    EditorDlg(const EditorRequest& request, QWidget* parent);
+
+    // Reads the records into the controls; false after a database error.
+    virtual bool load() = 0;
+    // Checks the input; shows the message and focuses the control, false to stay.
+    virtual bool validate() = 0;
+    // 0 when nothing changed; otherwise what changed (the editor's own codes).
+    virtual int changeCode() const = 0;
+    virtual bool save(int change) = 0;
+    virtual bool log(int change) = 0;
+    // Which update the change needs: by default the whole function with the
+    // data blocks the type writes.
+    virtual UpdatePlan updatePlan(int change) const;
+    // After the update's local failure (result 4): log and close (true), or close with -2.
+    virtual bool logAfterLocalUpdateFailure() const { return true; }
+    // The operator chose to stay after Cancel's question.
+    virtual void cancelKept() {}
+
+    const EditorRequest& request() const { return m_request; }
+    uint8_t number() const { return m_request.number; }
+    uint8_t type() const { return m_request.type; }
+    bool viewOnly() const { return m_request.readOnly; }
+    // The function had no header when the editor opened.
+    bool created() const { return m_created; }
+    // The function's header is in MCDEF (after it was loaded or first saved).
+    bool headerExists() const { return m_header.existed; }
+
+    // "ZUL control function - <type name>".
+    void setEditorCaption();
+    // Reads the header; a new function gets a zeroed one. False after a database error.
+    bool loadHeader();
+    const McdefRecord& header() const { return m_header.record; }
+    // Reads the header again, clears its error marks, stores the name and writes it.
+    bool saveHeader(const std::string& name, uint8_t extraFlags = 0);
+    // The name edit: limited to 16 characters; the loaded name remembered.
+    void setUpName(QLineEdit* edit, const std::string& name);
+    std::string nameText() const;
+    const std::string& loadedName() const { return m_loadedName; }
+    const std::string& savedName() const { return m_savedName; }
+    bool nameModified() const;
+
+    // Reference groups.
+    void addReferenceGroup(const ReferenceGroup& group, const QString& caption, QWidget* button);
+    bool loadReferenceGroups();
+    // False (after the message) when a group that must hold references is
+    // empty or has conflicts; `optional` groups may stay empty.
+    bool validateReferenceGroup(size_t index, bool optional);
+    bool storeReferenceGroups();
+    bool anyReferenceGroupModified() const;
+    // The changed groups as the change log names them.
+    void appendChangedGroups(std::vector<ChangedList>& changes) const;
+    // Opens the selection dialog of a group and refreshes the text mode of every list.
+    void selectReferences(size_t index);
+
+    // The change log of an editor whose changes are its reference lists (and
+    // further changed lists) and its name: "is created" for a new function.
+    bool logListsAndName(std::vector<ChangedList> moreLists = {});
+    // The manual mode sequence with one of the manual mode dialogs. False when
+    // the editor closed; otherwise the dialog holds the state now stored.
+    bool runManualMode(MaModDlg& dialog, int dialogFailure);
+
+    // Reads a data block; a missing one when `mayBeMissing` gives a zeroed
+    // block with its key. False after a database error (reported).
+    bool readDataBlock(uint8_t block, McdefRecord& record, bool mayBeMissing);
+    bool writeDataBlock(const McdefRecord& record);
+    // A database failure of a step: the message naming MCDEF.
+    void reportDatabaseError(uint16_t status);
+
+    bool m_gatewayUpdated = false;
+
+private:
+    struct Group {
+        ReferenceGroup group;
+        QString caption;
+        QPointer<QWidget> button;
+    };
+
+    EditorRequest m_request;
+    EditorHeader m_header;
+    bool m_created = false;
+    QPointer<QLineEdit> m_nameEdit;
+    std::string m_loadedName;
+    std::string m_savedName;
+    std::vector<Group> m_groups;
+};

@@ -1,0 +1,187 @@
+#include "DayNiDlg.h"
+#include "ui_DayNiDlg.h"
+
+#include "Db.h"
+#include "IOList.h"
+#include "MaModDlg.h"
+#include "Messages.h"
+#include "ScheList.h"
+#include "SelSchDlg.h"
+#include "StringTable.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+#include "Util.h"
+
+namespace {
+
+enum GroupIndex : size_t { DayNightSignal = 0, ExternalDaySignal = 1 };
+constexpr uint8_t ScheduleSlot = 1;
+constexpr size_t UseExternalByte = 6;
+
+} // namespace
+
+DayNiDlg::DayNiDlg(const EditorRequest& request, QWidget* parent)
+    : EditorDlg(request, parent)
+    , m_ui(new Ui::DayNiDlg)
+{
+    m_ui->setupUi(this);
+    DialogTexts(this);
+    setEditorCaption();
+    addReferenceGroup({m_ui->outputList, BlockType::Output, {1, 2, 0, 0}, 35, 1, 1003},
+                      m_ui->outputGroup->title(), m_ui->outputButton);
+    if (external())
+        addReferenceGroup({m_ui->inputList, BlockType::Input, {1, 0, 0, 0}, 37, 1, 1005},
+                          m_ui->externalGroup->title(), m_ui->inputButton);
+    m_ui->externalGroup->setVisible(external());
+    m_ui->externalNoteLabel->setVisible(external());
+    m_ui->noteLabel->setVisible(!external());
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &DayNiDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &DayNiDlg::reject);
+    connect(m_ui->scheduleButton, &QPushButton::clicked, this, &DayNiDlg::onSchedule);
+    connect(m_ui->outputButton, &QPushButton::clicked, this, [this] { selectReferences(DayNightSignal); });
+    connect(m_ui->inputButton, &QPushButton::clicked, this, [this] { selectReferences(ExternalDaySignal); });
+    connect(m_ui->useExternalCheck, &QCheckBox::clicked, this, [this] { m_change = ExternalSignal; });
+    connect(m_ui->manualButton, &QPushButton::clicked, this, &DayNiDlg::onManual);
+}
+
+DayNiDlg::~DayNiDlg() = default;
+
+void DayNiDlg::showManualState(bool manual, uint8_t value)
+{
+    m_ui->manualStateLabel->setText(ManualStateText(ManualVariant::DayNight, manual, value));
+}
+
+bool DayNiDlg::load()
+{
+    m_change = 0;
+    m_gatewayUpdated = false;
+    if (!loadHeader())
+        return false;
+    m_ui->numberLabel->setText(QString::number(number()));
+    if (!headerExists()) {
+        setUpName(m_ui->nameEdit, TypeName(type()));
+        showManualState(false, 0);
+        m_ui->manualButton->setEnabled(false);
+    } else {
+        McdefRecord manualBlock, externalBlock;
+        if (!readDataBlock(1, manualBlock, false) || (external() && !readDataBlock(2, externalBlock, false)))
+            return false;
+        if (!m_ui->scheduleList->LoadSchedules(number(), ScheduleSlot))
+            return false;
+        m_ui->scheduleList->SetModified(false);
+        if (!loadReferenceGroups())
+            return false;
+        setUpName(m_ui->nameEdit, header().name());
+        showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
+        if (external())
+            m_ui->useExternalCheck->setChecked(externalBlock[UseExternalByte] != 0);
+    }
+    if (header().flags() & HeaderFlag::Started) {
+        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->scheduleButton),
+                           static_cast<QWidget*>(m_ui->outputButton), static_cast<QWidget*>(m_ui->inputButton),
+                           static_cast<QWidget*>(m_ui->useExternalCheck)})
+            w->setEnabled(false);
+    }
+    if (viewOnly()) {
+        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->okButton),
+                           static_cast<QWidget*>(m_ui->scheduleButton), static_cast<QWidget*>(m_ui->outputButton)})
+            w->setEnabled(false);
+    }
+    return true;
+}
+
+int DayNiDlg::changeCode() const
+{
+    if (m_change != 0 && m_change != 1)
+        return m_change;
+    if (m_ui->scheduleList->IsModified() || anyReferenceGroupModified() || nameModified())
+        return m_change + NameOrReferences;
+    return m_change;
+}
+
+bool DayNiDlg::validate()
+{
+    if (m_ui->nameEdit->text().isEmpty()) {
+        MessageById(txt::SpecifyFunctionName, MB::Ok | MB::IconExclamation, this);
+        m_ui->nameEdit->setFocus();
+        return false;
+    }
+    const bool useExternal = external() && m_ui->useExternalCheck->isChecked();
+    if (!validateReferenceGroup(DayNightSignal, false))
+        return false;
+    if (external() && !validateReferenceGroup(ExternalDaySignal, !useExternal))
+        return false;
+    if (m_ui->scheduleList->lineCount() == 0 && !(useExternal && m_ui->inputList->rowCount() > 0)) {
+        MessageById(txt::SpecifyScheduleReference, MB::Ok | MB::IconExclamation, this);
+        m_ui->scheduleButton->setFocus();
+        return false;
+    }
+    if (!m_ui->scheduleList->SchedulesValid()) {
+        const std::string text = StrFormat("%s '%s'.", TextById(txt::SchedulesWithConflict).c_str(),
+                                           m_ui->scheduleGroup->title().toStdString().c_str());
+        ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconExclamation, this, true);
+        m_ui->scheduleButton->setFocus();
+        return false;
+    }
+    return true;
+}
+
+bool DayNiDlg::save(int change)
+{
+    const bool wasNew = !headerExists();
+    if (!saveHeader(nameText()))
+        return false;
+    if (wasNew) {
+        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
+            return false;
+        m_ui->manualButton->setEnabled(true);
+    }
+    if (external() && (created() || change == 1 || change == ExternalSignal)) {
+        McdefRecord block;
+        if (!readDataBlock(2, block, true))
+            return false;
+        block[UseExternalByte] = m_ui->useExternalCheck->isChecked() ? 1 : 0;
+        if (!writeDataBlock(block))
+            return false;
+    }
+    if (!storeReferenceGroups())
+        return false;
+    return !(created() || m_ui->scheduleList->IsModified())
+        || m_ui->scheduleList->StoreSchedules(number(), ScheduleSlot);
+}
+
+bool DayNiDlg::log(int)
+{
+    std::vector<ChangedList> schedule;
+    if (m_ui->scheduleList->IsModified())
+        schedule.push_back({BlockType::ScheduleReference, m_ui->scheduleGroup->title().toStdString()});
+    return logListsAndName(schedule);
+}
+
+void DayNiDlg::onSchedule()
+{
+    ScheduleSelection selection;
+    selection.groupText = m_ui->scheduleGroup->title();
+    selection.functionType = type();
+    selection.functionNumber = number();
+    selection.list = m_ui->scheduleList;
+    selection.spaceReserve = headerExists() ? 0 : TypeSize(type());
+    selection.maximum = TypeOption(type(), 1);
+    SelSchDlg dialog(request(), selection, this);
+    ui().runModal(dialog);
+}
+
+void DayNiDlg::onManual()
+{
+    ManualDayNightDlg dialog(number(), this);
+    if (runManualMode(dialog, ManualOutcome::CloseConnectionLost))
+        m_ui->manualStateLabel->setText(dialog.stateText());
+}
+
+int RunDayNightEditor(QWidget* parent, const EditorRequest& request)
+{
+    DayNiDlg editor(request, parent);
+    return ui().runModal(editor);
+}

@@ -1,0 +1,111 @@
+#include "QEBOnDlg.h"
+#include "ui_QEBOnDlg.h"
+
+#include "Db.h"
+#include "IOList.h"
+#include "MaModDlg.h"
+#include "Messages.h"
+#include "Texts.h"
+#include "TypeCatalogue.h"
+#include "UiSeam.h"
+#include "Util.h"
+
+namespace {
+enum GroupIndex : size_t { CompressorController = 0, InjectionControllers = 1 };
+constexpr int ReferencesChanged = 2;
+} // namespace
+
+QEBOnDlg::QEBOnDlg(const EditorRequest& request, QWidget* parent)
+    : EditorDlg(request, parent)
+    , m_ui(new Ui::QEBOnDlg)
+{
+    m_ui->setupUi(this);
+    DialogTexts(this);
+    setEditorCaption();
+    addReferenceGroup({m_ui->inputList, BlockType::Input, {1, 2, 0, 0}, 36, 2, 1002}, m_ui->inputGroup->title(),
+                      m_ui->inputButton);
+    addReferenceGroup({m_ui->outputList, BlockType::Output, {1, 2, 0, 0}, 35, 3, 1003}, m_ui->outputGroup->title(),
+                      m_ui->outputButton);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &QEBOnDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QEBOnDlg::reject);
+    connect(m_ui->inputButton, &QPushButton::clicked, this, [this] { selectReferences(CompressorController); });
+    connect(m_ui->outputButton, &QPushButton::clicked, this, [this] { selectReferences(InjectionControllers); });
+    connect(m_ui->manualButton, &QPushButton::clicked, this, &QEBOnDlg::onManual);
+}
+
+QEBOnDlg::~QEBOnDlg() = default;
+
+void QEBOnDlg::showManualState(bool manual, uint8_t value)
+{
+    m_ui->manualStateLabel->setText(ManualStateText(ManualVariant::OnOff, manual, value));
+}
+
+bool QEBOnDlg::load()
+{
+    m_gatewayUpdated = false;
+    if (!loadHeader())
+        return false;
+    m_ui->numberLabel->setText(QString::number(number()));
+    if (!headerExists()) {
+        setUpName(m_ui->nameEdit, TypeName(type()));
+        showManualState(false, 0);
+        m_ui->manualButton->setEnabled(false);
+    } else {
+        McdefRecord manualBlock;
+        if (!readDataBlock(1, manualBlock, false) || !loadReferenceGroups())
+            return false;
+        setUpName(m_ui->nameEdit, header().name());
+        showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
+    }
+    if (header().flags() & HeaderFlag::Started) {
+        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->inputButton),
+                           static_cast<QWidget*>(m_ui->outputButton)})
+            w->setEnabled(false);
+    }
+    if (viewOnly()) {
+        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->okButton),
+                           static_cast<QWidget*>(m_ui->inputButton), static_cast<QWidget*>(m_ui->outputButton)})
+            w->setEnabled(false);
+    }
+    return true;
+}
+
+int QEBOnDlg::changeCode() const { return anyReferenceGroupModified() || nameModified() ? ReferencesChanged : 0; }
+
+bool QEBOnDlg::validate()
+{
+    if (m_ui->nameEdit->text().isEmpty()) {
+        MessageById(txt::SpecifyFunctionName, MB::Ok | MB::IconExclamation, this);
+        m_ui->nameEdit->setFocus();
+        return false;
+    }
+    return validateReferenceGroup(CompressorController, false) && validateReferenceGroup(InjectionControllers, false);
+}
+
+bool QEBOnDlg::save(int)
+{
+    const bool wasNew = !headerExists();
+    if (!saveHeader(nameText()))
+        return false;
+    if (wasNew) {
+        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
+            return false;
+        m_ui->manualButton->setEnabled(true);
+    }
+    return storeReferenceGroups();
+}
+
+bool QEBOnDlg::log(int) { return logListsAndName(); }
+
+void QEBOnDlg::onManual()
+{
+    ManualOnOffDlg dialog(number(), this);
+    if (runManualMode(dialog, ManualOutcome::CloseDatabaseFailure))
+        m_ui->manualStateLabel->setText(dialog.stateText());
+}
+
+int RunControllerOnEditor(QWidget* parent, const EditorRequest& request)
+{
+    QEBOnDlg editor(request, parent);
+    return ui().runModal(editor);
+}

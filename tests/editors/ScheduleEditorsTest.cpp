@@ -1,0 +1,505 @@
+// The day/night and controller-on editors, the schedule selection and the
+// manual mode dialogs, end to end: the real dialogs offscreen, the demo
+// gateway 001 uploaded from a real qelnetd, every update sent to it.
+
+#include "gateway/GatewayFixture.h"
+
+#include "CurrentServer.h"
+#include "DayNiDlg.h"
+#include "Db.h"
+#include "EditorDispatch.h"
+#include "IOList.h"
+#include "MCUplDlg.h"
+#include "MaModDlg.h"
+#include "McdefAccess.h"
+#include "QEBOnDlg.h"
+#include "Records.h"
+#include "ScheList.h"
+#include "SelSchDlg.h"
+#include "TypeCatalogue.h"
+#include "UpdateJob.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr uint8_t NewNumber = 20;
+
+class EditorTest : public GatewayFixture {
+protected:
+    void start(const QStringList& options = {})
+    {
+        startServer(options);
+        MCUplDlg upload("001:125", serverWindow(), false);
+        ASSERT_EQ(upload.exec(), UploadResult::UpToDate);
+        SetCurrentServerWindow(serverWindow());
+    }
+    void TearDown() override
+    {
+        SetCurrentServerWindow(0);
+        GatewayFixture::TearDown();
+    }
+
+    // As start(), with a server whose link fails at the first telegram after the upload.
+    void startWithLinkFailureAfterUpload()
+    {
+        start();
+        const int uploadTelegrams = int(sentCommands().size());
+        m_session.reset();
+        m_server.reset();
+        ServerLink::instance().reset();
+        start({"--fail-link-after", QString::number(uploadTelegrams)});
+    }
+
+    EditorRequest request(uint8_t type, uint8_t number, bool readOnly = false)
+    {
+        EditorRequest r;
+        r.gatewayAddress = "001:125";
+        r.type = type;
+        r.number = number;
+        r.readOnly = readOnly;
+        r.editorFor = EditorForType;
+        return r;
+    }
+
+    // Runs an editor; the steps run once it is open, as the operator's
+    // clicks. An editor the steps leave open ends as StillOpen.
+    static constexpr int StillOpen = -99;
+    static int run(QDialog& editor, const std::function<void()>& steps)
+    {
+        QTimer::singleShot(0, &editor, [&editor, steps] {
+            steps();
+            if (editor.isVisible())
+                editor.done(StillOpen);
+        });
+        return editor.exec();
+    }
+    template <typename T>
+    static T* child(QDialog& d, const char* name)
+    {
+        T* found = d.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
+
+    void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
+
+    // The schedule selection: choose these schedules and press "&Select".
+    void expectScheduleChoice(std::vector<uint8_t> schedules)
+    {
+        m_script.expectDialog("SelSchDlg", [schedules](QDialog& d) {
+            auto& dialog = static_cast<SelSchDlg&>(d);
+            ScheList& list = dialog.candidates();
+            for (uint8_t schedule : schedules)
+                list.item(list.lineOf(schedule))->setSelected(true);
+            button(d, "selectButton")->click();
+            return d.result();
+        });
+    }
+    // The reference selection: choose the rows of these addresses (automatic
+    // or first parameter row) and press "&Select".
+    void expectReferenceChoice(std::vector<std::pair<std::string, bool>> rows)
+    {
+        m_script.expectDialog("SelPaDlg", [rows](QDialog& d) {
+            auto* candidates = d.findChild<IOList*>("candidateList");
+            candidates->clearRowSelection();
+            for (const auto& [address, automatic] : rows) {
+                const int row = automatic ? candidates->FindRow(address, 255, 255, 255, false)
+                                          : [&] {
+                                                for (int i = 0; i < candidates->rowCount(); ++i)
+                                                    if (candidates->row(i).address == address
+                                                        && !candidates->row(i).automatic()
+                                                        && candidates->row(i).status == 0)
+                                                        return i;
+                                                return -1;
+                                            }();
+                EXPECT_GE(row, 0) << address;
+                candidates->setRowSelected(row, true);
+            }
+            button(d, "selectButton")->click();
+            return d.result();
+        });
+    }
+
+    // A function as a stopped one, whose name and references can be edited.
+    static void stopFunction(uint8_t number)
+    {
+        McdefRecord header;
+        ASSERT_EQ(ReadBlock(number, BlockType::Header, 0, 0, header), DbStatus::Success);
+        header.setFlags(uint8_t(header.flags() & ~HeaderFlag::Started));
+        ASSERT_EQ(UpdateBlock(header), DbStatus::Success);
+    }
+
+    static std::vector<EventLogRecord> eventRows()
+    {
+        std::vector<EventLogRecord> rows;
+        for (const auto& bytes : TestHome::records(table::EventLog))
+            rows.push_back(EventLogRecord::read(bytes.data()));
+        return rows;
+    }
+};
+
+TEST_F(EditorTest, ANewDayNightFunctionIsSavedSentAndLogged)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightControl, NewNumber));
+    expectScheduleChoice({1});
+    expectReferenceChoice({{"001", true}});
+    expectUpdate();
+    const int result = run(editor, [&] {
+        EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "Day/Night Contr.");
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
+        EXPECT_FALSE(button(editor, "manualButton")->isEnabled());
+        button(editor, "scheduleButton")->click();
+        button(editor, "outputButton")->click();
+        button(editor, "okButton")->click();
+    });
+    ASSERT_EQ(result, EditorResult::Ok);
+
+    std::vector<McdefRecord> blocks;
+    ASSERT_EQ(ReadFunction(NewNumber, blocks), DbStatus::Success);
+    ASSERT_EQ(blocks.size(), 4u) << "header, an output reference, a schedule reference, data block 1";
+    EXPECT_EQ(blocks[0].type(), FunctionType::DayNightControl);
+    EXPECT_EQ(blocks[0].name(), "Day/Night Contr.");
+    EXPECT_EQ(blocks[1].key(), (std::array<uint8_t, 4>{NewNumber, BlockType::Output, 1, 1}));
+    EXPECT_EQ(blocks[2].key(), (std::array<uint8_t, 4>{NewNumber, BlockType::ScheduleReference, 1, 1}));
+    EXPECT_EQ(blocks[3].key(), (std::array<uint8_t, 4>{NewNumber, BlockType::Data, 1, 0}));
+    EXPECT_EQ(blocks[3], McdefRecord(NewNumber, BlockType::Data, 1, 0)) << "a zeroed data block 1";
+
+    const GatewayState gateway = readImage("001");
+    ASSERT_TRUE(gateway.functions.count(NewNumber));
+    const GatewayFunction& sent = gateway.functions.at(NewNumber);
+    EXPECT_EQ(sent.name, "Day/Night Contr.");
+    EXPECT_EQ(sent.slot(2, 1).size(), 1u);
+    EXPECT_EQ(sent.schedules[0], (std::vector<uint8_t>{1}));
+    EXPECT_EQ(blocks[0].stamp(), sent.stamp) << "the gateway's new stamp is kept";
+    EXPECT_NE(sent.stamp, 0u);
+
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDay/Night Contr. is created");
+}
+
+TEST_F(EditorTest, RenamingLogsOnlyTheName)
+{
+    start();
+    stopFunction(4);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    expectUpdate();
+    ASSERT_EQ(run(editor, [&] {
+                  auto* name = child<QLineEdit>(editor, "nameEdit");
+                  name->setText("Dairy evening");
+                  name->setModified(true);
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
+    EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
+}
+
+TEST_F(EditorTest, OkWithoutChangesDoesNothing)
+{
+    start();
+    const auto before = TestHome::records(table::Mcdef);
+    const size_t telegramsBefore = sentCommands().size();
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    EXPECT_EQ(run(editor, [&] { button(editor, "okButton")->click(); }), EditorResult::Ok);
+    EXPECT_EQ(TestHome::records(table::Mcdef), before);
+    EXPECT_EQ(sentCommands().size(), telegramsBefore);
+    EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(EditorTest, AnExternalDaySignalCanReplaceTheSchedule)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightExternal, NewNumber));
+    expectReferenceChoice({{"001", true}});
+    m_script.expectMessage("Please specify a schedule reference.");
+    expectReferenceChoice({{"030", false}});
+    expectUpdate();
+    const int result = run(editor, [&] {
+        EXPECT_TRUE(child<QWidget>(editor, "externalGroup")->isVisible());
+        EXPECT_TRUE(child<QWidget>(editor, "externalNoteLabel")->isVisible());
+        button(editor, "outputButton")->click();
+        button(editor, "okButton")->click(); // no schedule, no external signal: refused
+        child<QCheckBox>(editor, "useExternalCheck")->click();
+        button(editor, "inputButton")->click();
+        button(editor, "okButton")->click();
+    });
+    ASSERT_EQ(result, EditorResult::Ok);
+    McdefRecord block2;
+    ASSERT_EQ(ReadBlock(NewNumber, BlockType::Data, 2, 0, block2), DbStatus::Success);
+    EXPECT_EQ(block2[6], 1) << "\"Use Ext.signal\" is stored";
+    McdefRecord input;
+    EXPECT_EQ(ReadBlock(NewNumber, BlockType::Input, 1, 30, input), DbStatus::Success);
+}
+
+TEST_F(EditorTest, AnEmptyExternalListIsNotAskedForWithoutTheBox)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightExternal, NewNumber));
+    expectScheduleChoice({2});
+    expectReferenceChoice({{"002", true}});
+    expectUpdate();
+    EXPECT_EQ(run(editor, [&] {
+                  button(editor, "scheduleButton")->click();
+                  button(editor, "outputButton")->click();
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+}
+
+TEST_F(EditorTest, AStartedFunctionCannotChangeItsNameOrReferences)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    run(editor, [&] {
+        for (const char* disabled : {"nameEdit", "scheduleButton", "outputButton", "inputButton", "useExternalCheck"})
+            EXPECT_FALSE(child<QWidget>(editor, disabled)->isEnabled()) << disabled;
+        EXPECT_TRUE(button(editor, "okButton")->isEnabled());
+        EXPECT_TRUE(button(editor, "manualButton")->isEnabled());
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Night") << "function 4 is in manual mode";
+        editor.reject();
+    });
+}
+
+TEST_F(EditorTest, ViewOnlyKeepsManualModeAvailable)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightControl, 3, true));
+    run(editor, [&] {
+        EXPECT_FALSE(button(editor, "okButton")->isEnabled());
+        EXPECT_TRUE(button(editor, "manualButton")->isEnabled());
+        editor.reject();
+    });
+}
+
+TEST_F(EditorTest, ARefusedUpdateClosesTheEditorWithoutLog)
+{
+    start({"--refuse-writes", "3"});
+    DayNiDlg editor(request(FunctionType::DayNightControl, NewNumber));
+    expectScheduleChoice({1});
+    expectReferenceChoice({{"001", true}});
+    m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); });
+    m_script.expectMessage("Error updating ZUL.\nReturn code is 3.");
+    EXPECT_EQ(run(editor, [&] {
+                  button(editor, "scheduleButton")->click();
+                  button(editor, "outputButton")->click();
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::ConnectionLost);
+    EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(EditorTest, ALinkFailureKeepsTheEditorOpenAndCancelThenSaysSo)
+{
+    startWithLinkFailureAfterUpload();
+    stopFunction(4);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    expectUpdate();
+    m_script.expectMessage("Communication error. Please try again.");
+    const int result = run(editor, [&] {
+        auto* name = child<QLineEdit>(editor, "nameEdit");
+        name->setText("Dairy evening");
+        name->setModified(true);
+        button(editor, "okButton")->click();
+        EXPECT_TRUE(editor.isVisible()) << "the editor stays open";
+        name->setModified(false);
+        editor.reject();
+    });
+    EXPECT_EQ(result, EditorResult::ConnectionLost);
+    EXPECT_TRUE(eventRows().empty());
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_EQ(header.name(), "Dairy evening") << "the database stays written";
+}
+
+TEST_F(EditorTest, AFailedManualUpdatePutsTheStateBack)
+{
+    startWithLinkFailureAfterUpload();
+    const auto before = TestHome::records(table::Mcdef);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    m_script.expectDialog("ManualDayNightDlg", [](QDialog& d) {
+        child<QRadioButton>(d, "firstRadio")->click(); // Day
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    m_script.expectMessage("Communication error. Please try again.");
+    run(editor, [&] {
+        button(editor, "manualButton")->click();
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Night");
+        editor.reject();
+    });
+    EXPECT_EQ(TestHome::records(table::Mcdef), before) << "header bit and data block 1 as before";
+    EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(EditorTest, QebOnNeedsBothListsAndStartsNew)
+{
+    start();
+    QEBOnDlg editor(request(FunctionType::QebOn, NewNumber));
+    expectReferenceChoice({{"001", true}});
+    m_script.expectMessage("Please specify at least one QEB or parameter reference.");
+    const int result = run(editor, [&] {
+        EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "QEB On");
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
+        EXPECT_FALSE(button(editor, "manualButton")->isEnabled());
+        button(editor, "outputButton")->click();
+        button(editor, "okButton")->click();
+        EXPECT_EQ(editor.focusWidget(), button(editor, "inputButton")) << "the empty group's button";
+        editor.done(EditorResult::Cancel);
+    });
+    EXPECT_EQ(result, EditorResult::Cancel);
+}
+
+TEST_F(EditorTest, ManualModeAutoClearsTheFlagAndKeepsTheValue)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    m_script.expectDialog("ManualDayNightDlg", [](QDialog& d) {
+        child<QRadioButton>(static_cast<QDialog&>(d), "autoRadio")->click();
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    run(editor, [&] {
+        button(editor, "manualButton")->click();
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
+        editor.reject();
+    });
+    McdefRecord header, block;
+    ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
+    ASSERT_EQ(ReadBlock(4, BlockType::Data, 1, 0, block), DbStatus::Success);
+    EXPECT_FALSE(header.flags() & HeaderFlag::Manual);
+    EXPECT_EQ(block[6], 0);
+    EXPECT_EQ(block[7], 1) << "the value byte is kept";
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy night\nManual mode state  Night -> Auto");
+}
+
+TEST_F(EditorTest, ManualModeLogsItsLineEvenWhenTheStateStays)
+{
+    start();
+    DayNiDlg editor(request(FunctionType::DayNightControl, 3));
+    m_script.expectDialog("ManualDayNightDlg", [](QDialog& d) {
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    run(editor, [&] {
+        button(editor, "manualButton")->click();
+        editor.reject();
+    });
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nSales night\nManual mode state  Auto -> Auto");
+}
+
+TEST_F(EditorTest, ManualOnOffAutoKeepsTheValue)
+{
+    start();
+    QEBOnDlg editor(request(FunctionType::QebOn, 8));
+    m_script.expectDialog("ManualOnOffDlg", [](QDialog& d) {
+        child<QRadioButton>(d, "firstRadio")->click(); // On
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    m_script.expectDialog("ManualOnOffDlg", [](QDialog& d) {
+        child<QRadioButton>(d, "autoRadio")->click();
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    run(editor, [&] {
+        button(editor, "manualButton")->click();
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "On");
+        button(editor, "manualButton")->click();
+        EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
+        editor.reject();
+    });
+    McdefRecord block;
+    ASSERT_EQ(ReadBlock(8, BlockType::Data, 1, 0, block), DbStatus::Success);
+    EXPECT_EQ(block[6], 0);
+    EXPECT_EQ(block[7], 1) << "Auto keeps the On value";
+}
+
+TEST_F(EditorTest, TwoSchedulesForASlotOfOneAreRefused)
+{
+    start();
+    stopFunction(3);
+    DayNiDlg editor(request(FunctionType::DayNightControl, 3));
+    m_script.expectDialog("SelSchDlg", [this](QDialog& d) {
+        auto& dialog = static_cast<SelSchDlg&>(d);
+        ScheList& list = dialog.candidates();
+        EXPECT_EQ(list.lineCount(), 2) << "the current reference and the other schedule";
+        list.item(list.lineOf(1))->setSelected(true);
+        list.item(list.lineOf(2))->setSelected(true);
+        m_script.expectMessage("Number of selected schedules are 2.Max allowed number  are 1");
+        button(d, "selectButton")->click();
+        EXPECT_EQ(d.result(), 0) << "the dialog stays";
+        d.reject();
+        return d.result();
+    });
+    run(editor, [&] {
+        button(editor, "scheduleButton")->click();
+        editor.reject();
+    });
+}
+
+TEST_F(EditorTest, AReferenceToAMissingScheduleIsMarkedAndCannotBeSelected)
+{
+    start();
+    {
+        McdefRecord reference;
+        ASSERT_EQ(ReadBlock(3, BlockType::ScheduleReference, 1, 1, reference), DbStatus::Success);
+        ASSERT_EQ(DbDelete(table::Mcdef), DbStatus::Success);
+        McdefRecord missing(3, BlockType::ScheduleReference, 1, 50);
+        missing[4] = ScheduleStatus::UnknownFunction;
+        ASSERT_EQ(InsertBlock(missing), DbStatus::Success);
+    }
+    ScheList list;
+    ASSERT_TRUE(list.LoadSchedules(3, 1));
+    ASSERT_EQ(list.lineCount(), 1);
+    EXPECT_EQ(list.lineText(0), "!\t050\tUnknown function");
+    EXPECT_FALSE(list.SchedulesValid());
+
+    stopFunction(3);
+    DayNiDlg editor(request(FunctionType::DayNightControl, 3));
+    m_script.expectDialog("SelSchDlg", [this](QDialog& d) {
+        ScheList& candidates = static_cast<SelSchDlg&>(d).candidates();
+        candidates.item(candidates.lineOf(50))->setSelected(true);
+        m_script.expectMessage("Schedule references with errors are selected.");
+        button(d, "selectButton")->click();
+        d.reject();
+        return d.result();
+    });
+    run(editor, [&] {
+        button(editor, "scheduleButton")->click();
+        editor.reject();
+    });
+}
+
+TEST_F(EditorTest, StoringAnUnchangedScheduleListWritesNothing)
+{
+    start();
+    ScheList list;
+    ASSERT_TRUE(list.LoadSchedules(5, 1));
+    const auto before = TestHome::records(table::Mcdef);
+    ASSERT_TRUE(list.StoreSchedules(5, 1));
+    EXPECT_EQ(TestHome::records(table::Mcdef), before);
+}
+
+} // namespace
