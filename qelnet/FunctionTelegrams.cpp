@@ -4,29 +4,10 @@
 #include "TypeCatalogue.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
 constexpr uint8_t MaxSchedulesPerTelegram = 10;
-
-std::string hex(const uint8_t* bytes, size_t n)
-{
-    std::string text;
-    char two[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(two, sizeof two, i ? " %02x" : "%02x", bytes[i]);
-        text += two;
-    }
-    return text;
-}
-
-std::string format(const char* pattern, int a, int b = 0, int c = 0)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, pattern, a, b, c);
-    return text;
-}
 
 // Simple, parameter or multi-parameter references.
 size_t formKind(uint8_t writeCommand) { return writeCommand <= 15 ? 0 : writeCommand <= 19 ? 1 : 2; }
@@ -133,50 +114,6 @@ void addBlocks(std::vector<Telegram>& out, const GatewayFunction& f, const std::
     }
 }
 
-std::string describeItems(const uint8_t* d, uint16_t length, size_t itemSize)
-{
-    std::string text = format("%d item(s):", d[1]);
-    for (size_t k = 0; k < d[1] && 2 + (k + 1) * itemSize <= length; ++k) {
-        const uint8_t* item = d + 2 + k * itemSize;
-        text += format(" [#%d @%03d", item[0], item[1]);
-        if (itemSize > 2)
-            text += " " + hex(item + 2, itemSize - 2);
-        text += "]";
-    }
-    return text;
-}
-
-std::string describeData(uint8_t command, const uint8_t* d, uint16_t length)
-{
-    switch (command) {
-    case Command::WriteHeader: {
-        std::string text = "function " + std::to_string(d[0]) + " \"" + le::str(d + 1, NameLength) + "\"";
-        text += format(", inputs %02x, outputs %02x", d[17], d[34]);
-        text += format(", schedule groups %02x, data blocks %02x", d[51], d[56]);
-        return text;
-    }
-    case Command::WriteSimpleInputs:
-    case Command::WriteSimpleOutputs:
-        return "function " + std::to_string(d[0]) + ", " + describeItems(d, length, 2);
-    case Command::WriteParameterInputs:
-    case Command::WriteParameterOutputs:
-        return "function " + std::to_string(d[0]) + ", " + describeItems(d, length, 8);
-    case Command::WriteMultiInputs:
-    case Command::WriteMultiOutputs:
-        return "function " + std::to_string(d[0]) + ", " + describeItems(d, length, 36);
-    case Command::WriteSchedules: {
-        std::string text = "function " + std::to_string(d[0]) + ", schedules:";
-        for (size_t k = 0; k < d[1] && size_t(2 + k) < length; ++k)
-            text += " " + std::to_string(d[2 + k]);
-        return text;
-    }
-    case Command::WriteDataBlock:
-        return "function " + std::to_string(d[0]) + ", " + hex(d + 1, length > 1 ? length - 1u : 0u);
-    default:
-        return hex(d, length);
-    }
-}
-
 } // namespace
 
 std::vector<Telegram> FunctionTelegrams(const GatewayFunction& function, const std::string& gatewayAddress)
@@ -188,13 +125,3 @@ std::vector<Telegram> FunctionTelegrams(const GatewayFunction& function, const s
     return out;
 }
 
-std::string DescribeTelegram(const Telegram& telegram)
-{
-    const auto id = IdentifyTelegram(telegram);
-    const uint16_t length = std::min<uint16_t>(TelegramDataLength(telegram), TelegramDataSize);
-    const uint8_t* d = &telegram[TelegramField::Data];
-    std::string text = id ? std::to_string(id->command) : "?";
-    text += format(" P%d item %d, %d data bytes: ", telegram[TelegramField::Parameter],
-                   id ? id->offset : telegram[TelegramField::Item], length);
-    return text + describeData(id ? id->command : 0, d, length);
-}

@@ -4,23 +4,14 @@
 #include "Records.h"
 #include "SimulatedGateway.h"
 #include "StringTable.h"
+#include "TelegramText.h"
 #include "TypeCatalogue.h"
+#include "Util.h"
 
 #include <cstdio>
 #include <sstream>
 
 namespace {
-
-std::string hex(const uint8_t* bytes, size_t n)
-{
-    std::string text;
-    char two[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(two, sizeof two, i ? " %02x" : "%02x", bytes[i]);
-        text += two;
-    }
-    return text;
-}
 
 std::string flagText(uint8_t flags)
 {
@@ -46,16 +37,16 @@ void describeOwn(std::ostringstream& out, const GatewayFunction& f)
     for (const ReportedRange& range : ReportedRanges())
         if (range.type == f.type)
             out << "  reported in block " << int(range.block) << ": "
-                << hex(f.blocks[size_t(range.block - 1)].bytes.data() + range.first, range.length) << "\n";
+                << HexBytes(f.blocks[size_t(range.block - 1)].bytes.data() + range.first, range.length) << "\n";
     for (size_t h = 0; h < 2; ++h) {
         const DataBlock& block = f.history[h];
         if (!block.present)
             continue;
         out << "  history block " << h + 3 << ":";
         if (block.entries.empty())
-            out << " " << hex(block.bytes.data(), BlockSize);
+            out << " " << HexBytes(block.bytes.data(), BlockSize);
         for (const auto& [index, entry] : block.entries)
-            out << " [" << hex(entry.data(), entry.size()) << "]";
+            out << " [" << HexBytes(entry.data(), entry.size()) << "]";
         out << "\n";
     }
 }

@@ -1,6 +1,7 @@
 #include "ImageSource.h"
 
 #include "FunctionTelegrams.h"
+#include "TelegramText.h"
 #include "LittleEndian.h"
 #include "Records.h"
 #include "SimulatedGateway.h"

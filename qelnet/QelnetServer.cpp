@@ -1,6 +1,7 @@
 #include "QelnetServer.h"
 
 #include "LittleEndian.h"
+#include "Util.h"
 
 #include <QLocalSocket>
 #include <QPointer>
@@ -17,18 +18,6 @@ namespace {
 constexpr uint16_t ConnectionRecordSize = 13;
 constexpr int AddressOffset = 5;
 constexpr mode_t OwnerOnly = 0600;
-
-QString hexLine(const Telegram& telegram)
-{
-    QString text;
-    text.reserve(int(TelegramSize) * 3);
-    for (size_t i = 0; i < TelegramSize; ++i) {
-        if (i)
-            text += QLatin1Char(' ');
-        text += QStringLiteral("%1").arg(telegram[i], 2, 16, QLatin1Char('0'));
-    }
-    return text;
-}
 
 Telegram toTelegram(const QByteArray& payload)
 {
@@ -333,7 +322,7 @@ void QelnetServer::trace(char direction, const Telegram& telegram)
                              .arg(m_clock.elapsed())
                              .arg(QLatin1Char(direction))
                              .arg(id ? QString::number(id->command) : QStringLiteral("?"))
-                             .arg(hexLine(telegram));
+                             .arg(QString::fromStdString(HexBytes(telegram.data(), telegram.size())));
     m_trace.write(line.toLatin1());
     m_trace.flush();
 }

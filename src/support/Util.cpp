@@ -46,6 +46,19 @@ int IsValidFileName(const std::string& name)
 
 void RemoveSpaces(std::string& text) { text.erase(std::remove(text.begin(), text.end(), ' '), text.end()); }
 
+std::string HexBytes(const uint8_t* bytes, size_t count, const char* separator)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            text += separator;
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
 std::string TruncateUtf8(const std::string& text, size_t maxBytes)
 {
     if (text.size() <= maxBytes)

@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers of the support library.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Current local date and time as "YYYY-MM-DD HH:MM:SS": year at offset 0,
@@ -14,6 +16,9 @@ int IsValidFileName(const std::string& name);
 
 // Removes every blank from the text, in place.
 void RemoveSpaces(std::string& text);
+
+// Bytes as lower-case hexadecimal pairs with a separator between them.
+std::string HexBytes(const uint8_t* bytes, size_t count, const char* separator = " ");
 
 // The text cut to at most maxBytes bytes without splitting a UTF-8 character.
 std::string TruncateUtf8(const std::string& text, size_t maxBytes);

@@ -215,6 +215,6 @@ TEST(ImageReport, ListsFunctionsWithTheirTelegrams)
     EXPECT_NE(report.find("network 002, net-configuration stamp 3106"), std::string::npos) << report;
     EXPECT_NE(report.find("password \"1234\""), std::string::npos);
     EXPECT_NE(report.find("function 2 \"Night covers\", type 3 (Day/Night Contr.), flags 0x04 started"), std::string::npos);
-    EXPECT_NE(report.find("15 P3 item 1, 6 data bytes: function 2, 2 item(s): [#0 @001] [#1 @002]"), std::string::npos);
-    EXPECT_NE(report.find("21 P3 item 1, 3 data bytes: function 2, schedules: 1"), std::string::npos);
+    EXPECT_NE(report.find("command 15, P 3, length 6: simple outputs of function 2, slot 1, 2 items: [#0 node 001] [#1 node 002]"), std::string::npos);
+    EXPECT_NE(report.find("command 21, P 3, length 3: schedule references of function 2, group 1: 1"), std::string::npos);
 }

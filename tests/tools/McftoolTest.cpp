@@ -107,7 +107,7 @@ TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
     const ToolRun show = run({"backup", "show", QString::fromStdString(backupFile())});
     EXPECT_EQ(show.exitCode, 0) << show.err;
     for (const char* part : {"(matches)", "gateway 001:125", "header of function 1 \"Shop hours\"",
-                             "simple outputs of function 3, slot 1, 4 items", "node 77",
+                             "simple outputs of function 3, slot 1, 4 items", "node 077",
                              "schedule references of function 3, group 1: 1", "data block 2 of function 1",
                              "started functions:"})
         EXPECT_TRUE(contains(show.out, part)) << part;

@@ -23,6 +23,7 @@
 #include "StartStopJob.h"
 #include "TableSchema.h"
 #include "Telegram.h"
+#include "TelegramText.h"
 #include "Texts.h"
 #include "UploadJob.h"
 
@@ -426,84 +427,6 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string hexBytes(const uint8_t* bytes, size_t count)
-{
-    std::ostringstream out;
-    for (size_t i = 0; i < count; ++i)
-        out << (i ? " " : "") << std::hex << std::setw(2) << std::setfill('0') << int(bytes[i]);
-    return out.str();
-}
-
-std::string slotsText(const uint8_t* at)
-{
-    std::ostringstream out;
-    out << "mask 0x" << std::hex << std::setw(2) << std::setfill('0') << int(at[0]) << std::dec;
-    for (int slot = 1; slot <= 8; ++slot)
-        if (at[0] & (1u << (slot - 1)))
-            out << " [" << slot << ": kind " << int(at[2 * slot - 1]) << ", " << int(at[2 * slot]) << " items]";
-    return out.str();
-}
-
-// One telegram of a backup file, decoded by its command.
-std::string describeTelegram(const Telegram& t)
-{
-    const std::optional<IdentifiedTelegram> id = IdentifyTelegram(t);
-    if (!id)
-        return "unknown telegram: " + hexBytes(&t[TelegramField::Command1], 5);
-    const uint8_t* d = &t[TelegramField::Data];
-    const uint16_t length = TelegramDataLength(t);
-    std::ostringstream out;
-    out << "command " << int(id->command) << ", P " << int(id->p) << ", length " << length << ": ";
-    switch (id->command) {
-    case Command::WriteHeader:
-        out << "header of function " << int(d[0]) << " \"" << le::str(d + 1, FunctionNameLength) << "\"; inputs "
-            << slotsText(d + 17) << "; outputs " << slotsText(d + 34) << "; schedule groups mask " << int(d[51])
-            << ", counts " << int(d[52]) << " " << int(d[53]) << " " << int(d[54]) << " " << int(d[55])
-            << "; data blocks mask " << int(d[56]);
-        break;
-    case Command::WriteSimpleInputs:
-    case Command::WriteSimpleOutputs:
-    case Command::WriteParameterInputs:
-    case Command::WriteParameterOutputs:
-    case Command::WriteMultiInputs:
-    case Command::WriteMultiOutputs: {
-        const bool inputs = id->command == Command::WriteSimpleInputs || id->command == Command::WriteParameterInputs
-            || id->command == Command::WriteMultiInputs;
-        const size_t itemSize = id->command <= Command::WriteSimpleOutputs ? 2
-            : id->command <= Command::WriteParameterOutputs               ? 8
-                                                                           : 36;
-        const char* form = itemSize == 2 ? "simple" : itemSize == 8 ? "parameter" : "multi-parameter";
-        out << form << (inputs ? " inputs" : " outputs") << " of function " << int(d[0]) << ", slot "
-            << int(id->offset) << ", " << int(d[1]) << " items:";
-        for (size_t i = 0; i < d[1] && 2 + (i + 1) * itemSize <= TelegramDataSize; ++i) {
-            const uint8_t* item = d + 2 + i * itemSize;
-            out << "\n      #" << int(item[0]) << " node " << int(item[1]);
-            if (itemSize > 2)
-                out << " parameter " << hexBytes(item + 2, itemSize - 2);
-        }
-        break;
-    }
-    case Command::WriteSchedules:
-        out << "schedule references of function " << int(d[0]) << ", group " << int(id->offset) << ":";
-        for (size_t i = 0; i < d[1] && 2 + i < TelegramDataSize; ++i)
-            out << " " << int(d[2 + i]);
-        break;
-    case Command::WriteDataBlock:
-        out << "data block " << int(id->offset) << " of function " << int(d[0]) << ": "
-            << hexBytes(d + 1, std::min<size_t>(length > 0 ? length - 1 : 0, TelegramDataSize - 1));
-        break;
-    case Command::Start:
-        out << "started functions:";
-        for (size_t i = 0; i < d[0] && 1 + i < TelegramDataSize; ++i)
-            out << " " << int(d[1 + i]);
-        break;
-    default:
-        out << hexBytes(d, std::min<size_t>(length, TelegramDataSize));
-        break;
-    }
-    return out.str();
-}
-
 int backupShow(const Args& args)
 {
     std::string error;
@@ -545,7 +468,7 @@ int backupShow(const Args& args)
     for (size_t i = 0; i < telegramCount; ++i) {
         Telegram t;
         std::copy_n(b + BackupHeaderSize + i * TelegramSize, TelegramSize, t.begin());
-        std::cout << "  " << i << (owner[i] ? "" : " (no function)") << ": " << describeTelegram(t) << "\n";
+        std::cout << "  " << i << (owner[i] ? "" : " (no function)") << ": " << DescribeTelegram(t) << "\n";
     }
     if ((bytes->size() - BackupHeaderSize) % TelegramSize != 0)
         std::cout << "  " << (bytes->size() - BackupHeaderSize) % TelegramSize << " bytes after the last telegram\n";

@@ -13,18 +13,6 @@
 #include <strings.h>
 #include <vector>
 
-std::string HexBytes(const uint8_t* bytes, size_t length)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * length);
-    for (size_t i = 0; i < length; ++i) {
-        hex += digits[bytes[i] >> 4];
-        hex += digits[bytes[i] & 0x0F];
-    }
-    return hex;
-}
-
 namespace {
 
 // A text field in double quotes, with line breaks, quotes and other control
@@ -63,7 +51,7 @@ std::string describeMcdef(const uint8_t* b)
         line += " name=" + inQuotes(le::str(b + 11, 17));
         line += StrFormat(" flags=0x%02x stamp=0x%08x", b[28], le::u32(b + 6));
     }
-    return line + " content=" + HexBytes(b + 6, 104);
+    return line + " content=" + HexBytes(b + 6, 104, "");
 }
 
 std::string describeNetCnf(const uint8_t* b)
@@ -152,7 +140,7 @@ std::string DescribeRecord(const std::string& table, const uint8_t* record, size
     for (const Decoder& d : decoders)
         if (schema && strcasecmp(d.table, table.c_str()) == 0 && length >= schema->recordLength)
             return d.describe(record);
-    return HexBytes(record, length);
+    return HexBytes(record, length, "");
 }
 
 std::optional<std::string> DumpTable(const std::string& home, const std::string& table, bool hex, std::ostream& out)
@@ -176,7 +164,7 @@ std::optional<std::string> DumpTable(const std::string& home, const std::string&
         std::vector<uint8_t> record(schema->recordLength);
         status = DbRelGet(schema->name.c_str(), 0, record.data(), schema->recordLength, DbOp::GetFirst);
         while (status == DbStatus::Success) {
-            out << (hex ? HexBytes(record.data(), record.size()) : DescribeRecord(schema->name, record.data(), record.size()))
+            out << (hex ? HexBytes(record.data(), record.size(), "") : DescribeRecord(schema->name, record.data(), record.size()))
                 << '\n';
             status = DbRelGet(schema->name.c_str(), 0, record.data(), schema->recordLength, DbOp::GetNext);
         }

@@ -8,8 +8,6 @@
 #include <ostream>
 #include <string>
 
-// The record bytes as lower-case hex, two digits per byte, no separators.
-std::string HexBytes(const uint8_t* bytes, size_t length);
 
 // One record of a table as a line of decoded fields (no line break). A table
 // the dump does not know gives the hex of the record.
