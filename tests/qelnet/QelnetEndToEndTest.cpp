@@ -538,7 +538,8 @@ TEST_F(QelnetEndToEnd, SocketIsTheOwnersOnlyAndGoesWithTheServer)
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(server->socketPath()).constData(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(info.st_mode & 0077, 0u) << "no access for group and others";
+    EXPECT_EQ(info.st_mode & 0600, 0600u);
     EXPECT_EQ(server->stop(), 0);
     EXPECT_FALSE(QFile::exists(server->socketPath()));
 }
