@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${BUILD_DIR:-build}"
+# Compiler cache hits across clones in other folders.
+export CCACHE_BASEDIR="$(pwd)" CCACHE_NOHASHDIR=true
 # shellcheck disable=SC2086
 cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir" -- -j"$(nproc)" "$@"
