@@ -181,6 +181,18 @@ RecordStore::Table* RecordStore::find(const std::string& table) const
     return it == m_tables.end() ? nullptr : it->second.get();
 }
 
+RecordStore::Table* RecordStore::findWithKey(const std::string& table, int keyNumber, uint16_t& status) const
+{
+    Table* t = find(table);
+    if (!t)
+        status = DbStatus::NotOpen;
+    else if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
+        status = DbStatus::InvalidKeyNumber;
+    else
+        return t;
+    return nullptr;
+}
+
 bool RecordStore::isOpen(const std::string& table) const { return find(table) != nullptr; }
 
 uint16_t RecordStore::open(const std::string& table, int mode)
@@ -268,11 +280,10 @@ void RecordStore::closeAll() { m_tables.clear(); }
 uint16_t RecordStore::get(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength,
                           uint8_t* record, uint16_t recordLength, int operation)
 {
-    Table* t = find(table);
+    uint16_t status = DbStatus::Success;
+    Table* t = findWithKey(table, keyNumber, status);
     if (!t)
-        return DbStatus::NotOpen;
-    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
-        return DbStatus::InvalidKeyNumber;
+        return status;
     const bool keyOnly = operation == DbOp::KeyGetGreater || operation == DbOp::KeyGetGreaterOrEqual;
     if (!keyOnly && operation != DbOp::GetEqual && operation != DbOp::GetGreater
         && operation != DbOp::GetGreaterOrEqual && operation != DbOp::GetFirst)
@@ -317,11 +328,10 @@ uint16_t RecordStore::get(const std::string& table, int keyNumber, uint8_t* key,
 uint16_t RecordStore::relativeGet(const std::string& table, int keyNumber, uint8_t* record, uint16_t recordLength,
                                   int operation)
 {
-    Table* t = find(table);
+    uint16_t status = DbStatus::Success;
+    Table* t = findWithKey(table, keyNumber, status);
     if (!t)
-        return DbStatus::NotOpen;
-    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
-        return DbStatus::InvalidKeyNumber;
+        return status;
     if (operation != DbOp::GetNext && operation != DbOp::GetFirst)
         return DbStatus::InvalidOperation;
     if (!record || recordLength < t->schema->recordLength)
@@ -354,11 +364,10 @@ uint16_t RecordStore::relativeGet(const std::string& table, int keyNumber, uint8
 uint16_t RecordStore::wildcardGet(const std::string& table, int keyNumber, uint8_t* key, uint16_t keyLength,
                                   uint8_t* record, uint16_t recordLength, int operation)
 {
-    Table* t = find(table);
+    uint16_t status = DbStatus::Success;
+    Table* t = findWithKey(table, keyNumber, status);
     if (!t)
-        return DbStatus::NotOpen;
-    if (keyNumber < 0 || size_t(keyNumber) >= t->schema->keys.size())
-        return DbStatus::InvalidKeyNumber;
+        return status;
     if (operation != DbOp::GetFirst && operation != DbOp::GetNext)
         return DbStatus::InvalidOperation;
     const uint16_t length = t->schema->keys[size_t(keyNumber)].length();

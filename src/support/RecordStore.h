@@ -53,6 +53,8 @@ public:
 private:
     struct Table;
     Table* find(const std::string& table) const;
+    // The open table with a valid key number; null and the status otherwise.
+    Table* findWithKey(const std::string& table, int keyNumber, uint16_t& status) const;
 
     std::string m_dataDirectory;
     std::map<std::string, std::unique_ptr<Table>> m_tables;
