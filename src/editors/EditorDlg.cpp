@@ -68,13 +68,30 @@ bool EditorDlg::saveHeader(const std::string& name, uint8_t extraFlags)
     return true;
 }
 
-void EditorDlg::setUpName(QLineEdit* edit, const std::string& name)
+void EditorDlg::setUpName(QLineEdit* edit)
 {
+    const std::string name = m_header.existed ? m_header.record.name() : TypeName(type());
     m_nameEdit = edit;
     edit->setMaxLength(int(FunctionNameLength));
     edit->setText(QString::fromStdString(name));
     edit->setModified(false);
     m_loadedName = name;
+}
+
+bool EditorDlg::validateName()
+{
+    if (m_nameEdit && !m_nameEdit->text().isEmpty())
+        return true;
+    MessageById(txt::SpecifyFunctionName, MB::Ok | MB::IconExclamation, this);
+    if (m_nameEdit)
+        m_nameEdit->setFocus();
+    return false;
+}
+
+void EditorDlg::disable(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* control : controls)
+        control->setEnabled(false);
 }
 
 std::string EditorDlg::nameText() const { return m_nameEdit ? m_nameEdit->text().toStdString() : std::string(); }

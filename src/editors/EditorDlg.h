@@ -75,8 +75,13 @@ protected:
     const McdefRecord& header() const { return m_header.record; }
     // Reads the header again, clears its error marks, stores the name and writes it.
     bool saveHeader(const std::string& name, uint8_t extraFlags = 0);
-    // The name edit: limited to 16 characters; the loaded name remembered.
-    void setUpName(QLineEdit* edit, const std::string& name);
+    // The name edit: limited to 16 characters, showing the header's name (the
+    // type name for a new function), which is remembered as the loaded name.
+    void setUpName(QLineEdit* edit);
+    // An empty name is refused with its message and the focus on the name.
+    bool validateName();
+    // Disables controls (a started function's references, a view-only editor).
+    static void disable(std::initializer_list<QWidget*> controls);
     std::string nameText() const;
     const std::string& loadedName() const { return m_loadedName; }
     const std::string& savedName() const { return m_savedName; }

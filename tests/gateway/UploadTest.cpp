@@ -177,14 +177,7 @@ TEST_F(UploadTest, StampsAreAskedForInBatchesOfEighteen)
 
 TEST_F(UploadTest, ADifferentNetConfigurationAsksOnce)
 {
-    {
-        ScopedTable nodes(table::NetCnf, DbMode::Normal);
-        char key[8] = "001:125";
-        uint8_t record[NetCnfRecord::Size];
-        ASSERT_EQ(DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual), DbStatus::Success);
-        le::putU16(record + 56, 1);
-        ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
-    }
+    TestHome::setNetConfigStamp("001:125", 1);
     startServer();
     m_script.expectMessage("Net configuration description in QOR is not up to date. If you continue it can cause "
                            "inconsistence i the control function setup.\nAre you sure that you want to continue ?",

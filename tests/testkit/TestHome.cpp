@@ -1,6 +1,8 @@
 #include "TestHome.h"
 
 #include "Db.h"
+#include "LittleEndian.h"
+#include "Records.h"
 #include "OrpaPaths.h"
 #include "PlantBuilder.h"
 #include "Profile.h"
@@ -84,4 +86,17 @@ void TestHome::setIni(const std::string& fileName, const std::string& section, c
 {
     EXPECT_TRUE(WritePrivateProfileString(section, key, value, file(fileName)))
         << "cannot write " << fileName << " [" << section << "] " << key;
+}
+
+void TestHome::setNetConfigStamp(const std::string& gatewayAddress, uint16_t stamp)
+{
+    ScopedTable nodes(table::NetCnf, DbMode::Normal);
+    uint8_t key[8] = {};
+    le::putStr(key, sizeof key, gatewayAddress);
+    uint8_t record[NetCnfRecord::Size];
+    ASSERT_EQ(DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual), DbStatus::Success);
+    NetCnfRecord node = NetCnfRecord::read(record);
+    node.netConfigStamp = stamp;
+    node.write(record);
+    ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
 }

@@ -35,6 +35,10 @@ public:
     // nothing when the table cannot be read.
     static std::vector<std::vector<uint8_t>> records(const std::string& table);
 
+    // Gives a gateway's network configuration record another net-configuration
+    // stamp, so that its upload finds the configuration out of date.
+    static void setNetConfigStamp(const std::string& gatewayAddress, uint16_t stamp);
+
     // Sets one key of one of the home's ini files (ORPA.INI, QebType.ini, USER.INI).
     void setIni(const std::string& fileName, const std::string& section, const std::string& key,
                 const std::string& value) const;

@@ -191,14 +191,7 @@ TEST_F(McftoolTest, StartStopAndDelete)
 
 TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
 {
-    {
-        ScopedTable nodes(table::NetCnf, DbMode::Normal);
-        char key[8] = "001:125";
-        uint8_t record[NetCnfRecord::Size];
-        ASSERT_EQ(DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual), DbStatus::Success);
-        le::putU16(record + 56, 1);
-        ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
-    }
+    TestHome::setNetConfigStamp("001:125", 1);
     RecordStore::instance().closeAll();
     startServer();
     const ToolRun no = run({"upload", home(), "001"});

@@ -1,7 +1,6 @@
 #include "DayNiDlg.h"
 #include "ui_DayNiDlg.h"
 
-#include "Db.h"
 #include "IOList.h"
 #include "MaModDlg.h"
 #include "Messages.h"
@@ -60,8 +59,8 @@ bool DayNiDlg::load()
     if (!loadHeader())
         return false;
     m_ui->numberLabel->setText(QString::number(number()));
+    setUpName(m_ui->nameEdit);
     if (!headerExists()) {
-        setUpName(m_ui->nameEdit, TypeName(type()));
         showManualState(false, 0);
         m_ui->manualButton->setEnabled(false);
     } else {
@@ -73,22 +72,15 @@ bool DayNiDlg::load()
         m_ui->scheduleList->SetModified(false);
         if (!loadReferenceGroups())
             return false;
-        setUpName(m_ui->nameEdit, header().name());
         showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
         if (external())
             m_ui->useExternalCheck->setChecked(externalBlock[UseExternalByte] != 0);
     }
-    if (header().flags() & HeaderFlag::Started) {
-        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->scheduleButton),
-                           static_cast<QWidget*>(m_ui->outputButton), static_cast<QWidget*>(m_ui->inputButton),
-                           static_cast<QWidget*>(m_ui->useExternalCheck)})
-            w->setEnabled(false);
-    }
-    if (viewOnly()) {
-        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->okButton),
-                           static_cast<QWidget*>(m_ui->scheduleButton), static_cast<QWidget*>(m_ui->outputButton)})
-            w->setEnabled(false);
-    }
+    if (header().flags() & HeaderFlag::Started)
+        disable({m_ui->nameEdit, m_ui->scheduleButton, m_ui->outputButton, m_ui->inputButton,
+                 m_ui->useExternalCheck});
+    if (viewOnly())
+        disable({m_ui->nameEdit, m_ui->okButton, m_ui->scheduleButton, m_ui->outputButton});
     return true;
 }
 
@@ -103,11 +95,8 @@ int DayNiDlg::changeCode() const
 
 bool DayNiDlg::validate()
 {
-    if (m_ui->nameEdit->text().isEmpty()) {
-        MessageById(txt::SpecifyFunctionName, MB::Ok | MB::IconExclamation, this);
-        m_ui->nameEdit->setFocus();
+    if (!validateName())
         return false;
-    }
     const bool useExternal = external() && m_ui->useExternalCheck->isChecked();
     if (!validateReferenceGroup(DayNightSignal, false))
         return false;

@@ -115,6 +115,11 @@ void MaModDlg::accept()
     done(StoreManualState(m_value, m_manual) ? IDOK : -1);
 }
 
+std::vector<std::string> MaModDlg::changeLines() const
+{
+    return {stateLine(ManualStateText(m_variant, m_loadedManual, m_loadedValue), stateText())};
+}
+
 bool MaModDlg::LogChangeLines(const std::string& gatewayAddress, const std::string& functionName) const
 {
     return ::LogChangeLines(gatewayAddress, functionName, changeLines());
@@ -144,11 +149,6 @@ void ManualDayNightDlg::readChoice()
     }
 }
 
-std::vector<std::string> ManualDayNightDlg::changeLines() const
-{
-    return {stateLine(ManualStateText(m_variant, m_loadedManual, m_loadedValue), stateText())};
-}
-
 ManualOnOffDlg::ManualOnOffDlg(uint8_t number, QWidget* parent)
     : MaModDlg(number, ManualKind::Byte, ManualVariant::OnOff, dlg::ManualOnOff, parent)
 {
@@ -172,11 +172,6 @@ void ManualOnOffDlg::readChoice()
         m_manual = true;
         m_value = m_ui->firstRadio->isChecked() ? 1 : 0;
     }
-}
-
-std::vector<std::string> ManualOnOffDlg::changeLines() const
-{
-    return {stateLine(ManualStateText(m_variant, m_loadedManual, m_loadedValue), stateText())};
 }
 
 ManualValueDlg::ManualValueDlg(uint8_t number, const QString& unit, int minimum, int maximum, QWidget* parent)

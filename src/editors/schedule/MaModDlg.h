@@ -54,7 +54,8 @@ protected:
     // the operator's choice into the flag and value.
     virtual void showState() = 0;
     virtual void readChoice() = 0;
-    virtual std::vector<std::string> changeLines() const = 0;
+    // By default one line: the state before and after.
+    virtual std::vector<std::string> changeLines() const;
 
     std::unique_ptr<Ui::MaModDlg> m_ui;
     uint8_t m_number;
@@ -75,7 +76,6 @@ public:
 protected:
     void showState() override;
     void readChoice() override;
-    std::vector<std::string> changeLines() const override;
 };
 
 // Dialog 12: Auto, On, Off.
@@ -86,7 +86,6 @@ public:
 protected:
     void showState() override;
     void readChoice() override;
-    std::vector<std::string> changeLines() const override;
 };
 
 // Dialog 13: Auto or Manual with a value in the caller's unit and range.

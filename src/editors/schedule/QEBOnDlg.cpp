@@ -1,14 +1,10 @@
 #include "QEBOnDlg.h"
 #include "ui_QEBOnDlg.h"
 
-#include "Db.h"
 #include "IOList.h"
 #include "MaModDlg.h"
-#include "Messages.h"
 #include "Texts.h"
-#include "TypeCatalogue.h"
 #include "UiSeam.h"
-#include "Util.h"
 
 namespace {
 enum GroupIndex : size_t { CompressorController = 0, InjectionControllers = 1 };
@@ -46,27 +42,20 @@ bool QEBOnDlg::load()
     if (!loadHeader())
         return false;
     m_ui->numberLabel->setText(QString::number(number()));
+    setUpName(m_ui->nameEdit);
     if (!headerExists()) {
-        setUpName(m_ui->nameEdit, TypeName(type()));
         showManualState(false, 0);
         m_ui->manualButton->setEnabled(false);
     } else {
         McdefRecord manualBlock;
         if (!readDataBlock(1, manualBlock, false) || !loadReferenceGroups())
             return false;
-        setUpName(m_ui->nameEdit, header().name());
         showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
     }
-    if (header().flags() & HeaderFlag::Started) {
-        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->inputButton),
-                           static_cast<QWidget*>(m_ui->outputButton)})
-            w->setEnabled(false);
-    }
-    if (viewOnly()) {
-        for (QWidget* w : {static_cast<QWidget*>(m_ui->nameEdit), static_cast<QWidget*>(m_ui->okButton),
-                           static_cast<QWidget*>(m_ui->inputButton), static_cast<QWidget*>(m_ui->outputButton)})
-            w->setEnabled(false);
-    }
+    if (header().flags() & HeaderFlag::Started)
+        disable({m_ui->nameEdit, m_ui->inputButton, m_ui->outputButton});
+    if (viewOnly())
+        disable({m_ui->nameEdit, m_ui->okButton, m_ui->inputButton, m_ui->outputButton});
     return true;
 }
 
@@ -74,12 +63,7 @@ int QEBOnDlg::changeCode() const { return anyReferenceGroupModified() || nameMod
 
 bool QEBOnDlg::validate()
 {
-    if (m_ui->nameEdit->text().isEmpty()) {
-        MessageById(txt::SpecifyFunctionName, MB::Ok | MB::IconExclamation, this);
-        m_ui->nameEdit->setFocus();
-        return false;
-    }
-    return validateReferenceGroup(CompressorController, false) && validateReferenceGroup(InjectionControllers, false);
+    return validateName() && validateReferenceGroup(CompressorController, false) && validateReferenceGroup(InjectionControllers, false);
 }
 
 bool QEBOnDlg::save(int)
