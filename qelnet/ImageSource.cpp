@@ -563,7 +563,8 @@ uint16_t IdentityChecksum(uint8_t nodeKind, const std::string& ident)
 {
     uint8_t buffer[14] = {};
     buffer[0] = nodeKind;
-    std::copy_n(ident.begin(), std::min<size_t>(ident.size(), 13), buffer + 1);
+    const std::string bytes = ToCodePage(ident);
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 13), buffer + 1);
     uint16_t c = 0xFFFF;
     for (const uint8_t byte : buffer) {
         c ^= byte;

@@ -136,6 +136,7 @@ void SelMCDlg::onOk()
     const std::string address = GatewayAddress(network);
     const std::string idCode = trimRight(tab == std::string::npos ? std::string() : line.substr(tab + 1)).substr(0, 16);
 
+    forgetServerIfGone();
     if (m_connected) {
         if (address == m_gatewayAddress) {
             runUpload();
@@ -148,10 +149,36 @@ void SelMCDlg::onOk()
     m_gatewayAddress = address;
     m_idCode = idCode;
     if (m_serverWindow == 0) {
-        MessageById(txt::NoConnectionToDriver, MB::Ok | MB::IconStop, this);
+        // Not known, or gone since: announce afresh and connect on the reply.
+        m_connectAfterAnnounce = true;
+        m_ui->okButton->setEnabled(false);
+        if (!ServerLink::instance().broadcastAnnounce(m_window)) {
+            m_connectAfterAnnounce = false;
+            MessageById(txt::NoConnectionToDriver, MB::Ok | MB::IconStop, this);
+            updateOk();
+        }
         return;
     }
     connectGateway();
+}
+
+void SelMCDlg::forgetServerIfGone()
+{
+    const ServerLink& link = ServerLink::instance();
+    if (m_serverWindow == 0 || (link.isOpen() && link.connectionCount() == m_serverConnection))
+        return;
+    if (m_connectionHandle)
+        XRGlobalDeleteStruct(m_connectionHandle);
+    m_connectionHandle = 0;
+    m_connected = false;
+    m_reconnectPending = false;
+    m_serverWindow = 0;
+}
+
+void SelMCDlg::takeFocus()
+{
+    activateWindow();
+    m_ui->gatewayList->setFocus();
 }
 
 void SelMCDlg::connectGateway()
@@ -220,6 +247,12 @@ void SelMCDlg::onServerReply(uint32_t serverWindow, uint32_t param2)
         if (status != ServerReply::Connected)
             return;
         m_serverWindow = serverWindow;
+        m_serverConnection = ServerLink::instance().connectionCount();
+        if (m_connectAfterAnnounce) {
+            m_connectAfterAnnounce = false;
+            connectGateway();
+            return;
+        }
         if (!m_network.empty() && !m_ui->gatewayList->selectedItems().isEmpty()) {
             onOk();
             m_ui->okButton->setEnabled(false);
@@ -253,6 +286,7 @@ void SelMCDlg::onServerReply(uint32_t serverWindow, uint32_t param2)
             m_connected = false;
             m_serverWindow = 0;
             m_reconnectPending = false;
+            m_connectAfterAnnounce = false;
             ServerLink::instance().reset();
             MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, this);
             if (m_closing)
@@ -270,8 +304,10 @@ void SelMCDlg::runUpload()
     if (!m_services.upload)
         return;
     const int result = m_services.upload(this, m_gatewayAddress, m_idCode, m_serverWindow);
-    if (result != 0 && result != 1)
+    if (result != 0 && result != 1) {
+        takeFocus();
         return;
+    }
     m_netConfigUpToDate = result == 0;
     QTimer::singleShot(0, this, &SelMCDlg::runMainList);
 }
@@ -280,6 +316,7 @@ void SelMCDlg::runMainList()
 {
     if (m_services.mainList)
         m_services.mainList(this, m_gatewayAddress, m_idCode, m_netConfigUpToDate);
+    takeFocus();
 }
 
 void SelMCDlg::reject()

@@ -52,6 +52,10 @@ private:
     void onOk();
     void onServerReply(uint32_t serverWindow, uint32_t param2);
     void connectGateway();
+    // Forgets the server and the gateway connection when the server that
+    // answered the announcement is gone (stopped, or stopped and started again).
+    void forgetServerIfGone();
+    void takeFocus();
     void disconnectGateway();
     void signOffOrClose();
     void runUpload();
@@ -65,6 +69,8 @@ private:
     std::string m_lastNetwork; // `Connection`/`LastNetwork`: preselected
     uint32_t m_window = 0;
     uint32_t m_serverWindow = 0;
+    uint32_t m_serverConnection = 0; // the link's connection count when the server answered
+    bool m_connectAfterAnnounce = false;
     bool m_connected = false;
     uint16_t m_connectionHandle = 0;
     bool m_reconnectPending = false;

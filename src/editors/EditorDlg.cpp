@@ -1,5 +1,6 @@
 #include "EditorDlg.h"
 
+#include "CodePageValidator.h"
 #include "Db.h"
 #include "EventLog.h"
 #include "IOList.h"
@@ -73,6 +74,7 @@ void EditorDlg::setUpName(QLineEdit* edit)
     const std::string name = m_header.existed ? m_header.record.name() : TypeName(type());
     m_nameEdit = edit;
     edit->setMaxLength(int(FunctionNameLength));
+    edit->setValidator(new CodePageValidator(edit));
     edit->setText(QString::fromStdString(name));
     edit->setModified(false);
     m_loadedName = name;

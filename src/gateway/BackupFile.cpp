@@ -5,7 +5,9 @@
 #include "Profile.h"
 #include "Util.h"
 
+#include <filesystem>
 #include <fstream>
+#include <new>
 #include <numeric>
 
 namespace {
@@ -57,14 +59,27 @@ uint32_t BackupChecksum(const std::vector<uint8_t>& bytes)
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
 {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status))
+        return BackupReadResult::Missing;
+    if (!std::filesystem::is_regular_file(status))
+        return BackupReadResult::ChecksumError;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return BackupReadResult::Missing;
     const std::streamoff size = in.tellg();
     if (size < 0)
         return BackupReadResult::Missing;
+    if (uint64_t(size) > MaxBackupFileSize)
+        return BackupReadResult::TooLarge;
     in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return BackupReadResult::TooLarge;
+    }
     in.read(reinterpret_cast<char*>(bytes.data()), size);
     bytes.resize(size_t(in.gcount()));
     if (bytes.size() < BackupHeaderSize || le::u16(bytes.data()) != BackupFileType)
@@ -106,5 +121,12 @@ std::vector<uint8_t> EncodeBackupFile(const BackupFile& file)
     for (size_t t = 0; t < file.telegrams.size(); ++t)
         std::copy(file.telegrams[t].begin(), file.telegrams[t].end(), bytes.begin() + std::ptrdiff_t(BackupHeaderSize + t * TelegramSize));
     le::putU32(&bytes[ChecksumOffset], BackupChecksum(bytes));
+    return bytes;
+}
+
+std::vector<uint8_t> EncodeIncompleteBackupFile(const BackupFile& file)
+{
+    std::vector<uint8_t> bytes = EncodeBackupFile(file);
+    le::putU32(&bytes[ChecksumOffset], 0);
     return bytes;
 }

@@ -22,6 +22,9 @@
 constexpr uint16_t BackupFileType = 0x0048;
 constexpr size_t BackupHeaderSize = 749;
 constexpr int BackupFunctions = 105;
+// The largest file a full gateway can give: every function with as many
+// telegrams as its count byte holds, and the start telegram.
+constexpr uint64_t MaxBackupFileSize = BackupHeaderSize + (uint64_t(BackupFunctions) * 255 + 1) * TelegramSize;
 
 struct BackupFile {
     std::string gatewayAddress;
@@ -44,12 +47,16 @@ enum class BackupReadResult {
     Read,
     FileTypeError, // shorter than the header, or not of type 0x0048
     ReadError,     // shorter than its telegrams
-    ChecksumError,
+    ChecksumError, // also a file that is not a regular file
+    TooLarge,      // larger than any backup can be: no buffer is allocated for it
 };
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file);
 
 // The whole file's bytes, checksum included.
 std::vector<uint8_t> EncodeBackupFile(const BackupFile& file);
+// The bytes of a file whose building stopped part-way: its checksum was
+// never filled in, so the next upload reports it.
+std::vector<uint8_t> EncodeIncompleteBackupFile(const BackupFile& file);
 // The sum of the bytes from offset 6 to the end.
 uint32_t BackupChecksum(const std::vector<uint8_t>& bytes);

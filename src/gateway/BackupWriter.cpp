@@ -75,17 +75,14 @@ BackupWriteResult WriteBackupFile(const std::string& gatewayAddress, const std::
     if (!out.open(QIODevice::WriteOnly))
         return cannotWrite();
     BackupFile file;
-    if (BuildBackupFile(gatewayAddress, functions, file, messageParent) != DbStatus::Success) {
-        out.cancelWriting();
-        // The file of an earlier close no longer tells the truth about MCDEF.
-        QFile::remove(name);
-        return BackupWriteResult::Failed;
-    }
-    const std::vector<uint8_t> bytes = EncodeBackupFile(file);
+    // A build that stops part-way leaves its file incomplete, without a
+    // checksum, so that the next upload says the last backup failed.
+    const bool built = BuildBackupFile(gatewayAddress, functions, file, messageParent) == DbStatus::Success;
+    const std::vector<uint8_t> bytes = built ? EncodeBackupFile(file) : EncodeIncompleteBackupFile(file);
     const qint64 size = qint64(bytes.size());
     if (out.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !out.commit())
         return cannotWrite();
-    return BackupWriteResult::Written;
+    return built ? BackupWriteResult::Written : BackupWriteResult::Failed;
 }
 
 uint16_t ListedFunctionsFromTable(std::vector<ListedFunction>& functions)

@@ -172,7 +172,6 @@ void UploadJob::onNetConfigStamp(const Telegram& answer)
             return;
         }
     }
-    Q_EMIT progress(1);
     m_phase = Phase::Memory;
     m_expected = Command::Memory;
     if (!sendCommand(Command::Memory, 0, 255, 0, nullptr))
@@ -189,7 +188,7 @@ void UploadJob::onMemory(const Telegram& answer)
     capacity.typeLimits.fill(0);
     const size_t limits = std::min<size_t>({d[5], capacity.typeLimits.size(), TelegramSize - 30});
     std::copy_n(&answer[30], limits, capacity.typeLimits.begin());
-    Q_EMIT progress(2);
+    Q_EMIT progress(1);
     if (m_functionCount == 0) {
         end(m_netConfigUpToDate ? UploadResult::UpToDate : UploadResult::NotUpToDate);
         return;
@@ -208,7 +207,7 @@ void UploadJob::onDirectory(const Telegram& answer)
         if (m_directory[size_t(n)].exists())
             m_stampQueue.push_back(uint8_t(n));
     }
-    Q_EMIT progress(3);
+    Q_EMIT progress(2);
     m_phase = Phase::Stamps;
     requestStamps();
 }
@@ -216,7 +215,6 @@ void UploadJob::onDirectory(const Telegram& answer)
 void UploadJob::requestStamps()
 {
     if (m_stampQueue.empty()) {
-        Q_EMIT progress(4);
         if (!compareWithBackup())
             return;
         m_functionCount = 0;
@@ -271,6 +269,10 @@ bool UploadJob::compareWithBackup()
     case BackupReadResult::ChecksumError:
         ShowMessage(QText(txt::BackupChecksumError) + continuing, MB::Ok | MB::IconExclamation, messageParent());
         return true;
+    case BackupReadResult::TooLarge:
+        MessageById(txt::AllocatingRamError, MB::Ok | MB::IconStop, messageParent());
+        end(UploadResult::Failed);
+        return false;
     case BackupReadResult::Read:
         break;
     }
@@ -323,7 +325,7 @@ void UploadJob::nextFunction()
         return;
     }
     Q_EMIT textChanged(QString::fromStdString(
-        StrFormat("%s (%d/%d)", TextById(txt::UploadingSetup).c_str(), m_done + 1, m_functionCount)));
+        StrFormat("%s (%d/%d)", TextById(txt::UploadingSetup).c_str(), m_done, m_functionCount)));
     m_telegrams.clear();
     m_requests.clear();
     const DirectoryEntry& entry = m_directory[m_current];

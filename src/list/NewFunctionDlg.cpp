@@ -3,6 +3,7 @@
 
 #include "Texts.h"
 #include "TypeCatalogue.h"
+#include "UiSeam.h"
 
 NewFunctionDlg::NewFunctionDlg(const std::vector<uint8_t>& types, QWidget* parent)
     : QDialog(parent)
@@ -28,3 +29,5 @@ NewFunctionDlg::NewFunctionDlg(const std::vector<uint8_t>& types, QWidget* paren
 NewFunctionDlg::~NewFunctionDlg() = default;
 
 void NewFunctionDlg::updateOk() { m_ui->okButton->setEnabled(!m_ui->typeList->selectedItems().isEmpty()); }
+
+void NewFunctionDlg::reject() { done(IDCANCEL); }

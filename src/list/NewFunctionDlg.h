@@ -22,6 +22,10 @@ public:
     // The chosen type code; valid after OK.
     uint8_t chosenType() const { return m_chosen; }
 
+protected:
+    // Cancel, Escape and the close box all end with IDCANCEL.
+    void reject() override;
+
 private:
     void updateOk();
 

@@ -1,5 +1,7 @@
 #include "IdentityChecksum.h"
 
+#include "CodePage.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -8,7 +10,8 @@ uint16_t IdentityChecksum(uint8_t nodeKind, const std::string& identification)
 {
     std::array<uint8_t, 14> buffer{};
     buffer[0] = nodeKind;
-    std::memcpy(&buffer[1], identification.data(), std::min<size_t>(identification.size(), 13));
+    const std::string bytes = ToCodePage(identification);
+    std::memcpy(&buffer[1], bytes.data(), std::min<size_t>(bytes.size(), 13));
     uint16_t c = 0xFFFF;
     for (uint8_t byte : buffer) {
         c ^= byte;

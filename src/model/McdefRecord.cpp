@@ -32,5 +32,5 @@ std::string McdefRecord::name() const { return le::str(&m_bytes[11], 17); }
 
 void McdefRecord::setName(const std::string& name)
 {
-    le::putStr(&m_bytes[11], 17, TruncateUtf8(name, FunctionNameLength));
+    le::putStr(&m_bytes[11], FunctionNameLength + 1, name);
 }

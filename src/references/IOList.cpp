@@ -232,6 +232,7 @@ bool IOList::LoadReferences(const std::string& gatewayAddress, uint8_t functionN
             return false;
         }
     }
+    sortRows(sortColumn(), sortAscending());
     return true;
 }
 

@@ -113,7 +113,7 @@ void SelPaDlg::select()
         ShowMessage(QString::fromStdString(StrFormat("%s %d. %s %d", TextById(txt::SelectedParameterCount).c_str(),
                                                      count.parameters, TextById(txt::MaxAllowedNumber).c_str(),
                                                      int(m_limits.parameterMaximum))),
-                    MB::Ok | MB::IconStop, this, true);
+                    MB::Ok | MB::IconStop, this);
         return;
     case SelectionVerdict::Mixed:
         MessageById(txt::MustNotMix, MB::Ok | MB::IconExclamation, this);

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMetaMethod>
 
 #include <algorithm>
 #include <numeric>
@@ -113,6 +115,14 @@ CListCtrlEx::CListCtrlEx(QWidget* parent)
 }
 
 CListCtrlEx::~CListCtrlEx() = default;
+
+void CListCtrlEx::keyPressEvent(QKeyEvent* event)
+{
+    QTreeView::keyPressEvent(event);
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentIndex().isValid() && isSignalConnected(QMetaMethod::fromSignal(&CListCtrlEx::rowActivated)))
+        event->accept();
+}
 
 void CListCtrlEx::SetFullRowSel(bool on)
 {

@@ -71,6 +71,8 @@ Q_SIGNALS:
     void rowActivated(int row);
 
 protected:
+    // Enter on a row that someone opens is that row's activation and nothing more.
+    void keyPressEvent(QKeyEvent* event) override;
     virtual QString cellText(const ListRow& row, int column) const = 0;
     // Negative, zero or positive; by default the cell texts without regard to case.
     virtual int compareRows(const ListRow& a, const ListRow& b, int column) const;

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "CodePage.h"
+
 namespace le {
 
 inline uint16_t u16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
@@ -45,25 +47,25 @@ inline void putF32(uint8_t* p, float v)
     putU32(p, bits);
 }
 
-// A NUL-terminated text in a fixed-size field; stops at the field's end when
-// the field holds no terminator.
+// A NUL-terminated text in a fixed-size field, as UTF-8 from the field's code
+// page; stops at the field's end when the field holds no terminator.
 inline std::string str(const uint8_t* p, size_t width)
 {
     size_t n = 0;
     while (n < width && p[n] != 0)
         ++n;
-    return std::string(reinterpret_cast<const char*>(p), n);
+    return FromCodePage(std::string_view(reinterpret_cast<const char*>(p), n));
 }
 
-// Writes text into a fixed-size field, NUL-padded; at most width - 1 characters
-// so the field stays terminated.
+// Writes a UTF-8 text into a fixed-size field in its code page, NUL-padded; at
+// most width - 1 characters so the field stays terminated.
 inline void putStr(uint8_t* p, size_t width, std::string_view text)
 {
     std::memset(p, 0, width);
     if (width == 0)
         return;
-    const size_t n = std::min(text.size(), width - 1);
-    std::memcpy(p, text.data(), n);
+    const std::string bytes = ToCodePage(text);
+    std::memcpy(p, bytes.data(), std::min(bytes.size(), width - 1));
 }
 
 // As putStr, but may fill the whole field without a terminator (fields the
@@ -71,7 +73,8 @@ inline void putStr(uint8_t* p, size_t width, std::string_view text)
 inline void putChars(uint8_t* p, size_t width, std::string_view text)
 {
     std::memset(p, 0, width);
-    std::memcpy(p, text.data(), std::min(text.size(), width));
+    const std::string bytes = ToCodePage(text);
+    std::memcpy(p, bytes.data(), std::min(bytes.size(), width));
 }
 
 } // namespace le

@@ -146,7 +146,10 @@ bool ServerLink::ensureOpen()
     if (m_transport->isOpen())
         return true;
     m_reader = ServerFrameReader();
-    return m_transport->open(socketPath());
+    if (!m_transport->open(socketPath()))
+        return false;
+    ++m_connectionCount;
+    return true;
 }
 
 bool ServerLink::post(uint32_t, uint16_t message, uint32_t senderWindow, uint32_t param2)
@@ -201,6 +204,8 @@ int ServerLink::checkPassword(uint16_t network, const QByteArray& password, int 
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     return m_passwordAnswer;
 }
+
+bool ServerLink::isOpen() const { return m_transport && m_transport->isOpen(); }
 
 void ServerLink::reset()
 {

@@ -80,6 +80,10 @@ public:
 
     // Forgets the socket connection and the server window (the server went away).
     void reset();
+    // Counts the socket connections opened: a window id or gateway connection
+    // that the server gave under another count belongs to a server that is gone.
+    uint32_t connectionCount() const { return m_connectionCount; }
+    bool isOpen() const;
 
 Q_SIGNALS:
     void passwordAnswered();
@@ -104,6 +108,7 @@ private:
     uint16_t m_pendingHandle = 0;
     bool m_exchangeOpen = false;
     int m_passwordAnswer = -1;
+    uint32_t m_connectionCount = 0;
 };
 
 // The support library's calls.

@@ -59,17 +59,6 @@ std::string HexBytes(const uint8_t* bytes, size_t count, const char* separator)
     return text;
 }
 
-std::string TruncateUtf8(const std::string& text, size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text;
-    size_t cut = maxBytes;
-    // Step back over continuation bytes so that the cut falls between characters.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut);
-}
-
 namespace {
 std::string formatList(const char* format, va_list args)
 {

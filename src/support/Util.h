@@ -20,8 +20,6 @@ void RemoveSpaces(std::string& text);
 // Bytes as lower-case hexadecimal pairs with a separator between them.
 std::string HexBytes(const uint8_t* bytes, size_t count, const char* separator = " ");
 
-// The text cut to at most maxBytes bytes without splitting a UTF-8 character.
-std::string TruncateUtf8(const std::string& text, size_t maxBytes);
 
 // printf-style formatting into a string; the program's texts and record
 // fields keep the exact C formats of the original.

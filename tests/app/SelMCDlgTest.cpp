@@ -211,6 +211,64 @@ TEST_F(SelMCDlgTest, WithoutServerThereIsNoConnection)
     EXPECT_FALSE(dialog.isVisible()) << "nothing to sign off from";
 }
 
+TEST_F(SelMCDlgTest, AServerStartedLaterIsAnnouncedToAtOk)
+{
+    SelMCDlg dialog(services());
+    dialog.open();
+    ASSERT_TRUE(waitFor([&] { return list(dialog)->topLevelItemCount() == 2; }));
+    startServer();
+    m_uploadResult = 0;
+    ok(dialog)->click();
+    EXPECT_TRUE(waitFor([&] { return m_lists.size() == 1; })) << "announced, connected and uploaded";
+    EXPECT_TRUE(dialog.isConnected());
+    closeAndWait(dialog);
+}
+
+// The server is stopped while the function list is open, and started again,
+// before or after the list closes: the next OK connects afresh.
+TEST_F(SelMCDlgTest, AServerStartedAgainIsConnectedAfresh)
+{
+    for (const bool restartWhileListOpen : {true, false}) {
+        SCOPED_TRACE(restartWhileListOpen ? "started again while the list is open" : "started again after");
+        m_uploads.clear();
+        m_lists.clear();
+        startServer();
+        m_uploadResult = 0;
+        NetworkServices s = services();
+        s.mainList = [&](QWidget*, const std::string& address, const std::string&, bool) {
+            m_lists.push_back({address, ""});
+            if (m_lists.size() > 1)
+                return;
+            m_server->stop();
+            EXPECT_TRUE(waitFor([] { return !ServerLink::instance().isOpen(); }));
+            if (restartWhileListOpen) {
+                startServer();
+                // A job of the list reaches the new server over a new socket.
+                Probe probe;
+                const uint32_t window = ServerLink::instance().registerWindow(&probe);
+                EXPECT_TRUE(ServerLink::instance().broadcastAnnounce(window));
+                EXPECT_TRUE(waitFor([&] { return !probe.replies.empty(); }));
+                ServerLink::instance().unregisterWindow(window);
+            }
+        };
+        SelMCDlg dialog(s);
+        dialog.open();
+        ASSERT_TRUE(waitFor([&] { return dialog.serverKnown(); }));
+        ok(dialog)->click();
+        ASSERT_TRUE(waitFor([&] { return m_lists.size() == 1; }));
+        EXPECT_EQ(dialog.focusWidget(), list(dialog)) << "the list of networks has the focus back";
+        if (!restartWhileListOpen)
+            startServer();
+        ok(dialog)->click();
+        EXPECT_TRUE(waitFor([&] { return m_lists.size() == 2; })) << "connected to the new server and uploaded";
+        EXPECT_EQ(m_uploads.size(), 2u);
+        EXPECT_TRUE(dialog.isConnected());
+        closeAndWait(dialog);
+        m_server.reset();
+        ServerLink::instance().reset();
+    }
+}
+
 TEST_F(SelMCDlgTest, ARefusedConnectionAsksToTryAgain)
 {
     startServer({"002"});

@@ -19,7 +19,9 @@
 #include "TypeCatalogue.h"
 #include "UpdateJob.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,6 +209,34 @@ TEST_F(EditorTest, RenamingLogsOnlyTheName)
     EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
 }
 
+TEST_F(EditorTest, ANameTakesSixteenCharactersOfTheCodePage)
+{
+    start();
+    stopFunction(4);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    expectUpdate();
+    ASSERT_EQ(run(editor, [&] {
+                  auto* name = child<QLineEdit>(editor, "nameEdit");
+                  name->setFocus();
+                  name->selectAll();
+                  for (const QChar c : QStringLiteral("K\u00fchlraum\u03a9 S\u00fcd 12345")) {
+                      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+                      QApplication::sendEvent(name, &key);
+                  }
+                  EXPECT_EQ(name->text(), QStringLiteral("K\u00fchlraum S\u00fcd 123"))
+                      << "the omega is refused, the edit stops at 16";
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_EQ(header.name(), "Kühlraum Süd 123");
+    EXPECT_EQ(header[11 + 1], 0xFC) << "one byte of the code page for the u with umlaut";
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nKühlraum Süd 123\nName  Dairy night -> Kühlraum Süd 123");
+}
+
 TEST_F(EditorTest, OkWithoutChangesDoesNothing)
 {
     start();
@@ -343,6 +373,72 @@ TEST_F(EditorTest, AFailedManualUpdatePutsTheStateBack)
     });
     EXPECT_EQ(TestHome::records(table::Mcdef), before) << "header bit and data block 1 as before";
     EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(EditorTest, CancelEscapeAndTheCloseBoxOfEveryManualDialogChangeNothing)
+{
+    start();
+    const auto before = TestHome::records(table::Mcdef);
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<MaModDlg>()>>> dialogs = {
+        {"day/night", [] { return std::make_unique<ManualDayNightDlg>(4); }},
+        {"on/off", [] { return std::make_unique<ManualOnOffDlg>(8); }},
+        {"value", [] { return std::make_unique<ManualValueDlg>(4, "K", -20, 20); }},
+        {"defrost", [] { return std::make_unique<ManualDefrostDlg>(4); }},
+    };
+    const std::vector<std::pair<const char*, std::function<void(MaModDlg&)>>> ways = {
+        {"Cancel", [](MaModDlg& d) { button(d, "cancelButton")->click(); }},
+        {"Escape",
+         [](MaModDlg& d) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&d, &escape);
+         }},
+        {"close box", [](MaModDlg& d) { d.close(); }},
+    };
+    for (const auto& [dialogName, make] : dialogs) {
+        for (const auto& [wayName, way] : ways) {
+            SCOPED_TRACE(std::string(dialogName) + ", " + wayName);
+            std::unique_ptr<MaModDlg> dialog = make();
+            MaModDlg& d = *dialog;
+            QTimer::singleShot(0, &d, [&d, &way] { way(d); });
+            EXPECT_EQ(d.exec(), IDCANCEL);
+            m_script.expectDialog(d.objectName(), [&way](QDialog& shown) {
+                shown.show();
+                way(static_cast<MaModDlg&>(shown));
+                return shown.result();
+            });
+            EXPECT_EQ(RunManualModeSequence(d, "001:125", "Dairy night", ManualOutcome::CloseDatabaseFailure),
+                      int(ManualOutcome::Stay));
+        }
+    }
+    EXPECT_EQ(TestHome::records(table::Mcdef), before);
+    EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(EditorTest, CancelInTheManualDialogKeepsTheEditorOpen)
+{
+    start();
+    for (const uint8_t type : {FunctionType::DayNightExternal, FunctionType::QebOn}) {
+        SCOPED_TRACE(int(type));
+        std::unique_ptr<QDialog> editor;
+        if (type == FunctionType::QebOn)
+            editor = std::make_unique<QEBOnDlg>(request(type, 8));
+        else
+            editor = std::make_unique<DayNiDlg>(request(type, 4));
+        m_script.expectDialog(type == FunctionType::QebOn ? "ManualOnOffDlg" : "ManualDayNightDlg", [](QDialog& d) {
+            child<QRadioButton>(d, "firstRadio")->click();
+            button(d, "cancelButton")->click();
+            return d.result();
+        });
+        bool stayedOpen = false;
+        const int result = run(*editor, [&] {
+            button(*editor, "manualButton")->click();
+            stayedOpen = editor->isVisible();
+        });
+        EXPECT_TRUE(stayedOpen) << "Cancel ends the manual dialog only";
+        EXPECT_EQ(result, StillOpen);
+    }
+    EXPECT_TRUE(eventRows().empty());
+    EXPECT_TRUE(sentTelegrams(31).empty()) << "nothing was sent";
 }
 
 TEST_F(EditorTest, QebOnNeedsBothListsAndStartsNew)

@@ -222,16 +222,42 @@ TEST_F(BackupWriteTest, AFolderThatCannotBeWrittenIsReported)
     EXPECT_FALSE(std::filesystem::exists(m_home.path() + "missing"));
 }
 
-TEST_F(BackupWriteTest, AFailedBuildRemovesTheOldFile)
+TEST_F(BackupWriteTest, AFailedBuildLeavesAFileThatTheNextUploadRefuses)
 {
     startServer();
     ASSERT_EQ(upload().result, UploadResult::UpToDate);
     closeList();
-    ASSERT_TRUE(std::filesystem::exists(fileName()));
     // A function the list shows whose header is gone from MCDEF.
     m_script.expectMessage("Error on database 'MCDEF' Return code = 4");
     EXPECT_EQ(WriteBackupFile("001:125", {{1, 0, true}, {60, 3, false}}, nullptr), BackupWriteResult::Failed);
-    EXPECT_FALSE(std::filesystem::exists(fileName()));
+    ASSERT_TRUE(std::filesystem::exists(fileName())) << "the incomplete file stays";
+
+    m_script.expectMessage("Not a valid ZUL control backup file. Checksum error.\nContinuing with total upload.");
+    const Upload next = upload();
+    EXPECT_EQ(next.result, UploadResult::UpToDate);
+    EXPECT_EQ(next.fromBackup, 0);
+    EXPECT_EQ(next.fromGateway, 11);
+}
+
+TEST_F(BackupWriteTest, ABackupFileThatIsNoFileOrTooLargeIsNotRead)
+{
+    startServer();
+    ASSERT_EQ(upload().result, UploadResult::UpToDate);
+
+    std::filesystem::remove(fileName());
+    std::filesystem::create_directory(fileName());
+    m_script.expectMessage("Not a valid ZUL control backup file. Checksum error.\nContinuing with total upload.");
+    const Upload fromDirectory = upload();
+    EXPECT_EQ(fromDirectory.result, UploadResult::UpToDate);
+    EXPECT_EQ(fromDirectory.fromGateway, 11);
+    std::filesystem::remove(fileName());
+
+    // A sparse file far larger than any gateway's backup: refused before a buffer is allocated.
+    writeFile({0x48, 0x00});
+    std::filesystem::resize_file(fileName(), MaxBackupFileSize + 1);
+    m_script.expectMessage("Error detected while allocating RAM\n");
+    EXPECT_EQ(upload().result, UploadResult::Failed);
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
 }
 
 } // namespace

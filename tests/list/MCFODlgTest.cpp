@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -221,6 +223,26 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
     dialog.show();
     dialog.onEdit();
     EXPECT_FALSE(dialog.isVisible()) << "-1 closes the list";
+}
+
+TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)
+{
+    addFunction(4, FunctionType::DayNightControl, "Night");
+    int editorRuns = 0;
+    const auto editor = [&editorRuns](QWidget*, const EditorRequest&) {
+        ++editorRuns;
+        return int(EditorResult::Cancel);
+    };
+    MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
+    dialog.show();
+    select(dialog.list(), {4});
+    dialog.list().setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QApplication::sendEvent(&dialog.list(), &press);
+    }
+    EXPECT_EQ(editorRuns, 2) << "one editor per Enter, and no new-function dialog (the script would fail)";
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(MCFODlgTest, ViewOnlyListsAndBrowseMode)

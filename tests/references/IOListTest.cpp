@@ -105,6 +105,18 @@ TEST_F(IOListTest, AControllerThatWasNotFoundDoesNotMakeTheListInvalid)
     EXPECT_TRUE(list.ReferencesValid());
 }
 
+TEST_F(IOListTest, LoadedReferencesAreSortedByAddress)
+{
+    addReference(1, 90, 0x00, 0x00);
+    addReference(2, 6, 0x00, 0x00);
+    IOList list;
+    ASSERT_TRUE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 2, 0, 0}));
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.row(0).address, "006");
+    EXPECT_EQ(list.row(1).address, "090");
+    EXPECT_EQ(list.sortColumn(), IOList::AddressColumn);
+}
+
 TEST_F(IOListTest, ParameterTextsFollowTheTextMode)
 {
     addReference(1, 20, 0x00, 0x00);               // automatic

@@ -125,12 +125,13 @@ TEST_F(SelPaDlgTest, TwoAutomaticRowsWhereOneIsAllowed)
     editorRow("002", 255, 255, 255);
     SelPaDlg dialog("Inputs", FunctionType::QebOn, "001:125", controllerOnInputs());
     ASSERT_EQ(dialog.candidates().selectedRows().size(), 2u) << "the group's rows come selected";
+    dialog.show();
     m_script.expectMessage(
         "Number of selected QEB's with automatic parameter selection support are 2.Max allowed number  are 1");
     button(dialog, "selectButton")->click();
     EXPECT_EQ(m_script.beeps(), 1);
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
-    EXPECT_EQ(dialog.result(), 0) << "the dialog stays open";
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
     EXPECT_EQ(dialog.candidates().selectedRows().size(), 2u) << "with the operator's selection";
     EXPECT_EQ(m_editorList.rowCount(), 2);
 }
@@ -141,9 +142,11 @@ TEST_F(SelPaDlgTest, TooManyParameterRows)
     SelPaDlg dialog("Inputs", FunctionType::QebOn, "001:125", controllerOnInputs());
     IOList& list = dialog.candidates();
     choose(list, {rowOf(list, "040", 1, 1, 1), rowOf(list, "041", 1, 1, 1)});
+    dialog.show();
     m_script.expectMessage("Number of selected QEB parameters are 2. Max allowed number  are 1");
     button(dialog, "selectButton")->click();
-    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(m_script.beeps(), 0) << "no beep before the parameter count message";
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
     EXPECT_EQ(m_editorList.rowCount(), 0);
 }
 

@@ -1,3 +1,4 @@
+#include "CodePage.h"
 #include "LittleEndian.h"
 #include "Util.h"
 
@@ -31,8 +32,6 @@ TEST(Util, TextHelpers)
     std::string text = " 1, 2 ,3 ";
     RemoveSpaces(text);
     EXPECT_EQ(text, "1,2,3");
-    EXPECT_EQ(TruncateUtf8("Kühlraum Nord 1234", 2), "K") << "never splits a character";
-    EXPECT_EQ(TruncateUtf8("abc", 16), "abc");
     EXPECT_EQ(StrFormat("%-3.3s:%03d", "0021", 7), "002:007");
     EXPECT_EQ(StrFormat("%s '%s' %s = %hd", "Error on database", "MCDEF", "Return code", short(65535)),
               "Error on database 'MCDEF' Return code = -1");
@@ -57,4 +56,27 @@ TEST(LittleEndian, FieldsRoundTrip)
     EXPECT_EQ(le::str(field, 5), "ABCD") << "a terminated field keeps room for the NUL";
     le::putChars(field, 5, "ABCDEFG");
     EXPECT_EQ(le::str(field, 5), "ABCDE") << "a full field without terminator ends at its width";
+}
+
+TEST(CodePage, TextsTravelAsSingleBytesBothWays)
+{
+    const std::string name = "Kühlraum € Süd";
+    const std::string bytes = ToCodePage(name);
+    EXPECT_EQ(bytes.size(), 14u) << "one byte a character";
+    EXPECT_EQ(uint8_t(bytes[1]), 0xFC);
+    EXPECT_EQ(uint8_t(bytes[9]), 0x80) << "the euro sign of the 0x80 row";
+    EXPECT_EQ(FromCodePage(bytes), name);
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string one(1, char(byte));
+        EXPECT_EQ(ToCodePage(FromCodePage(one)), one) << "every byte comes back: " << byte;
+    }
+    bool complete = true;
+    EXPECT_EQ(ToCodePage("Cold room Ω", &complete), "Cold room ?");
+    EXPECT_FALSE(complete);
+    EXPECT_TRUE(FitsCodePage(QString::fromStdString(name)));
+    EXPECT_FALSE(FitsCodePage(QStringLiteral("Ω")));
+
+    uint8_t field[17];
+    le::putStr(field, sizeof field, "Kühlraum Süd 1234");
+    EXPECT_EQ(le::str(field, sizeof field), "Kühlraum Süd 123") << "16 characters, not 16 bytes of UTF-8";
 }

@@ -417,8 +417,21 @@ int backupWrite(const Args& args)
     return Failed;
 }
 
+// A backup file's bytes; what is not a regular file of a backup's size is refused unread.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::string& error)
 {
+    std::error_code failure;
+    const auto status = std::filesystem::status(path, failure);
+    if (!failure && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        error = path + " is not a regular file";
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(path, failure);
+    if (!failure && size > MaxBackupFileSize) {
+        error = path + " is " + std::to_string(size) + " bytes, larger than any backup file ("
+            + std::to_string(MaxBackupFileSize) + ")";
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open " + path;
@@ -497,6 +510,9 @@ int backupVerify(const Args& args)
         return Done;
     case BackupReadResult::Missing:
         std::cerr << path << ": cannot be read\n";
+        break;
+    case BackupReadResult::TooLarge:
+        std::cerr << path << ": larger than any backup file\n";
         break;
     case BackupReadResult::FileTypeError:
         if (bytes->size() < BackupHeaderSize)

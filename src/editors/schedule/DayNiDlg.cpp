@@ -156,7 +156,7 @@ void DayNiDlg::onSchedule()
     selection.functionType = type();
     selection.functionNumber = number();
     selection.list = m_ui->scheduleList;
-    selection.spaceReserve = headerExists() ? 0 : TypeSize(type());
+    selection.spaceReserve = created() ? TypeSize(type()) : 0;
     selection.maximum = TypeOption(type(), 1);
     SelSchDlg dialog(request(), selection, this);
     ui().runModal(dialog);

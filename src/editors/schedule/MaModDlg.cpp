@@ -115,6 +115,8 @@ void MaModDlg::accept()
     done(StoreManualState(m_value, m_manual) ? IDOK : -1);
 }
 
+void MaModDlg::reject() { done(IDCANCEL); }
+
 std::vector<std::string> MaModDlg::changeLines() const
 {
     return {stateLine(ManualStateText(m_variant, m_loadedManual, m_loadedValue), stateText())};

@@ -49,6 +49,8 @@ public:
 protected:
     MaModDlg(uint8_t number, uint8_t kind, ManualVariant variant, uint16_t dialogId, QWidget* parent);
     void accept() override;
+    // Cancel, Escape and the close box all end with IDCANCEL.
+    void reject() override;
 
     // Shows the state read (each dialog calls it when it is built); and takes
     // the operator's choice into the flag and value.

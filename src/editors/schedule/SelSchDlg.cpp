@@ -128,3 +128,5 @@ void SelSchDlg::onEdit()
     }
     runScheduleEditor(list.scheduleOf(line), false);
 }
+
+void SelSchDlg::reject() { done(IDCANCEL); }

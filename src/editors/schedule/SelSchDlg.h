@@ -34,6 +34,10 @@ public:
     int exec() override;
     ScheList& candidates();
 
+protected:
+    // Cancel, Escape and the close box all end with IDCANCEL.
+    void reject() override;
+
 private:
     void onSelect();
     void onNew();
