@@ -58,6 +58,7 @@ void fillScanTable()
             const auto r = recordFor(i);
             DbInsert("MCDEF", 0, r.data(), 110);
         }
+        batch.commit();
     }
     DbClose("MCDEF");
     filled = true;
@@ -115,6 +116,7 @@ void StoreBatchedInserts(benchmark::State& state)
                 const auto r = recordFor(i);
                 DbInsert("MCDEF", 0, r.data(), 110);
             }
+            batch.commit();
         }
         state.PauseTiming();
         DbClose("MCDEF");

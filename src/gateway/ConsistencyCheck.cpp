@@ -154,6 +154,9 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
             return status;
         marked = true;
     }
+    status = batch.commit();
+    if (status != DbStatus::Success)
+        return status;
     if (marked)
         m_marked.push_back(number);
     return DbStatus::Success;

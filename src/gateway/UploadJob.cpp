@@ -417,6 +417,12 @@ void UploadJob::convertFunction()
                 return;
             }
         }
+        const uint16_t status = batch.commit();
+        if (status != DbStatus::Success) {
+            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+            end(UploadResult::Failed);
+            return;
+        }
     }
     ++m_done;
     Q_EMIT progress(m_done);

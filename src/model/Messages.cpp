@@ -1,8 +1,11 @@
 #include "Messages.h"
 
+#include "DbStatus.h"
 #include "Texts.h"
 #include "UiSeam.h"
 #include "Util.h"
+
+#include <QtGlobal>
 
 int MessageById(uint16_t id, unsigned style, QWidget* parent)
 {
@@ -11,8 +14,11 @@ int MessageById(uint16_t id, unsigned style, QWidget* parent)
     return ui().messageBox(parent, text, style);
 }
 
-void ReportDbError(const char* table, uint16_t status, const char*, int, QWidget* parent)
+void ReportDbError(const char* table, uint16_t status, const char* file, int line, QWidget* parent)
 {
+    // The operator sees the table and the code; the log says where and what it means.
+    qWarning("database error on %s: status %u (%s) at %s:%d", table, unsigned(status), DbStatusMeaning(status), file,
+             line);
     const std::string text = StrFormat("%s '%s' %s = %hd", TextById(txt::ErrorOnDatabase).c_str(), table,
                                        TextById(txt::ReturnCode).c_str(), short(status));
     ui().beep();

@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMetaMethod>
+#include <QStyle>
 
 #include <algorithm>
 #include <numeric>
@@ -34,7 +35,10 @@ public:
             return m_owner->cellText(row, index.column());
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(m_owner->m_columns[size_t(index.column())].alignment | Qt::AlignVCenter);
-        return m_owner->cellData(row, index.column(), role);
+        const QVariant data = m_owner->cellData(row, index.column(), role);
+        if (role == Qt::ToolTipRole && !data.isValid() && m_owner->isCellCut(index.row(), index.column()))
+            return m_owner->cellText(row, index.column());
+        return data;
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -122,6 +126,15 @@ void CListCtrlEx::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && currentIndex().isValid() && isSignalConnected(QMetaMethod::fromSignal(&CListCtrlEx::rowActivated)))
         event->accept();
+}
+
+bool CListCtrlEx::isCellCut(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return false;
+    // The item view's text margin on either side of a cell.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(text(row, column)) > columnWidth(column) - 2 * margin;
 }
 
 void CListCtrlEx::SetFullRowSel(bool on)

@@ -65,6 +65,8 @@ public:
 
     // The text shown in a cell.
     QString text(int row, int column) const;
+    // The cell's text is wider than its column: its tool tip shows it whole.
+    bool isCellCut(int row, int column) const;
 
 Q_SIGNALS:
     void rowSelectionChanged();

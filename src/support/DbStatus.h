@@ -28,6 +28,32 @@ enum : uint16_t {
 };
 }
 
+// What a status means, for logs and tool messages.
+constexpr const char* DbStatusMeaning(uint16_t status)
+{
+    switch (status) {
+    case DbStatus::Success: return "success";
+    case DbStatus::InvalidOperation: return "invalid operation";
+    case DbStatus::NotAvailable: return "table file missing";
+    case DbStatus::NotOpen: return "table not open";
+    case DbStatus::KeyNotFound: return "key not found";
+    case DbStatus::DuplicateKey: return "duplicate key";
+    case DbStatus::InvalidKeyNumber: return "invalid key number";
+    case DbStatus::InvalidPositioning: return "no current record";
+    case DbStatus::EndOfFile: return "end of file";
+    case DbStatus::DiskFull: return "disk full";
+    case DbStatus::KeyBufferTooShort: return "key buffer too short";
+    case DbStatus::BufferTooShort: return "record buffer too short";
+    case DbStatus::InvalidRecordLength: return "wrong record length";
+    case DbStatus::NotATable: return "not a table of this store";
+    case DbStatus::IoError: return "input/output error";
+    case DbStatus::AccessDenied: return "access denied";
+    case DbStatus::Locked: return "locked by another process";
+    case DbStatus::AlreadyOpen: return "table already open";
+    default: return "unknown status";
+    }
+}
+
 namespace DbOp {
 enum : int {
     GetEqual = 5,

@@ -66,6 +66,7 @@ struct RecordStore::Table {
     const TableSchema* schema = nullptr;
     bool readOnly = false;
     int batchDepth = 0;
+    bool batchAbandoned = false; // a level of the batch ended without commit
 
     // Current record and the key path it was reached by.
     bool positioned = false;
@@ -489,18 +490,29 @@ uint16_t RecordStore::beginBatch(const std::string& table)
     return DbStatus::Success;
 }
 
-uint16_t RecordStore::endBatch(const std::string& table)
+uint16_t RecordStore::endBatch(const std::string& table, bool commit)
 {
     Table* t = find(table);
     if (!t)
         return DbStatus::NotOpen;
     if (t->batchDepth == 0)
         return DbStatus::InvalidOperation;
+    t->batchAbandoned = t->batchAbandoned || !commit;
     if (--t->batchDepth > 0)
         return DbStatus::Success;
     t->stopScan();
-    const int rc = sqlite3_exec(t->db, "COMMIT", nullptr, nullptr, nullptr);
-    return statusOf(rc);
+    const bool keep = !t->batchAbandoned;
+    t->batchAbandoned = false;
+    if (keep) {
+        const int rc = sqlite3_exec(t->db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            return DbStatus::Success;
+        sqlite3_exec(t->db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return statusOf(rc);
+    }
+    sqlite3_exec(t->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Asked to commit what an inner level abandoned: nothing was kept.
+    return commit ? DbStatus::InvalidOperation : DbStatus::Success;
 }
 
 uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema& schema)
@@ -546,5 +558,13 @@ DbBatch::DbBatch(const std::string& table)
 DbBatch::~DbBatch()
 {
     if (m_active)
-        RecordStore::instance().endBatch(m_table);
+        RecordStore::instance().endBatch(m_table, false);
+}
+
+uint16_t DbBatch::commit()
+{
+    if (!m_active)
+        return DbStatus::Success;
+    m_active = false;
+    return RecordStore::instance().endBatch(m_table, true);
 }

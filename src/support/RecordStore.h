@@ -43,9 +43,11 @@ public:
     uint16_t remove(const std::string& table);
 
     // Groups the following calls on the table into one transaction until
-    // endBatch; calls nest.
+    // endBatch; calls nest. The outermost end commits only when every level
+    // asked to commit, and rolls the whole batch back otherwise (a commit
+    // refused so answers InvalidOperation).
     uint16_t beginBatch(const std::string& table);
-    uint16_t endBatch(const std::string& table);
+    uint16_t endBatch(const std::string& table, bool commit);
 
     // Creates an empty table file (replacing any file of that name).
     static uint16_t createTableFile(const std::string& path, const TableSchema& schema);
@@ -60,13 +62,19 @@ private:
     std::map<std::string, std::unique_ptr<Table>> m_tables;
 };
 
-// Groups one piece of bulk work on a table into one transaction.
+// Groups one piece of bulk work on a table into one transaction: what the
+// batch wrote is kept only when commit() is called, so that work abandoned
+// part-way (a failed insert, an early return) leaves the table as it was.
 class DbBatch {
 public:
     explicit DbBatch(const std::string& table);
     ~DbBatch();
     DbBatch(const DbBatch&) = delete;
     DbBatch& operator=(const DbBatch&) = delete;
+
+    // Keeps the batch's work; its status. A batch that could not begin has
+    // written each call on its own, and commits with success.
+    uint16_t commit();
 
 private:
     std::string m_table;

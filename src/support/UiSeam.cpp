@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,6 +27,15 @@ QString windowTitle(QWidget* parent)
     if (parent && !parent->window()->windowTitle().isEmpty())
         return parent->window()->windowTitle();
     return QApplication::applicationDisplayName();
+}
+
+// Room beside the title for the title bar's buttons and the frame.
+constexpr int TitleBarExtraWidth = 140;
+
+// The width at which a window shows its title whole.
+int titleWidth(const QWidget& window)
+{
+    return window.fontMetrics().horizontalAdvance(window.windowTitle()) + TitleBarExtraWidth;
 }
 
 } // namespace
@@ -81,6 +91,10 @@ int QtUi::messageBox(QWidget* parent, const QString& text, unsigned style)
     box.setEscapeButton(buttons.contains(QMessageBox::Cancel) ? QMessageBox::Cancel
                         : buttons.contains(QMessageBox::No) ? QMessageBox::No
                                                             : QMessageBox::Ok);
+    // A message box sizes itself to its text; a spacer keeps its title whole too.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     switch (box.exec()) {
     case QMessageBox::Cancel:
         return IDCANCEL;
@@ -128,6 +142,8 @@ std::optional<QString> QtUi::password(QWidget* parent, const PasswordPrompt& pro
     dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setOkButtonText(prompt.ok);
     dialog.setCancelButtonText(prompt.cancel);
+    dialog.setMinimumWidth(titleWidth(dialog));
+    dialog.resize(dialog.minimumWidth(), dialog.sizeHint().height());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -317,6 +318,7 @@ TEST_F(RecordStoreTest, BatchedCallsAreKeptAfterTheBatch)
         DbBatch batch("MCDEF");
         for (uint8_t n = 1; n <= 50; ++n)
             insert(block(n, 0, 0, 0));
+        EXPECT_EQ(batch.commit(), DbStatus::Success);
     }
     RecordStore::instance().closeAll();
     ASSERT_EQ(DbOpen("MCDEF", DbMode::ReadOnly), DbStatus::Success);
@@ -326,6 +328,46 @@ TEST_F(RecordStoreTest, BatchedCallsAreKeptAfterTheBatch)
          s = DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetNext))
         ++count;
     EXPECT_EQ(count, 50);
+}
+
+TEST_F(RecordStoreTest, ABatchWithoutCommitLeavesTheTableAsItWas)
+{
+    createAndOpen("NETCNF");
+    std::array<uint8_t, 58> node{};
+    le::putStr(node.data(), 8, "001:125");
+    le::putStr(&node[8], 17, "GATEWAY");
+    ASSERT_EQ(DbInsert("NETCNF", 0, node.data(), 58), DbStatus::Success);
+    const auto count = [] {
+        std::array<uint8_t, 58> r{};
+        int n = 0;
+        for (uint16_t s = DbRelGet("NETCNF", 0, r.data(), 58, DbOp::GetFirst); s == DbStatus::Success;
+             s = DbRelGet("NETCNF", 0, r.data(), 58, DbOp::GetNext))
+            ++n;
+        return n;
+    };
+    // A batch whose third insert fails is abandoned by its caller, also from a nested level.
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "nested" : "flat");
+        {
+            DbBatch outer("NETCNF");
+            std::optional<DbBatch> inner;
+            if (nested)
+                inner.emplace("NETCNF");
+            le::putStr(node.data(), 8, "001:001");
+            ASSERT_EQ(DbInsert("NETCNF", 0, node.data(), 58), DbStatus::Success);
+            le::putStr(node.data(), 8, "001:002");
+            ASSERT_EQ(DbInsert("NETCNF", 0, node.data(), 58), DbStatus::Success);
+            le::putStr(node.data(), 8, "001:125");
+            ASSERT_EQ(DbInsert("NETCNF", 0, node.data(), 58), DbStatus::DuplicateKey);
+            if (nested) {
+                inner.reset();
+                EXPECT_EQ(outer.commit(), DbStatus::InvalidOperation) << "the inner level's abandon wins";
+            }
+        }
+        RecordStore::instance().closeAll();
+        ASSERT_EQ(DbOpen("NETCNF", DbMode::Normal), DbStatus::Success);
+        EXPECT_EQ(count(), 1) << "only the record from before the batch";
+    }
 }
 
 TEST_F(RecordStoreTest, StatusesOfCallsThatCannotBeDone)

@@ -1,11 +1,13 @@
 #include "CEditCtrlEx.h"
 #include "CListCtrlEx.h"
 #include "ScriptedUi.h"
+#include "UiSeam.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QTimer>
 
 namespace {
 
@@ -72,6 +74,48 @@ TEST_F(WidgetsTest, ListSortsItsRowsAndKeepsTheSelectionWithThem)
     EXPECT_EQ(list.selectedRows(), (std::vector<int>{1, 2}));
     list.removeAllRows();
     EXPECT_TRUE(list.selectedRows().empty());
+}
+
+TEST_F(WidgetsTest, ACutCellShowsItsWholeTextAsToolTip)
+{
+    NumberList list;
+    list.add(1, "Dairy");
+    list.add(2, "Dairy cabinets along the north wall of the sales area");
+    const auto toolTip = [&list](int row) { return list.model()->index(row, 0).data(Qt::ToolTipRole); };
+    EXPECT_FALSE(toolTip(0).isValid()) << "a text that fits needs none";
+    EXPECT_EQ(toolTip(1).toString(), "Dairy cabinets along the north wall of the sales area");
+    list.setColumnWidth(0, 2000);
+    EXPECT_FALSE(toolTip(1).isValid()) << "widened, the column shows it all";
+}
+
+TEST_F(WidgetsTest, MessageBoxesAndThePasswordPromptShowTheirTitlesWhole)
+{
+    QDialog parent;
+    parent.setWindowTitle("ZUL control function - Central Defrost");
+    QtUi seam;
+    const auto measure = [](int& width, int& titleAdvance) {
+        QTimer::singleShot(0, [&width, &titleAdvance] {
+            QWidget* shown = QApplication::activeModalWidget();
+            ASSERT_NE(shown, nullptr);
+            width = shown->width();
+            titleAdvance = shown->fontMetrics().horizontalAdvance(shown->windowTitle());
+            shown->close();
+        });
+    };
+    int width = 0;
+    int titleAdvance = 0;
+    measure(width, titleAdvance);
+    seam.messageBox(&parent, "Day", MB::Ok);
+    EXPECT_GE(width, titleAdvance + 100) << "a short text does not cut the title";
+
+    PasswordPrompt prompt;
+    prompt.title = "Enter ZUL Password";
+    prompt.label = "Password:";
+    prompt.ok = "OK";
+    prompt.cancel = "Cancel";
+    measure(width, titleAdvance);
+    seam.password(&parent, prompt);
+    EXPECT_GE(width, titleAdvance + 100);
 }
 
 TEST_F(WidgetsTest, NumericEditValidatesItsRange)

@@ -798,22 +798,24 @@ void fillTable(const char* table, const std::vector<RecordBytes>& records, const
     uint16_t status = DbOpen(table, DbMode::Normal);
     if (status != DbStatus::Success)
         writeFailed(file, "cannot open table " + std::string(table) + " (status " + std::to_string(status) + ")");
-    RecordStore& store = RecordStore::instance();
-    status = store.beginBatch(table);
-    for (size_t i = 0; status == DbStatus::Success && i < records.size(); ++i) {
-        status = DbInsert(table, 0, records[i].data(), uint16_t(records[i].size()));
-        if (status != DbStatus::Success) {
-            store.endBatch(table);
-            DbClose(table);
-            writeFailed(file, "inserting record " + std::to_string(i + 1) + " into " + table + " failed (status "
-                                  + std::to_string(status) + ")");
+    size_t failedRecord = 0;
+    {
+        DbBatch batch(table);
+        for (size_t i = 0; status == DbStatus::Success && i < records.size(); ++i) {
+            status = DbInsert(table, 0, records[i].data(), uint16_t(records[i].size()));
+            if (status != DbStatus::Success)
+                failedRecord = i + 1;
         }
+        if (status == DbStatus::Success)
+            status = batch.commit();
     }
-    if (status == DbStatus::Success)
-        status = store.endBatch(table);
     DbClose(table);
+    if (failedRecord != 0)
+        writeFailed(file, "inserting record " + std::to_string(failedRecord) + " into " + table + " failed (status "
+                              + std::to_string(status) + ", " + DbStatusMeaning(status) + ")");
     if (status != DbStatus::Success)
-        writeFailed(file, "writing table " + std::string(table) + " failed (status " + std::to_string(status) + ")");
+        writeFailed(file, "writing table " + std::string(table) + " failed (status " + std::to_string(status) + ", "
+                              + DbStatusMeaning(status) + ")");
 }
 
 // Points the record store at the staging data folder for as long as it lives.
