@@ -2,10 +2,13 @@
 // the records that the read answers and backup telegrams become.
 
 #include "LittleEndian.h"
+#include "TelegramBuilder.h"
 #include "TelegramConversion.h"
 #include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -308,4 +311,41 @@ TEST(TelegramConversion, AHeaderWithEmptySlotsAsksForNothing)
 
     h.blockMask = 0b1110; // a Po optimizer without evaporators has no list to ask for
     EXPECT_TRUE(FunctionRequests(h).empty());
+}
+
+// A function kept in a backup file comes back from its write telegrams as the
+// records they were built from; stamp and flags come from the directory.
+TEST(TelegramConversion, WriteTelegramsBecomeTheRecordsTheyWereBuiltFrom)
+{
+    McdefRecord header(Number, BlockType::Header, 0, 0);
+    header.setType(FunctionType::PoOptimizer);
+    header.setName("Po MT");
+    header.setStamp(0x01020304);
+    header.setFlags(HeaderFlag::Manual);
+    std::vector<McdefRecord> records = {header};
+    McdefRecord simple(Number, BlockType::Input, 2, 17);
+    simple[6] = simple[7] = simple[8] = 255;
+    McdefRecord parameter(Number, BlockType::Output, 1, 30);
+    for (size_t i = 6; i < 12; ++i)
+        parameter[i] = uint8_t(i * 3);
+    McdefRecord multi(Number, BlockType::Input, 1, 44);
+    for (size_t i = 6; i < 40; ++i)
+        multi[i] = uint8_t(i + 1);
+    McdefRecord block(Number, BlockType::Data, 1, 0);
+    for (size_t i = 6; i < McdefRecord::Size; ++i)
+        block[i] = uint8_t(i);
+    records.insert(records.end(), {multi, simple, parameter, McdefRecord(Number, BlockType::ScheduleReference, 1, 3),
+                                   block});
+
+    const std::vector<Telegram> telegrams = BuildFunctionTelegrams(
+        Gateway, FunctionType::PoOptimizer, records, false, TypeWritableBlocks(FunctionType::PoOptimizer));
+    DirectoryEntry directory = directoryOf(FunctionType::PoOptimizer);
+    directory.stamp = header.stamp();
+    directory.flags = header.flags();
+    const auto converted = ConvertTelegrams(Number, telegrams, directory);
+    ASSERT_EQ(converted.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        SCOPED_TRACE("record " + std::to_string(i));
+        EXPECT_EQ(converted[i], records[i]);
+    }
 }
