@@ -354,6 +354,84 @@ TEST_F(EditorTest, ALinkFailureKeepsTheEditorOpenAndCancelThenSaysSo)
     EXPECT_EQ(header.name(), "Dairy evening") << "the database stays written";
 }
 
+TEST_F(EditorTest, CancelAfterAChangeAsksWhetherToSave)
+{
+    start();
+    stopFunction(4);
+    const auto before = TestHome::records(table::Mcdef);
+    struct Case {
+        const char* answerName;
+        int answer;
+        int result;
+    };
+    // Cancel and No first: they leave nothing behind for the next case.
+    const std::vector<Case> cases = {
+        {"Cancel", IDCANCEL, StillOpen},
+        {"No", IDNO, EditorResult::Cancel},
+        {"Yes", IDYES, EditorResult::Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answerName);
+        DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+        const size_t question = m_script.prompts().size();
+        m_script.expectMessage("The data has been changed. Do you want to save the changes ?", c.answer);
+        if (c.answer == IDYES)
+            expectUpdate();
+        bool openAfterCancel = false;
+        const int result = run(editor, [&] {
+            auto* name = child<QLineEdit>(editor, "nameEdit");
+            name->setText("Dairy evening");
+            name->setModified(true);
+            button(editor, "cancelButton")->click();
+            openAfterCancel = editor.isVisible();
+        });
+        EXPECT_EQ(openAfterCancel, c.answer == IDCANCEL);
+        EXPECT_EQ(result, c.result);
+        ASSERT_GT(m_script.prompts().size(), question);
+        EXPECT_EQ(m_script.prompts()[question].style, MB::YesNoCancel | MB::IconQuestion);
+        if (c.answer != IDYES) {
+            EXPECT_EQ(TestHome::records(table::Mcdef), before);
+            EXPECT_TRUE(eventRows().empty());
+            EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy night");
+        }
+    }
+
+    // Yes saved, updated the gateway and logged as OK does.
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_EQ(header.name(), "Dairy evening");
+    EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
+}
+
+TEST_F(EditorTest, CancelAfterAFailedUpdateReportsTheLostConnection)
+{
+    startWithLinkFailureAfterUpload();
+    stopFunction(4);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    expectUpdate();
+    m_script.expectMessage("Communication error. Please try again.");
+    m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDCANCEL);
+    m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDNO);
+    bool openAfterFailedUpdate = false, openAfterFirstCancel = false;
+    const int result = run(editor, [&] {
+        auto* name = child<QLineEdit>(editor, "nameEdit");
+        name->setText("Dairy evening");
+        name->setModified(true);
+        button(editor, "okButton")->click();
+        openAfterFailedUpdate = editor.isVisible();
+        button(editor, "cancelButton")->click();
+        openAfterFirstCancel = editor.isVisible();
+        button(editor, "cancelButton")->click();
+    });
+    EXPECT_TRUE(openAfterFailedUpdate);
+    EXPECT_TRUE(openAfterFirstCancel) << "answering Cancel keeps the editor";
+    EXPECT_EQ(result, EditorResult::ConnectionLost);
+    EXPECT_TRUE(eventRows().empty());
+}
+
 TEST_F(EditorTest, AFailedManualUpdatePutsTheStateBack)
 {
     startWithLinkFailureAfterUpload();

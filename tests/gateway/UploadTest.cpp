@@ -192,6 +192,24 @@ TEST_F(UploadTest, ADifferentNetConfigurationAsksOnce)
     EXPECT_EQ(upload(), UploadResult::Cancelled);
 }
 
+TEST_F(UploadTest, AHeaderThatAsksForNothingEndsTheUpload)
+{
+    // Function 2 holds a schedule reference that its header's mask leaves
+    // out: the gateway does not say "nothing further", yet nothing can be asked for.
+    GatewayState state = schedulesOnly(3);
+    state.functions[2].type = FunctionType::DayNightControl;
+    state.functions[2].schedules[0] = {1};
+    writeImage("001", state);
+    startServer();
+    m_script.expectMessage("Missing data in config telegram for function no.: 2.");
+    EXPECT_EQ(upload(), UploadResult::Failed);
+    EXPECT_EQ(m_script.prompts().front().style, MB::Ok | MB::IconStop);
+    const std::vector<int> sent = sentCommands();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), Command::ReadHeader) << "nothing is asked for after the header";
+    EXPECT_EQ(count(sent, Command::ReadHeader), 2);
+}
+
 TEST_F(UploadTest, AnUnexpectedAnswerEndsTheUpload)
 {
     startServer({"--unexpected-answer", "4"});
