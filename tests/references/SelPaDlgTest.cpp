@@ -153,12 +153,13 @@ TEST_F(SelPaDlgTest, TooManyParameterRows)
 TEST_F(SelPaDlgTest, AutomaticAndParameterRowsAreNotMixedWhereTheSlotForbidsIt)
 {
     SelPaDlg dialog("Inputs", FunctionType::QebOn, "001:125", controllerOnInputs());
+    dialog.show();
     IOList& list = dialog.candidates();
     choose(list, {automaticRowOf(list, "001"), rowOf(list, "040", 1, 1, 1)});
     m_script.expectMessage("Automatic and QEB parameter based references must not be mixed.");
     button(dialog, "selectButton")->click();
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
-    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_TRUE(dialog.isVisible());
 
     choose(list, {rowOf(list, "040", 1, 1, 1)});
     button(dialog, "selectButton")->click();
@@ -170,6 +171,7 @@ TEST_F(SelPaDlgTest, AutomaticAndParameterRowsAreNotMixedWhereTheSlotForbidsIt)
 TEST_F(SelPaDlgTest, AControllerWithoutDescriptionCannotBeTaken)
 {
     SelPaDlg dialog("Outputs", FunctionType::DayNightControl, "001:125", dayNightOutputs());
+    dialog.show();
     IOList& list = dialog.candidates();
     const int broken = rowOf(list, "020", 0, 0, 0);
     ASSERT_GE(broken, 0);
@@ -185,13 +187,14 @@ TEST_F(SelPaDlgTest, AControllerWithoutDescriptionCannotBeTaken)
 
     m_script.expectMessage("Parameter references with errors are selected.");
     button(dialog, "selectButton")->click();
-    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(m_editorList.rowCount(), 0);
 }
 
 TEST_F(SelPaDlgTest, TakingANotDefinedControllerRunsTheWizard)
 {
     SelPaDlg dialog("Outputs", FunctionType::DayNightControl, "001:125", dayNightOutputs());
+    dialog.show();
     IOList& list = dialog.candidates();
     const int pack = rowOf(list, "040", 0, 0, 0);
     ASSERT_GE(pack, 0);
@@ -208,7 +211,7 @@ TEST_F(SelPaDlgTest, TakingANotDefinedControllerRunsTheWizard)
         return d.result();
     });
     button(dialog, "selectButton")->click();
-    EXPECT_EQ(dialog.result(), 0) << "the selection dialog stays";
+    EXPECT_TRUE(dialog.isVisible()) << "the selection dialog stays";
     EXPECT_EQ(m_editorList.rowCount(), 0);
 }
 
@@ -216,11 +219,12 @@ TEST_F(SelPaDlgTest, RowsWaitingForApprovalAreConfirmedWhenTaken)
 {
     editorRow("002", 15, 2, 1, ReferenceFlag::NeedsApproval, 248);
     SelPaDlg dialog("Outputs", FunctionType::DayNightControl, "001:125", dayNightOutputs());
+    dialog.show();
     const QString question = "Some of the selected QEB  references are automatically inserted.\n"
                              "Would you like to check these parameters again ?";
     m_script.expectMessage(question, IDYES);
     button(dialog, "selectButton")->click();
-    EXPECT_EQ(dialog.result(), 0) << "Yes: the operator checks them again";
+    EXPECT_TRUE(dialog.isVisible()) << "Yes: the operator checks them again";
     EXPECT_EQ(m_editorList.row(0).flags, ReferenceFlag::NeedsApproval);
 
     m_script.expectMessage(question, IDNO);
