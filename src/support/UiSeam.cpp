@@ -38,6 +38,15 @@ int titleWidth(const QWidget& window)
     return window.fontMetrics().horizontalAdvance(window.windowTitle()) + TitleBarExtraWidth;
 }
 
+// Gives the window under a closed modal box its activation back at once,
+// so that the focus a caller sets next lands there even without a window
+// manager to activate it.
+void reactivate(QWidget* parent)
+{
+    if (parent)
+        parent->window()->activateWindow();
+}
+
 } // namespace
 
 UiSeam& ui() { return installed ? *installed : qtUi(); }
@@ -95,7 +104,9 @@ int QtUi::messageBox(QWidget* parent, const QString& text, unsigned style)
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
-    switch (box.exec()) {
+    const int answer = box.exec();
+    reactivate(parent);
+    switch (answer) {
     case QMessageBox::Cancel:
         return IDCANCEL;
     case QMessageBox::Yes:
@@ -119,7 +130,12 @@ void QtUi::setWaitCursor(bool on)
     }
 }
 
-int QtUi::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtUi::runModal(QDialog& dialog)
+{
+    const int result = dialog.exec();
+    reactivate(dialog.parentWidget());
+    return result;
+}
 
 std::optional<QString> QtUi::saveFileName(QWidget* parent, const SaveFileRequest& request)
 {
@@ -129,7 +145,9 @@ std::optional<QString> QtUi::saveFileName(QWidget* parent, const SaveFileRequest
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const int result = dialog.exec();
+    reactivate(parent);
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -144,7 +162,9 @@ std::optional<QString> QtUi::password(QWidget* parent, const PasswordPrompt& pro
     dialog.setCancelButtonText(prompt.cancel);
     dialog.setMinimumWidth(titleWidth(dialog));
     dialog.resize(dialog.minimumWidth(), dialog.sizeHint().height());
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    reactivate(parent);
+    if (result != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
 }
@@ -155,5 +175,7 @@ bool QtUi::printDialog(QWidget* parent, QPrinter& printer)
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    return dialog.exec() == QDialog::Accepted;
+    const int result = dialog.exec();
+    reactivate(parent);
+    return result == QDialog::Accepted;
 }

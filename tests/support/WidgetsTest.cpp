@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -116,6 +117,24 @@ TEST_F(WidgetsTest, MessageBoxesAndThePasswordPromptShowTheirTitlesWhole)
     measure(width, titleAdvance);
     seam.password(&parent, prompt);
     EXPECT_GE(width, titleAdvance + 100);
+}
+
+TEST_F(WidgetsTest, TheFocusSetAfterAMessageLandsInTheWindowBelowIt)
+{
+    QDialog window;
+    auto* first = new QPushButton("OK", &window);
+    auto* second = new QPushButton("Input", &window);
+    first->move(0, 0);
+    second->move(0, 40);
+    window.show();
+    window.activateWindow();
+    first->setFocus();
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    QtUi().messageBox(&window, "Please specify at least one QEB or parameter reference.", MB::Ok);
+    second->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    EXPECT_EQ(QApplication::focusWidget(), second);
 }
 
 TEST_F(WidgetsTest, NumericEditValidatesItsRange)
