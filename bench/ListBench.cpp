@@ -2,18 +2,18 @@
 // functions and a reference list of 120 controllers, on a home built from the demo plant with
 // the tables open as the program keeps them.
 
-#include "ApplicationState.h"
-#include "Db.h"
-#include "FunctionListCtrl.h"
-#include "IOList.h"
-#include "MCFODlg.h"
-#include "McdefAccess.h"
+#include "app/SelMCDlg.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "model/ApplicationState.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
 #include "PlantBuilder.h"
-#include "ConsoleUi.h"
-#include "Records.h"
-#include "SelMCDlg.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
+#include "references/IOList.h"
+#include "support/ConsoleUi.h"
+#include "support/Db.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The keyed-record store against raw SQLite doing the same work: an ordered
 // scan of 25,000 MCDEF records by get-next, and 25,000 inserts in one batch.
 
-#include "Db.h"
-#include "RecordStore.h"
+#include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

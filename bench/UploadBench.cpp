@@ -3,20 +3,20 @@
 // table. The upload reports the telegrams it exchanged and the program's own
 // processor time per telegram.
 
-#include "ConsoleUi.h"
-#include "ConsistencyCheck.h"
-#include "Db.h"
+#include "gateway/ConsistencyCheck.h"
+#include "gateway/GatewaySession.h"
+#include "gateway/UploadJob.h"
 #include "GatewayImage.h"
-#include "GatewaySession.h"
-#include "IdentityChecksum.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
+#include "model/IdentityChecksum.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
 #include "PlantBuilder.h"
-#include "Records.h"
-#include "ServerLink.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UploadJob.h"
+#include "support/ConsoleUi.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/ServerLink.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "GatewayImage.h"
 
-#include "LittleEndian.h"
-#include "TypeCatalogue.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "GatewayState.h"
 
-#include "TypeCatalogue.h"
+#include "model/TypeCatalogue.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "ImageReport.h"
 
 #include "FunctionTelegrams.h"
-#include "Records.h"
+#include "gateway/TelegramText.h"
+#include "model/Records.h"
+#include "model/StringTable.h"
+#include "model/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "StringTable.h"
-#include "TelegramText.h"
-#include "TypeCatalogue.h"
-#include "Util.h"
+#include "support/Util.h"
 
 #include <cstdio>
 #include <sstream>

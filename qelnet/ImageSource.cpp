@@ -1,11 +1,11 @@
 #include "ImageSource.h"
 
 #include "FunctionTelegrams.h"
-#include "TelegramText.h"
-#include "LittleEndian.h"
-#include "Records.h"
+#include "gateway/TelegramText.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <QDateTime>
 #include <QFile>

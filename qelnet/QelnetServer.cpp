@@ -1,7 +1,7 @@
 #include "QelnetServer.h"
 
-#include "LittleEndian.h"
-#include "Util.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <QLocalSocket>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #include "SimulatedGateway.h"
 
 #include "GatewayImage.h"
-#include "LittleEndian.h"
-#include "Records.h"
-#include "ServerFrame.h"
-#include "TypeCatalogue.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
+#include "support/ServerFrame.h"
 
 #include <algorithm>
 #include <cstdio>

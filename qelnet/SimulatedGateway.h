@@ -23,8 +23,8 @@
 // A Po optimizer whose optimise-communication byte is 255 answers its block 1
 // without that byte (length field 32), so the program knows it is not offered.
 
+#include "gateway/Telegram.h"
 #include "GatewayState.h"
-#include "Telegram.h"
 
 #include <optional>
 #include <string>

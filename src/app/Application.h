@@ -4,7 +4,7 @@
 // creates the main frame, sets the time zone, takes the mode from the command
 // line and registers the program among the running applications.
 
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
 #include <QString>
 #include <QStringList>

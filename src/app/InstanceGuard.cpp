@@ -1,6 +1,6 @@
-#include "InstanceGuard.h"
+#include "app/InstanceGuard.h"
 
-#include "OrpaPaths.h"
+#include "support/OrpaPaths.h"
 
 #include <QCryptographicHash>
 

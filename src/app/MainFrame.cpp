@@ -1,6 +1,6 @@
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
-#include "UiSeam.h"
+#include "support/UiSeam.h"
 
 #include <QApplication>
 #include <QTimer>

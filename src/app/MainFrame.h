@@ -3,7 +3,7 @@
 // It opens "Select network" when the application asks for it and closes
 // itself when that dialog closes, which ends the program.
 
-#include "SelMCDlg.h"
+#include "app/SelMCDlg.h"
 
 #include <QMainWindow>
 

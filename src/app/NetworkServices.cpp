@@ -1,11 +1,11 @@
-#include "NetworkServices.h"
+#include "app/NetworkServices.h"
 
-#include "ApplicationState.h"
-#include "CurrentServer.h"
-#include "MCFODlg.h"
-#include "MCUplDlg.h"
-#include "ProgramOperations.h"
-#include "UiSeam.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUplDlg.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/ApplicationState.h"
+#include "support/UiSeam.h"
 
 NetworkServices ProgramNetworkServices()
 {

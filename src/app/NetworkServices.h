@@ -2,6 +2,6 @@
 // What the program runs for a connected gateway: the upload, then the
 // function list.
 
-#include "SelMCDlg.h"
+#include "app/SelMCDlg.h"
 
 NetworkServices ProgramNetworkServices();

@@ -1,5 +1,5 @@
-#include "Application.h"
-#include "NetworkServices.h"
+#include "app/Application.h"
+#include "app/NetworkServices.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "EditorDispatch.h"
+#include "editors/EditorDispatch.h"
 
-#include "DayNiDlg.h"
-#include "QEBOnDlg.h"
-#include "TypeCatalogue.h"
+#include "editors/schedule/DayNiDlg.h"
+#include "editors/schedule/QEBOnDlg.h"
+#include "model/TypeCatalogue.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The editor of each function type.
 
-#include "EditorRequest.h"
+#include "editors/EditorRequest.h"
 
 #include <cstdint>
 

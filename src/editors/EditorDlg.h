@@ -7,10 +7,10 @@
 // (the gateway refused or the connection was lost) or -2 (the database failed).
 // An editor provides the steps; this class keeps their order.
 
-#include "EditorRequest.h"
-#include "EventLog.h"
-#include "McdefAccess.h"
-#include "ReferenceRow.h"
+#include "editors/EditorRequest.h"
+#include "model/EventLog.h"
+#include "model/McdefAccess.h"
+#include "references/ReferenceRow.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "AnswerCheck.h"
+#include "gateway/AnswerCheck.h"
 
-#include "Messages.h"
-#include "Texts.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/Messages.h"
+#include "model/Texts.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "BackupFile.h"
+#include "gateway/BackupFile.h"
 
-#include "LittleEndian.h"
-#include "OrpaPaths.h"
-#include "Profile.h"
-#include "Util.h"
+#include "support/LittleEndian.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
+#include "support/Util.h"
 
 #include <filesystem>
 #include <fstream>

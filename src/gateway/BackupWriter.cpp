@@ -1,13 +1,13 @@
-#include "BackupWriter.h"
+#include "gateway/BackupWriter.h"
 
-#include "Db.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "TelegramBuilder.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
+#include "gateway/TelegramBuilder.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/UiSeam.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -5,7 +5,7 @@
 // started functions. The file is written beside and renamed into place, so a
 // failure never leaves half a file behind.
 
-#include "BackupFile.h"
+#include "gateway/BackupFile.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
-#include "ConsistencyCheck.h"
+#include "gateway/ConsistencyCheck.h"
 
-#include "Db.h"
-#include "Descriptions.h"
-#include "IdentityChecksum.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
-#include "Records.h"
-#include "TypeCatalogue.h"
+#include "model/Descriptions.h"
+#include "model/IdentityChecksum.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 // are rewritten with their status bits and their function gets an error mark;
 // parameters found under a changed controller are added to the definitions.
 
-#include "TelegramConversion.h"
+#include "gateway/TelegramConversion.h"
 
 #include <array>
 #include <cstdint>

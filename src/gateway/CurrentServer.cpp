@@ -1,4 +1,4 @@
-#include "CurrentServer.h"
+#include "gateway/CurrentServer.h"
 
 namespace {
 uint32_t currentServerWindow = 0;

@@ -1,9 +1,9 @@
-#include "GatewayExchange.h"
+#include "gateway/GatewayExchange.h"
 
-#include "Messages.h"
-#include "ServerLink.h"
-#include "TextIds.h"
-#include "UiSeam.h"
+#include "model/Messages.h"
+#include "model/TextIds.h"
+#include "support/ServerLink.h"
+#include "support/UiSeam.h"
 
 #include <QWidget>
 

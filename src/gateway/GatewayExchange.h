@@ -4,7 +4,7 @@
 // gateway's answer or the link failure. Upload, update, start/stop and
 // deletion derive from it and are driven by the answers.
 
-#include "Telegram.h"
+#include "gateway/Telegram.h"
 
 #include <QObject>
 #include <QPointer>

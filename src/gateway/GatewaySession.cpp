@@ -1,7 +1,7 @@
-#include "GatewaySession.h"
+#include "gateway/GatewaySession.h"
 
-#include "LittleEndian.h"
-#include "ServerLink.h"
+#include "support/LittleEndian.h"
+#include "support/ServerLink.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
-#include "MCUpdDlg.h"
+#include "gateway/MCUpdDlg.h"
 
-#include "CurrentServer.h"
-#include "StringTable.h"
-#include "UiSeam.h"
+#include "gateway/CurrentServer.h"
+#include "model/StringTable.h"
+#include "support/UiSeam.h"
 
 #include <QTimer>
 

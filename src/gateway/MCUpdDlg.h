@@ -3,8 +3,8 @@
 // hidden). It runs the update of one function and closes with its result
 // (UpdateResult).
 
-#include "ProgressDlg.h"
-#include "UpdateJob.h"
+#include "gateway/ProgressDlg.h"
+#include "gateway/UpdateJob.h"
 
 #include <array>
 #include <cstdint>

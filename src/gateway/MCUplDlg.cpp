@@ -1,7 +1,7 @@
-#include "MCUplDlg.h"
+#include "gateway/MCUplDlg.h"
 
-#include "StringTable.h"
-#include "UiSeam.h"
+#include "model/StringTable.h"
+#include "support/UiSeam.h"
 
 #include <QTimer>
 

@@ -2,8 +2,8 @@
 // The upload's progress dialog. It runs the upload (or, in reset mode, the
 // reset) of one gateway and closes with the upload's result.
 
-#include "ProgressDlg.h"
-#include "UploadJob.h"
+#include "gateway/ProgressDlg.h"
+#include "gateway/UploadJob.h"
 
 class MCUplDlg : public ProgressDlg {
     Q_OBJECT

@@ -1,7 +1,7 @@
-#include "OnOffDlg.h"
+#include "gateway/OnOffDlg.h"
 
-#include "StringTable.h"
-#include "Texts.h"
+#include "model/StringTable.h"
+#include "model/Texts.h"
 
 #include <QTimer>
 

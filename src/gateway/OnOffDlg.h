@@ -3,8 +3,8 @@
 // of a start or stop (text "Updating ZUL", Cancel hidden). It runs the job
 // and closes with its result (StartStopResult).
 
-#include "ProgressDlg.h"
-#include "StartStopJob.h"
+#include "gateway/ProgressDlg.h"
+#include "gateway/StartStopJob.h"
 
 class OnOffDlg : public ProgressDlg {
     Q_OBJECT

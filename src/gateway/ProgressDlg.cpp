@@ -1,8 +1,8 @@
-#include "ProgressDlg.h"
+#include "gateway/ProgressDlg.h"
 #include "ui_ProgressDlg.h"
 
-#include "GatewayExchange.h"
-#include "Texts.h"
+#include "gateway/GatewayExchange.h"
+#include "model/Texts.h"
 
 ProgressDlg::ProgressDlg(uint16_t dialogId, QWidget* parent)
     : QDialog(parent)

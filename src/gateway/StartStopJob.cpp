@@ -1,14 +1,14 @@
-#include "StartStopJob.h"
+#include "gateway/StartStopJob.h"
 
-#include "AnswerCheck.h"
-#include "Db.h"
-#include "EventLog.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "TelegramBuilder.h"
-#include "Texts.h"
-#include "UiSeam.h"
+#include "gateway/AnswerCheck.h"
+#include "gateway/TelegramBuilder.h"
+#include "model/EventLog.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "support/Db.h"
+#include "support/UiSeam.h"
 
 namespace {
 

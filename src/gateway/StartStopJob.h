@@ -4,7 +4,7 @@
 // function's header records the new state, its row in the list is refreshed
 // and the change is logged.
 
-#include "GatewayExchange.h"
+#include "gateway/GatewayExchange.h"
 
 #include <cstdint>
 #include <functional>

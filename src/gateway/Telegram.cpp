@@ -1,7 +1,7 @@
-#include "Telegram.h"
+#include "gateway/Telegram.h"
 
-#include "LittleEndian.h"
-#include "TypeCatalogue.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <cstdlib>
 

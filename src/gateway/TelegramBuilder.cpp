@@ -1,9 +1,9 @@
-#include "TelegramBuilder.h"
+#include "gateway/TelegramBuilder.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
-#include "TypeCatalogue.h"
+#include "model/McdefAccess.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <optional>

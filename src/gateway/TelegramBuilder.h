@@ -4,8 +4,8 @@
 // the schedule references; the writable data blocks. The update sends them,
 // the backup file keeps them.
 
-#include "McdefRecord.h"
-#include "Telegram.h"
+#include "gateway/Telegram.h"
+#include "model/McdefRecord.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "TelegramConversion.h"
+#include "gateway/TelegramConversion.h"
 
-#include "LittleEndian.h"
-#include "TypeCatalogue.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 

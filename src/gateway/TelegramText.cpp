@@ -1,8 +1,8 @@
-#include "TelegramText.h"
+#include "gateway/TelegramText.h"
 
-#include "LittleEndian.h"
-#include "McdefRecord.h"
-#include "Util.h"
+#include "model/McdefRecord.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <algorithm>
 

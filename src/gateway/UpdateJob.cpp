@@ -1,14 +1,14 @@
-#include "UpdateJob.h"
+#include "gateway/UpdateJob.h"
 
-#include "AnswerCheck.h"
-#include "Db.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "TelegramBuilder.h"
-#include "Texts.h"
-#include "UiSeam.h"
+#include "gateway/AnswerCheck.h"
+#include "gateway/TelegramBuilder.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/UiSeam.h"
 
 #include <cstdlib>
 

@@ -4,8 +4,8 @@
 // go out one by one, and after the last one is accepted the gateway's new
 // stamp of the function is stored in its header.
 
-#include "GatewayExchange.h"
-#include "ServerLink.h"
+#include "gateway/GatewayExchange.h"
+#include "support/ServerLink.h"
 
 #include <array>
 #include <cstdint>

@@ -1,15 +1,15 @@
-#include "UploadJob.h"
+#include "gateway/UploadJob.h"
 
-#include "ApplicationState.h"
-#include "Db.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/ApplicationState.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <QTimer>
 

@@ -6,10 +6,10 @@
 // converts the telegrams into records and checks the references. In reset
 // mode it clears the gateway's whole function setup instead.
 
-#include "BackupFile.h"
-#include "ConsistencyCheck.h"
-#include "GatewayExchange.h"
-#include "TelegramConversion.h"
+#include "gateway/BackupFile.h"
+#include "gateway/ConsistencyCheck.h"
+#include "gateway/GatewayExchange.h"
+#include "gateway/TelegramConversion.h"
 
 #include <deque>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "DeletDlg.h"
+#include "list/DeletDlg.h"
 
-#include "DeleteReferencedDlg.h"
-#include "MCFODlg.h"
-#include "StringTable.h"
+#include "list/DeleteReferencedDlg.h"
+#include "list/MCFODlg.h"
+#include "model/StringTable.h"
 
 #include <QTimer>
 

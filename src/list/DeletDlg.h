@@ -5,8 +5,8 @@
 // deletion of the functions the list hands over and closes with its result
 // (DeleteResult).
 
-#include "DeleteJob.h"
-#include "ProgressDlg.h"
+#include "gateway/ProgressDlg.h"
+#include "list/DeleteJob.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,16 +1,16 @@
-#include "DeleteJob.h"
+#include "list/DeleteJob.h"
 
-#include "AnswerCheck.h"
-#include "ApplicationState.h"
-#include "Db.h"
-#include "EventLog.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "gateway/AnswerCheck.h"
+#include "model/ApplicationState.h"
+#include "model/EventLog.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <QTimer>
 

@@ -5,7 +5,7 @@
 // and then from MCDEF, the function list and the gateway memory account.
 // The names of the functions deleted are logged when the job goes.
 
-#include "GatewayExchange.h"
+#include "gateway/GatewayExchange.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,10 +1,10 @@
-#include "DeleteReferencedDlg.h"
+#include "list/DeleteReferencedDlg.h"
 #include "ui_DeleteReferencedDlg.h"
 
-#include "TabStopDelegate.h"
-#include "Texts.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/Texts.h"
+#include "support/TabStopDelegate.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <QStyle>
 

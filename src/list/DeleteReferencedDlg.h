@@ -4,7 +4,7 @@
 // it, and the operator skips the schedule or stops the deletion. Closing it
 // any other way skips.
 
-#include "DeleteJob.h"
+#include "list/DeleteJob.h"
 
 #include <QDialog>
 

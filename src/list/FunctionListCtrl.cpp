@@ -1,6 +1,6 @@
-#include "FunctionListCtrl.h"
+#include "list/FunctionListCtrl.h"
 
-#include "Texts.h"
+#include "model/Texts.h"
 
 namespace {
 

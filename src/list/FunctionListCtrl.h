@@ -2,8 +2,8 @@
 // The list of the function list dialog: one row per control function with
 // its type, name, number and state columns.
 
-#include "CListCtrlEx.h"
-#include "FunctionListRules.h"
+#include "list/FunctionListRules.h"
+#include "support/CListCtrlEx.h"
 
 class FunctionListCtrl : public CListCtrlEx {
     Q_OBJECT

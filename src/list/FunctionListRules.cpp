@@ -1,7 +1,7 @@
-#include "FunctionListRules.h"
+#include "list/FunctionListRules.h"
 
-#include "McdefRecord.h"
-#include "TypeCatalogue.h"
+#include "model/McdefRecord.h"
+#include "model/TypeCatalogue.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // which buttons a selection enables, which rows each operation takes, the
 // used space, and the types a new function may have.
 
-#include "ApplicationState.h"
+#include "model/ApplicationState.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // backup file. An operation that is not there leaves its button disabled; a
 // type without an editor answers that it is not implemented.
 
-#include "EditorRequest.h"
+#include "editors/EditorRequest.h"
 
 #include <cstdint>
 #include <functional>

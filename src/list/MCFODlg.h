@@ -4,8 +4,8 @@
 // The list is editable only while the net configuration matched the gateway
 // at upload.
 
-#include "FunctionListRules.h"
-#include "ListOperations.h"
+#include "list/FunctionListRules.h"
+#include "list/ListOperations.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
-#include "NewFunctionDlg.h"
+#include "list/NewFunctionDlg.h"
 #include "ui_NewFunctionDlg.h"
 
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/UiSeam.h"
 
 NewFunctionDlg::NewFunctionDlg(const std::vector<uint8_t>& types, QWidget* parent)
     : QDialog(parent)

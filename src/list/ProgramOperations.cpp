@@ -1,14 +1,14 @@
-#include "ProgramOperations.h"
+#include "list/ProgramOperations.h"
 
-#include "BackupWriter.h"
-#include "CurrentServer.h"
-#include "DeletDlg.h"
-#include "EditorDispatch.h"
-#include "FunctionListCtrl.h"
-#include "MCFODlg.h"
-#include "OnOffDlg.h"
-#include "Telegram.h"
-#include "UiSeam.h"
+#include "editors/EditorDispatch.h"
+#include "gateway/BackupWriter.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/OnOffDlg.h"
+#include "gateway/Telegram.h"
+#include "list/DeletDlg.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "support/UiSeam.h"
 
 namespace {
 

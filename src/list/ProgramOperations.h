@@ -1,6 +1,6 @@
 #pragma once
 // The operations of the function list as the program runs them.
 
-#include "ListOperations.h"
+#include "list/ListOperations.h"
 
 ListOperations ProgramListOperations();

@@ -1,4 +1,4 @@
-#include "ApplicationState.h"
+#include "model/ApplicationState.h"
 
 ApplicationState& appState()
 {

@@ -1,7 +1,7 @@
-#include "Descriptions.h"
+#include "model/Descriptions.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Lookups in the controller descriptions (QEBDES).
 
-#include "Records.h"
+#include "model/Records.h"
 
 #include <cstdint>
 #include <string>

@@ -1,11 +1,11 @@
-#include "EventLog.h"
+#include "model/EventLog.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "Messages.h"
-#include "Records.h"
-#include "Texts.h"
-#include "Util.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <ctime>
 

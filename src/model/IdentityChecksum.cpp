@@ -1,6 +1,6 @@
-#include "IdentityChecksum.h"
+#include "model/IdentityChecksum.h"
 
-#include "CodePage.h"
+#include "support/CodePage.h"
 
 #include <algorithm>
 #include <array>

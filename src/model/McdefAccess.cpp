@@ -1,7 +1,7 @@
-#include "McdefAccess.h"
+#include "model/McdefAccess.h"
 
-#include "Db.h"
-#include "Records.h"
+#include "model/Records.h"
+#include "support/Db.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // function, all headers, create, change, remove; and the header load and save
 // that every editor follows. MCDEF is opened on first use, not at start-up.
 
-#include "McdefRecord.h"
+#include "model/McdefRecord.h"
 
 #include <cstdint>
 #include <string>

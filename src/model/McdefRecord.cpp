@@ -1,7 +1,7 @@
-#include "McdefRecord.h"
+#include "model/McdefRecord.h"
 
-#include "LittleEndian.h"
-#include "Util.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "Messages.h"
+#include "model/Messages.h"
 
-#include "DbStatus.h"
-#include "Texts.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/Texts.h"
+#include "support/DbStatus.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <QtGlobal>
 

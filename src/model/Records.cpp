@@ -1,7 +1,7 @@
-#include "Records.h"
+#include "model/Records.h"
 
-#include "LittleEndian.h"
-#include "Util.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <cstring>
 

@@ -30,7 +30,7 @@
 // (function numbers, states, values, the y-axis label and units of the alarm limit ramp, the graph's
 // legend lines).
 
-#include "StringTable.h"
+#include "model/StringTable.h"
 
 #include <algorithm>
 #include <iterator>

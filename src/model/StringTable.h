@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "TextIds.h"
+#include "model/TextIds.h"
 
 // The program's built-in texts: the fallback of every text lookup when the monitoring system's text
 // table (ORPATEXT) holds no custom text. Texts are UTF-8 and stored exactly as the program shows

@@ -1,9 +1,9 @@
-#include "Texts.h"
+#include "model/Texts.h"
 
-#include "Db.h"
-#include "Records.h"
-#include "StringTable.h"
-#include "SupportTexts.h"
+#include "model/Records.h"
+#include "model/StringTable.h"
+#include "support/Db.h"
+#include "support/SupportTexts.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

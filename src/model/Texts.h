@@ -2,7 +2,7 @@
 // Texts by id: the monitoring system's custom texts (ORPATEXT) first, the
 // program's built-in string table second.
 
-#include "TextIds.h"
+#include "model/TextIds.h"
 
 #include <QString>
 

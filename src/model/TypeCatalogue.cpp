@@ -1,7 +1,7 @@
-#include "TypeCatalogue.h"
+#include "model/TypeCatalogue.h"
 
-#include "LittleEndian.h"
-#include "Texts.h"
+#include "model/Texts.h"
+#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 // the row data, a text mode (default or custom parameter texts) and a changed
 // mark that the editor reads to decide whether to store the group.
 
-#include "CListCtrlEx.h"
-#include "ReferenceRow.h"
+#include "references/ReferenceRow.h"
+#include "support/CListCtrlEx.h"
 
 #include <array>
 #include <string>

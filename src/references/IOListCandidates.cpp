@@ -1,15 +1,15 @@
 // IOList::FillCandidates: the rows the selection dialog offers for a group.
 
-#include "Descriptions.h"
-#include "IOList.h"
+#include "model/Descriptions.h"
+#include "references/IOList.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "Messages.h"
-#include "ParameterDefinitions.h"
-#include "Records.h"
-#include "Texts.h"
-#include "UiSeam.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "references/ParameterDefinitions.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/UiSeam.h"
 
 #include <algorithm>
 #include <cstdio>

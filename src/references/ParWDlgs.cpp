@@ -1,14 +1,14 @@
-#include "ParWDlgs.h"
+#include "references/ParWDlgs.h"
 
-#include "DefPaDlg.h"
-#include "LittleEndian.h"
-#include "Messages.h"
-#include "ParWSelectQebDlg.h"
-#include "ParWSelectTypeDlg.h"
-#include "ParameterDefinitions.h"
-#include "Texts.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/Messages.h"
+#include "model/Texts.h"
+#include "references/DefPaDlg.h"
+#include "references/ParameterDefinitions.h"
+#include "references/ParWSelectQebDlg.h"
+#include "references/ParWSelectTypeDlg.h"
+#include "support/LittleEndian.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 namespace {
 

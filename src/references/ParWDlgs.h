@@ -7,8 +7,8 @@
 // again) or the table goes back to the copy taken when the selection dialog
 // opened.
 
-#include "IOList.h"
-#include "SelectionRules.h"
+#include "references/IOList.h"
+#include "references/SelectionRules.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "ParWSelectQebDlg.h"
+#include "references/ParWSelectQebDlg.h"
 #include "ui_ParWSelectQebDlg.h"
 
-#include "ParWDlgs.h"
-#include "Texts.h"
+#include "model/Texts.h"
+#include "references/ParWDlgs.h"
 
 #include <algorithm>
 

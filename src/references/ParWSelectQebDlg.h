@@ -4,8 +4,8 @@
 // for it and "-" when not. "&Next >" goes on with the chosen controller;
 // "&Finish" waits until every controller is "+".
 
-#include "CListCtrlEx.h"
-#include "ParameterDefinitions.h"
+#include "references/ParameterDefinitions.h"
+#include "support/CListCtrlEx.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "ParWSelectTypeDlg.h"
+#include "references/ParWSelectTypeDlg.h"
 #include "ui_ParWSelectTypeDlg.h"
 
-#include "ParWDlgs.h"
-#include "Texts.h"
+#include "model/Texts.h"
+#include "references/ParWDlgs.h"
 
 ParWSelectTypeDlg::ParWSelectTypeDlg(const std::string& ident, const std::string& nodeKey, bool allControllers,
                                      QWidget* parent)

@@ -1,12 +1,12 @@
-#include "ParameterDefinitions.h"
+#include "references/ParameterDefinitions.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "Messages.h"
-#include "OrpaPaths.h"
-#include "Texts.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/Messages.h"
+#include "model/Texts.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/OrpaPaths.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <algorithm>
 #include <array>

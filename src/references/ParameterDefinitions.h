@@ -5,9 +5,9 @@
 // point the selection dialog keeps), the queries of the definition wizard's
 // pages and the save of one definition list.
 
-#include "IOList.h"
-#include "Descriptions.h"
-#include "Records.h"
+#include "model/Descriptions.h"
+#include "model/Records.h"
+#include "references/IOList.h"
 
 #include <cstdint>
 #include <optional>

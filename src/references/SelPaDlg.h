@@ -7,8 +7,8 @@
 // definition wizard; the definitions table is copied when the dialog opens, so
 // that the wizard can put it back.
 
-#include "ReferenceRow.h"
-#include "SelectionRules.h"
+#include "references/ReferenceRow.h"
+#include "references/SelectionRules.h"
 
 #include <QDialog>
 

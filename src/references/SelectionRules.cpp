@@ -1,7 +1,7 @@
-#include "SelectionRules.h"
+#include "references/SelectionRules.h"
 
-#include "McdefRecord.h"
-#include "TypeCatalogue.h"
+#include "model/McdefRecord.h"
+#include "model/TypeCatalogue.h"
 
 bool GroupLimits::singleSelection() const
 {

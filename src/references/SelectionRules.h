@@ -3,7 +3,7 @@
 // function type, and the checks the selection dialog makes on the rows the
 // operator chose before it hands them to the editor.
 
-#include "ReferenceRow.h"
+#include "references/ReferenceRow.h"
 
 #include <array>
 #include <cstdint>

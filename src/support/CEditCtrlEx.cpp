@@ -1,7 +1,7 @@
-#include "CEditCtrlEx.h"
+#include "support/CEditCtrlEx.h"
 
-#include "SupportTexts.h"
-#include "UiSeam.h"
+#include "support/SupportTexts.h"
+#include "support/UiSeam.h"
 
 #include <QRegularExpressionValidator>
 

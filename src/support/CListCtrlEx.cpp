@@ -1,4 +1,4 @@
-#include "CListCtrlEx.h"
+#include "support/CListCtrlEx.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>

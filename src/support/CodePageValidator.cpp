@@ -1,6 +1,6 @@
-#include "CodePageValidator.h"
+#include "support/CodePageValidator.h"
 
-#include "CodePage.h"
+#include "support/CodePage.h"
 
 QValidator::State CodePageValidator::validate(QString& input, int&) const
 {

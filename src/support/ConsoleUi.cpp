@@ -1,4 +1,4 @@
-#include "ConsoleUi.h"
+#include "support/ConsoleUi.h"
 
 #include <QDialog>
 

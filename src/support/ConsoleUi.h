@@ -2,7 +2,7 @@
 // The UI seam of the command-line tool: messages go to standard error, the
 // jobs' questions are answered from a flag, and there are no windows.
 
-#include "UiSeam.h"
+#include "support/UiSeam.h"
 
 class ConsoleUi : public UiSeam {
 public:

@@ -1,4 +1,4 @@
-#include "Db.h"
+#include "support/Db.h"
 
 namespace {
 RecordStore& store() { return RecordStore::instance(); }

@@ -3,8 +3,8 @@
 // process-wide keyed-record store. Every call returns a 16-bit status
 // (DbStatus.h); each call is its own transaction unless a DbBatch is active.
 
-#include "DbStatus.h"
-#include "RecordStore.h"
+#include "support/DbStatus.h"
+#include "support/RecordStore.h"
 
 #include <cstdint>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "CodePage.h"
+#include "support/CodePage.h"
 
 namespace le {
 

@@ -1,6 +1,6 @@
-#include "OrpaPaths.h"
+#include "support/OrpaPaths.h"
 
-#include "Profile.h"
+#include "support/Profile.h"
 
 #include <cstdlib>
 #include <filesystem>

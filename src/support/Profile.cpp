@@ -1,6 +1,6 @@
-#include "Profile.h"
+#include "support/Profile.h"
 
-#include "OrpaPaths.h"
+#include "support/OrpaPaths.h"
 
 #include <cstdio>
 #include <fstream>

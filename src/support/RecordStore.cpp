@@ -1,6 +1,6 @@
-#include "RecordStore.h"
+#include "support/RecordStore.h"
 
-#include "OrpaPaths.h"
+#include "support/OrpaPaths.h"
 
 #include <sqlite3.h>
 

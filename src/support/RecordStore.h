@@ -4,8 +4,8 @@
 // key. Each open table keeps a current record and the key path it was reached
 // by, as the callers' get-next and get-greater loops expect.
 
-#include "DbStatus.h"
-#include "TableSchema.h"
+#include "support/DbStatus.h"
+#include "support/TableSchema.h"
 
 #include <cstdint>
 #include <map>

@@ -4,7 +4,7 @@
 // differs from the next expectation, is recorded as a failure and answered
 // with the safe choice (Cancel, No, or no file).
 
-#include "UiSeam.h"
+#include "support/UiSeam.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "ServerFrame.h"
+#include "support/ServerFrame.h"
 
-#include "LittleEndian.h"
+#include "support/LittleEndian.h"
 
 QByteArray EncodeServerFrame(const ServerFrame& frame)
 {

@@ -1,9 +1,9 @@
-#include "ServerLink.h"
+#include "support/ServerLink.h"
 
-#include "LittleEndian.h"
-#include "OrpaPaths.h"
-#include "Profile.h"
-#include "UiSeam.h"
+#include "support/LittleEndian.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
+#include "support/UiSeam.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

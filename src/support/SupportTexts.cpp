@@ -1,4 +1,4 @@
-#include "SupportTexts.h"
+#include "support/SupportTexts.h"
 
 namespace {
 TextLookup installedLookup = nullptr;

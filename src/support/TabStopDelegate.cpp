@@ -1,4 +1,4 @@
-#include "TabStopDelegate.h"
+#include "support/TabStopDelegate.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "TableSchema.h"
+#include "support/TableSchema.h"
 
 #include <strings.h>
 

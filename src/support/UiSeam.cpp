@@ -1,4 +1,4 @@
-#include "UiSeam.h"
+#include "support/UiSeam.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "Util.h"
+#include "support/Util.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -1,8 +1,8 @@
-#include "Application.h"
-#include "ApplicationState.h"
+#include "app/Application.h"
 #include "CheckedScript.h"
-#include "Db.h"
-#include "Records.h"
+#include "model/ApplicationState.h"
+#include "model/Records.h"
+#include "support/Db.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>

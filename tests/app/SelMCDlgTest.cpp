@@ -1,9 +1,9 @@
-#include "ApplicationState.h"
+#include "app/SelMCDlg.h"
 #include "CheckedScript.h"
+#include "gateway/Telegram.h"
+#include "model/ApplicationState.h"
 #include "QelnetProcess.h"
-#include "SelMCDlg.h"
-#include "ServerLink.h"
-#include "Telegram.h"
+#include "support/ServerLink.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>

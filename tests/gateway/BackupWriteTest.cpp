@@ -3,17 +3,17 @@
 
 #include "GatewayFixture.h"
 
-#include "BackupFile.h"
-#include "BackupWriter.h"
-#include "Db.h"
-#include "LittleEndian.h"
-#include "MCFODlg.h"
-#include "MCUplDlg.h"
-#include "McdefAccess.h"
-#include "ProgramOperations.h"
-#include "Records.h"
-#include "TelegramBuilder.h"
-#include "TypeCatalogue.h"
+#include "gateway/BackupFile.h"
+#include "gateway/BackupWriter.h"
+#include "gateway/MCUplDlg.h"
+#include "gateway/TelegramBuilder.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 
 #include <QPushButton>
 

@@ -2,12 +2,12 @@
 // A demo home with a real qelnetd serving its gateway images and a session
 // connected to gateway 001, for the tests of the exchanges with the gateway.
 
-#include "ApplicationState.h"
 #include "CheckedScript.h"
+#include "gateway/GatewaySession.h"
 #include "GatewayImage.h"
-#include "GatewaySession.h"
+#include "model/ApplicationState.h"
 #include "QelnetProcess.h"
-#include "ServerLink.h"
+#include "support/ServerLink.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>

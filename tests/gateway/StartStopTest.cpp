@@ -4,16 +4,16 @@
 
 #include "GatewayFixture.h"
 
-#include "CurrentServer.h"
-#include "Db.h"
-#include "FunctionListCtrl.h"
-#include "MCFODlg.h"
-#include "MCUplDlg.h"
-#include "McdefAccess.h"
-#include "ProgramOperations.h"
-#include "Records.h"
-#include "StartStopJob.h"
-#include "TypeCatalogue.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUplDlg.h"
+#include "gateway/StartStopJob.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -2,11 +2,11 @@
 // grouped into telegrams, the header's counts and masks, the data blocks and
 // their lengths; and how the answers to writes are judged.
 
-#include "AnswerCheck.h"
 #include "CheckedScript.h"
-#include "LittleEndian.h"
-#include "TelegramBuilder.h"
-#include "TypeCatalogue.h"
+#include "gateway/AnswerCheck.h"
+#include "gateway/TelegramBuilder.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <gtest/gtest.h>
 

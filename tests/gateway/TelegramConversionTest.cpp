@@ -1,10 +1,10 @@
 // How the upload reads a function: the requests a header answer gives, and
 // the records that the read answers and backup telegrams become.
 
-#include "LittleEndian.h"
-#include "TelegramBuilder.h"
-#include "TelegramConversion.h"
-#include "TypeCatalogue.h"
+#include "gateway/TelegramBuilder.h"
+#include "gateway/TelegramConversion.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LittleEndian.h"
-#include "Telegram.h"
-#include "TypeCatalogue.h"
+#include "gateway/Telegram.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 
 #include <gtest/gtest.h>
 

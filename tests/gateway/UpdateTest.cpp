@@ -3,12 +3,12 @@
 
 #include "GatewayFixture.h"
 
-#include "CurrentServer.h"
-#include "Db.h"
-#include "MCUpdDlg.h"
-#include "MCUplDlg.h"
-#include "McdefAccess.h"
-#include "TypeCatalogue.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUpdDlg.h"
+#include "gateway/MCUplDlg.h"
+#include "model/McdefAccess.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
 
 #include <QProgressBar>
 #include <QPushButton>

@@ -1,14 +1,14 @@
 #include "GatewayFixture.h"
 
-#include "ConsistencyCheck.h"
-#include "Db.h"
-#include "FunctionListCtrl.h"
-#include "LittleEndian.h"
-#include "MCFODlg.h"
-#include "MCUplDlg.h"
-#include "McdefAccess.h"
-#include "Records.h"
-#include "TypeCatalogue.h"
+#include "gateway/ConsistencyCheck.h"
+#include "gateway/MCUplDlg.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 
 #include <QPushButton>
 #include <QTimer>

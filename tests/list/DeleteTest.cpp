@@ -4,17 +4,17 @@
 
 #include "GatewayFixture.h"
 
-#include "CurrentServer.h"
-#include "DeletDlg.h"
-#include "Db.h"
-#include "FunctionListCtrl.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUplDlg.h"
 #include "ImageSource.h"
-#include "MCFODlg.h"
-#include "MCUplDlg.h"
-#include "McdefAccess.h"
-#include "ProgramOperations.h"
-#include "Records.h"
-#include "TypeCatalogue.h"
+#include "list/DeletDlg.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "FunctionListRules.h"
-#include "McdefAccess.h"
-#include "TypeCatalogue.h"
+#include "list/FunctionListRules.h"
+#include "model/McdefAccess.h"
+#include "model/TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

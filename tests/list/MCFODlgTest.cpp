@@ -1,13 +1,13 @@
-#include "ApplicationState.h"
 #include "CheckedScript.h"
-#include "Db.h"
-#include "FunctionListCtrl.h"
-#include "MCFODlg.h"
-#include "McdefAccess.h"
-#include "NewFunctionDlg.h"
-#include "Records.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/NewFunctionDlg.h"
+#include "model/ApplicationState.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

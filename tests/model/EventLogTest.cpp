@@ -1,9 +1,9 @@
 #include "ModelFixture.h"
 
-#include "EventLog.h"
-#include "Records.h"
-#include "TextIds.h"
-#include "Util.h"
+#include "model/EventLog.h"
+#include "model/Records.h"
+#include "model/TextIds.h"
+#include "support/Util.h"
 
 #include <regex>
 

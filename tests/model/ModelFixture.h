@@ -1,9 +1,9 @@
 #pragma once
 // A home of its own with only the tables a model test asks for.
 
-#include "Db.h"
-#include "RecordStore.h"
-#include "ScriptedUi.h"
+#include "support/Db.h"
+#include "support/RecordStore.h"
+#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "StringTable.h"
+#include "model/StringTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "ModelFixture.h"
 
-#include "Messages.h"
-#include "Records.h"
-#include "StringTable.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/StringTable.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
 
 #include <QCheckBox>
 #include <QDialog>

@@ -1,10 +1,10 @@
 #include "GatewayImage.h"
 #include "ImageReport.h"
 #include "ImageSource.h"
-#include "LittleEndian.h"
-#include "Records.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/LittleEndian.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,16 @@
 // sockets.
 
 #include "CheckedScript.h"
+#include "gateway/Telegram.h"
 #include "GatewayImage.h"
-#include "LittleEndian.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
 #include "QelnetProcess.h"
 #include "QelnetServer.h"
-#include "Records.h"
-#include "ServerLink.h"
 #include "SimulatedGateway.h"
-#include "Telegram.h"
+#include "support/LittleEndian.h"
+#include "support/ServerLink.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "GatewayImage.h"
 #include "ImageSource.h"
-#include "LittleEndian.h"
-#include "ServerFrame.h"
+#include "model/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "TypeCatalogue.h"
+#include "support/LittleEndian.h"
+#include "support/ServerFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "CheckedScript.h"
-#include "IOList.h"
-#include "McdefRecord.h"
-#include "ParameterDefinitions.h"
+#include "model/McdefRecord.h"
+#include "model/TypeCatalogue.h"
+#include "references/IOList.h"
+#include "references/ParameterDefinitions.h"
+#include "references/SelectionRules.h"
 #include "ReferenceTestTools.h"
-#include "SelectionRules.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "CheckedScript.h"
-#include "Db.h"
-#include "IOList.h"
-#include "IdentityChecksum.h"
-#include "LittleEndian.h"
-#include "McdefAccess.h"
-#include "Profile.h"
+#include "model/IdentityChecksum.h"
+#include "model/McdefAccess.h"
+#include "model/TypeCatalogue.h"
+#include "references/IOList.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/Profile.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "CheckedScript.h"
-#include "McdefRecord.h"
-#include "ParameterDefinitions.h"
+#include "model/McdefRecord.h"
+#include "model/TypeCatalogue.h"
+#include "references/ParameterDefinitions.h"
+#include "references/SelectionRules.h"
 #include "ReferenceTestTools.h"
-#include "SelectionRules.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

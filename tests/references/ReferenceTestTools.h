@@ -2,9 +2,9 @@
 // Helpers of the selection and definition tests: extra records in the test
 // home's tables, and finding rows of a reference list.
 
-#include "Db.h"
-#include "IOList.h"
-#include "Records.h"
+#include "model/Records.h"
+#include "references/IOList.h"
+#include "support/Db.h"
 
 #include <gtest/gtest.h>
 

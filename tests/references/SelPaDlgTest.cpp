@@ -1,14 +1,14 @@
 #include "CheckedScript.h"
-#include "IOList.h"
-#include "McdefRecord.h"
-#include "OrpaPaths.h"
-#include "ParWSelectQebDlg.h"
-#include "ParameterDefinitions.h"
-#include "Profile.h"
+#include "model/McdefRecord.h"
+#include "model/TypeCatalogue.h"
+#include "references/IOList.h"
+#include "references/ParameterDefinitions.h"
+#include "references/ParWSelectQebDlg.h"
+#include "references/SelPaDlg.h"
 #include "ReferenceTestTools.h"
-#include "SelPaDlg.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
 #include "TestHome.h"
-#include "TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

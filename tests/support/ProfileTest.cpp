@@ -1,5 +1,5 @@
-#include "OrpaPaths.h"
-#include "Profile.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Db.h"
-#include "LittleEndian.h"
-#include "RecordStore.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/RecordStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CodePage.h"
-#include "LittleEndian.h"
-#include "Util.h"
+#include "support/CodePage.h"
+#include "support/LittleEndian.h"
+#include "support/Util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "CEditCtrlEx.h"
-#include "CListCtrlEx.h"
-#include "ScriptedUi.h"
-#include "UiSeam.h"
+#include "support/CEditCtrlEx.h"
+#include "support/CListCtrlEx.h"
+#include "support/ScriptedUi.h"
+#include "support/UiSeam.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The UI seam's test script, checked when the test ends: every prompt the test
 // expected came, and no other.
 
-#include "ScriptedUi.h"
+#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // main() of the test programs that open windows: a QApplication on the
 // offscreen platform, then every test.
 
-#include "Texts.h"
+#include "model/Texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 #include "TestHome.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "Records.h"
-#include "OrpaPaths.h"
+#include "model/Records.h"
 #include "PlantBuilder.h"
-#include "Profile.h"
-#include "RecordStore.h"
-#include "TableSchema.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
+#include "support/RecordStore.h"
+#include "support/TableSchema.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // mcftool's gateway verbs, run as the built program against a real qelnetd
 // on a demo home: upload, start, stop, delete, and the backup file verbs.
 
-#include "BackupFile.h"
-#include "Db.h"
-#include "LittleEndian.h"
-#include "McdefRecord.h"
+#include "gateway/BackupFile.h"
+#include "model/McdefRecord.h"
+#include "model/Records.h"
 #include "QelnetProcess.h"
-#include "Records.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>

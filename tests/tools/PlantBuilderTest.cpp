@@ -6,13 +6,13 @@
 #include "TableDump.h"
 #include "TestHome.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "Profile.h"
-#include "Records.h"
-#include "RecordStore.h"
-#include "TableSchema.h"
-#include "TypeCatalogue.h"
+#include "model/Records.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/Profile.h"
+#include "support/RecordStore.h"
+#include "support/TableSchema.h"
 
 #include <QTemporaryDir>
 

@@ -1,9 +1,9 @@
 #include "PlantBuilder.h"
 
-#include "Db.h"
-#include "Records.h"
-#include "RecordStore.h"
-#include "TableSchema.h"
+#include "model/Records.h"
+#include "support/Db.h"
+#include "support/RecordStore.h"
+#include "support/TableSchema.h"
 
 #include <QByteArray>
 #include <QJsonArray>

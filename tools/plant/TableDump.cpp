@@ -1,14 +1,14 @@
 #include "TableDump.h"
 
-#include "Db.h"
-#include "LittleEndian.h"
-#include "OrpaPaths.h"
-#include "Profile.h"
-#include "Records.h"
-#include "RecordStore.h"
-#include "StringTable.h"
-#include "TableSchema.h"
-#include "Util.h"
+#include "model/Records.h"
+#include "model/StringTable.h"
+#include "support/Db.h"
+#include "support/LittleEndian.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
+#include "support/RecordStore.h"
+#include "support/TableSchema.h"
+#include "support/Util.h"
 
 #include <strings.h>
 #include <vector>

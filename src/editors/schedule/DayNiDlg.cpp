@@ -1,16 +1,16 @@
-#include "DayNiDlg.h"
+#include "editors/schedule/DayNiDlg.h"
 #include "ui_DayNiDlg.h"
 
-#include "IOList.h"
-#include "MaModDlg.h"
-#include "Messages.h"
-#include "ScheList.h"
-#include "SelSchDlg.h"
-#include "StringTable.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "editors/MaModDlg.h"
+#include "editors/schedule/ScheList.h"
+#include "editors/schedule/SelSchDlg.h"
+#include "model/Messages.h"
+#include "model/StringTable.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "references/IOList.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 namespace {
 

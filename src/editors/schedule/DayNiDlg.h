@@ -4,7 +4,7 @@
 // controllers that get the day/night signal, and for type 6 an external day
 // signal from a controller input.
 
-#include "EditorDlg.h"
+#include "editors/EditorDlg.h"
 
 #include <memory>
 

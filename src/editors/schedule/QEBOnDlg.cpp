@@ -1,10 +1,10 @@
-#include "QEBOnDlg.h"
+#include "editors/schedule/QEBOnDlg.h"
 #include "ui_QEBOnDlg.h"
 
-#include "IOList.h"
-#include "MaModDlg.h"
-#include "Texts.h"
-#include "UiSeam.h"
+#include "editors/MaModDlg.h"
+#include "model/Texts.h"
+#include "references/IOList.h"
+#include "support/UiSeam.h"
 
 namespace {
 enum GroupIndex : size_t { CompressorController = 0, InjectionControllers = 1 };

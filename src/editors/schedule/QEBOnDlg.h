@@ -2,7 +2,7 @@
 // The editor of "QEB On" (type 1): the compressor controller whose demand
 // switches on the injection controllers of the function.
 
-#include "EditorDlg.h"
+#include "editors/EditorDlg.h"
 
 #include <memory>
 

@@ -1,14 +1,14 @@
-#include "ScheList.h"
+#include "editors/schedule/ScheList.h"
 
-#include "Db.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "Records.h"
-#include "TabStopDelegate.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/Records.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/TabStopDelegate.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 #include <new>
 

@@ -1,16 +1,16 @@
-#include "SelSchDlg.h"
+#include "editors/schedule/SelSchDlg.h"
 #include "ui_SelSchDlg.h"
 
-#include "ApplicationState.h"
-#include "Db.h"
-#include "McdefAccess.h"
-#include "Messages.h"
-#include "ScheList.h"
-#include "StringTable.h"
-#include "Texts.h"
-#include "TypeCatalogue.h"
-#include "UiSeam.h"
-#include "Util.h"
+#include "editors/schedule/ScheList.h"
+#include "model/ApplicationState.h"
+#include "model/McdefAccess.h"
+#include "model/Messages.h"
+#include "model/StringTable.h"
+#include "model/Texts.h"
+#include "model/TypeCatalogue.h"
+#include "support/Db.h"
+#include "support/UiSeam.h"
+#include "support/Util.h"
 
 SelSchDlg::SelSchDlg(const EditorRequest& editor, const ScheduleSelection& selection, QWidget* parent)
     : QDialog(parent)

@@ -4,7 +4,7 @@
 // selected. "&Select" puts the chosen schedules into the editor's list;
 // "&New..." and "&Edit..." open the yearly schedule editor on the spot.
 
-#include "EditorRequest.h"
+#include "editors/EditorRequest.h"
 
 #include <QDialog>
 
