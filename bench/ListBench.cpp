@@ -9,8 +9,8 @@
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
 #include "PlantBuilder.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "support/ConsoleUi.h"
 #include "support/Db.h"
@@ -44,7 +44,7 @@ void prepareHome(const QTemporaryDir& dir)
         McdefRecord header(uint8_t(n), BlockType::Header, 0, 0);
         header.setType(uint8_t(n % FunctionType::Count));
         header.setName("Function " + std::to_string(n));
-        header.setFlags(n % 3 == 0 ? HeaderFlag::Started : 0);
+        header.setFlags(n % 3 == 0 ? FunctionFlag::Started : 0);
         InsertBlock(header);
         InsertBlock(McdefRecord(uint8_t(n), BlockType::Data, 1, 0));
     }

@@ -7,15 +7,15 @@
 #include "gateway/GatewaySession.h"
 #include "gateway/UploadJob.h"
 #include "GatewayImage.h"
-#include "model/IdentityChecksum.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
 #include "PlantBuilder.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/ConsoleUi.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/ServerLink.h"
 
 #include <benchmark/benchmark.h>

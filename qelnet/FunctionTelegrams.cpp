@@ -1,7 +1,7 @@
 #include "FunctionTelegrams.h"
 
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
 
@@ -17,7 +17,7 @@ Telegram headerTelegram(const GatewayFunction& f, const std::string& address)
     Telegram t = *BuildTelegram(Command::WriteHeader, address, 57, f.type, 0);
     uint8_t* d = &t[TelegramField::Data];
     d[0] = f.number;
-    le::putChars(d + 1, NameLength, f.name);
+    le::putChars(d + 1, FunctionNameLength, f.name);
     const auto putSlots = [&](uint8_t* at, const SlotLayout& layout, int direction) {
         at[0] = layout.mask;
         for (int s = 1; s <= 8; ++s) {

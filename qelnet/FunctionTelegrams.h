@@ -3,8 +3,8 @@
 // an update sends them (header, references slot by slot, schedule references,
 // data blocks).
 
-#include "gateway/Telegram.h"
 #include "GatewayState.h"
+#include "protocol/Telegram.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "GatewayImage.h"
 
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -98,7 +98,7 @@ void writeFunction(Writer& w, const GatewayFunction& f)
     w.u8(f.type);
     w.u8(f.flags);
     w.u32(f.stamp);
-    w.text(f.name, NameLength, false);
+    w.text(f.name, FunctionNameLength, false);
     for (const SlotLayout* layout : {&f.header.inputs, &f.header.outputs}) {
         w.u8(layout->mask);
         w.bytes(layout->kinds.data(), 8);
@@ -178,13 +178,13 @@ GatewayFunction readFunction(Reader& r)
     GatewayFunction f;
     f.number = r.u8();
     f.type = r.u8();
-    if (f.number < 1 || f.number > MaxFunctions)
+    if (f.number < 1 || f.number > MaxFunctionNumber)
         fail("a function is numbered " + std::to_string(f.number));
     if (!IsKnownType(f.type))
         fail("function " + std::to_string(f.number) + " has the unknown type " + std::to_string(f.type));
     f.flags = r.u8();
     f.stamp = r.u32();
-    f.name = r.text(NameLength);
+    f.name = r.text(FunctionNameLength);
     for (SlotLayout* layout : {&f.header.inputs, &f.header.outputs}) {
         layout->mask = r.u8();
         std::memcpy(layout->kinds.data(), r.take(8), 8);

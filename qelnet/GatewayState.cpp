@@ -1,6 +1,6 @@
 #include "GatewayState.h"
 
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 // blocks), the values it measures itself (reported data, history), and the
 // gateway-wide memory, limits, stamps and password.
 
+#include "protocol/GatewayCodes.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -11,45 +13,10 @@
 #include <string>
 #include <vector>
 
-constexpr int MaxFunctions = 105;
 constexpr size_t BlockSize = 104;      // record bytes 6..109 of a data block
 constexpr size_t ParameterBytes = 34;  // record bytes 6..39 of a reference
-constexpr size_t NameLength = 16;
 constexpr size_t MaxPasswordLength = 16;
 constexpr size_t TypeLimitCount = 100;
-
-// The status a gateway answers a write, start, stop or delete with.
-namespace GatewayStatus {
-enum : uint8_t {
-    Accepted = 0,
-    MemoryFull = 1,
-    TypeLimitReached = 2,
-    BadRequest = 3,        // a telegram the gateway cannot take (length, slot, block, count)
-    NotStartable = 4,      // a passive type is always active
-    StampChanged = 16,     // another user changed the function
-    TypeDiffers = 32,      // the function has another type in the gateway
-    NoSuchFunction = 255,
-};
-}
-
-// Function flags as the gateway reports them.
-namespace FunctionFlag {
-enum : uint8_t {
-    Manual = 0x01,
-    Error = 0x02,
-    Started = 0x04,
-    ErrorChecked = 0x08,
-    NothingFurther = 0x10, // the header is all there is to read
-};
-}
-
-// The gateway's status of one reference or schedule reference item.
-namespace ItemStatus {
-enum : uint8_t {
-    NoAnswer = 0x02,     // the controller does not answer / the schedule is missing
-    TypeConflict = 0x08,
-};
-}
 
 struct ReferenceItem {
     uint8_t form = 0; // the write command it came with (13/15, 17/19, 23/25)

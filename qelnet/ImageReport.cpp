@@ -1,12 +1,11 @@
 #include "ImageReport.h"
 
 #include "FunctionTelegrams.h"
-#include "gateway/TelegramText.h"
-#include "model/Records.h"
-#include "model/StringTable.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/NodeAddress.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TelegramText.h"
+#include "protocol/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "support/Util.h"
 
 #include <cstdio>
 #include <sstream>
@@ -18,8 +17,8 @@ std::string flagText(uint8_t flags)
     char text[80];
     std::snprintf(text, sizeof text, "0x%02x%s%s%s%s", flags, (flags & FunctionFlag::Started) ? " started" : " stopped",
                   (flags & FunctionFlag::Manual) ? " manual" : "",
-                  (flags & FunctionFlag::Error) ? " error" : "",
-                  (flags & FunctionFlag::ErrorChecked) ? " error-checked" : "");
+                  (flags & FunctionFlag::ErrorMark) ? " error" : "",
+                  (flags & FunctionFlag::ReferenceErrorMark) ? " error-checked" : "");
     return text;
 }
 
@@ -66,9 +65,8 @@ std::string DescribeGatewayState(const GatewayState& state)
     out << "\n" << state.functions.size() << " function(s)\n";
     const std::string address = GatewayAddress(NetworkText(state.network));
     for (const auto& [number, f] : state.functions) {
-        const char* typeName = BuiltinTextById(uint16_t(txt::TypeNameBase + f.type));
-        out << "\nfunction " << int(number) << " \"" << f.name << "\", type " << int(f.type) << " ("
-            << (typeName ? typeName : "?") << "), flags " << flagText(f.flags) << ", stamp " << f.stamp << "\n";
+        out << "\nfunction " << int(number) << " \"" << f.name << "\", type " << int(f.type) << ", flags "
+            << flagText(f.flags) << ", stamp " << f.stamp << "\n";
         for (const Telegram& telegram : FunctionTelegrams(f, address))
             out << "  " << DescribeTelegram(telegram) << "\n";
         describeOwn(out, f);

@@ -1,11 +1,12 @@
 #include "ImageSource.h"
 
 #include "FunctionTelegrams.h"
-#include "gateway/TelegramText.h"
-#include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/NodeAddress.h"
+#include "protocol/TelegramText.h"
+#include "protocol/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "support/LittleEndian.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr uint8_t ControllerKind = 32;
 constexpr int MaxPeriods = 30;
 constexpr int DefrostSchedules = 3;
 constexpr int DefrostTimesPerSchedule = 8;
@@ -208,7 +208,7 @@ ReferenceItem reference(const QJsonValue& value, const std::string& place, const
     const auto checksum = [&]() -> uint16_t {
         if (o.contains("checksum"))
             return uint16_t(integer(o.value("checksum"), place + ".checksum", 0, 0xFFFF));
-        return IdentityChecksum(ControllerKind, text(o.value("ident"), place + ".ident", 13));
+        return IdentityChecksum(ControllerNodeKind, text(o.value("ident"), place + ".ident", 13));
     };
     if (o.contains("parameter")) {
         if (slot.kind != SlotKind::Parameter)
@@ -278,7 +278,7 @@ void readSchedules(const QJsonObject& o, const std::string& place, GatewayFuncti
         if (list.size() > TypeOption(f.type, group))
             fail(at, "the group takes at most " + std::to_string(TypeOption(f.type, group)) + " schedules");
         for (qsizetype i = 0; i < list.size(); ++i)
-            f.schedules[size_t(group - 1)].push_back(uint8_t(integer(list[i], at, 1, MaxFunctions)));
+            f.schedules[size_t(group - 1)].push_back(uint8_t(integer(list[i], at, 1, MaxFunctionNumber)));
     }
 }
 
@@ -460,9 +460,9 @@ uint8_t flagBits(const QJsonValue& value, const std::string& place)
         if (name == "started")
             flags |= FunctionFlag::Started;
         else if (name == "error")
-            flags |= FunctionFlag::Error;
+            flags |= FunctionFlag::ErrorMark;
         else if (name == "errorChecked")
-            flags |= FunctionFlag::ErrorChecked;
+            flags |= FunctionFlag::ReferenceErrorMark;
         else
             fail(place, "knows \"started\", \"error\" and \"errorChecked\" (manual mode follows the setting"
                         " \"manual\"), not \"" + name + "\"");
@@ -475,9 +475,9 @@ GatewayFunction readFunction(const QJsonValue& value, const std::string& place)
     const QJsonObject o = object(value, place);
     onlyKeys(o, place, {"number", "type", "name", "flags", "inputs", "outputs", "schedules", "settings", "comment"});
     GatewayFunction f;
-    f.number = uint8_t(integer(o.value("number"), place + ".number", 1, MaxFunctions));
+    f.number = uint8_t(integer(o.value("number"), place + ".number", 1, MaxFunctionNumber));
     f.type = uint8_t(integer(o.value("type"), place + ".type", 0, FunctionType::Count - 1));
-    f.name = text(o.value("name"), place + ".name", NameLength);
+    f.name = text(o.value("name"), place + ".name", FunctionNameLength);
     f.header.inputs = catalogueSlots(f.type, Direction::Input);
     f.header.outputs = catalogueSlots(f.type, Direction::Output);
     f.header.scheduleMask = TypeOption(f.type, 0);
@@ -540,7 +540,7 @@ GatewayState readSource(const QJsonObject& top)
     if (limits.size() != FunctionType::Count)
         fail("typeLimits", "must hold one limit per type code 0..8");
     for (qsizetype t = 0; t < limits.size(); ++t)
-        state.typeLimits[size_t(t)] = uint8_t(integer(limits[t], "typeLimits", 0, MaxFunctions));
+        state.typeLimits[size_t(t)] = uint8_t(integer(limits[t], "typeLimits", 0, MaxFunctionNumber));
     if (top.contains("password"))
         state.password = text(top.value("password"), "password", MaxPasswordLength);
     if (top.contains("firstStamp"))
@@ -558,21 +558,6 @@ GatewayState readSource(const QJsonObject& top)
 }
 
 } // namespace
-
-uint16_t IdentityChecksum(uint8_t nodeKind, const std::string& ident)
-{
-    uint8_t buffer[14] = {};
-    buffer[0] = nodeKind;
-    const std::string bytes = ToCodePage(ident);
-    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 13), buffer + 1);
-    uint16_t c = 0xFFFF;
-    for (const uint8_t byte : buffer) {
-        c ^= byte;
-        for (int step = 0; step < 16; ++step)
-            c = (c & 0x8000) ? uint16_t((c << 1) ^ 0x1021) : uint16_t(c << 1);
-    }
-    return c;
-}
 
 std::optional<GatewayState> GatewayStateFromSource(const std::string& json, std::string& error)
 {

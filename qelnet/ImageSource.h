@@ -30,6 +30,3 @@
 
 std::optional<GatewayState> GatewayStateFromSource(const std::string& json, std::string& error);
 std::optional<GatewayState> ReadImageSource(const std::string& path, std::string& error);
-
-// The identity checksum of a controller: node kind and identification.
-uint16_t IdentityChecksum(uint8_t nodeKind, const std::string& ident);

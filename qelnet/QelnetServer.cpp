@@ -1,7 +1,7 @@
 #include "QelnetServer.h"
 
-#include "support/LittleEndian.h"
-#include "support/Util.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 
 #include <QLocalSocket>
 #include <QPointer>

@@ -22,8 +22,8 @@
 // command table does not know closes that client's connection; the reason
 // goes to standard error.
 
+#include "protocol/ServerFrame.h"
 #include "SimulatedGateway.h"
-#include "support/ServerFrame.h"
 
 #include <QElapsedTimer>
 #include <QFile>

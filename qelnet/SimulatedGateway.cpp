@@ -1,10 +1,10 @@
 #include "SimulatedGateway.h"
 
 #include "GatewayImage.h"
-#include "model/Records.h"
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
-#include "support/ServerFrame.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/NodeAddress.h"
+#include "protocol/ServerFrame.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +20,7 @@ constexpr size_t BlockOffset = 6; // answer byte 30
 
 uint8_t* dataOf(Telegram& t) { return &t[TelegramField::Data]; }
 
-bool validNumber(uint8_t number) { return number >= 1 && number <= MaxFunctions; }
+bool validNumber(uint8_t number) { return number >= 1 && number <= MaxFunctionNumber; }
 
 // The entry the gateway answers for an index it holds nothing for.
 std::vector<uint8_t> emptyEntry(uint8_t type, uint8_t index, size_t size)
@@ -43,13 +43,6 @@ bool inReportedRange(uint8_t type, uint8_t block, size_t byte)
 }
 
 } // namespace
-
-std::string NetworkText(uint16_t network)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%03u", unsigned(network % 1000));
-    return text;
-}
 
 SimulatedGateway::SimulatedGateway(GatewayState state, GatewayFaults faults)
     : m_state(std::move(state))
@@ -159,10 +152,10 @@ Telegram SimulatedGateway::memory() const
 
 Telegram SimulatedGateway::directory() const
 {
-    Telegram t = reply(Command::Directory, 4 + MaxFunctions, AnyFunction, 0);
+    Telegram t = reply(Command::Directory, 4 + MaxFunctionNumber, AnyFunction, 0);
     uint8_t* d = dataOf(t);
     d[0] = uint8_t(m_state.functions.size());
-    std::memset(d + 4, 255, MaxFunctions);
+    std::memset(d + 4, 255, MaxFunctionNumber);
     for (const auto& [number, function] : m_state.functions)
         d[4 + number - 1] = function.type;
     return t;
@@ -200,7 +193,7 @@ Telegram SimulatedGateway::header(uint8_t number)
     }
     d[1] = reportedFlags(*function);
     le::putU32(d + 2, function->stamp);
-    le::putChars(d + NameOffset, NameLength, function->name);
+    le::putChars(d + NameOffset, FunctionNameLength, function->name);
     const auto putSlots = [&](uint8_t* at, const SlotLayout& layout, int direction) {
         at[0] = layout.mask;
         for (int s = 1; s <= 8; ++s) {
@@ -391,8 +384,8 @@ uint8_t SimulatedGateway::writeHeader(uint8_t type, const uint8_t* data, uint16_
         function.type = type;
         function.flags = TypeIsPassive(type) ? FunctionFlag::Started : 0;
     }
-    function.flags &= uint8_t(~(FunctionFlag::Error | FunctionFlag::ErrorChecked));
-    function.name = le::str(data + 1, NameLength);
+    function.flags &= uint8_t(~(FunctionFlag::ErrorMark | FunctionFlag::ReferenceErrorMark));
+    function.name = le::str(data + 1, FunctionNameLength);
     const auto readSlots = [&](const uint8_t* at, SlotLayout& layout) {
         layout.mask = at[0];
         for (size_t s = 0; s < 8; ++s)

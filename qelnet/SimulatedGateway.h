@@ -23,8 +23,8 @@
 // A Po optimizer whose optimise-communication byte is 255 answers its block 1
 // without that byte (length field 32), so the program knows it is not offered.
 
-#include "gateway/Telegram.h"
 #include "GatewayState.h"
+#include "protocol/Telegram.h"
 
 #include <optional>
 #include <string>
@@ -88,5 +88,3 @@ private:
     std::string m_saveError;
 };
 
-// The network number as the three-character prefix of address texts.
-std::string NetworkText(uint16_t network);

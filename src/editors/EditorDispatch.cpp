@@ -2,7 +2,7 @@
 
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 
 namespace {
 

@@ -6,13 +6,14 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "references/SelPaDlg.h"
 #include "support/CodePageValidator.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QLineEdit>
 

@@ -8,10 +8,10 @@
 #include "model/Records.h"
 #include "model/StringTable.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 namespace {
 
@@ -85,8 +85,8 @@ bool MaModDlg::StoreManualState(int16_t value, bool manual)
     McdefRecord header;
     uint16_t status = ReadBlock(m_number, BlockType::Header, 0, 0, header);
     if (status == DbStatus::Success) {
-        header.setFlags(manual ? uint8_t(header.flags() | HeaderFlag::Manual)
-                               : uint8_t(header.flags() & ~HeaderFlag::Manual));
+        header.setFlags(manual ? uint8_t(header.flags() | FunctionFlag::Manual)
+                               : uint8_t(header.flags() & ~FunctionFlag::Manual));
         status = UpdateBlock(header);
     }
     McdefRecord block;

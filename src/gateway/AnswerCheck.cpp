@@ -2,17 +2,14 @@
 
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "protocol/GatewayCodes.h"
+#include "protocol/StrFormat.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 namespace {
 
 constexpr size_t WriteStatusOffset = 25;
 constexpr size_t CommandStatusOffset = 24;
-
-namespace GatewayStatusCode {
-enum : uint8_t { StampChanged = 16, TypeDiffers = 32, NoSuchFunction = 255 };
-}
 
 } // namespace
 
@@ -32,8 +29,8 @@ std::optional<uint8_t> AnswerStatus(const Telegram& answer, uint8_t sentCommand)
 
 bool ChangedInGateway(uint8_t status)
 {
-    return status == GatewayStatusCode::StampChanged || status == GatewayStatusCode::TypeDiffers
-        || status == GatewayStatusCode::NoSuchFunction;
+    return status == GatewayStatus::StampChanged || status == GatewayStatus::TypeDiffers
+        || status == GatewayStatus::NoSuchFunction;
 }
 
 AnswerVerdict CheckGatewayAnswer(const Telegram& answer, uint8_t sentCommand, QWidget* messageParent)

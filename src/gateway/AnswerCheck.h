@@ -4,7 +4,7 @@
 // whether the gateway took it. Refusals and unreadable answers are shown to
 // the operator here, so that every exchange words them the same way.
 
-#include "gateway/Telegram.h"
+#include "protocol/Telegram.h"
 
 #include <cstddef>
 #include <cstdint>

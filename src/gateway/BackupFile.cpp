@@ -1,9 +1,9 @@
 #include "gateway/BackupFile.h"
 
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
-#include "support/Util.h"
 
 #include <filesystem>
 #include <fstream>

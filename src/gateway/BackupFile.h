@@ -12,7 +12,7 @@
 //   749   n x 134    the telegrams in function-number order, then, when a
 //                    function is started, one start telegram (command 70)
 
-#include "gateway/Telegram.h"
+#include "protocol/Telegram.h"
 
 #include <array>
 #include <cstdint>

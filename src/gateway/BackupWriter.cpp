@@ -5,7 +5,7 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
@@ -91,6 +91,6 @@ uint16_t ListedFunctionsFromTable(std::vector<ListedFunction>& functions)
     std::vector<McdefRecord> headers;
     const uint16_t status = ReadHeaders(headers);
     for (const McdefRecord& header : headers)
-        functions.push_back({header.number(), header.type(), (header.flags() & HeaderFlag::Started) != 0});
+        functions.push_back({header.number(), header.type(), (header.flags() & FunctionFlag::Started) != 0});
     return status;
 }

@@ -1,12 +1,12 @@
 #include "gateway/ConsistencyCheck.h"
 
 #include "model/Descriptions.h"
-#include "model/IdentityChecksum.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -169,7 +169,7 @@ uint16_t ConsistencyCheck::markFunctions()
         uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
         if (status != DbStatus::Success)
             return status;
-        header.setFlags(uint8_t(header.flags() | HeaderFlag::ReferenceErrorMark));
+        header.setFlags(uint8_t(header.flags() | FunctionFlag::ReferenceErrorMark));
         status = UpdateBlock(header);
         if (status != DbStatus::Success)
             return status;

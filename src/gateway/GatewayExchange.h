@@ -4,7 +4,7 @@
 // gateway's answer or the link failure. Upload, update, start/stop and
 // deletion derive from it and are driven by the answers.
 
-#include "gateway/Telegram.h"
+#include "protocol/Telegram.h"
 
 #include <QObject>
 #include <QPointer>

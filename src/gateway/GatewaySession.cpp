@@ -1,6 +1,6 @@
 #include "gateway/GatewaySession.h"
 
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
 #include "support/ServerLink.h"
 
 #include <QDeadlineTimer>

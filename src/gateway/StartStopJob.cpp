@@ -50,15 +50,15 @@ uint16_t RecordStartStop(uint8_t number, bool started, std::string& name)
     if (status != DbStatus::Success)
         return status;
     bool statusLeft = false;
-    if (!started && (header.flags() & HeaderFlag::ErrorMarks)) {
+    if (!started && (header.flags() & FunctionFlag::ErrorMarks)) {
         status = clearReferenceStatus(number, statusLeft);
         if (status != DbStatus::Success)
             return status;
     }
-    uint8_t flags = started ? uint8_t(header.flags() | HeaderFlag::Started)
-                            : uint8_t(header.flags() & ~HeaderFlag::Started);
+    uint8_t flags = started ? uint8_t(header.flags() | FunctionFlag::Started)
+                            : uint8_t(header.flags() & ~FunctionFlag::Started);
     if (!started && !statusLeft)
-        flags &= HeaderFlag::KeptOnSave;
+        flags &= FlagsKeptOnSave;
     header.setFlags(flags);
     name = header.name();
     return UpdateBlock(header);

@@ -1,9 +1,9 @@
 #include "gateway/TelegramBuilder.h"
 
 #include "model/McdefAccess.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 
 #include <algorithm>
 #include <optional>

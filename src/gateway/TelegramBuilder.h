@@ -4,8 +4,8 @@
 // the schedule references; the writable data blocks. The update sends them,
 // the backup file keeps them.
 
-#include "gateway/Telegram.h"
 #include "model/McdefRecord.h"
+#include "protocol/Telegram.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "gateway/TelegramConversion.h"
 
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
 

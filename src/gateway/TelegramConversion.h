@@ -3,8 +3,8 @@
 // answer, and the conversion of every telegram form (the gateway's read
 // answers and the write telegrams of a backup file) into MCDEF records.
 
-#include "gateway/Telegram.h"
 #include "model/McdefRecord.h"
+#include "protocol/Telegram.h"
 
 #include <array>
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/UiSeam.h"
 
 #include <cstdlib>

@@ -5,11 +5,11 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QTimer>
 
@@ -293,7 +293,7 @@ bool UploadJob::compareWithBackup()
     for (int n = 1; n <= MaxFunctionNumber; ++n) {
         DirectoryEntry& entry = m_directory[size_t(n)];
         entry.fromBackup = entry.exists() && entry.stamp == file.stamps[size_t(n - 1)] && IsKnownType(entry.type)
-            && !(entry.flags & HeaderFlag::ErrorMarks) && file.telegramCount[size_t(n - 1)] > 0;
+            && !(entry.flags & FunctionFlag::ErrorMarks) && file.telegramCount[size_t(n - 1)] > 0;
     }
     m_backup = std::move(file);
     return true;
@@ -378,7 +378,7 @@ void UploadJob::onFunctionHeader(const Telegram& answer)
     }
     for (const ReadRequest& request : FunctionRequests(header))
         m_requests.push_back(request);
-    if (m_requests.empty() && !(header.flags & HeaderFlag::Complete)) {
+    if (m_requests.empty() && !(header.flags & FunctionFlag::NothingFurther)) {
         ShowMessage(QString::fromStdString(TextById(txt::MissingConfigData) + StrFormat(" %d.", m_current)),
                     MB::Ok | MB::IconStop, messageParent());
         end(UploadResult::Failed);

@@ -7,10 +7,10 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QTimer>
 

@@ -2,9 +2,9 @@
 #include "ui_DeleteReferencedDlg.h"
 
 #include "model/Texts.h"
+#include "protocol/StrFormat.h"
 #include "support/TabStopDelegate.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QStyle>
 

@@ -1,7 +1,8 @@
 #include "list/FunctionListRules.h"
 
 #include "model/McdefRecord.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/TypeCatalogue.h"
 
 namespace {
 
@@ -35,11 +36,11 @@ FunctionItem ItemFromHeader(uint8_t number, uint8_t type, const std::string& nam
     item.typeName = TypeName(type);
     item.number = number;
     item.name = name;
-    if (flags & HeaderFlag::Started)
+    if (flags & FunctionFlag::Started)
         item.state |= RowState::Started;
-    if (flags & HeaderFlag::ErrorMarks)
+    if (flags & FunctionFlag::ErrorMarks)
         item.state |= RowState::Error;
-    if (flags & HeaderFlag::Manual)
+    if (flags & FunctionFlag::Manual)
         item.state |= RowState::Manual;
     if (!IsKnownType(type))
         item.state |= RowState::UnknownType;

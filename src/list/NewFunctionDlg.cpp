@@ -2,7 +2,8 @@
 #include "ui_NewFunctionDlg.h"
 
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/UiSeam.h"
 
 NewFunctionDlg::NewFunctionDlg(const std::vector<uint8_t>& types, QWidget* parent)

@@ -4,10 +4,10 @@
 #include "gateway/BackupWriter.h"
 #include "gateway/CurrentServer.h"
 #include "gateway/OnOffDlg.h"
-#include "gateway/Telegram.h"
 #include "list/DeletDlg.h"
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
+#include "protocol/Telegram.h"
 #include "support/UiSeam.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "model/Descriptions.h"
 
+#include "protocol/LittleEndian.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 
 #include <array>
 

@@ -3,9 +3,9 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
-#include "support/Util.h"
 
 #include <ctime>
 

@@ -159,7 +159,7 @@ uint16_t LoadEditorHeader(uint8_t number, uint8_t type, EditorHeader& header)
 uint16_t SaveEditorHeader(EditorHeader& header, const std::string& name, uint8_t extraFlags)
 {
     McdefRecord& r = header.record;
-    r.setFlags(uint8_t((r.flags() & HeaderFlag::KeptOnSave) | extraFlags));
+    r.setFlags(uint8_t((r.flags() & FlagsKeptOnSave) | extraFlags));
     r.setName(name);
     const uint16_t status = header.existed ? UpdateBlock(r) : InsertBlock(r);
     if (status == DbStatus::Success)

@@ -1,7 +1,6 @@
 #include "model/McdefRecord.h"
 
-#include "support/LittleEndian.h"
-#include "support/Util.h"
+#include "protocol/LittleEndian.h"
 
 #include <cstring>
 

@@ -3,6 +3,8 @@
 // {function number, block type, block number, item}; bytes 4..5 are the
 // reference status; bytes 6..109 the block content.
 
+#include "protocol/GatewayCodes.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,23 +13,8 @@ namespace BlockType {
 enum : uint8_t { Header = 0, Input = 1, Output = 2, ScheduleReference = 3, Data = 4 };
 }
 
-// Header status flags (byte 28).
-namespace HeaderFlag {
-enum : uint8_t {
-    Manual = 0x01,
-    ErrorMark = 0x02,
-    Started = 0x04,
-    ReferenceErrorMark = 0x08,
-    // Nothing further to read (gateway flags of a header answer).
-    Complete = 0x10,
-};
-constexpr uint8_t ErrorMarks = ErrorMark | ReferenceErrorMark;
-// An editor's save keeps every bit but the two error marks.
-constexpr uint8_t KeptOnSave = 0xF5;
-} // namespace HeaderFlag
-
-constexpr int MaxFunctionNumber = 105;
-constexpr size_t FunctionNameLength = 16;
+// An editor's save keeps every header flag but the two error marks.
+constexpr uint8_t FlagsKeptOnSave = 0xF5;
 
 class McdefRecord {
 public:

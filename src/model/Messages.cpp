@@ -1,9 +1,9 @@
 #include "model/Messages.h"
 
 #include "model/Texts.h"
+#include "protocol/StrFormat.h"
 #include "support/DbStatus.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QtGlobal>
 

@@ -1,18 +1,9 @@
 #include "model/Records.h"
 
-#include "support/LittleEndian.h"
-#include "support/Util.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 
 #include <cstring>
-
-std::string NodeKey(const std::string& networkPrefix, int address)
-{
-    return StrFormat("%-3.3s:%03d", networkPrefix.c_str(), address);
-}
-
-std::string GatewayAddress(const std::string& networkPrefix) { return NodeKey(networkPrefix, GatewayNode); }
-
-std::string NetworkPrefix(const std::string& addressText) { return addressText.substr(0, 3); }
 
 namespace {
 

@@ -3,6 +3,8 @@
 // writes, with their fields decoded. Each record type reads from and writes
 // to its little-endian byte layout; nothing is cast onto bytes.
 
+#include "protocol/NodeAddress.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -23,18 +25,10 @@ inline constexpr const char* XrtBrug = "XRTBRUG";
 // monitoring system's tables are kept.
 inline constexpr const char* ApplicationName = "VELT";
 
-// Node addresses as "NNN:AAA" (network number, colon, three digits).
-std::string NodeKey(const std::string& networkPrefix, int address);
-// The gateway of a network, always node 125.
-inline constexpr int GatewayNode = 125;
-std::string GatewayAddress(const std::string& networkPrefix);
-// The network number as text: the first three characters of an address text.
-std::string NetworkPrefix(const std::string& addressText);
-
 // One network node (NETCNF, 58 bytes).
 struct NetCnfRecord {
     static constexpr uint16_t Size = 58;
-    static constexpr uint16_t ControllerKind = 32;
+    static constexpr uint16_t ControllerKind = ControllerNodeKind;
 
     std::string nodeKey;       // 0, char[8]
     std::string idCode;        // 8, char[17]

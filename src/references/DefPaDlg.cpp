@@ -5,6 +5,7 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
+#include "protocol/StrFormat.h"
 #include "references/IOList.h"
 #include "references/ParameterDefinitions.h"
 #include "references/ParWDlgs.h"
@@ -12,7 +13,6 @@
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QScrollBar>
 #include <QSignalBlocker>

@@ -1,18 +1,18 @@
 #include "references/IOList.h"
 
 #include "model/Descriptions.h"
-#include "model/IdentityChecksum.h"
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <cstdlib>
 #include <cstring>

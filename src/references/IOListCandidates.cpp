@@ -6,9 +6,9 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
 #include "references/ParameterDefinitions.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/UiSeam.h"
 
 #include <algorithm>

@@ -2,13 +2,13 @@
 
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "references/DefPaDlg.h"
 #include "references/ParameterDefinitions.h"
 #include "references/ParWSelectQebDlg.h"
 #include "references/ParWSelectTypeDlg.h"
-#include "support/LittleEndian.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/OrpaPaths.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <algorithm>
 #include <array>

@@ -4,14 +4,15 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "references/ParameterDefinitions.h"
 #include "references/ParWDlgs.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 #include <QStyle>
 

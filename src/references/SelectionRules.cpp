@@ -1,7 +1,7 @@
 #include "references/SelectionRules.h"
 
 #include "model/McdefRecord.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 
 bool GroupLimits::singleSelection() const
 {

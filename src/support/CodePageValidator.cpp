@@ -1,6 +1,6 @@
 #include "support/CodePageValidator.h"
 
-#include "support/CodePage.h"
+#include "protocol/CodePage.h"
 
 QValidator::State CodePageValidator::validate(QString& input, int&) const
 {

@@ -1,6 +1,6 @@
 #include "support/ServerLink.h"
 
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/UiSeam.h"

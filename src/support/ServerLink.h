@@ -6,7 +6,7 @@
 // (ServerFrame.h) and arrive as ServerMessageEvent through the event loop, at
 // the window (dialog or job) that made the request.
 
-#include "support/ServerFrame.h"
+#include "protocol/ServerFrame.h"
 
 #include <QEvent>
 #include <QObject>

@@ -16,13 +16,3 @@ int IsValidFileName(const std::string& name);
 
 // Removes every blank from the text, in place.
 void RemoveSpaces(std::string& text);
-
-// Bytes as lower-case hexadecimal pairs with a separator between them.
-std::string HexBytes(const uint8_t* bytes, size_t count, const char* separator = " ");
-
-
-// printf-style formatting into a string; the program's texts and record
-// fields keep the exact C formats of the original.
-std::string StrFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// The same with a format that is only known at run time (a text from the table).
-std::string StrFormatRuntime(const char* format, ...);

@@ -1,7 +1,7 @@
 #include "app/SelMCDlg.h"
 #include "CheckedScript.h"
-#include "gateway/Telegram.h"
 #include "model/ApplicationState.h"
+#include "protocol/Telegram.h"
 #include "QelnetProcess.h"
 #include "support/ServerLink.h"
 #include "TestHome.h"

@@ -5,8 +5,8 @@
 #include "gateway/GatewayFixture.h"
 
 #include "editors/EditorDispatch.h"
-#include "editors/schedule/DayNiDlg.h"
 #include "editors/MaModDlg.h"
+#include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
 #include "editors/schedule/ScheList.h"
 #include "editors/schedule/SelSchDlg.h"
@@ -15,7 +15,7 @@
 #include "gateway/UpdateJob.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "support/Db.h"
 
@@ -136,7 +136,7 @@ protected:
     {
         McdefRecord header;
         ASSERT_EQ(ReadBlock(number, BlockType::Header, 0, 0, header), DbStatus::Success);
-        header.setFlags(uint8_t(header.flags() & ~HeaderFlag::Started));
+        header.setFlags(uint8_t(header.flags() & ~FunctionFlag::Started));
         ASSERT_EQ(UpdateBlock(header), DbStatus::Success);
     }
 
@@ -555,7 +555,7 @@ TEST_F(EditorTest, ManualModeAutoClearsTheFlagAndKeepsTheValue)
     McdefRecord header, block;
     ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
     ASSERT_EQ(ReadBlock(4, BlockType::Data, 1, 0, block), DbStatus::Success);
-    EXPECT_FALSE(header.flags() & HeaderFlag::Manual);
+    EXPECT_FALSE(header.flags() & FunctionFlag::Manual);
     EXPECT_EQ(block[6], 0);
     EXPECT_EQ(block[7], 1) << "the value byte is kept";
     const auto rows = eventRows();

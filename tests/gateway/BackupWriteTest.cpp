@@ -11,9 +11,9 @@
 #include "list/ProgramOperations.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 
 #include <QPushButton>
 
@@ -109,7 +109,7 @@ TEST_F(BackupWriteTest, TheNextUploadTakesEveryUnchangedFunctionFromTheFile)
                   DbStatus::Success);
         EXPECT_EQ(file.functionTelegrams(header.number()), expected);
         telegrams += expected.size();
-        if (header.flags() & HeaderFlag::Started)
+        if (header.flags() & FunctionFlag::Started)
             started.push_back(header.number());
     }
     ASSERT_EQ(file.telegrams.size(), telegrams + 1) << "the start state follows the functions";

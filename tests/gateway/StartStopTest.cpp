@@ -12,7 +12,7 @@
 #include "list/ProgramOperations.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 
 #include <QLabel>
@@ -79,35 +79,35 @@ protected:
     }
 };
 
-constexpr uint8_t Started = HeaderFlag::Started;
-constexpr uint8_t BothMarks = HeaderFlag::ErrorMarks;
+constexpr uint8_t Started = FunctionFlag::Started;
+constexpr uint8_t BothMarks = FunctionFlag::ErrorMarks;
 
 TEST_F(StartStopTest, AStopClearsTheNoAnswerStatusAndTheMarksWhenNothingIsLeft)
 {
     std::string name;
     // Only "no answer" statuses: both marks go, manual mode stays.
-    addHeader(1, Started | BothMarks | HeaderFlag::Manual);
+    addHeader(1, Started | BothMarks | FunctionFlag::Manual);
     addReference(1, BlockType::Input, 17, 0, 0x01);
     addReference(1, BlockType::Output, 70, 0, 0x01);
     addReference(1, BlockType::Output, 71, 0, 0);
     ASSERT_EQ(RecordStartStop(1, false, name), DbStatus::Success);
     EXPECT_EQ(name, "Defrost 1");
-    EXPECT_EQ(flagsOf(1), HeaderFlag::Manual);
+    EXPECT_EQ(flagsOf(1), FunctionFlag::Manual);
     EXPECT_EQ(block(1, BlockType::Input, 17).status(), 0);
     EXPECT_EQ(block(1, BlockType::Output, 70).status(), 0);
 
     // A type conflict stays: the marks stay, only the started bit goes.
-    addHeader(2, Started | HeaderFlag::ErrorMark);
+    addHeader(2, Started | FunctionFlag::ErrorMark);
     addReference(2, BlockType::Output, 70, 0, 0x03);
     ASSERT_EQ(RecordStartStop(2, false, name), DbStatus::Success);
-    EXPECT_EQ(flagsOf(2), HeaderFlag::ErrorMark);
+    EXPECT_EQ(flagsOf(2), FunctionFlag::ErrorMark);
     EXPECT_EQ(block(2, BlockType::Output, 70)[5], 0x02);
 
     // A reference the check found wrong keeps its bits and so the marks.
-    addHeader(3, Started | HeaderFlag::ReferenceErrorMark);
+    addHeader(3, Started | FunctionFlag::ReferenceErrorMark);
     addReference(3, BlockType::Input, 17, 0x01, 0x01);
     ASSERT_EQ(RecordStartStop(3, false, name), DbStatus::Success);
-    EXPECT_EQ(flagsOf(3), HeaderFlag::ReferenceErrorMark);
+    EXPECT_EQ(flagsOf(3), FunctionFlag::ReferenceErrorMark);
     EXPECT_EQ(block(3, BlockType::Input, 17).status(), 0x01);
 
     // Without an error mark the references are left alone.
@@ -121,10 +121,10 @@ TEST_F(StartStopTest, AStopClearsTheNoAnswerStatusAndTheMarksWhenNothingIsLeft)
 TEST_F(StartStopTest, AStartOnlySetsTheStartedBit)
 {
     std::string name;
-    addHeader(5, BothMarks | HeaderFlag::Manual);
+    addHeader(5, BothMarks | FunctionFlag::Manual);
     addReference(5, BlockType::Output, 70, 0, 0x01);
     ASSERT_EQ(RecordStartStop(5, true, name), DbStatus::Success);
-    EXPECT_EQ(flagsOf(5), Started | BothMarks | HeaderFlag::Manual);
+    EXPECT_EQ(flagsOf(5), Started | BothMarks | FunctionFlag::Manual);
     EXPECT_EQ(block(5, BlockType::Output, 70)[5], 0x01);
     EXPECT_EQ(RecordStartStop(6, true, name), DbStatus::KeyNotFound);
 }
@@ -134,7 +134,7 @@ TEST_F(StartStopTest, StopAndStartFromTheFunctionList)
     startServer();
     ASSERT_EQ(upload(), UploadResult::UpToDate);
     SetCurrentServerWindow(serverWindow());
-    ASSERT_TRUE(flagsOf(9) & HeaderFlag::ErrorMarks) << "the demo's defrost is in error";
+    ASSERT_TRUE(flagsOf(9) & FunctionFlag::ErrorMarks) << "the demo's defrost is in error";
     MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
     FunctionListCtrl& rows = list.list();
     int closed = 0;
@@ -159,7 +159,7 @@ TEST_F(StartStopTest, StopAndStartFromTheFunctionList)
     EXPECT_EQ(rows.text(rows.rowOf(9), FunctionListCtrl::StartedColumn), "");
     EXPECT_EQ(rows.text(rows.rowOf(9), FunctionListCtrl::ErrorColumn), "");
     // Function 3 names a controller the plant does not have: its mark stays.
-    EXPECT_EQ(flagsOf(3) & BothMarks, HeaderFlag::ReferenceErrorMark);
+    EXPECT_EQ(flagsOf(3) & BothMarks, FunctionFlag::ReferenceErrorMark);
     EXPECT_EQ(rows.text(rows.rowOf(3), FunctionListCtrl::ErrorColumn), "Error");
     EXPECT_EQ(closed, 0) << "the list stays open";
 

@@ -5,8 +5,8 @@
 #include "CheckedScript.h"
 #include "gateway/AnswerCheck.h"
 #include "gateway/TelegramBuilder.h"
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

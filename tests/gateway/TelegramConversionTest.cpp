@@ -3,8 +3,8 @@
 
 #include "gateway/TelegramBuilder.h"
 #include "gateway/TelegramConversion.h"
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -321,7 +321,7 @@ TEST(TelegramConversion, WriteTelegramsBecomeTheRecordsTheyWereBuiltFrom)
     header.setType(FunctionType::PoOptimizer);
     header.setName("Po MT");
     header.setStamp(0x01020304);
-    header.setFlags(HeaderFlag::Manual);
+    header.setFlags(FunctionFlag::Manual);
     std::vector<McdefRecord> records = {header};
     McdefRecord simple(Number, BlockType::Input, 2, 17);
     simple[6] = simple[7] = simple[8] = 255;

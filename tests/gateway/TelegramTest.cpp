@@ -1,6 +1,6 @@
-#include "gateway/Telegram.h"
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "protocol/Telegram.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "gateway/MCUpdDlg.h"
 #include "gateway/MCUplDlg.h"
 #include "model/McdefAccess.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 
 #include <QProgressBar>

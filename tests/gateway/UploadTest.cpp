@@ -6,9 +6,9 @@
 #include "list/MCFODlg.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -78,8 +78,8 @@ TEST_F(UploadTest, TheTablesHoldWhatTheGatewayHolds)
         EXPECT_EQ(header.type(), function.type);
         EXPECT_EQ(header.name(), function.name);
         EXPECT_EQ(header.stamp(), function.stamp);
-        EXPECT_EQ(header.flags() & (HeaderFlag::Started | HeaderFlag::Manual | HeaderFlag::ErrorMark),
-                  function.flags & (FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::Error));
+        EXPECT_EQ(header.flags() & (FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::ErrorMark),
+                  function.flags & (FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::ErrorMark));
         for (int direction = 1; direction <= 2; ++direction)
             for (int slot = 1; slot <= 8; ++slot) {
                 std::vector<uint8_t> expected, uploaded;
@@ -135,12 +135,12 @@ TEST_F(UploadTest, ReferencesToControllersMissingFromThePlantAreMarked)
     EXPECT_TRUE(missing.status() & CheckStatus::ControllerMissing);
     McdefRecord header;
     ASSERT_EQ(ReadBlock(3, BlockType::Header, 0, 0, header), DbStatus::Success);
-    EXPECT_TRUE(header.flags() & HeaderFlag::ReferenceErrorMark);
+    EXPECT_TRUE(header.flags() & FunctionFlag::ReferenceErrorMark);
     McdefRecord fine;
     ASSERT_EQ(ReadBlock(3, BlockType::Output, 1, 1, fine), DbStatus::Success);
     EXPECT_EQ(fine.status() & ~CheckStatus::GatewayBits, 0);
     ASSERT_EQ(ReadBlock(8, BlockType::Header, 0, 0, header), DbStatus::Success);
-    EXPECT_FALSE(header.flags() & HeaderFlag::ReferenceErrorMark) << "a function whose references are fine";
+    EXPECT_FALSE(header.flags() & FunctionFlag::ReferenceErrorMark) << "a function whose references are fine";
 
     // The function list shows every function with its state.
     MCFODlg list("001:125", "GW Market North", true, {});
@@ -186,7 +186,7 @@ TEST_F(UploadTest, ADifferentNetConfigurationAsksOnce)
     EXPECT_EQ(m_script.prompts().front().style, MB::YesNo | MB::IconQuestion | MB::DefaultButton2);
     McdefRecord header;
     ASSERT_EQ(ReadBlock(3, BlockType::Header, 0, 0, header), DbStatus::Success);
-    EXPECT_FALSE(header.flags() & HeaderFlag::ReferenceErrorMark) << "no consistency check";
+    EXPECT_FALSE(header.flags() & FunctionFlag::ReferenceErrorMark) << "no consistency check";
 
     m_script.expectMessageContaining("Net configuration description", IDNO);
     EXPECT_EQ(upload(), UploadResult::Cancelled);

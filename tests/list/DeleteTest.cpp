@@ -13,7 +13,7 @@
 #include "list/ProgramOperations.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "list/FunctionListRules.h"
 #include "model/McdefAccess.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ TEST(FunctionListRules, NewOffersTheTypesTheGatewayStillAccepts)
 
 TEST(FunctionListRules, HistoryOnlyForAStartedPoOptimizerSelectedLast)
 {
-    const FunctionItem po = item(8, FunctionType::PoOptimizer, HeaderFlag::Started);
+    const FunctionItem po = item(8, FunctionType::PoOptimizer, FunctionFlag::Started);
     const FunctionItem dayNight = item(3, FunctionType::DayNightControl);
     EXPECT_TRUE(ComputeListButtons({po}, 2, true).history);
     EXPECT_TRUE(ComputeListButtons({dayNight, po}, 2, true).history);
@@ -56,7 +56,7 @@ TEST(FunctionListRules, HistoryOnlyForAStartedPoOptimizerSelectedLast)
 
 TEST(FunctionListRules, AnUnknownTypeCanOnlyBePrinted)
 {
-    const FunctionItem unknown = item(9, 42, HeaderFlag::Started);
+    const FunctionItem unknown = item(9, 42, FunctionFlag::Started);
     EXPECT_TRUE(unknown.state & RowState::UnknownType);
     EXPECT_EQ(unknown.typeName, "<<unknown type>>");
     const ListButtons b = ComputeListButtons({unknown}, 1, true);
@@ -71,10 +71,10 @@ TEST(FunctionListRules, AnUnknownTypeCanOnlyBePrinted)
 
 TEST(FunctionListRules, OperationsTakeTheirOwnRowsOfASelection)
 {
-    const FunctionItem startedSchedule = item(1, FunctionType::YearlySchedule, HeaderFlag::Started);
+    const FunctionItem startedSchedule = item(1, FunctionType::YearlySchedule, FunctionFlag::Started);
     const FunctionItem stoppedDayNight = item(2, FunctionType::DayNightControl);
-    const FunctionItem startedDefrost = item(3, FunctionType::CentralDefrost, HeaderFlag::Started);
-    const FunctionItem failedAlarm = item(4, FunctionType::AlarmLimitOffset, HeaderFlag::ReferenceErrorMark);
+    const FunctionItem startedDefrost = item(3, FunctionType::CentralDefrost, FunctionFlag::Started);
+    const FunctionItem failedAlarm = item(4, FunctionType::AlarmLimitOffset, FunctionFlag::ReferenceErrorMark);
 
     const ListButtons both = ComputeListButtons({startedSchedule, stoppedDayNight}, 2, true);
     EXPECT_TRUE(both.remove);

@@ -5,7 +5,7 @@
 #include "model/ApplicationState.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 #include "TestHome.h"
 
@@ -75,9 +75,9 @@ protected:
 
 TEST_F(MCFODlgTest, ListsEveryFunctionSortedByNameAndSortsByAnyColumn)
 {
-    addFunction(7, FunctionType::PeakShaving, "Peak", HeaderFlag::Started);
-    addFunction(2, FunctionType::YearlySchedule, "week plan", HeaderFlag::Started);
-    addFunction(12, FunctionType::DayNightControl, "Night", HeaderFlag::Manual | HeaderFlag::ErrorMark);
+    addFunction(7, FunctionType::PeakShaving, "Peak", FunctionFlag::Started);
+    addFunction(2, FunctionType::YearlySchedule, "week plan", FunctionFlag::Started);
+    addFunction(12, FunctionType::DayNightControl, "Night", FunctionFlag::Manual | FunctionFlag::ErrorMark);
     addFunction(100, 42, "Alien");
     MCFODlg dialog("001:125", "GW Market North", true, {});
     FunctionListCtrl& list = dialog.list();
@@ -106,9 +106,9 @@ TEST_F(MCFODlgTest, ListsEveryFunctionSortedByNameAndSortsByAnyColumn)
 
 TEST_F(MCFODlgTest, ButtonsFollowTheSelection)
 {
-    addFunction(1, FunctionType::YearlySchedule, "Year", HeaderFlag::Started);
+    addFunction(1, FunctionType::YearlySchedule, "Year", FunctionFlag::Started);
     addFunction(2, FunctionType::DayNightControl, "Night");
-    addFunction(3, FunctionType::PoOptimizer, "Suction", HeaderFlag::Started);
+    addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
     ListOperations operations;
     operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return 0; };
     operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return 0; };
@@ -152,7 +152,7 @@ TEST_F(MCFODlgTest, OperationsThatAreNotThereStayDisabled)
 
 TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
 {
-    addFunction(1, FunctionType::YearlySchedule, "Year", HeaderFlag::Started);
+    addFunction(1, FunctionType::YearlySchedule, "Year", FunctionFlag::Started);
     appState().capacity.typeLimits[FunctionType::YearlySchedule] = 1;
     EditorRequest seen;
     const auto editor = [&seen](QWidget*, const EditorRequest& request) {
@@ -160,7 +160,7 @@ TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
         McdefRecord header(request.number, BlockType::Header, 0, 0);
         header.setType(request.type);
         header.setName("New night");
-        header.setFlags(HeaderFlag::Started | HeaderFlag::Manual);
+        header.setFlags(FunctionFlag::Started | FunctionFlag::Manual);
         InsertBlock(header);
         return int(EditorResult::Ok);
     };
@@ -209,7 +209,7 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
         McdefRecord header;
         ReadBlock(request.number, BlockType::Header, 0, 0, header);
         header.setName("After");
-        header.setFlags(HeaderFlag::Started);
+        header.setFlags(FunctionFlag::Started);
         UpdateBlock(header);
         return nextResult;
     };

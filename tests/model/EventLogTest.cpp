@@ -3,7 +3,7 @@
 #include "model/EventLog.h"
 #include "model/Records.h"
 #include "model/TextIds.h"
-#include "support/Util.h"
+#include "protocol/StrFormat.h"
 
 #include <regex>
 

@@ -4,7 +4,8 @@
 #include "model/Records.h"
 #include "model/StringTable.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <QCheckBox>
 #include <QDialog>

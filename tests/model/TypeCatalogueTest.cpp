@@ -1,7 +1,8 @@
 #include "ModelFixture.h"
 
-#include "model/TypeCatalogue.h"
-#include "support/LittleEndian.h"
+#include "model/TypeNames.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <sstream>
 

@@ -3,14 +3,14 @@
 // sockets.
 
 #include "CheckedScript.h"
-#include "gateway/Telegram.h"
 #include "GatewayImage.h"
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/Telegram.h"
+#include "protocol/TypeCatalogue.h"
 #include "QelnetProcess.h"
 #include "QelnetServer.h"
 #include "SimulatedGateway.h"
-#include "support/LittleEndian.h"
 #include "support/ServerLink.h"
 #include "TestHome.h"
 

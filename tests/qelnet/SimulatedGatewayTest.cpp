@@ -1,9 +1,10 @@
 #include "GatewayImage.h"
 #include "ImageSource.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/ServerFrame.h"
+#include "protocol/TypeCatalogue.h"
 #include "SimulatedGateway.h"
-#include "support/LittleEndian.h"
-#include "support/ServerFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "CheckedScript.h"
-#include "model/IdentityChecksum.h"
 #include "model/McdefAccess.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/IdentityChecksum.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/Profile.h"
 #include "TestHome.h"
 

@@ -1,6 +1,6 @@
 #include "CheckedScript.h"
 #include "model/McdefRecord.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/ParameterDefinitions.h"
 #include "references/SelectionRules.h"
 #include "ReferenceTestTools.h"

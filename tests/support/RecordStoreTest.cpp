@@ -1,5 +1,5 @@
 #include "support/Db.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
 #include "support/RecordStore.h"
 
 #include <gtest/gtest.h>

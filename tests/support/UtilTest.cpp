@@ -1,5 +1,6 @@
-#include "support/CodePage.h"
-#include "support/LittleEndian.h"
+#include "protocol/CodePage.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/Util.h"
 
 #include <gtest/gtest.h>

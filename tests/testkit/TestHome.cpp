@@ -2,8 +2,8 @@
 
 #include "model/Records.h"
 #include "PlantBuilder.h"
+#include "protocol/LittleEndian.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/RecordStore.h"

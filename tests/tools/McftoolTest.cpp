@@ -4,9 +4,9 @@
 #include "gateway/BackupFile.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
+#include "protocol/LittleEndian.h"
 #include "QelnetProcess.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -153,8 +153,8 @@ TEST_F(McftoolTest, StartStopAndDelete)
     const ToolRun stop = onGateway("stop", {"9", "3"});
     EXPECT_EQ(stop.exitCode, 0) << stop.err;
     EXPECT_TRUE(contains(stop.out, "result 0 (done)"));
-    EXPECT_FALSE(header(9)->flags() & HeaderFlag::Started);
-    EXPECT_FALSE(header(9)->flags() & HeaderFlag::ErrorMarks);
+    EXPECT_FALSE(header(9)->flags() & FunctionFlag::Started);
+    EXPECT_FALSE(header(9)->flags() & FunctionFlag::ErrorMarks);
 
     const ToolRun refused = onGateway("start", {"1"});
     EXPECT_EQ(refused.exitCode, 1);
@@ -163,7 +163,7 @@ TEST_F(McftoolTest, StartStopAndDelete)
 
     const ToolRun start = onGateway("start", {"9"});
     EXPECT_EQ(start.exitCode, 0) << start.err;
-    EXPECT_TRUE(header(9)->flags() & HeaderFlag::Started);
+    EXPECT_TRUE(header(9)->flags() & FunctionFlag::Started);
 
     const ToolRun stopped = onGateway("delete", {"7", "1", "8", "--stop"});
     EXPECT_EQ(stopped.exitCode, 0) << stopped.err;

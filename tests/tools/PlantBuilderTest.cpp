@@ -7,9 +7,9 @@
 #include "TestHome.h"
 
 #include "model/Records.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/Profile.h"
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"

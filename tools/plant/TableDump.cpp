@@ -2,13 +2,13 @@
 
 #include "model/Records.h"
 #include "model/StringTable.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 #include "support/Db.h"
-#include "support/LittleEndian.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
-#include "support/Util.h"
 
 #include <strings.h>
 #include <vector>

@@ -7,10 +7,10 @@
 #include "model/Messages.h"
 #include "model/StringTable.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 namespace {
 
@@ -72,11 +72,11 @@ bool DayNiDlg::load()
         m_ui->scheduleList->SetModified(false);
         if (!loadReferenceGroups())
             return false;
-        showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
+        showManualState(header().flags() & FunctionFlag::Manual, manualBlock[7]);
         if (external())
             m_ui->useExternalCheck->setChecked(externalBlock[UseExternalByte] != 0);
     }
-    if (header().flags() & HeaderFlag::Started)
+    if (header().flags() & FunctionFlag::Started)
         disable({m_ui->nameEdit, m_ui->scheduleButton, m_ui->outputButton, m_ui->inputButton,
                  m_ui->useExternalCheck});
     if (viewOnly())

@@ -50,9 +50,9 @@ bool QEBOnDlg::load()
         McdefRecord manualBlock;
         if (!readDataBlock(1, manualBlock, false) || !loadReferenceGroups())
             return false;
-        showManualState(header().flags() & HeaderFlag::Manual, manualBlock[7]);
+        showManualState(header().flags() & FunctionFlag::Manual, manualBlock[7]);
     }
-    if (header().flags() & HeaderFlag::Started)
+    if (header().flags() & FunctionFlag::Started)
         disable({m_ui->nameEdit, m_ui->inputButton, m_ui->outputButton});
     if (viewOnly())
         disable({m_ui->nameEdit, m_ui->okButton, m_ui->inputButton, m_ui->outputButton});

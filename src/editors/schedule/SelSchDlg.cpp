@@ -7,10 +7,11 @@
 #include "model/Messages.h"
 #include "model/StringTable.h"
 #include "model/Texts.h"
-#include "model/TypeCatalogue.h"
+#include "model/TypeNames.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
-#include "support/Util.h"
 
 SelSchDlg::SelSchDlg(const EditorRequest& editor, const ScheduleSelection& selection, QWidget* parent)
     : QDialog(parent)

@@ -1,6 +1,6 @@
-#include "support/ServerFrame.h"
+#include "protocol/ServerFrame.h"
 
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
 
 QByteArray EncodeServerFrame(const ServerFrame& frame)
 {

@@ -63,12 +63,6 @@ const std::array<CatalogueEntry, FunctionType::Count>& TypeCatalogue();
 const CatalogueEntry* FindCatalogueEntry(uint8_t code);
 
 bool IsKnownType(uint8_t code);
-// The display name (text 1000 + code); for an unknown code false and the
-// unknown-type text. At most 16 characters (17 bytes with the terminator).
-bool TypeName(uint8_t code, char* buffer, size_t max);
-std::string TypeName(uint8_t code);
-// Forgets the names looked up so far (the text table changed).
-void ForgetTypeNames();
 uint16_t TypeSize(uint8_t code);
 uint8_t TypeIsPassive(uint8_t code);
 SlotSet TypeSlots(uint8_t code, int direction);

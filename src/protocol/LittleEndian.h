@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/CodePage.h"
+#include "protocol/CodePage.h"
 
 namespace le {
 

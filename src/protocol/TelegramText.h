@@ -2,7 +2,7 @@
 // A telegram as a line of text for the people who read traces, backup files
 // and gateway images: its command, P, item, length and data decoded by command.
 
-#include "gateway/Telegram.h"
+#include "protocol/Telegram.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "support/CodePage.h"
+#include "protocol/CodePage.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
-#include "model/IdentityChecksum.h"
+#include "protocol/IdentityChecksum.h"
 
-#include "support/CodePage.h"
+#include "protocol/CodePage.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,6 @@
-#include "model/TypeCatalogue.h"
+#include "protocol/TypeCatalogue.h"
 
-#include "model/Texts.h"
-#include "support/LittleEndian.h"
+#include "protocol/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -97,12 +96,6 @@ CatalogueEntry entryOf(const TypeDefinition& type)
     return e;
 }
 
-std::array<std::optional<std::string>, FunctionType::Count>& nameCache()
-{
-    static std::array<std::optional<std::string>, FunctionType::Count> names;
-    return names;
-}
-
 } // namespace
 
 const std::array<CatalogueEntry, FunctionType::Count>& TypeCatalogue()
@@ -125,33 +118,6 @@ const CatalogueEntry* FindCatalogueEntry(uint8_t code)
 }
 
 bool IsKnownType(uint8_t code) { return FindCatalogueEntry(code) != nullptr; }
-
-std::string TypeName(uint8_t code)
-{
-    if (!IsKnownType(code))
-        return TextById(txt::UnknownType);
-    auto& cached = nameCache()[code];
-    if (!cached)
-        cached = TextById(uint16_t(txt::TypeNameBase + code)).substr(0, 16);
-    return *cached;
-}
-
-bool TypeName(uint8_t code, char* buffer, size_t max)
-{
-    const std::string name = TypeName(code);
-    if (buffer && max > 0) {
-        const size_t n = std::min({name.size(), max - 1, size_t(16)});
-        std::memcpy(buffer, name.data(), n);
-        buffer[n] = '\0';
-    }
-    return IsKnownType(code);
-}
-
-void ForgetTypeNames()
-{
-    for (auto& name : nameCache())
-        name.reset();
-}
 
 uint16_t TypeSize(uint8_t code)
 {

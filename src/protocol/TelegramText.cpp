@@ -1,8 +1,8 @@
-#include "gateway/TelegramText.h"
+#include "protocol/TelegramText.h"
 
-#include "model/McdefRecord.h"
-#include "support/LittleEndian.h"
-#include "support/Util.h"
+#include "protocol/GatewayCodes.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
 
 #include <algorithm>
 

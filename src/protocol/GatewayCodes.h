@@ -1,0 +1,42 @@
+#pragma once
+// The codes a gateway answers with: the status of a write, start, stop or
+// delete, the flags of a function (also kept in the header record's byte 28),
+// and the status of one reference item.
+
+#include <cstddef>
+#include <cstdint>
+
+// A gateway holds functions 1..105, each with a name of at most 16 characters.
+constexpr int MaxFunctionNumber = 105;
+constexpr size_t FunctionNameLength = 16;
+
+namespace GatewayStatus {
+enum : uint8_t {
+    Accepted = 0,
+    MemoryFull = 1,
+    TypeLimitReached = 2,
+    BadRequest = 3,   // a telegram the gateway cannot take (length, slot, block, count)
+    NotStartable = 4, // a passive type is always active
+    StampChanged = 16, // another user changed the function
+    TypeDiffers = 32,  // the function has another type in the gateway
+    NoSuchFunction = 255,
+};
+}
+
+namespace FunctionFlag {
+enum : uint8_t {
+    Manual = 0x01,
+    ErrorMark = 0x02,
+    Started = 0x04,
+    ReferenceErrorMark = 0x08, // a reference of the function is in error
+    NothingFurther = 0x10,     // header answers: the header is all there is to read
+};
+constexpr uint8_t ErrorMarks = ErrorMark | ReferenceErrorMark;
+} // namespace FunctionFlag
+
+namespace ItemStatus {
+enum : uint8_t {
+    NoAnswer = 0x02,     // the controller does not answer / the schedule is missing
+    TypeConflict = 0x08,
+};
+}
