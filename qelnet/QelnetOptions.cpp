@@ -28,6 +28,9 @@ rewritten (beside, then renamed) after every accepted change.
                          the functions, as if another user wrote; writes are
                          answered with status 16
   --memory-full          report no free memory; refuse new functions (status 1)
+  --answer-other-function
+                         answer every request about a function as if it
+                         named the next function number
   --make-image SOURCE.json IMAGE   make a gateway image from its readable source
   --show-image IMAGE     list an image: functions, flags, stamps, telegrams
   --help                 this text
@@ -148,6 +151,8 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
             options.gatewayFaults.changedStamp = true;
         } else if (option == QLatin1String("--memory-full")) {
             options.gatewayFaults.memoryFull = true;
+        } else if (option == QLatin1String("--answer-other-function")) {
+            options.gatewayFaults.answerOtherFunction = true;
         } else if (option == QLatin1String("--make-image")) {
             const auto source = value(i, option);
             const auto image = source ? value(i, option) : std::nullopt;

@@ -82,6 +82,26 @@ uint8_t SimulatedGateway::reportedFlags(const GatewayFunction& function) const
 
 std::optional<Telegram> SimulatedGateway::answer(const Telegram& request)
 {
+    std::optional<Telegram> answer = answerAsAsked(request);
+    if (answer && m_faults.answerOtherFunction)
+        renumberAnswer(*answer);
+    return answer;
+}
+
+void SimulatedGateway::renumberAnswer(Telegram& answer) const
+{
+    const std::optional<IdentifiedTelegram> id = IdentifyTelegram(answer);
+    uint8_t* d = dataOf(answer);
+    if (id->command >= Command::ReadHeader && id->command <= Command::WriteDataBlock) {
+        d[0] = uint8_t(d[0] % MaxFunctionNumber + 1);
+    } else if (id->command == Command::Start || id->command == Command::Stop || id->command == Command::Delete) {
+        for (uint16_t k = 1; k < TelegramDataLength(answer); ++k)
+            d[k] = uint8_t(d[k] % MaxFunctionNumber + 1);
+    }
+}
+
+std::optional<Telegram> SimulatedGateway::answerAsAsked(const Telegram& request)
+{
     const std::optional<IdentifiedTelegram> id = IdentifyTelegram(request);
     if (!id)
         return std::nullopt;
@@ -488,9 +508,18 @@ uint8_t SimulatedGateway::writeDataBlock(GatewayFunction& function, uint8_t bloc
     return GatewayStatus::Accepted;
 }
 
+Telegram SimulatedGateway::functionListAnswer(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length,
+                                              uint8_t status) const
+{
+    const uint8_t count = length >= 1 + data[0] ? data[0] : 0;
+    Telegram t = reply(id.command, uint16_t(1 + count), id.p, id.offset);
+    dataOf(t)[0] = status;
+    std::copy_n(data + 1, count, dataOf(t) + 1);
+    return t;
+}
+
 Telegram SimulatedGateway::startStop(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length)
 {
-    Telegram t = reply(id.command, 1, id.p, id.offset);
     const uint8_t count = data[0];
     uint8_t status = GatewayStatus::Accepted;
     if (count == 0 || length < 1 + count)
@@ -512,13 +541,11 @@ Telegram SimulatedGateway::startStop(const IdentifiedTelegram& id, const uint8_t
         }
         save();
     }
-    dataOf(t)[0] = status;
-    return t;
+    return functionListAnswer(id, data, length, status);
 }
 
 Telegram SimulatedGateway::remove(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length)
 {
-    Telegram t = reply(id.command, 1, id.p, id.offset);
     const uint8_t count = data[0];
     uint8_t status = GatewayStatus::Accepted;
     if (count == 0 || length < 1 + count)
@@ -531,8 +558,7 @@ Telegram SimulatedGateway::remove(const IdentifiedTelegram& id, const uint8_t* d
             m_state.functions.erase(data[1 + k]);
         save();
     }
-    dataOf(t)[0] = status;
-    return t;
+    return functionListAnswer(id, data, length, status);
 }
 
 Telegram SimulatedGateway::reset(const IdentifiedTelegram& id)

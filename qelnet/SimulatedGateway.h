@@ -34,6 +34,7 @@ struct GatewayFaults {
     std::optional<uint8_t> refuseWrites; // every write 11..31 answered with this status
     bool changedStamp = false;           // stamps move after the stamp read; writes answered 16
     bool memoryFull = false;             // no free memory; new functions refused
+    bool answerOtherFunction = false;    // answers name the next function number in place of the asked one
 };
 
 class SimulatedGateway {
@@ -56,6 +57,10 @@ public:
     std::string address() const;
 
 private:
+    std::optional<Telegram> answerAsAsked(const Telegram& request);
+    void renumberAnswer(Telegram& answer) const;
+    Telegram functionListAnswer(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length,
+                                uint8_t status) const;
     Telegram reply(uint8_t command, uint16_t dataLength, uint8_t p, uint8_t offset) const;
     Telegram writeAnswer(const IdentifiedTelegram& id, uint8_t number, uint8_t status) const;
     uint8_t reportedFlags(const GatewayFunction& function) const;

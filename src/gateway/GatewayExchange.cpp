@@ -45,6 +45,7 @@ bool GatewayExchange::send(const Telegram& telegram)
         MessageById(txt::ErrorSendingMessage, MB::Ok | MB::IconStop, m_messageParent);
         return false;
     }
+    m_request = telegram;
     ++m_telegramsSent;
     return true;
 }
@@ -83,11 +84,11 @@ bool GatewayExchange::event(QEvent* event)
             onReadFailure();
             return true;
         }
-        const std::optional<IdentifiedTelegram> id = IdentifyTelegram(answer);
-        if (!id)
-            onUnreadableAnswer();
+        const CheckedAnswer checked = CheckAnswer(m_request, answer);
+        if (checked.matches())
+            onAnswer(answer, checked);
         else
-            onAnswer(answer, *id);
+            onUnexpectedAnswer();
     } else if (message->message == ServerMessage::Reply && (message->param2 >> 16) == 0
                && (message->param2 & 0xFFFF) != 0) {
         onLinkFailure();

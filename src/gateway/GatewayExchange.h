@@ -4,6 +4,7 @@
 // gateway's answer or the link failure. Upload, update, start/stop and
 // deletion derive from it and are driven by the answers.
 
+#include "protocol/Answer.h"
 #include "protocol/Telegram.h"
 
 #include <QObject>
@@ -43,10 +44,11 @@ protected:
     void finish(int result);
     QWidget* messageParent() const { return m_messageParent; }
 
-    // The gateway's answer, identified by the command table.
-    virtual void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) = 0;
-    // An answer that cannot be read or fits no command.
-    virtual void onUnreadableAnswer() = 0;
+    // The gateway's answer to the request last sent; its status, when the
+    // command has one, is for the job to judge.
+    virtual void onAnswer(const Telegram& answer, const CheckedAnswer& checked) = 0;
+    // An answer that cannot be identified or answers another request.
+    virtual void onUnexpectedAnswer() = 0;
     // The server reports that the link to the gateway failed.
     virtual void onLinkFailure() = 0;
     // The shared record could not be read back (allocation failure).
@@ -60,6 +62,7 @@ private:
     QPointer<QWidget> m_messageParent;
     uint32_t m_window = 0;
     uint16_t m_handle = 0;
+    Telegram m_request{};
     int m_telegramsSent = 0;
     bool m_finished = false;
     int m_result = -1;

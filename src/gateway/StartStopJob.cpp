@@ -85,10 +85,11 @@ void StartStopJob::start()
         finish(StartStopResult::LocalFailure);
 }
 
-void StartStopJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
+void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     Q_EMIT progress(1);
-    if (CheckGatewayAnswer(answer, m_command, messageParent()) != AnswerVerdict::Accepted) {
+    if (checked.refused()) {
+        ShowRefusal(*checked.status, messageParent());
         finish(StartStopResult::RefusedOrLinkFailure);
         return;
     }
@@ -115,9 +116,9 @@ void StartStopJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
     finish(StartStopResult::Done);
 }
 
-void StartStopJob::onUnreadableAnswer()
+void StartStopJob::onUnexpectedAnswer()
 {
-    ShowUnreadableAnswer(messageParent());
+    ShowUnexpectedAnswer(messageParent());
     finish(StartStopResult::RefusedOrLinkFailure);
 }
 

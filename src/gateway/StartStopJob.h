@@ -35,8 +35,8 @@ public:
     bool starting() const { return m_command == Command::Start; }
 
 protected:
-    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
-    void onUnreadableAnswer() override;
+    void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
+    void onUnexpectedAnswer() override;
     void onLinkFailure() override;
     void onReadFailure() override;
 

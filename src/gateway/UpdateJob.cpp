@@ -94,20 +94,14 @@ void UpdateJob::sendNext()
         finish(UpdateResult::LocalFailure);
 }
 
-void UpdateJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
+void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
 {
     ++m_answers;
     Q_EMIT progress(m_answers);
-    const uint8_t sentCommand = IdentifyTelegram(m_telegrams[m_next])->command;
-    switch (CheckGatewayAnswer(answer, sentCommand, messageParent())) {
-    case AnswerVerdict::Refused:
+    if (checked.refused()) {
+        ShowRefusal(*checked.status, messageParent());
         finish(UpdateResult::Refused);
         return;
-    case AnswerVerdict::Unreadable:
-        finish(UpdateResult::LocalFailure);
-        return;
-    case AnswerVerdict::Accepted:
-        break;
     }
     if (++m_next < m_telegrams.size()) {
         sendNext();
@@ -132,9 +126,9 @@ bool UpdateJob::storeStamp(uint32_t stamp)
     return true;
 }
 
-void UpdateJob::onUnreadableAnswer()
+void UpdateJob::onUnexpectedAnswer()
 {
-    ShowUnreadableAnswer(messageParent());
+    ShowUnexpectedAnswer(messageParent());
     finish(UpdateResult::LocalFailure);
 }
 

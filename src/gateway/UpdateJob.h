@@ -41,8 +41,8 @@ public:
     int answersReceived() const { return m_answers; }
 
 protected:
-    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
-    void onUnreadableAnswer() override;
+    void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
+    void onUnexpectedAnswer() override;
     void onLinkFailure() override;
     void onReadFailure() override;
 

@@ -55,7 +55,6 @@ void UploadJob::start()
         m_phase = Phase::Reset;
         Q_EMIT progressRange(2);
         Q_EMIT textChanged(QText(txt::ResettingSetup));
-        m_expected = Command::Reset;
         if (!sendCommand(Command::Reset, 0, 255, 0, nullptr))
             end(UploadResult::Failed);
         return;
@@ -67,7 +66,6 @@ void UploadJob::start()
         return;
     }
     m_phase = Phase::NetConfig;
-    m_expected = Command::NetConfigStamp;
     if (!sendCommand(Command::NetConfigStamp, 0, 255, 0, nullptr))
         end(UploadResult::Failed);
 }
@@ -102,16 +100,12 @@ bool UploadJob::emptyMcdef()
     return true;
 }
 
-void UploadJob::onAnswer(const Telegram& answer, const IdentifiedTelegram& id)
+void UploadJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
 {
     if (m_phase == Phase::Done)
         return;
     if (m_cancelled) {
         end(UploadResult::Cancelled);
-        return;
-    }
-    if (id.command != m_expected) {
-        changedByAnotherUser();
         return;
     }
     switch (m_phase) {
@@ -135,7 +129,7 @@ void UploadJob::onAnswer(const Telegram& answer, const IdentifiedTelegram& id)
         onFunctionHeader(answer);
         return;
     case Phase::FunctionData:
-        if (id.p != m_directory[m_current].type) {
+        if (checked.id.p != m_directory[m_current].type) {
             changedByAnotherUser();
             return;
         }
@@ -173,7 +167,6 @@ void UploadJob::onNetConfigStamp(const Telegram& answer)
         }
     }
     m_phase = Phase::Memory;
-    m_expected = Command::Memory;
     if (!sendCommand(Command::Memory, 0, 255, 0, nullptr))
         end(UploadResult::Failed);
 }
@@ -194,7 +187,6 @@ void UploadJob::onMemory(const Telegram& answer)
         return;
     }
     m_phase = Phase::Directory;
-    m_expected = Command::Directory;
     if (!sendCommand(Command::Directory, 0, 255, 0, nullptr))
         end(UploadResult::Failed);
 }
@@ -232,7 +224,6 @@ void UploadJob::requestStamps()
         m_stampQueue.pop_front();
     }
     data[0] = uint8_t(data.size() - 1);
-    m_expected = Command::Stamps;
     if (!sendCommand(Command::Stamps, uint16_t(data.size()), 255, 0, data.data()))
         end(UploadResult::Failed);
 }
@@ -356,7 +347,6 @@ void UploadJob::nextFunction()
     }
     ++m_fromGatewayCount;
     m_phase = Phase::HeaderTelegram;
-    m_expected = Command::ReadHeader;
     const uint8_t number = m_current;
     if (!sendCommand(Command::ReadHeader, 1, 255, 0, &number))
         end(UploadResult::Failed);
@@ -396,7 +386,6 @@ void UploadJob::sendNextRequest()
     }
     const ReadRequest request = m_requests.front();
     m_requests.pop_front();
-    m_expected = request.command;
     if (!sendCommand(request.command, uint16_t(request.data.size()), request.p, request.offset, request.data.data()))
         end(UploadResult::Failed);
 }
@@ -465,7 +454,7 @@ void UploadJob::changedByAnotherUser()
     end(UploadResult::Cancelled);
 }
 
-void UploadJob::onUnreadableAnswer()
+void UploadJob::onUnexpectedAnswer()
 {
     if (m_cancelled) {
         end(UploadResult::Cancelled);

@@ -33,8 +33,8 @@ public:
     int functionsFromGateway() const { return m_fromGatewayCount; }
 
 protected:
-    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
-    void onUnreadableAnswer() override;
+    void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
+    void onUnexpectedAnswer() override;
     void onLinkFailure() override;
     void onReadFailure() override;
 
@@ -59,7 +59,6 @@ private:
 
     bool m_reset;
     Phase m_phase = Phase::NetConfig;
-    uint8_t m_expected = 0;
     bool m_cancelled = false;
     bool m_netConfigUpToDate = false;
     int m_functionCount = 0;

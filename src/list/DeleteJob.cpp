@@ -123,10 +123,11 @@ DeleteJob::Check DeleteJob::checkReferences(uint8_t schedule, const std::string&
     return choice == ReferenceChoice::Stop ? Check::Stop : Check::Skip;
 }
 
-void DeleteJob::onAnswer(const Telegram& answer, const IdentifiedTelegram&)
+void DeleteJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     advance(1);
-    if (CheckGatewayAnswer(answer, Command::Delete, messageParent()) != AnswerVerdict::Accepted) {
+    if (checked.refused()) {
+        ShowRefusal(*checked.status, messageParent());
         finish(DeleteResult::Refused);
         return;
     }
@@ -158,9 +159,9 @@ void DeleteJob::removeLocally()
     postNext();
 }
 
-void DeleteJob::onUnreadableAnswer()
+void DeleteJob::onUnexpectedAnswer()
 {
-    ShowUnreadableAnswer(messageParent());
+    ShowUnexpectedAnswer(messageParent());
     finish(DeleteResult::Refused);
 }
 

@@ -63,8 +63,8 @@ Q_SIGNALS:
     void captionChanged(const QString& caption);
 
 protected:
-    void onAnswer(const Telegram& answer, const IdentifiedTelegram& id) override;
-    void onUnreadableAnswer() override;
+    void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
+    void onUnexpectedAnswer() override;
     void onLinkFailure() override;
     void onReadFailure() override;
 

@@ -45,14 +45,6 @@ protected:
         list.findChild<QPushButton*>("closeButton")->click();
     }
 
-    void restartServer()
-    {
-        m_session.reset();
-        m_server.reset();
-        ServerLink::instance().reset();
-        startServer();
-    }
-
     static std::string fileName() { return BackupFileName("001:125"); }
 
     static std::vector<uint8_t> fileBytes()

@@ -50,6 +50,15 @@ protected:
         ASSERT_TRUE(m_session->open(error)) << error;
     }
 
+    // Stops the server and starts it again with other options.
+    void restartServer(const QStringList& options = {}, const std::string& connect = "001:125")
+    {
+        m_session.reset();
+        m_server.reset();
+        ServerLink::instance().reset();
+        startServer(options, connect);
+    }
+
     // Replaces a demo gateway image by a state of the test's own (before the server starts).
     void writeImage(const std::string& network, const GatewayState& state) const
     {

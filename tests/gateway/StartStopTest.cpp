@@ -6,6 +6,7 @@
 
 #include "gateway/CurrentServer.h"
 #include "gateway/MCUplDlg.h"
+#include "gateway/OnOffDlg.h"
 #include "gateway/StartStopJob.h"
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
@@ -127,6 +128,19 @@ TEST_F(StartStopTest, AStartOnlySetsTheStartedBit)
     EXPECT_EQ(flagsOf(5), Started | BothMarks | FunctionFlag::Manual);
     EXPECT_EQ(block(5, BlockType::Output, 70)[5], 0x01);
     EXPECT_EQ(RecordStartStop(6, true, name), DbStatus::KeyNotFound);
+}
+
+TEST_F(StartStopTest, AnAnswerForOtherFunctionsChangesNothing)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    const uint8_t flags = flagsOf(3);
+    ASSERT_TRUE(flags & Started);
+    restartServer({"--answer-other-function"});
+    m_script.expectMessage("Control function setup changed by another user. Please upload again.");
+    OnOffDlg dialog("001:125", serverWindow(), Command::Stop, {3}, nullptr);
+    EXPECT_EQ(dialog.exec(), StartStopResult::RefusedOrLinkFailure);
+    EXPECT_EQ(flagsOf(3), flags);
 }
 
 TEST_F(StartStopTest, StopAndStartFromTheFunctionList)

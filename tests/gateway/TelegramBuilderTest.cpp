@@ -233,30 +233,23 @@ TEST(TelegramBuilder, StartAndStopCarryTheCountAndTheNumbers)
     EXPECT_EQ(commandOf(BuildStartStopTelegram(Command::Stop, Gateway, {7})), Command::Stop);
 }
 
-// The gateway's status is in byte 25 of a write answer and in byte 24 of a
-// start, stop or delete answer; an answer to another command is unreadable.
-TEST(AnswerCheck, ReadsTheStatusWhereTheCommandPutsIt)
+// A refusal names the return code; statuses 16, 32 and 255 say that another
+// user changed the function.
+TEST(AnswerCheck, RefusalsAreWordedByStatus)
 {
     CheckedScript script;
-    Telegram write = *BuildTelegram(Command::WriteDataBlock, Gateway, 6, 0, 2);
-    EXPECT_EQ(CheckGatewayAnswer(write, Command::WriteDataBlock, nullptr), AnswerVerdict::Accepted);
-    write[25] = 3;
     script.expectMessage("Error updating ZUL.\nReturn code is 3.");
-    EXPECT_EQ(CheckGatewayAnswer(write, Command::WriteDataBlock, nullptr), AnswerVerdict::Refused);
-
-    Telegram deleted = *BuildTelegram(Command::Delete, Gateway, 1, 255, 0);
-    deleted[25] = 16; // not where a delete answer keeps its status
-    EXPECT_EQ(CheckGatewayAnswer(deleted, Command::Delete, nullptr), AnswerVerdict::Accepted);
+    ShowRefusal(3, nullptr);
     for (const uint8_t status : {16, 32, 255}) {
-        deleted[24] = status;
         script.expectMessage("Control function setup changed by another user. Please upload again.\n"
                              "Error updating ZUL.");
-        EXPECT_EQ(CheckGatewayAnswer(deleted, Command::Delete, nullptr), AnswerVerdict::Refused) << int(status);
+        ShowRefusal(status, nullptr);
     }
     script.expectMessage("Control function setup changed by another user. Please upload again.");
-    EXPECT_EQ(CheckGatewayAnswer(deleted, Command::Stop, nullptr), AnswerVerdict::Unreadable);
+    ShowUnexpectedAnswer(nullptr);
 
-    EXPECT_EQ(script.prompts()[1].style, MB::Ok | MB::IconExclamation);
     EXPECT_EQ(script.prompts()[0].style, MB::Ok | MB::IconStop);
-    EXPECT_EQ(script.beeps(), 5) << "every refusal is preceded by a beep";
+    EXPECT_EQ(script.prompts()[1].style, MB::Ok | MB::IconExclamation);
+    EXPECT_EQ(script.prompts()[4].style, MB::Ok | MB::IconStop);
+    EXPECT_EQ(script.beeps(), 5) << "every message is preceded by a beep";
 }

@@ -34,13 +34,6 @@ protected:
 
     // Starts the server again on the same images with other faults; MCDEF
     // stays as the upload left it, and the trace starts empty.
-    void restartServer(const QStringList& options, const std::string& connect = "001:125")
-    {
-        m_session.reset();
-        m_server.reset();
-        ServerLink::instance().reset();
-        startServer(options, connect);
-    }
 
     static McdefRecord headerOf(uint8_t number)
     {
@@ -236,6 +229,18 @@ TEST_F(UpdateTest, AnUnexpectedAnswerIsALocalFailure)
     m_script.expectMessage("Control function setup changed by another user. Please upload again.");
     EXPECT_EQ(update(4), UpdateResult::LocalFailure);
     EXPECT_EQ(sentCommands().size(), 1u);
+}
+
+TEST_F(UpdateTest, AnAnswerForAnotherFunctionIsRefused)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    const uint32_t stamp = headerOf(4).stamp();
+    restartServer({"--answer-other-function"});
+    m_script.expectMessage("Control function setup changed by another user. Please upload again.");
+    EXPECT_EQ(update(4), UpdateResult::LocalFailure);
+    EXPECT_EQ(sentCommands(), (std::vector<int>{Command::WriteHeader})) << "nothing after the wrong answer";
+    EXPECT_EQ(headerOf(4).stamp(), stamp);
 }
 
 TEST_F(UpdateTest, AFunctionThatIsNotInTheTableIsNotSent)

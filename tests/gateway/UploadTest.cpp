@@ -217,6 +217,15 @@ TEST_F(UploadTest, AnUnexpectedAnswerEndsTheUpload)
     EXPECT_EQ(upload(), UploadResult::Cancelled);
 }
 
+TEST_F(UploadTest, AnAnswerForAnotherFunctionEndsTheUpload)
+{
+    startServer({"--answer-other-function"});
+    m_script.expectMessage("Control function setup changed by another user. Please upload again.");
+    EXPECT_EQ(upload(), UploadResult::Cancelled);
+    EXPECT_EQ(sentCommands().back(), Command::ReadHeader) << "the first header answer names another function";
+    EXPECT_EQ(count(sentCommands(), Command::ReadHeader), 1);
+}
+
 TEST_F(UploadTest, ALinkFailureEndsTheUpload)
 {
     startServer({"--fail-link-after", "6"});

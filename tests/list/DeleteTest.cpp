@@ -59,12 +59,8 @@ protected:
         startServer();
         MCUplDlg upload("001:125", serverWindow(), false);
         ASSERT_EQ(upload.exec(), UploadResult::UpToDate);
-        if (!options.isEmpty()) {
-            m_session.reset();
-            m_server.reset();
-            ServerLink::instance().reset();
-            startServer(options);
-        }
+        if (!options.isEmpty())
+            restartServer(options);
         m_list = std::make_unique<MCFODlg>("001:125", "GW Market North", true, ProgramListOperations());
         m_freeBefore = appState().capacity.freeMemory;
     }
@@ -223,6 +219,18 @@ TEST_F(DeleteTest, ARefusalEndsTheDeletionAndKeepsWhatWasDone)
     EXPECT_EQ(run.result, DeleteResult::Refused);
     EXPECT_EQ(remaining(), (std::vector<int>{1, 2, 3, 5}));
     EXPECT_EQ(eventTexts(), (std::vector<std::string>{"001:125 GW Market North\nAlarm is/are deleted"}));
+}
+
+TEST_F(DeleteTest, AnAnswerForAnotherFunctionEndsTheDeletion)
+{
+    startAndUpload({"--answer-other-function"});
+    m_script.expectMessage("Control function setup changed by another user. Please upload again.");
+    const Run run = deleteFunctions({4, 5});
+    EXPECT_EQ(run.result, DeleteResult::Refused);
+    EXPECT_TRUE(inTable(4)) << "an answer that is not for function 4 removes nothing here";
+    EXPECT_GE(m_list->list().rowOf(4), 0);
+    EXPECT_EQ(sentTelegrams(Command::Delete).size(), 1u);
+    EXPECT_TRUE(eventTexts().empty());
 }
 
 TEST_F(DeleteTest, CancelEndsBeforeTheNextFunction)

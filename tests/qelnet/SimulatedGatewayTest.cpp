@@ -417,6 +417,29 @@ TEST(SimulatedGatewayFaults, MemoryFull)
         << "an existing function takes no more memory";
 }
 
+// Start, stop and delete answers echo the numbers after the status; with the
+// fault switched on every answer about a function names the next number.
+TEST(SimulatedGatewayFaults, AnswerForAnotherFunction)
+{
+    SimulatedGateway plain(sourceState());
+    const Telegram stopped = *plain.answer(request(Command::Stop, {2, 3, 105}));
+    EXPECT_EQ(TelegramDataLength(stopped), 3);
+    EXPECT_EQ(stopped[TelegramField::Data + 1], 3);
+    EXPECT_EQ(stopped[TelegramField::Data + 2], 105);
+
+    GatewayFaults faults;
+    faults.answerOtherFunction = true;
+    SimulatedGateway gateway(sourceState(), faults);
+    EXPECT_EQ((*gateway.answer(request(Command::ReadHeader, {3})))[TelegramField::Data], 4);
+    EXPECT_EQ((*gateway.answer(request(Command::WriteDataBlock, {3, 0, 0}, 3, 1)))[TelegramField::Data], 4);
+    const Telegram deleted = *gateway.answer(request(Command::Delete, {2, 3, 105}));
+    EXPECT_EQ(deleted[TelegramField::Data + 1], 4);
+    EXPECT_EQ(deleted[TelegramField::Data + 2], 1);
+    EXPECT_EQ((*gateway.answer(request(Command::Memory, {})))[TelegramField::Data + 4],
+              (*plain.answer(request(Command::Memory, {})))[TelegramField::Data + 4])
+        << "answers that name no function stay as they are";
+}
+
 TEST(SimulatedGatewayPassword, AnswersByWhetherTheGatewayHasOne)
 {
     GatewayState state = sourceState();
