@@ -36,9 +36,10 @@ inline constexpr const char* DefinitionRestoreFile = "MCPARDEF.ORG";
 // The path of a file in the data directory (`Install`/`DATADir` followed directly by the name).
 std::string DataFilePath(const std::string& name);
 
-// Copies a file of the data directory onto another. Not forced: a missing
-// source, or a destination not older than the source, copies nothing. A failed
-// copy shows "Failed to copy database '<source>'" and gives false.
+// Replaces a table file of the data directory by a copy of another one
+// (RecordStore::replaceTableFile). Not forced: a missing source, or a
+// destination not older than the source, copies nothing. A failed copy shows
+// "Failed to copy database '<source>'" and gives false.
 bool CopyDatabaseFile(const std::string& source, const std::string& destination, bool force,
                       QWidget* parent = nullptr);
 
