@@ -2,6 +2,7 @@
 
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/LittleEndian.h"
 #include "support/OrpaPaths.h"
@@ -288,18 +289,18 @@ bool SaveDefinitions(const DefinitionKey& key, std::vector<DefinedItem>& items, 
     return true;
 }
 
-std::vector<WizardEntry> WizardEntriesOf(const IOList& list, bool notDefinedOnly, std::vector<RowKey>& keys)
+std::vector<WizardEntry> WizardEntriesOf(const std::vector<ReferenceRow>& selected, bool notDefinedOnly,
+                                         std::vector<RowKey>& keys)
 {
     std::vector<WizardEntry> entries;
     std::string previousAddress;
     bool first = true;
-    for (int index : list.selectedRows()) {
-        const ReferenceRow& row = list.row(index);
+    for (const ReferenceRow& row : selected) {
         if (row.status == ReferenceStatus::Error)
             continue;
         if (notDefinedOnly && !(row.flags & ReferenceFlag::NotDefined))
             continue;
-        keys.push_back(list.RowKeyOf(index));
+        keys.push_back(RowKeyOf(row));
         if (first || row.address != previousAddress)
             entries.push_back({WizardEntry::Undefined, row.address, row.idCode, row.ident, row.descKey});
         previousAddress = row.address;

@@ -7,7 +7,7 @@
 
 #include "model/Descriptions.h"
 #include "model/Records.h"
-#include "references/IOList.h"
+#include "references/ReferenceRow.h"
 
 #include <cstdint>
 #include <optional>
@@ -104,10 +104,11 @@ struct WizardEntry {
     std::string descKey;
 };
 
-// The controllers of the selected rows (rows with errors left out; with
-// notDefinedOnly only "Not defined" rows), one entry per run of rows of one
-// address, and the key of every row taken.
-std::vector<WizardEntry> WizardEntriesOf(const IOList& list, bool notDefinedOnly, std::vector<RowKey>& keys);
+// The controllers of the selected rows, in list order (rows with errors left
+// out; with notDefinedOnly only "Not defined" rows), one entry per run of rows
+// of one address, and the key of every row taken.
+std::vector<WizardEntry> WizardEntriesOf(const std::vector<ReferenceRow>& selected, bool notDefinedOnly,
+                                         std::vector<RowKey>& keys);
 
 // "+" for a controller with definitions for its identification or its node.
 // Database errors are shown; false after one.
