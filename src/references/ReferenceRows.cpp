@@ -14,8 +14,8 @@
 
 namespace {
 
-RowReadFailure failure(const char* table, uint16_t status,
-                       std::source_location where = std::source_location::current())
+RowReadFailure failedAt(const char* table, uint16_t status,
+                        std::source_location where = std::source_location::current())
 {
     return {table, status, where};
 }
@@ -103,7 +103,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                     return read;
                 }
                 if (status != DbStatus::Success) {
-                    read.failure = failure(table::NetCnf, status);
+                    read.failure = failedAt(table::NetCnf, status);
                     return read;
                 }
                 const NetCnfRecord controller = NetCnfRecord::read(node);
@@ -129,7 +129,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                     r.customText = "???";
                     break;
                 case DescriptionLookup::Failed:
-                    read.failure = failure(table::QebDes, status);
+                    read.failure = failedAt(table::QebDes, status);
                     return read;
                 }
             }
@@ -143,7 +143,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
             read.rows.push_back(std::move(r));
         }
         if (scan != DbStatus::Success) {
-            read.failure = failure(table::Mcdef, scan);
+            read.failure = failedAt(table::Mcdef, scan);
             return read;
         }
     }
@@ -167,7 +167,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
 
     ScopedTable netcnf(table::NetCnf, DbMode::ReadOnly);
     if (netcnf.status() != DbStatus::Success) {
-        read.failure = failure(table::NetCnf, netcnf.status());
+        read.failure = failedAt(table::NetCnf, netcnf.status());
         return read;
     }
     ScopedTable qebdes(table::QebDes, DbMode::ReadOnly);
@@ -204,13 +204,13 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
 
         if (limits.parametersAllowed()) {
             if (qebdes.status() != DbStatus::Success) {
-                read.failure = failure(table::QebDes, qebdes.status());
+                read.failure = failedAt(table::QebDes, qebdes.status());
                 return read;
             }
             bool described = false;
             const uint16_t probe = ProbeDescription(node.descKey, described);
             if (probe != DbStatus::Success && probe != DbStatus::EndOfFile) {
-                read.failure = failure(table::QebDes, probe);
+                read.failure = failedAt(table::QebDes, probe);
                 return read;
             }
             if (!described) {
@@ -225,7 +225,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
             }
 
             if (mcpardef.status() != DbStatus::Success) {
-                read.failure = failure(table::McParDef, mcpardef.status());
+                read.failure = failedAt(table::McParDef, mcpardef.status());
                 return read;
             }
             std::vector<ParameterTriple> seen;
@@ -233,7 +233,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
                 std::vector<ParameterTriple> triples;
                 const uint16_t pass = ReadDefinedTriples({node.ident, nodeText, limits.functionParameter}, triples);
                 if (pass != DbStatus::Success) {
-                    read.failure = failure(table::McParDef, pass);
+                    read.failure = failedAt(table::McParDef, pass);
                     return read;
                 }
                 for (const ParameterTriple& triple : triples) {
@@ -245,7 +245,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
                     const DescriptionLookup lookup =
                         DescribeParameter(node.descKey, triple.p1, triple.p2, triple.p3, description, status);
                     if (lookup == DescriptionLookup::Failed) {
-                        read.failure = failure(table::QebDes, status);
+                        read.failure = failedAt(table::QebDes, status);
                         return read;
                     }
                     ReferenceRow row = base;
@@ -285,6 +285,6 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
         }
     }
     if (scan != DbStatus::EndOfFile)
-        read.failure = failure(table::NetCnf, scan);
+        read.failure = failedAt(table::NetCnf, scan);
     return read;
 }
