@@ -484,6 +484,8 @@ TEST_F(TableFileTest, TheTargetBecomesTheSourceAndNoOldJournalIsLeftBesideIt)
     EXPECT_EQ(contentOf(target()), contentOf(source()));
     for (const char* leftover : {"-wal", "-shm", ".replacing"})
         EXPECT_FALSE(std::filesystem::exists(target() + leftover)) << leftover;
+    for (const char* journal : {"-wal", "-shm"})
+        EXPECT_FALSE(std::filesystem::exists(source() + journal)) << "the check leaves the source as it lies";
     EXPECT_EQ(recordsOfMcdef(), 0);
 }
 
