@@ -13,8 +13,6 @@
 
 #include <QTimer>
 
-#include <filesystem>
-
 namespace {
 
 constexpr uint8_t StampsPerRequest = 18;
@@ -82,12 +80,10 @@ bool UploadJob::emptyMcdef()
 {
     RecordStore& store = RecordStore::instance();
     DbClose(table::Mcdef);
-    const std::string target = store.tableFile(table::Mcdef);
     const std::string source = store.dataFile("MCDEF.NEW");
-    std::error_code ec;
-    std::filesystem::remove(target + "-wal", ec);
-    std::filesystem::remove(target + "-shm", ec);
-    if (!std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec)) {
+    const TableFileReplacement replacement = RecordStore::replaceTableFile(source, store.tableFile(table::Mcdef));
+    if (!replacement.ok()) {
+        qWarning("the upload cannot empty its table: %s", replacement.describe().c_str());
         ShowMessage(QString::fromStdString(TextById(txt::FailedToCopyDatabase) + " '" + source + "'"),
                     MB::Ok | MB::IconStop, messageParent());
         return false;

@@ -16,12 +16,11 @@
 
 #include <QTimer>
 
-MCFODlg::MCFODlg(std::string gatewayAddress, std::string idCode, bool netConfigUpToDate, ListOperations operations,
-                 QWidget* parent)
+MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool netConfigUpToDate,
+                 ListOperations operations, QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::MCFODlg)
     , m_gatewayAddress(std::move(gatewayAddress))
-    , m_idCode(std::move(idCode))
     , m_editable(netConfigUpToDate)
     , m_operations(std::move(operations))
 {
@@ -36,7 +35,7 @@ MCFODlg::MCFODlg(std::string gatewayAddress, std::string idCode, bool netConfigU
                            static_cast<QWidget*>(m_ui->blocksGroup)})
             w->hide();
     }
-    m_ui->networkField->setText(QString::fromStdString(StrFormat("%s  %s", m_gatewayAddress.c_str(), m_idCode.c_str())));
+    m_ui->networkField->setText(QString::fromStdString(StrFormat("%s  %s", m_gatewayAddress.c_str(), idCode.c_str())));
     m_ui->functionList->setUpColumns();
     m_ui->functionList->sortRows(FunctionListCtrl::NameColumn, true);
 

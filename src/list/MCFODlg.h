@@ -20,13 +20,11 @@ class MCFODlg : public QDialog {
     Q_OBJECT
 
 public:
-    MCFODlg(std::string gatewayAddress, std::string idCode, bool netConfigUpToDate, ListOperations operations,
+    MCFODlg(std::string gatewayAddress, const std::string& idCode, bool netConfigUpToDate, ListOperations operations,
             QWidget* parent = nullptr);
     ~MCFODlg() override;
 
     const std::string& gatewayAddress() const { return m_gatewayAddress; }
-    const std::string& idCode() const { return m_idCode; }
-    bool editable() const { return m_editable; }
     FunctionListCtrl& list() const;
 
     // Re-reads a function's header into its row; false after a database error
@@ -36,9 +34,13 @@ public:
     void removeRow(uint8_t number);
     // The listed name of a function; empty when it is not listed.
     std::string functionName(uint8_t number) const;
+
+protected:
+    void reject() override;
+
+private:
     void updateButtons();
     void updateUsedSpace();
-
     // The operations, as the buttons run them.
     void onNew();
     void onEdit();
@@ -47,11 +49,6 @@ public:
     void onStart();
     void onStop();
     void onHistory();
-
-protected:
-    void reject() override;
-
-private:
     bool fillList();
     int runEditor(uint8_t type, uint8_t number);
     // What an editor's result means for the list: a new row, a refreshed row,
@@ -62,7 +59,6 @@ private:
 
     std::unique_ptr<Ui::MCFODlg> m_ui;
     std::string m_gatewayAddress;
-    std::string m_idCode;
     bool m_editable;
     ListOperations m_operations;
 };

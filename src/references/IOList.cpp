@@ -9,6 +9,7 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
 #include "protocol/TypeCatalogue.h"
+#include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
@@ -37,36 +38,9 @@ private:
     CListCtrlEx& m_list;
 };
 
-// The message and status of a reference's status flags, later ones replacing earlier ones.
-void applyStatusFlags(uint8_t flagsA, uint8_t flagsB, ReferenceRow& row)
+void reportFailure(const RowReadFailure& failure, QWidget* parent)
 {
-    if ((flagsA & ReferenceFlag::NoDescription) && row.status != ReferenceStatus::Error) {
-        row.message = TextById(txt::NoQebDescription);
-        row.status = ReferenceStatus::Error;
-    }
-    if (flagsA & ReferenceFlag::NoParameterInGateway) {
-        row.message = TextById(txt::ParameterNotExistMcb);
-        row.status = ReferenceStatus::Error;
-    }
-    if (flagsA & ReferenceFlag::NoParameter) {
-        row.message = TextById(txt::ParameterNotExist);
-        row.status = ReferenceStatus::Error;
-    }
-    bool checkB = row.status < ReferenceStatus::Error;
-    if (flagsA & ReferenceFlag::NeedsApproval) {
-        row.message = TextById(txt::ParameterNeedsApproval);
-        row.status = ReferenceStatus::Warning;
-        checkB = true;
-    }
-    if (!checkB)
-        return;
-    if (flagsB & (ReferenceFlag::CommunicationError >> 8)) {
-        row.message = TextById(txt::CommunicationError);
-        row.status = ReferenceStatus::Error;
-    } else if (row.status < ReferenceStatus::Error && (flagsB & (ReferenceFlag::TypeConflict >> 8))) {
-        row.message = TextById(txt::QebTypeConflict);
-        row.status = ReferenceStatus::Error;
-    }
+    ReportDbError(failure.table, failure.status, failure.where.file_name(), int(failure.where.line()), parent);
 }
 
 } // namespace
@@ -155,85 +129,65 @@ int IOList::AddRow(uint32_t status, const std::string& address, const std::strin
 bool IOList::LoadReferences(const std::string& gatewayAddress, uint8_t functionNumber, uint8_t blockType,
                             const std::array<uint8_t, 4>& blockNumbers)
 {
+    const ReferenceRowsRead read = ReadReferenceRows(gatewayAddress, functionNumber, blockType, blockNumbers);
+    for (const std::string& descKey : read.corruptedDescriptions) {
+        const std::string text = StrFormat("%s '%s'.\n%s", TextById(txt::CorruptedQebDescription).c_str(),
+                                           descKey.c_str(), TextById(txt::UploadNewVersion).c_str());
+        ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconStop, this, true);
+    }
+    if (read.failure)
+        reportFailure(*read.failure, this);
+    return read.complete() && ShowRows(read.rows);
+}
+
+bool IOList::FillCandidates(const std::string& networkPrefix, const GroupLimits& limits, const IOList& group,
+                            bool select)
+{
+    const CandidateRowsRead read = ReadCandidateRows(networkPrefix, limits, group.Rows());
+    std::vector<ReferenceRow> rows;
+    std::vector<bool> selected;
+    for (const CandidateRow& candidate : read.rows) {
+        rows.push_back(candidate.row);
+        selected.push_back(select && candidate.ofGroup);
+    }
+    const bool shown = ShowRows(rows, selected);
+    if (read.failure)
+        reportFailure(*read.failure, this);
+    return shown && !read.failure;
+}
+
+bool IOList::ShowRows(const std::vector<ReferenceRow>& rows, const std::vector<bool>& selected)
+{
     RedrawOff redrawOff(*this);
-    const std::string prefix = NetworkPrefix(gatewayAddress);
-    const std::string automaticText = TextById(txt::Automatic);
-    ScopedTable netcnf(table::NetCnf, DbMode::ReadOnly);
-    for (uint8_t block : blockNumbers) {
-        if (block == 0)
-            break;
-        std::vector<McdefRecord> records;
-        const uint16_t scan = ReadBlocks(functionNumber, blockType, block, records);
-        for (const McdefRecord& record : records) {
-            const uint8_t flagsA = record[4];
-            const uint8_t flagsB = record[5];
-            ReferenceRow r;
-            if (flagsA & ReferenceFlag::ControllerNotFound) {
-                r.message = TextById(txt::QebNotFound);
-                r.status = ReferenceStatus::Error;
-            } else {
-                const std::string nodeKey = NodeKey(prefix, record.item());
-                uint8_t key[8] = {};
-                le::putStr(key, sizeof key, nodeKey);
-                uint8_t node[NetCnfRecord::Size];
-                const uint16_t status = netcnf.status() == DbStatus::Success
-                    ? DbGet(table::NetCnf, 0, key, sizeof key, node, sizeof node, DbOp::GetEqual)
-                    : netcnf.status();
-                if (status == DbStatus::KeyNotFound)
-                    return false;
-                if (status != DbStatus::Success) {
-                    ReportDbError(table::NetCnf, status, __FILE__, __LINE__, this);
-                    return false;
-                }
-                const NetCnfRecord controller = NetCnfRecord::read(node);
-                r.idCode = controller.idCode;
-                r.ident = controller.ident;
-                r.descKey = controller.descKey;
-                r.nodeKind = uint8_t(controller.nodeKind & 0xFF);
-            }
-            if (record[6] == AutomaticParameter) {
-                r.defaultText = automaticText;
-            } else if (!(flagsA & (ReferenceFlag::ControllerNotFound | ReferenceFlag::NoDescription
-                                   | ReferenceFlag::NoParameter))) {
-                uint16_t status = DbStatus::Success;
-                QebDesRecord description;
-                switch (DescribeParameter(r.descKey, record[6], record[7], record[8], description, status)) {
-                case DescriptionLookup::Found:
-                    r.defaultText = description.defaultText;
-                    r.customText = description.customText;
-                    break;
-                case DescriptionLookup::Missing: {
-                    const std::string text = StrFormat("%s '%s'.\n%s", TextById(txt::CorruptedQebDescription).c_str(),
-                                                       r.descKey.c_str(), TextById(txt::UploadNewVersion).c_str());
-                    ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconStop, this, true);
-                    r.defaultText = "???";
-                    r.customText = "???";
-                    break;
-                }
-                case DescriptionLookup::Failed:
-                    ReportDbError(table::QebDes, status, __FILE__, __LINE__, this);
-                    return false;
-                }
-            }
-            applyStatusFlags(flagsA, flagsB, r);
-            r.address = StrFormat("%03d", record.item());
-            r.flags = uint16_t(flagsA + 256 * flagsB);
-            r.par1 = record[6];
-            r.par2 = record[7];
-            r.par3 = record[8];
-            r.parameterClass = record[9];
-            if (AddRow(r) < 0) {
-                MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
-                return false;
-            }
-        }
-        if (scan != DbStatus::Success) {
-            ReportDbError(table::Mcdef, scan, __FILE__, __LINE__, this);
+    DeleteAllRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int index = AddRow(rows[i]);
+        if (index < 0) {
+            setRedraw(true);
+            MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
             return false;
         }
+        if (i < selected.size() && selected[i])
+            setRowSelected(index, true);
     }
     sortRows(sortColumn(), sortAscending());
     return true;
+}
+
+std::vector<ReferenceRow> IOList::Rows() const
+{
+    std::vector<ReferenceRow> rows;
+    for (int i = 0; i < rowCount(); ++i)
+        rows.push_back(row(i));
+    return rows;
+}
+
+std::vector<ReferenceRow> IOList::SelectedReferences() const
+{
+    std::vector<ReferenceRow> rows;
+    for (int i : selectedRows())
+        rows.push_back(row(i));
+    return rows;
 }
 
 bool IOList::StoreReferences(uint8_t functionType, uint8_t functionNumber, uint8_t blockType,
@@ -294,30 +248,16 @@ void IOList::RefreshTextMode()
 
 int IOList::FindRow(const std::string& address, uint8_t par1, uint8_t par2, uint8_t par3, bool addressOnly) const
 {
-    for (int i = 0; i < rowCount(); ++i) {
-        const ReferenceRow& r = row(i);
-        if (r.address != address)
-            continue;
-        if (addressOnly || (r.par1 == par1 && r.par2 == par2 && r.par3 == par3))
+    for (int i = 0; i < rowCount(); ++i)
+        if (row(i).refersTo(address, par1, par2, par3, addressOnly))
             return i;
-    }
     return -1;
 }
 
 bool IOList::CopyRows(const IOList& source, bool select, bool onlySelected)
 {
-    RedrawOff redrawOff(*this);
-    DeleteAllRows();
-    int last = 0;
-    for (int i = 0; i < source.rowCount(); ++i) {
-        if (onlySelected && !source.isRowSelected(i))
-            continue;
-        last = AddRow(source.row(i));
-        if (last >= 0 && select)
-            setRowSelected(last, true);
-    }
-    sortRows(sortColumn(), sortAscending());
-    return last >= 0;
+    const std::vector<ReferenceRow> rows = onlySelected ? source.SelectedReferences() : source.Rows();
+    return ShowRows(rows, std::vector<bool>(rows.size(), select));
 }
 
 void IOList::DeleteAllRows()
@@ -339,15 +279,4 @@ void IOList::ApproveRows()
         m_modified = true;
         refreshRow(i);
     }
-}
-
-RowKey IOList::RowKeyOf(int index) const
-{
-    const ReferenceRow& r = row(index);
-    RowKey key{};
-    le::putStr(key.data(), 4, r.address);
-    key[4] = r.par1;
-    key[5] = r.par2;
-    key[6] = r.par3;
-    return key;
 }

@@ -5,6 +5,7 @@
 // mark that the editor reads to decide whether to store the group.
 
 #include "references/ReferenceRow.h"
+#include "references/SelectionRules.h"
 #include "support/CListCtrlEx.h"
 
 #include <array>
@@ -19,7 +20,8 @@ public:
 
     explicit IOList(QWidget* parent = nullptr);
 
-    // Reads the reference records of the slots into rows; false after a
+    // Shows the reference rows of the slots (ReadReferenceRows) and tells the
+    // operator of broken descriptions and database errors; false after a
     // database error, a referenced controller missing from the network
     // configuration, or a full list.
     bool LoadReferences(const std::string& gatewayAddress, uint8_t functionNumber, uint8_t blockType,
@@ -50,15 +52,17 @@ public:
     void DeleteAllRows();
     // Confirms every row that waited for approval.
     void ApproveRows();
-    // Fills the selection dialog's list: the target's rows first, then what
-    // every controller of the network can offer the group (automatic rows,
-    // defined parameters of the classes), rows for controllers without
-    // description and "Not defined" rows; false after a database error or a
-    // full list.
-    bool FillCandidates(const std::string& networkPrefix, bool automaticAllowed, uint8_t minimumLevel,
-                        bool parametersAllowed, uint8_t functionParameter, const std::vector<uint8_t>& classes,
-                        const IOList& target, bool select);
-    RowKey RowKeyOf(int row) const;
+    // Shows what the selection dialog offers the group of the list
+    // (ReadCandidateRows), the group's own rows selected when asked; false
+    // after a database error (told to the operator, with the rows read until
+    // then shown) or a full list.
+    bool FillCandidates(const std::string& networkPrefix, const GroupLimits& limits, const IOList& group, bool select);
+    // The list shows these rows, sorted as it sorts, the ones marked in
+    // selected (by index) selected; false when it is full (told to the operator).
+    bool ShowRows(const std::vector<ReferenceRow>& rows, const std::vector<bool>& selected = {});
+    std::vector<ReferenceRow> Rows() const;
+    // The selected rows in list order.
+    std::vector<ReferenceRow> SelectedReferences() const;
 
     const ReferenceRow& row(int index) const;
     ReferenceRow& row(int index);

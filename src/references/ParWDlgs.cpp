@@ -29,7 +29,8 @@ void reselect(IOList& list, const std::vector<RowKey>& keys)
 bool RunParameterWizard(const WizardRequest& request, QWidget* parent)
 {
     std::vector<RowKey> keys;
-    std::vector<WizardEntry> entries = WizardEntriesOf(request.candidates, request.notDefinedOnly, keys);
+    std::vector<WizardEntry> entries =
+        WizardEntriesOf(request.candidates.SelectedReferences(), request.notDefinedOnly, keys);
     if (entries.empty())
         return false;
 
@@ -106,9 +107,7 @@ bool RunParameterWizard(const WizardRequest& request, QWidget* parent)
         }
     }
     WaitCursor wait;
-    request.candidates.FillCandidates(request.networkPrefix, limits.automaticAllowed(), limits.minimumLevel,
-                                      limits.parametersAllowed(), limits.functionParameter, limits.classes,
-                                      request.editorList, false);
+    request.candidates.FillCandidates(request.networkPrefix, limits, request.editorList, false);
     reselect(request.candidates, keys);
     return true;
 }

@@ -4,8 +4,10 @@
 #include "model/Texts.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
+#include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
+#include "support/RecordStore.h"
 #include "support/UiSeam.h"
 
 #include <algorithm>
@@ -59,45 +61,22 @@ std::array<uint8_t, 16> functionKey(const std::string& descKey, uint16_t functio
     return key;
 }
 
-bool journalHasContent(const std::string& path)
+// Unless forced, only a source newer than the destination, or one without a
+// destination, is copied; a missing source is nothing to copy. Where the times
+// cannot be read, the copy is tried and reports its failure.
+bool copyWanted(const std::string& from, const std::string& to, bool force)
 {
+    if (force)
+        return true;
     std::error_code ec;
-    const std::string journal = path + "-wal";
-    return fs::exists(journal, ec) && fs::file_size(journal, ec) > 0;
-}
-
-// The copy itself: through a temporary file beside the destination, so that a
-// failed copy never leaves half a table behind.
-bool copyFile(const std::string& from, const std::string& to, bool force)
-{
-    std::error_code ec;
-    if (!force) {
-        if (!fs::exists(from, ec))
-            return !ec;
-        if (fs::exists(to, ec)) {
-            const auto destinationTime = fs::last_write_time(to, ec);
-            if (ec)
-                return false;
-            const auto sourceTime = fs::last_write_time(from, ec);
-            if (ec)
-                return false;
-            if (!(destinationTime < sourceTime))
-                return true;
-        }
-    }
-    // A table with unwritten journal content is open elsewhere or was left broken.
-    if (journalHasContent(from) || journalHasContent(to))
-        return false;
-    const std::string temporary = to + ".copying";
-    fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::rename(temporary, to, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    if (!fs::exists(from, ec))
+        return bool(ec);
+    if (!fs::exists(to, ec))
+        return true;
+    std::error_code sourceError;
+    const auto destinationTime = fs::last_write_time(to, ec);
+    const auto sourceTime = fs::last_write_time(from, sourceError);
+    return ec || sourceError || destinationTime < sourceTime;
 }
 
 } // namespace
@@ -113,8 +92,14 @@ std::string DataFilePath(const std::string& name)
 
 bool CopyDatabaseFile(const std::string& source, const std::string& destination, bool force, QWidget* parent)
 {
-    if (copyFile(DataFilePath(source), DataFilePath(destination), force))
+    const std::string from = DataFilePath(source);
+    const std::string to = DataFilePath(destination);
+    if (!copyWanted(from, to, force))
         return true;
+    const TableFileReplacement replacement = RecordStore::replaceTableFile(from, to);
+    if (replacement.ok())
+        return true;
+    qWarning("database file not copied: %s", replacement.describe().c_str());
     const std::string text = StrFormat("%s '%s'", TextById(txt::FailedToCopyDatabase).c_str(), source.c_str());
     ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconStop, parent, true);
     return false;
@@ -304,18 +289,18 @@ bool SaveDefinitions(const DefinitionKey& key, std::vector<DefinedItem>& items, 
     return true;
 }
 
-std::vector<WizardEntry> WizardEntriesOf(const IOList& list, bool notDefinedOnly, std::vector<RowKey>& keys)
+std::vector<WizardEntry> WizardEntriesOf(const std::vector<ReferenceRow>& selected, bool notDefinedOnly,
+                                         std::vector<RowKey>& keys)
 {
     std::vector<WizardEntry> entries;
     std::string previousAddress;
     bool first = true;
-    for (int index : list.selectedRows()) {
-        const ReferenceRow& row = list.row(index);
+    for (const ReferenceRow& row : selected) {
         if (row.status == ReferenceStatus::Error)
             continue;
         if (notDefinedOnly && !(row.flags & ReferenceFlag::NotDefined))
             continue;
-        keys.push_back(list.RowKeyOf(index));
+        keys.push_back(RowKeyOf(row));
         if (first || row.address != previousAddress)
             entries.push_back({WizardEntry::Undefined, row.address, row.idCode, row.ident, row.descKey});
         previousAddress = row.address;

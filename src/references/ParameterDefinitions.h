@@ -7,7 +7,7 @@
 
 #include "model/Descriptions.h"
 #include "model/Records.h"
-#include "references/IOList.h"
+#include "references/ReferenceRow.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,9 +36,10 @@ inline constexpr const char* DefinitionRestoreFile = "MCPARDEF.ORG";
 // The path of a file in the data directory (`Install`/`DATADir` followed directly by the name).
 std::string DataFilePath(const std::string& name);
 
-// Copies a file of the data directory onto another. Not forced: a missing
-// source, or a destination not older than the source, copies nothing. A failed
-// copy shows "Failed to copy database '<source>'" and gives false.
+// Replaces a table file of the data directory by a copy of another one
+// (RecordStore::replaceTableFile). Not forced: a missing source, or a
+// destination not older than the source, copies nothing. A failed copy shows
+// "Failed to copy database '<source>'" and gives false.
 bool CopyDatabaseFile(const std::string& source, const std::string& destination, bool force,
                       QWidget* parent = nullptr);
 
@@ -103,10 +104,11 @@ struct WizardEntry {
     std::string descKey;
 };
 
-// The controllers of the selected rows (rows with errors left out; with
-// notDefinedOnly only "Not defined" rows), one entry per run of rows of one
-// address, and the key of every row taken.
-std::vector<WizardEntry> WizardEntriesOf(const IOList& list, bool notDefinedOnly, std::vector<RowKey>& keys);
+// The controllers of the selected rows, in list order (rows with errors left
+// out; with notDefinedOnly only "Not defined" rows), one entry per run of rows
+// of one address, and the key of every row taken.
+std::vector<WizardEntry> WizardEntriesOf(const std::vector<ReferenceRow>& selected, bool notDefinedOnly,
+                                         std::vector<RowKey>& keys);
 
 // "+" for a controller with definitions for its identification or its node.
 // Database errors are shown; false after one.

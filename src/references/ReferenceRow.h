@@ -45,6 +45,11 @@ struct ReferenceRow {
     uint32_t status = ReferenceStatus::Valid;
 
     bool automatic() const { return par1 == AutomaticParameter; }
+    // Of the address and, unless addressOnly, of the parameter numbers.
+    bool refersTo(const std::string& otherAddress, uint8_t p1, uint8_t p2, uint8_t p3, bool addressOnly) const
+    {
+        return address == otherAddress && (addressOnly || (par1 == p1 && par2 == p2 && par3 == p3));
+    }
 };
 
 // Address (4 bytes, the three digits and a NUL) and the three parameter numbers.

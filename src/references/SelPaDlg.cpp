@@ -58,9 +58,7 @@ SelPaDlg::SelPaDlg(const QString& groupText, uint8_t functionType, const std::st
     {
         WaitCursor wait;
         m_openingFailed = !KeepDefinitionRestorePoint(this)
-            || !candidates().FillCandidates(m_networkPrefix, m_limits.automaticAllowed(), m_limits.minimumLevel,
-                                            m_limits.parametersAllowed(), m_limits.functionParameter,
-                                            m_limits.classes, *m_group.list, true);
+            || !candidates().FillCandidates(m_networkPrefix, m_limits, *m_group.list, true);
     }
     if (m_openingFailed)
         setResult(IDCANCEL);

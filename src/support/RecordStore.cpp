@@ -4,9 +4,13 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -59,7 +63,119 @@ struct Statement {
 
 std::string keyColumn(int keyNumber) { return "k" + std::to_string(keyNumber); }
 
+// Whether the file holds this table of this store with its record length.
+uint16_t checkTableMeta(sqlite3* db, const TableSchema& schema)
+{
+    Statement check;
+    int rc = sqlite3_prepare_v2(db, "SELECT record_length FROM meta WHERE name = ?1", -1, &check.handle, nullptr);
+    if (rc != SQLITE_OK)
+        return rc == SQLITE_ERROR ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+    sqlite3_bind_text(check.handle, 1, schema.name.c_str(), -1, SQLITE_STATIC);
+    rc = sqlite3_step(check.handle);
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+    return sqlite3_column_int(check.handle, 0) == schema.recordLength ? uint16_t(DbStatus::Success)
+                                                                      : uint16_t(DbStatus::NotATable);
+}
+
+using Outcome = TableFileReplacement::Outcome;
+
+// One page of the smallest page size at least; tables of a plant stay far below the upper bound.
+constexpr uintmax_t SmallestTableFile = 512;
+constexpr uintmax_t LargestTableFile = uintmax_t(1) << 30;
+
+bool journalHasContent(const std::string& path)
+{
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path + "-wal", ec);
+    return !ec && size > 0;
+}
+
+// A URI that opens the file as it lies, without locks and without creating a journal beside it.
+std::string untouchedUri(const std::string& path)
+{
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", unsigned(static_cast<unsigned char>(c)));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+Outcome checkSourceTable(sqlite3* db)
+{
+    {
+        Statement quickCheck;
+        if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &quickCheck.handle, nullptr) != SQLITE_OK)
+            return Outcome::SourceNotATable;
+        const int rc = sqlite3_step(quickCheck.handle);
+        if (rc == SQLITE_NOTADB)
+            return Outcome::SourceNotATable;
+        const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(quickCheck.handle, 0));
+        if (rc != SQLITE_ROW || !verdict || std::strcmp(verdict, "ok") != 0)
+            return Outcome::SourceDamaged;
+    }
+    Statement name;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM meta", -1, &name.handle, nullptr) != SQLITE_OK
+        || sqlite3_step(name.handle) != SQLITE_ROW)
+        return Outcome::SourceNotATable;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(name.handle, 0));
+    const TableSchema* schema = text ? FindTableSchema(text) : nullptr;
+    return schema && checkTableMeta(db, *schema) == DbStatus::Success ? Outcome::Replaced : Outcome::SourceNotATable;
+}
+
+// Replaced when the source is a whole table file that may be copied as it lies.
+Outcome checkSource(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        return Outcome::SourceMissing;
+    if (!std::filesystem::is_regular_file(status))
+        return Outcome::SourceNotAFile;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size < SmallestTableFile || size % SmallestTableFile != 0 || size > LargestTableFile)
+        return Outcome::SourceImplausibleSize;
+    if (journalHasContent(path))
+        return Outcome::JournalPending;
+    sqlite3* db = nullptr;
+    Outcome outcome = Outcome::SourceNotATable;
+    if (sqlite3_open_v2(untouchedUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK)
+        outcome = checkSourceTable(db);
+    sqlite3_close(db);
+    return outcome;
+}
+
+bool flushToDisk(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
+}
+
 } // namespace
+
+std::string TableFileReplacement::describe() const
+{
+    switch (outcome) {
+    case Replaced: return file + ": replaced";
+    case SourceMissing: return file + ": no such file";
+    case SourceNotAFile: return file + ": not a regular file";
+    case SourceImplausibleSize: return file + ": its size is not that of a table file";
+    case SourceNotATable: return file + ": not a table of this store";
+    case SourceDamaged: return file + ": fails the integrity check";
+    case JournalPending: return file + ": has unwritten journal content";
+    case WriteFailed: return file + ": cannot be written";
+    }
+    return file;
+}
 
 struct RecordStore::Table {
     sqlite3* db = nullptr;
@@ -218,19 +334,8 @@ uint16_t RecordStore::open(const std::string& table, int mode)
     sqlite3_busy_timeout(t->db, 5000);
     sqlite3_extended_result_codes(t->db, 0);
 
-    // The file must be a table of this store with this table's record length.
-    {
-        Statement check;
-        rc = t->prepare(check, "SELECT record_length FROM meta WHERE name = ?1");
-        if (rc != SQLITE_OK)
-            return rc == SQLITE_ERROR ? uint16_t(DbStatus::NotATable) : statusOf(rc);
-        sqlite3_bind_text(check.handle, 1, schema->name.c_str(), -1, SQLITE_STATIC);
-        rc = sqlite3_step(check.handle);
-        if (rc != SQLITE_ROW)
-            return rc == SQLITE_DONE ? uint16_t(DbStatus::NotATable) : statusOf(rc);
-        if (sqlite3_column_int(check.handle, 0) != schema->recordLength)
-            return DbStatus::NotATable;
-    }
+    if (const uint16_t status = checkTableMeta(t->db, *schema); status != DbStatus::Success)
+        return status;
     if (!t->readOnly) {
         sqlite3_exec(t->db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_exec(t->db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
@@ -547,6 +652,31 @@ uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema
         sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     sqlite3_close(db);
     return statusOf(rc);
+}
+
+TableFileReplacement RecordStore::replaceTableFile(const std::string& source, const std::string& target)
+{
+    namespace fs = std::filesystem;
+    if (const Outcome outcome = checkSource(source); outcome != Outcome::Replaced)
+        return {outcome, source};
+    if (journalHasContent(target))
+        return {Outcome::JournalPending, target};
+    const std::string temporary = target + ".replacing";
+    const fs::path folder = fs::path(target).parent_path();
+    std::error_code ec;
+    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
+    bool written = !ec && flushToDisk(temporary, O_RDONLY);
+    // An empty journal and its index hold nothing of the old target; gone, they cannot meet the new file.
+    for (const char* journal : {"-wal", "-shm"})
+        written = written && (fs::remove(target + journal, ec) || !ec);
+    if (written)
+        fs::rename(temporary, target, ec);
+    if (!written || ec) {
+        fs::remove(temporary, ec);
+        return {Outcome::WriteFailed, target};
+    }
+    flushToDisk(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+    return {Outcome::Replaced, target};
 }
 
 DbBatch::DbBatch(const std::string& table)

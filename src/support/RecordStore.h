@@ -12,6 +12,26 @@
 #include <memory>
 #include <string>
 
+// How the replacement of a table file ended; on failure, the file it failed on.
+struct TableFileReplacement {
+    enum Outcome {
+        Replaced,
+        SourceMissing,
+        SourceNotAFile,        // a folder, a device ...
+        SourceImplausibleSize, // not whole pages, or far too large for a table
+        SourceNotATable,       // does not open as a table of this store
+        SourceDamaged,         // fails the integrity check
+        JournalPending,        // unwritten journal content beside it: open elsewhere or left broken
+        WriteFailed,           // the copy, its flush, the journal removal or the rename failed
+    };
+    Outcome outcome = Replaced;
+    std::string file;
+
+    bool ok() const { return outcome == Replaced; }
+    // "<file>: <what is wrong>", for logs and tool messages.
+    std::string describe() const;
+};
+
 class RecordStore {
 public:
     static RecordStore& instance();
@@ -51,6 +71,12 @@ public:
 
     // Creates an empty table file (replacing any file of that name).
     static uint16_t createTableFile(const std::string& path, const TableSchema& schema);
+    // Makes the target (a closed table) a copy of the source table file in one
+    // step: the source is checked first, copied beside the target, flushed and
+    // renamed over it, so that the target is either the old file or the new
+    // one; no journal of the old target is left to be applied to the new file.
+    // On any failure the target stays as it was.
+    static TableFileReplacement replaceTableFile(const std::string& source, const std::string& target);
 
 private:
     struct Table;

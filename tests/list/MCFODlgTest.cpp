@@ -136,6 +136,53 @@ TEST_F(MCFODlgTest, ButtonsFollowTheSelection)
     EXPECT_FALSE(button(dialog, "historyButton")->isEnabled()) << "\"Year\" is the last selected row in list order";
 }
 
+TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
+{
+    addFunction(1, FunctionType::YearlySchedule, "Year", FunctionFlag::Started);
+    addFunction(2, FunctionType::DayNightControl, "Night");
+    addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
+    std::vector<std::string> calls;
+    int answer = 0;
+    const auto record = [&calls](std::string call, const std::vector<uint8_t>& numbers) {
+        for (uint8_t n : numbers)
+            call += ' ' + std::to_string(n);
+        calls.push_back(call);
+    };
+    ListOperations operations;
+    operations.deleteFunctions = [&](MCFODlg&, const std::vector<uint8_t>& numbers) {
+        record("delete", numbers);
+        return answer;
+    };
+    operations.startStop = [&](MCFODlg&, int command, const std::vector<uint8_t>& numbers) {
+        record(command == StartStopCommand::Start ? "start" : "stop", numbers);
+        return answer;
+    };
+    operations.print = [&](MCFODlg&, const std::vector<uint8_t>& numbers) { record("print", numbers); };
+    operations.history = [&](MCFODlg&, uint8_t number) { record("history", {number}); };
+    MCFODlg dialog("001:125", "GW", true, operations);
+    dialog.show();
+
+    select(dialog.list(), {1, 2});
+    for (const char* name : {"deleteButton", "startButton", "printButton"})
+        button(dialog, name)->click();
+    select(dialog.list(), {3});
+    for (const char* name : {"stopButton", "historyButton"})
+        button(dialog, name)->click();
+    EXPECT_EQ(calls, (std::vector<std::string>{"delete 2 1", "start 2", "print 2 1", "stop 3", "history 3"}))
+        << "in list order; start takes only what can start";
+    EXPECT_TRUE(dialog.isVisible());
+
+    answer = 3;
+    button(dialog, "stopButton")->click();
+    EXPECT_FALSE(dialog.isVisible()) << "a stop that failed closes the list";
+
+    dialog.show();
+    select(dialog.list(), {2});
+    answer = 2;
+    button(dialog, "deleteButton")->click();
+    EXPECT_FALSE(dialog.isVisible()) << "a deletion that failed closes the list";
+}
+
 TEST_F(MCFODlgTest, OperationsThatAreNotThereStayDisabled)
 {
     addFunction(2, FunctionType::DayNightControl, "Night");
@@ -146,7 +193,7 @@ TEST_F(MCFODlgTest, OperationsThatAreNotThereStayDisabled)
     EXPECT_FALSE(button(dialog, "printButton")->isEnabled());
     EXPECT_TRUE(button(dialog, "editButton")->isEnabled());
     m_script.expectMessage("Selected MCF type no. 3 not implemented yet!");
-    dialog.onEdit();
+    button(dialog, "editButton")->click();
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok) << "a plain message box";
 }
 
@@ -180,7 +227,7 @@ TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
         return d.result();
     });
     appState().capacity.freeMemory = 5000;
-    dialog.onNew();
+    button(dialog, "newButton")->click();
     EXPECT_EQ(seen.number, 2) << "the lowest free number";
     EXPECT_EQ(seen.type, FunctionType::DayNightControl);
     EXPECT_EQ(seen.gatewayAddress, "001:125");
@@ -196,9 +243,15 @@ TEST_F(MCFODlgTest, NewWithEveryNumberTakenSaysSo)
     for (int n = 1; n <= 105; ++n)
         addFunction(uint8_t(n), FunctionType::YearlySchedule, "S" + std::to_string(n));
     MCFODlg dialog("001:125", "GW", true, {});
-    EXPECT_FALSE(button(dialog, "newButton")->isEnabled());
+    QPushButton* newButton = button(dialog, "newButton");
+    EXPECT_FALSE(newButton->isEnabled());
+    newButton->click();
+    EXPECT_TRUE(m_script.prompts().empty()) << "a disabled button does nothing";
+
+    // Should the button be pressed anyway, no function without a number is made.
+    newButton->setEnabled(true);
     m_script.expectMessage("Can not create ZUL control function. Maximum number has been reached.");
-    dialog.onNew();
+    newButton->click();
 }
 
 TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
@@ -215,13 +268,13 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
     };
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
     select(dialog.list(), {4});
-    dialog.onEdit();
+    button(dialog, "editButton")->click();
     EXPECT_EQ(dialog.functionName(4), "After");
     EXPECT_EQ(dialog.list().item(0).state, RowState::Started);
 
     nextResult = EditorResult::ConnectionLost;
     dialog.show();
-    dialog.onEdit();
+    button(dialog, "editButton")->click();
     EXPECT_FALSE(dialog.isVisible()) << "-1 closes the list";
 }
 
@@ -259,7 +312,7 @@ TEST_F(MCFODlgTest, ViewOnlyListsAndBrowseMode)
         EXPECT_EQ(button(dialog, "editButton")->text(), "&Browse");
         EXPECT_FALSE(button(dialog, "newButton")->isEnabled());
         select(dialog.list(), {4});
-        dialog.onEdit();
+        button(dialog, "editButton")->click();
         EXPECT_TRUE(seen.readOnly);
     }
     appState().mode = AppMode::Browse;
@@ -290,7 +343,7 @@ TEST_F(MCFODlgTest, AViewOnlyUserOpensEditorsReadOnly)
                        return int(EditorResult::Cancel);
                    }));
     select(dialog.list(), {4});
-    dialog.onEdit();
+    button(dialog, "editButton")->click();
     EXPECT_TRUE(readOnly);
 }
 

@@ -4,11 +4,14 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
+#include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/Profile.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -55,7 +58,7 @@ protected:
     CheckedScript m_script;
 };
 
-TEST_F(IOListTest, StatusFlagsGiveTheirMarkAndMessage)
+TEST_F(IOListTest, StatusFlagsGiveTheirMessageAndStatus)
 {
     addReference(1, 1, 0x14, 0x00, {15, 2, 1}, 248);
     addReference(1, 2, 0x01, 0x00);
@@ -66,43 +69,78 @@ TEST_F(IOListTest, StatusFlagsGiveTheirMarkAndMessage)
     addReference(2, 10, 0x00, 0x02);
     addReference(2, 15, 0x10, 0x01, {15, 2, 1}, 248);
     addReference(2, 17, 0x04, 0x02, {15, 2, 1}, 248);
-    IOList list;
-    ASSERT_TRUE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 2, 0, 0}));
-    ASSERT_EQ(list.rowCount(), 9);
-    EXPECT_EQ(list.row(0).address, "001") << "rows keep the order of the records";
-    EXPECT_EQ(list.row(8).address, "017");
+    const ReferenceRowsRead read = ReadReferenceRows("001:125", 5, BlockType::Output, {1, 2, 0, 0});
+    ASSERT_TRUE(read.complete());
+    const std::vector<ReferenceRow>& rows = read.rows;
+    ASSERT_EQ(rows.size(), 9u);
+    std::vector<std::string> addresses;
+    for (const ReferenceRow& row : rows)
+        addresses.push_back(row.address);
+    EXPECT_EQ(addresses, (std::vector<std::string>{"001", "002", "003", "004", "006", "008", "010", "015", "017"}))
+        << "in record order";
 
-    const Shown approval = shown(list, "001");
-    EXPECT_EQ(approval.mark, "-");
-    EXPECT_EQ(approval.message, "Parameter needs approval.") << "0x14: the later message wins, with status 1";
-    EXPECT_EQ(list.row(0).status, ReferenceStatus::Warning);
-    EXPECT_EQ(shown(list, "002").mark, "!");
-    EXPECT_EQ(shown(list, "002").message, "QEB not found or unknown type.");
-    EXPECT_EQ(list.row(1).idCode, "") << "no configuration lookup for a controller that was not found";
-    EXPECT_EQ(shown(list, "003").message, "No QEB description:");
-    EXPECT_EQ(shown(list, "004").message, "Parameter does not exist (MCB).");
-    EXPECT_EQ(shown(list, "006").message, "Parameter does not exist.");
-    EXPECT_EQ(shown(list, "006").parameter, "") << "no description lookup for a missing parameter";
-    EXPECT_EQ(shown(list, "008").message, "Communication error");
-    EXPECT_EQ(shown(list, "010").message, "QEB type conflict");
-    EXPECT_EQ(shown(list, "015").message, "Communication error") << "approval is followed by the B checks";
-    EXPECT_EQ(shown(list, "017").message, "Parameter does not exist (MCB).") << "no B check after an error";
-    EXPECT_EQ(list.row(7).flags, 0x0110);
-    EXPECT_EQ(list.row(0).idCode, "Dairy 1");
-    EXPECT_EQ(list.row(0).ident, "EVA-100");
-    EXPECT_EQ(list.row(0).nodeKind, 32);
-    EXPECT_FALSE(list.ReferencesValid());
+    EXPECT_EQ(rows[0].message, "Parameter needs approval.") << "0x14: the later message wins, with status 1";
+    EXPECT_EQ(rows[0].status, ReferenceStatus::Warning);
+    EXPECT_EQ(rows[1].status, ReferenceStatus::Error);
+    EXPECT_EQ(rows[1].message, "QEB not found or unknown type.");
+    EXPECT_EQ(rows[1].idCode, "") << "no configuration lookup for a controller that was not found";
+    EXPECT_EQ(rows[2].message, "No QEB description:");
+    EXPECT_EQ(rows[3].message, "Parameter does not exist (MCB).");
+    EXPECT_EQ(rows[4].message, "Parameter does not exist.");
+    EXPECT_EQ(rows[4].defaultText, "") << "no description lookup for a missing parameter";
+    EXPECT_EQ(rows[5].message, "Communication error");
+    EXPECT_EQ(rows[6].message, "QEB type conflict");
+    EXPECT_EQ(rows[7].message, "Communication error") << "approval is followed by the B checks";
+    EXPECT_EQ(rows[8].message, "Parameter does not exist (MCB).") << "no B check after an error";
+    EXPECT_EQ(rows[7].flags, 0x0110);
+    EXPECT_EQ(rows[0].idCode, "Dairy 1");
+    EXPECT_EQ(rows[0].ident, "EVA-100");
+    EXPECT_EQ(rows[0].nodeKind, 32);
+    EXPECT_EQ(rows[0].parameterClass, 248);
+    EXPECT_TRUE(read.corruptedDescriptions.empty());
 }
 
-TEST_F(IOListTest, AControllerThatWasNotFoundDoesNotMakeTheListInvalid)
+TEST_F(IOListTest, ParameterTextsComeFromTheDescriptionAndBrokenOnesAreNamed)
 {
-    addReference(1, 2, 0x01, 0x00);
+    addReference(1, 20, 0x00, 0x00);                  // automatic
+    addReference(2, 6, 0x00, 0x00, {4, 2, 3}, 250);   // no custom text
+    addReference(2, 1, 0x00, 0x00, {9, 9, 9}, 248);   // not in the controller's description
+    addReference(2, 90, 0x00, 0x00, {15, 2, 1}, 248); // Bakery: custom text "Night cover"
+    addReference(2, 12, 0x00, 0x00, {1, 9, 3}, 250);  // not in the description either
+    const ReferenceRowsRead read = ReadReferenceRows("001:125", 5, BlockType::Output, {1, 2, 0, 0});
+    ASSERT_TRUE(read.complete());
+    ASSERT_EQ(read.rows.size(), 5u);
+    EXPECT_EQ(read.rows[0].defaultText, "--Automatic--");
+    EXPECT_EQ(read.rows[0].customText, "");
+    EXPECT_EQ(read.rows[1].address, "001") << "slot 2 by address";
+    EXPECT_EQ(read.rows[1].defaultText, "???");
+    EXPECT_EQ(read.rows[1].customText, "???");
+    EXPECT_EQ(read.rows[2].defaultText, "Alarm limit offset");
+    EXPECT_EQ(read.rows[2].customText, "");
+    EXPECT_EQ(read.rows[3].defaultText, "???");
+    EXPECT_EQ(read.rows[4].defaultText, "Day/night input");
+    EXPECT_EQ(read.rows[4].customText, "Night cover");
+    EXPECT_EQ(read.corruptedDescriptions, (std::vector<std::string>{"EVA100-V14", "EVA100-V14"}))
+        << "once per reference";
+}
+
+TEST_F(IOListTest, AReadStopsAtAMissingControllerOrADatabaseError)
+{
     addReference(1, 12, 0x00, 0x00);
-    IOList list;
-    ASSERT_TRUE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 0, 0, 0}));
-    EXPECT_TRUE(list.ReferencesValid());
-    list.ApproveRows();
-    EXPECT_TRUE(list.ReferencesValid());
+    addReference(1, 77, 0x00, 0x00);
+    addReference(1, 90, 0x00, 0x00);
+    ReferenceRowsRead read = ReadReferenceRows("001:125", 5, BlockType::Output, {1, 0, 0, 0});
+    EXPECT_TRUE(read.controllerMissing);
+    EXPECT_FALSE(read.failure);
+    EXPECT_FALSE(read.complete());
+    EXPECT_EQ(read.rows.size(), 1u);
+
+    std::filesystem::remove(m_home.dataDir() + "NETCNF.DAT");
+    read = ReadReferenceRows("001:125", 5, BlockType::Output, {1, 0, 0, 0});
+    ASSERT_TRUE(read.failure);
+    EXPECT_EQ(std::string(read.failure->table), "NETCNF");
+    EXPECT_EQ(read.failure->status, DbStatus::NotAvailable);
+    EXPECT_FALSE(read.controllerMissing);
 }
 
 TEST_F(IOListTest, LoadedReferencesAreSortedByAddress)
@@ -146,22 +184,28 @@ TEST_F(IOListTest, ParameterTextsFollowTheTextMode)
     EXPECT_EQ(list.text(3, IOList::ParameterColumn), "Day/night input") << "re-sorted by the default texts";
 }
 
-TEST_F(IOListTest, ABrokenDescriptionIsReportedOncePerReference)
-{
-    addReference(2, 12, 0x00, 0x00, {1, 9, 3}, 250);
-    addReference(2, 13, 0x00, 0x00, {1, 9, 3}, 250);
-    IOList list;
-    m_script.expectMessageContaining("Corrupted QEB description").expectMessageContaining("Corrupted QEB description");
-    ASSERT_TRUE(list.LoadReferences("001:125", 5, BlockType::Output, {2, 0, 0, 0}));
-    EXPECT_EQ(list.row(0).defaultText, "???");
-    EXPECT_EQ(list.row(0).customText, "???");
-}
-
-TEST_F(IOListTest, AControllerMissingFromTheNetworkConfigurationFailsTheLoad)
+TEST_F(IOListTest, AListThatCannotLoadSaysWhyWhereThereIsSomethingToSay)
 {
     addReference(1, 77, 0x00, 0x00);
     IOList list;
+    EXPECT_FALSE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 0, 0, 0}))
+        << "a missing controller, silently";
+
+    std::filesystem::remove(m_home.dataDir() + "NETCNF.DAT");
+    m_script.expectMessage("Error on database 'NETCNF' Return code = 2");
     EXPECT_FALSE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 0, 0, 0}));
+    EXPECT_EQ(list.rowCount(), 0);
+}
+
+TEST_F(IOListTest, AControllerThatWasNotFoundDoesNotMakeTheListInvalid)
+{
+    addReference(1, 2, 0x01, 0x00);
+    addReference(1, 12, 0x00, 0x00);
+    IOList list;
+    ASSERT_TRUE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 0, 0, 0}));
+    EXPECT_TRUE(list.ReferencesValid());
+    list.ApproveRows();
+    EXPECT_TRUE(list.ReferencesValid());
 }
 
 TEST_F(IOListTest, StoringSendsEachRowToTheSlotThatTakesIt)
@@ -202,7 +246,7 @@ TEST_F(IOListTest, RowOperations)
     EXPECT_EQ(source.FindRow("003", 255, 255, 255, false), 2);
     EXPECT_EQ(source.FindRow("003", 0, 0, 0, true), 1);
     EXPECT_EQ(source.FindRow("003", 7, 7, 7, false), -1);
-    const RowKey key = source.RowKeyOf(0);
+    const RowKey key = RowKeyOf(source.row(0));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(key.data())), "012");
     EXPECT_EQ(key[4], 1);
     EXPECT_EQ(key[6], 3);

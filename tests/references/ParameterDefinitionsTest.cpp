@@ -4,6 +4,7 @@
 #include "references/ParameterDefinitions.h"
 #include "references/SelectionRules.h"
 #include "ReferenceTestTools.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -144,19 +145,24 @@ TEST_F(DefinitionsTest, CopyRuleFollowsTheModificationTimes)
     EXPECT_TRUE(CopyDatabaseFile("A.DAT", "A.ORG", false)) << "no source: nothing to copy";
     EXPECT_FALSE(fs::exists(destination));
 
-    writeFile(source, "new");
-    writeFile(destination, "old");
+    // Two sound tables told apart by their bytes: the definitions and an empty one.
+    const TableSchema& schema = *FindTableSchema(table::McParDef);
+    DbClose(table::McParDef);
+    fs::copy_file(DataFilePath(DefinitionFile), source);
+    ASSERT_EQ(RecordStore::createTableFile(destination, schema), DbStatus::Success);
+    const std::string definitions = readFile(source);
     setAge(destination, std::chrono::hours(2));
     EXPECT_TRUE(CopyDatabaseFile("A.DAT", "A.ORG", false));
-    EXPECT_EQ(readFile(destination), "new") << "an older destination is replaced";
+    EXPECT_EQ(readFile(destination), definitions) << "an older destination is replaced";
 
-    writeFile(source, "newer");
+    ASSERT_EQ(RecordStore::createTableFile(source, schema), DbStatus::Success);
     setAge(source, std::chrono::hours(3));
     EXPECT_TRUE(CopyDatabaseFile("A.DAT", "A.ORG", false));
-    EXPECT_EQ(readFile(destination), "new") << "a destination not older than the source stays";
+    EXPECT_EQ(readFile(destination), definitions) << "a destination not older than the source stays";
 
     EXPECT_TRUE(CopyDatabaseFile("A.DAT", "A.ORG", true));
-    EXPECT_EQ(readFile(destination), "newer") << "forced: always copied";
+    EXPECT_NE(readFile(destination), definitions) << "forced: always copied";
+    EXPECT_EQ(readFile(destination), readFile(source));
 }
 
 TEST_F(DefinitionsTest, FailedCopiesSaySoWithTheSourceName)
@@ -171,7 +177,8 @@ TEST_F(DefinitionsTest, FailedCopiesSaySoWithTheSourceName)
     m_script.expectMessage("Failed to copy database 'MCPARDEF.DAT'");
     EXPECT_FALSE(CopyDatabaseFile(DefinitionFile, DefinitionRestoreFile, false));
 
-    writeFile(DataFilePath("B.DAT"), "table");
+    ASSERT_EQ(RecordStore::createTableFile(DataFilePath("B.DAT"), *FindTableSchema(table::McParDef)),
+              DbStatus::Success);
     writeFile(DataFilePath("B.DAT-wal"), "unwritten pages");
     m_script.expectMessage("Failed to copy database 'B.DAT'");
     EXPECT_FALSE(CopyDatabaseFile("B.DAT", "B.ORG", true)) << "a table with journal content is not copied";

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -434,6 +435,111 @@ TEST_F(RecordStoreTest, TableFilesAreFoundWithoutRegardToCase)
 {
     ASSERT_EQ(RecordStore::createTableFile(m_prefix + "McDef.dat", *FindTableSchema("MCDEF")), DbStatus::Success);
     EXPECT_EQ(DbOpen("mcdef", DbMode::Normal), DbStatus::Success);
+}
+
+// MCDEF.DAT with records and the empty template MCDEF.NEW beside it, both closed.
+class TableFileTest : public RecordStoreTest {
+protected:
+    void SetUp() override
+    {
+        RecordStoreTest::SetUp();
+        createAndOpen("MCDEF");
+        for (int n = 1; n <= 200; ++n)
+            insert(block(uint8_t(n), 0, 0, 0));
+        ASSERT_EQ(DbClose("MCDEF"), DbStatus::Success);
+        ASSERT_EQ(RecordStore::createTableFile(source(), *FindTableSchema("MCDEF")), DbStatus::Success);
+    }
+
+    std::string target() const { return m_prefix + "MCDEF.DAT"; }
+    std::string source() const { return m_prefix + "MCDEF.NEW"; }
+    static std::string contentOf(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void write(const std::string& path, const std::string& content)
+    {
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    static int recordsOfMcdef()
+    {
+        if (DbOpen("MCDEF", DbMode::ReadOnly) != DbStatus::Success)
+            return -1;
+        int count = 0;
+        Record r{};
+        for (uint16_t status = DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetFirst); status == DbStatus::Success;
+             status = DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetNext))
+            ++count;
+        DbClose("MCDEF");
+        return count;
+    }
+};
+
+TEST_F(TableFileTest, TheTargetBecomesTheSourceAndNoOldJournalIsLeftBesideIt)
+{
+    write(target() + "-wal", "");
+    write(target() + "-shm", std::string(32768, '\x7f'));
+    const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target());
+    ASSERT_TRUE(replacement.ok()) << replacement.describe();
+    EXPECT_EQ(contentOf(target()), contentOf(source()));
+    for (const char* leftover : {"-wal", "-shm", ".replacing"})
+        EXPECT_FALSE(std::filesystem::exists(target() + leftover)) << leftover;
+    for (const char* journal : {"-wal", "-shm"})
+        EXPECT_FALSE(std::filesystem::exists(source() + journal)) << "the check leaves the source as it lies";
+    EXPECT_EQ(recordsOfMcdef(), 0);
+}
+
+TEST_F(TableFileTest, ASourceThatIsNoSoundTableLeavesTheTargetAsItWas)
+{
+    namespace fs = std::filesystem;
+    const std::string kept = contentOf(target());
+    const std::string sound = contentOf(source());
+    const auto damaged = [&] {
+        // Every page but the first (the schema) overwritten: the rows' pages are garbage.
+        std::string bytes = kept;
+        const size_t pageSize = size_t(uint8_t(bytes[16])) << 8 | uint8_t(bytes[17]);
+        std::fill(bytes.begin() + std::ptrdiff_t(pageSize), bytes.end(), '\xa5');
+        write(source(), bytes);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        TableFileReplacement::Outcome outcome;
+        std::string file;
+    };
+    const std::vector<Case> cases = {
+        {"missing", [&] { fs::remove(source()); }, TableFileReplacement::SourceMissing, source()},
+        {"a folder",
+         [&] {
+             fs::remove(source());
+             fs::create_directory(source());
+         },
+         TableFileReplacement::SourceNotAFile, source()},
+        {"too short", [&] { write(source(), "table"); }, TableFileReplacement::SourceImplausibleSize, source()},
+        {"no table", [&] { write(source(), std::string(4096, 'x')); }, TableFileReplacement::SourceNotATable,
+         source()},
+        {"damaged", damaged, TableFileReplacement::SourceDamaged, source()},
+        {"with journal content", [&] { write(source() + "-wal", "unwritten pages"); },
+         TableFileReplacement::JournalPending, source()},
+        {"onto a target with journal content", [&] { write(target() + "-wal", "unwritten pages"); },
+         TableFileReplacement::JournalPending, target()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(source());
+        fs::remove(source() + "-wal");
+        fs::remove(target() + "-wal");
+        write(source(), sound);
+        c.prepare();
+        const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target());
+        EXPECT_EQ(replacement.outcome, c.outcome) << replacement.describe();
+        EXPECT_EQ(replacement.file, c.file);
+        EXPECT_NE(replacement.describe().find(c.file), std::string::npos);
+        EXPECT_EQ(contentOf(target()), kept);
+        EXPECT_FALSE(fs::exists(target() + ".replacing"));
+    }
+    fs::remove(target() + "-wal");
+    EXPECT_EQ(recordsOfMcdef(), 200);
 }
 
 // Makes a folder unwritable for the length of a scope: by its mode, and for a
