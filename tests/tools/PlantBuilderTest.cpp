@@ -3,9 +3,11 @@
 // file, place and reason and leave nothing behind.
 
 #include "PlantBuilder.h"
+#include "SampleRecords.h"
 #include "TableDump.h"
 #include "TestHome.h"
 
+#include "model/McdefRecord.h"
 #include "model/Records.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
@@ -21,7 +23,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
+#include <span>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -644,6 +648,75 @@ TEST(TableDump, McdefHeadersAndBlocksAreDecoded)
     le::putStr(event + 21, 301, "001:125 GW\nDay shift is created");
     EXPECT_NE(DescribeRecord("EVENTLOG", event, sizeof event).find("\"001:125 GW\\nDay shift"), std::string::npos)
         << "a record stays on one line";
+}
+
+// Every "name=" of a dump line outside its quoted texts, but for the
+// parameter triple "p=" and the dialog id "dialog=".
+std::set<std::string> labelsOf(const std::string& line)
+{
+    const std::string unquoted = std::regex_replace(line, std::regex(R"("(\\.|[^"\\])*")"), "\"\"");
+    std::set<std::string> labels;
+    const std::regex label(R"((^| )([A-Za-z]+)=)");
+    for (auto it = std::sregex_iterator(unquoted.begin(), unquoted.end(), label); it != std::sregex_iterator(); ++it)
+        if ((*it)[2] != "p" && (*it)[2] != "dialog")
+            labels.insert((*it)[2]);
+    return labels;
+}
+
+bool hasField(std::span<const FieldLayout> layout, const std::string& name)
+{
+    return std::any_of(layout.begin(), layout.end(), [&](const FieldLayout& f) { return f.name == name; });
+}
+
+TEST(TableDump, RecordsAreShownUnderTheirLayoutNames)
+{
+    OrpaTextRecord message = SampleControlText();
+    message.kind = OrpaTextRecord::TextById;
+    message.id = 120;
+    message.control = 0;
+    XrtBrugRecord guest;
+    guest.login = "GUEST";
+
+    const auto line = [](const char* table, const auto& record) {
+        const auto bytes = record.bytes();
+        return DescribeRecord(table, bytes.data(), bytes.size());
+    };
+    const struct {
+        std::string line;
+        std::string expected;
+        std::span<const FieldLayout> layout;
+    } dumps[] = {
+        {line(table::NetCnf, SampleNode()),
+         R"(001:017 idCode="GWY-900" ident="EVA-100" descKey="EVA100-V12" kind=288 level=2 stamp=48879)", NetCnfLayout},
+        {line(table::QebDes, SampleParameter()),
+         R"("EVA100-V12" p=1,515,3 fn=1029 class=6 text="Cut-in" custom="Cut in at" fnText="Thermostat" )"
+         R"(fnCustom="Room thermostat")",
+         QebDesLayout},
+        {line(table::McParDef, SampleDefinition()), R"("EVA-100" node=255:255 functionParameter=4 p=5,6,7)",
+         McParDefLayout},
+        {line(table::OrpaText, SampleControlText()), R"("VELT" kind=1 dialog=258 control=772 text="Indoor Temp")",
+         OrpaTextLayout},
+        {line(table::OrpaText, message), R"("VELT" kind=3 id=120 text="Indoor Temp")", OrpaTextLayout},
+        {line(table::EventLog, SampleEvent()),
+         R"(2026-12-06 03:04:05 class=16 user="Anna Hansen" text="001:125 GW\nDay shift")", EventLogLayout},
+        {line(table::XrtAppl, SampleApplication()), R"("VELT" window=2571 title="Control functions")", XrtApplLayout},
+        {line(table::XrtBrug, SampleUser()), R"(login="AHANSEN" name="Anna Hansen" levels=0:3,76:258,99:9)",
+         XrtBrugLayout},
+        {line(table::XrtBrug, guest), R"(login="GUEST" name="" levels=none)", XrtBrugLayout},
+    };
+    for (const auto& dump : dumps) {
+        EXPECT_EQ(dump.line, dump.expected);
+        for (const std::string& label : labelsOf(dump.line))
+            EXPECT_TRUE(hasField(dump.layout, label)) << label << " is no field of the layout: " << dump.line;
+    }
+
+    uint8_t block[McdefRecord::Size] = {7, BlockType::Input, 1, 2};
+    for (const std::string& label : labelsOf(DescribeRecord(table::Mcdef, block, sizeof block)))
+        EXPECT_TRUE(hasField(McdefLayout, label)) << label;
+    block[1] = BlockType::Header;
+    const std::set<std::string> headerLabels = labelsOf(DescribeRecord(table::Mcdef, block, sizeof block));
+    for (const FieldLayout& field : McdefHeaderLayout)
+        EXPECT_TRUE(headerLabels.count(std::string(field.name))) << field.name;
 }
 
 TEST(TableDump, UnknownTablesAndMissingHomesAreReported)

@@ -1,5 +1,6 @@
 #include "TableDump.h"
 
+#include "model/McdefRecord.h"
 #include "model/Records.h"
 #include "model/StringTable.h"
 #include "protocol/LittleEndian.h"
@@ -10,6 +11,9 @@
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
 
+#include <initializer_list>
+#include <span>
+#include <string_view>
 #include <strings.h>
 #include <vector>
 
@@ -43,71 +47,125 @@ std::string typeNameOf(uint8_t code)
     return name && code < 100 ? name : "?";
 }
 
+enum class Shown {
+    ByKind, // integers in decimal, texts in quotes, bytes in hex
+    Plain,  // texts without quotes
+    Hex,    // integers as 0x and two digits a byte
+};
+
+// The fields of one record as the dump shows them, found by their names in
+// the record's layout.
+class ShownFields {
+public:
+    ShownFields(std::span<const FieldLayout> layout, const uint8_t* record) : m_layout(layout), m_record(record) {}
+
+    uint32_t number(std::string_view name) const { return ReadNumber(FieldNamed(m_layout, name), m_record); }
+
+    std::string value(std::string_view name, Shown shown = Shown::ByKind) const
+    {
+        const FieldLayout& field = FieldNamed(m_layout, name);
+        switch (field.kind) {
+        case FieldKind::Chars:
+            return shown == Shown::Plain ? ReadText(field, m_record) : inQuotes(ReadText(field, m_record));
+        case FieldKind::Bytes:
+            return HexBytes(m_record + field.offset, field.width, "");
+        default:
+            break;
+        }
+        const uint32_t n = ReadNumber(field, m_record);
+        return shown == Shown::Hex ? StrFormat("0x%0*x", int(2 * field.width), n) : std::to_string(n);
+    }
+
+    // "name=value", under the field's name in the layout.
+    std::string labelled(std::string_view name, Shown shown = Shown::ByKind) const
+    {
+        return std::string(name) + "=" + value(name, shown);
+    }
+
+private:
+    std::span<const FieldLayout> m_layout;
+    const uint8_t* m_record;
+};
+
+std::string joined(std::initializer_list<std::string> parts)
+{
+    std::string line;
+    for (const std::string& part : parts)
+        line += (&part == parts.begin() ? "" : " ") + part;
+    return line;
+}
+
 std::string describeMcdef(const uint8_t* b)
 {
-    std::string line = StrFormat("fn=%u block=%u nr=%u item=%u status=0x%04x", b[0], b[1], b[2], b[3], le::u16(b + 4));
-    if (b[1] == 0) {
-        line += StrFormat(" type=%u", b[10]) + " (" + typeNameOf(b[10]) + ")";
-        line += " name=" + inQuotes(le::str(b + 11, 17));
-        line += StrFormat(" flags=0x%02x stamp=0x%08x", b[28], le::u32(b + 6));
-    }
-    return line + " content=" + HexBytes(b + 6, 104, "");
+    const ShownFields f(McdefLayout, b);
+    const ShownFields header(McdefHeaderLayout, b);
+    std::string line = joined({f.labelled("fn"), f.labelled("block"), f.labelled("nr"), f.labelled("item"),
+                               f.labelled("status", Shown::Hex)});
+    if (f.number("block") == BlockType::Header)
+        line += " "
+            + joined({header.labelled("type"), "(" + typeNameOf(uint8_t(header.number("type"))) + ")",
+                      header.labelled("name"), header.labelled("flags", Shown::Hex), header.labelled("stamp", Shown::Hex)});
+    return line + " " + f.labelled("content");
 }
 
 std::string describeNetCnf(const uint8_t* b)
 {
-    const NetCnfRecord r = NetCnfRecord::read(b);
-    return r.nodeKey + " idCode=" + inQuotes(r.idCode) + " ident=" + inQuotes(r.ident) + " descKey=" + inQuotes(r.descKey)
-        + StrFormat(" kind=%u level=%u stamp=%u", r.nodeKind, r.supportLevel, r.netConfigStamp);
+    const ShownFields f(NetCnfLayout, b);
+    return joined({f.value("nodeKey", Shown::Plain), f.labelled("idCode"), f.labelled("ident"), f.labelled("descKey"),
+                   f.labelled("kind"), f.labelled("level"), f.labelled("stamp")});
 }
 
 std::string describeQebDes(const uint8_t* b)
 {
-    const QebDesRecord r = QebDesRecord::read(b);
-    return inQuotes(r.descKey) + StrFormat(" p=%u,%u,%u fn=%u class=%u", r.p1, r.p2, r.p3, r.function, r.parameterClass)
-        + " text=" + inQuotes(r.defaultText) + " custom=" + inQuotes(r.customText)
-        + " fnText=" + inQuotes(r.functionDefaultText) + " fnCustom=" + inQuotes(r.functionCustomText);
+    const ShownFields f(QebDesLayout, b);
+    return joined({f.value("descKey"), "p=" + f.value("p1") + "," + f.value("p2") + "," + f.value("p3"),
+                   f.labelled("fn"), f.labelled("class"), f.labelled("text"), f.labelled("custom"),
+                   f.labelled("fnText"), f.labelled("fnCustom")});
 }
 
 std::string describeMcParDef(const uint8_t* b)
 {
-    const McParDefRecord r = McParDefRecord::read(b);
-    return inQuotes(r.ident) + " node=" + r.nodeText
-        + StrFormat(" functionParameter=%u p=%u,%u,%u", r.functionParameter, r.p1, r.p2, r.p3);
+    const ShownFields f(McParDefLayout, b);
+    return joined({f.value("ident"), f.labelled("node", Shown::Plain), f.labelled("functionParameter"),
+                   "p=" + f.value("p1") + "," + f.value("p2") + "," + f.value("p3")});
 }
 
 std::string describeOrpaText(const uint8_t* b)
 {
-    const OrpaTextRecord r = OrpaTextRecord::read(b);
-    std::string line = inQuotes(r.application) + StrFormat(" kind=%u", r.kind);
-    if (r.kind == OrpaTextRecord::DialogControl)
-        line += StrFormat(" dialog=%u control=%u", r.id, r.control);
-    else
-        line += StrFormat(" id=%u", r.id) + (r.control ? StrFormat(" control=%u", r.control) : std::string());
-    return line + " text=" + inQuotes(r.text);
+    const ShownFields f(OrpaTextLayout, b);
+    const bool ofDialog = f.number("kind") == OrpaTextRecord::DialogControl;
+    std::string line
+        = joined({f.value("application"), f.labelled("kind"), ofDialog ? "dialog=" + f.value("id") : f.labelled("id")});
+    if (ofDialog || f.number("control") != 0)
+        line += " " + f.labelled("control");
+    return line + " " + f.labelled("text");
 }
 
 std::string describeEventLog(const uint8_t* b)
 {
-    const EventLogRecord r = EventLogRecord::read(b);
-    return r.year + "-" + r.month + "-" + r.day + " " + r.hour + ":" + r.minute + ":" + r.second
-        + StrFormat(" class=%u", r.eventClass) + " user=" + inQuotes(r.user) + " text=" + inQuotes(r.text);
+    const ShownFields f(EventLogLayout, b);
+    const auto plain = [&f](std::string_view name) { return f.value(name, Shown::Plain); };
+    return joined({plain("year") + "-" + plain("month") + "-" + plain("day"),
+                   plain("hour") + ":" + plain("minute") + ":" + plain("second"), f.labelled("class"),
+                   f.labelled("user"), f.labelled("text")});
 }
 
 std::string describeXrtAppl(const uint8_t* b)
 {
-    const XrtApplRecord r = XrtApplRecord::read(b);
-    return inQuotes(r.application) + StrFormat(" window=%u", r.window) + " title=" + inQuotes(r.title);
+    const ShownFields f(XrtApplLayout, b);
+    return joined({f.value("application"), f.labelled("window"), f.labelled("title")});
 }
 
+// Users list only the access levels that are set, as entry:level.
 std::string describeXrtBrug(const uint8_t* b)
 {
-    const XrtBrugRecord r = XrtBrugRecord::read(b);
-    std::string levels;
-    for (int i = 0; i < XrtBrugRecord::AccessLevels; ++i)
-        if (r.accessLevels[size_t(i)] != 0)
-            levels += (levels.empty() ? "" : ",") + StrFormat("%d:%u", i, r.accessLevels[size_t(i)]);
-    return "login=" + inQuotes(r.login) + " name=" + inQuotes(r.name) + " levels=" + (levels.empty() ? "none" : levels);
+    const ShownFields f(XrtBrugLayout, b);
+    const FieldLayout& levels = FieldNamed(XrtBrugLayout, "levels");
+    std::string set;
+    for (size_t i = 0; i < levels.count(); ++i)
+        if (const uint32_t level = ReadNumber(levels, b, i))
+            set += (set.empty() ? "" : ",") + StrFormat("%zu:%u", i, level);
+    return joined({f.labelled("login"), f.labelled("name"), std::string(levels.name) + "=" + (set.empty() ? "none" : set)});
 }
 
 struct Decoder {
