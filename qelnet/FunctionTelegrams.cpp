@@ -9,9 +9,6 @@ namespace {
 
 constexpr uint8_t MaxSchedulesPerTelegram = 10;
 
-// Simple, parameter or multi-parameter references.
-size_t formKind(uint8_t writeCommand) { return writeCommand <= 15 ? 0 : writeCommand <= 19 ? 1 : 2; }
-
 Telegram headerTelegram(const GatewayFunction& f, const std::string& address)
 {
     Telegram t = *BuildTelegram(Command::WriteHeader, address, 57, f.type, 0);
@@ -43,24 +40,21 @@ void addReferences(std::vector<Telegram>& out, const GatewayFunction& f, const s
             const std::vector<ReferenceItem>& items = f.slot(direction, slot);
             size_t k = 0;
             while (k < items.size()) {
-                const uint8_t command = WriteCommandFor(direction, items[k].parameters);
+                const uint8_t command = WriteCommandFor(direction, items[k].parameters.data());
                 const ReferenceForm& form = *FindReferenceForm(command);
-                const size_t kind = formKind(command);
                 Telegram t = *BuildTelegram(command, address, 2, f.type, uint8_t(slot));
                 uint8_t* d = &t[TelegramField::Data];
                 d[0] = f.number;
                 uint8_t count = 0;
                 while (k < items.size() && count < form.maxWriteItems
-                       && WriteCommandFor(direction, items[k].parameters) == command) {
-                    uint8_t* at = d + 2 + size_t(count) * form.writeItemSize;
-                    at[0] = running[kind]++;
-                    at[1] = items[k].address;
-                    std::copy_n(items[k].parameters.begin(), form.writeItemSize - 2, at + 2);
+                       && WriteCommandFor(direction, items[k].parameters.data()) == command) {
+                    WriteReferenceItem(d + 2 + size_t(count) * form.writeItemSize(), form, command,
+                                       {running[form.slotKind]++, items[k].address, items[k].parameters, 0});
                     ++count;
                     ++k;
                 }
                 d[1] = count;
-                SetTelegramDataLength(t, uint16_t(2 + count * form.writeItemSize));
+                SetTelegramDataLength(t, uint16_t(2 + count * form.writeItemSize()));
                 out.push_back(t);
             }
         }

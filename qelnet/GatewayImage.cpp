@@ -119,7 +119,7 @@ void writeFunction(Writer& w, const GatewayFunction& f)
                 w.u8(item.form);
                 w.u8(item.address);
                 w.u8(item.status);
-                w.bytes(item.parameters.data(), ParameterBytes);
+                w.bytes(item.parameters.data(), ReferenceParameterBytes);
             }
 
     uint8_t schedules = 0;
@@ -203,7 +203,7 @@ GatewayFunction readFunction(Reader& r)
         item.form = r.u8();
         item.address = r.u8();
         item.status = r.u8();
-        std::memcpy(item.parameters.data(), r.take(ParameterBytes), ParameterBytes);
+        std::memcpy(item.parameters.data(), r.take(ReferenceParameterBytes), ReferenceParameterBytes);
         f.slot(direction, slot).push_back(item);
     }
     const uint8_t schedules = r.u8();

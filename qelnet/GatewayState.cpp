@@ -2,46 +2,6 @@
 
 #include "protocol/TypeCatalogue.h"
 
-namespace {
-
-// Block bytes per type and block; list blocks travel as entries of 10 (yearly
-// schedule periods) or 5 bytes (Po optimizer delays and history).
-constexpr BlockLayout blockLayouts[] = {
-    {FunctionType::YearlySchedule, 1, 2, 2, 0, 0, false},
-    {FunctionType::YearlySchedule, 2, 28, 28, 0, 0, false},
-    {FunctionType::YearlySchedule, 3, 84, 84, 0, 0, false},
-    {FunctionType::YearlySchedule, 4, 0, 0, 10, 10, false},
-    {FunctionType::QebOn, 1, 2, 2, 0, 0, false},
-    {FunctionType::AlarmLimitOffset, 1, 3, 3, 0, 0, false},
-    {FunctionType::AlarmLimitOffset, 2, 7, 7, 0, 0, false},
-    {FunctionType::DayNightControl, 1, 2, 2, 0, 0, false},
-    {FunctionType::PeakShaving, 1, 5, 5, 0, 0, false},
-    {FunctionType::PeakShaving, 2, 21, 29, 0, 0, false},
-    {FunctionType::PeakShaving, 3, 0, 104, 0, 0, true},
-    {FunctionType::PeakShaving, 4, 0, 104, 0, 0, true},
-    {FunctionType::AlarmLimitDirect, 1, 3, 3, 0, 0, false},
-    {FunctionType::AlarmLimitDirect, 2, 9, 9, 0, 0, false},
-    {FunctionType::DayNightExternal, 1, 2, 2, 0, 0, false},
-    {FunctionType::DayNightExternal, 2, 1, 1, 0, 0, false},
-    {FunctionType::CentralDefrost, 1, 1, 1, 0, 0, false},
-    {FunctionType::CentralDefrost, 2, 2, 2, 0, 0, false},
-    {FunctionType::CentralDefrost, 3, 55, 55, 0, 0, false},
-    {FunctionType::PoOptimizer, 1, 22, 22, 0, 0, false},
-    {FunctionType::PoOptimizer, 2, 0, 0, 5, 20, false},
-    {FunctionType::PoOptimizer, 3, 0, 0, 5, 20, true},
-    {FunctionType::PoOptimizer, 4, 0, 0, 5, 20, true},
-};
-
-} // namespace
-
-const BlockLayout* FindBlockLayout(uint8_t type, uint8_t block)
-{
-    for (const BlockLayout& layout : blockLayouts)
-        if (layout.type == type && layout.block == block)
-            return &layout;
-    return nullptr;
-}
-
 const std::vector<ReportedRange>& ReportedRanges()
 {
     static const std::vector<ReportedRange> ranges = {
@@ -133,35 +93,4 @@ bool GatewayState::operator==(const GatewayState& other) const
     return network == other.network && netConfigStamp == other.netConfigStamp && memoryKiB == other.memoryKiB
         && lastStamp == other.lastStamp && password == other.password && typeLimits == other.typeLimits
         && functions == other.functions;
-}
-
-namespace {
-
-constexpr ReferenceForm referenceForms[] = {
-    {12, 13, 1, 2, 3, 51, 33, SlotKind::Automatic},
-    {14, 15, 2, 2, 3, 51, 33, SlotKind::Automatic},
-    {16, 17, 1, 8, 9, 13, 11, SlotKind::Parameter},
-    {18, 19, 2, 8, 9, 13, 11, SlotKind::Parameter},
-    {22, 23, 1, 36, 37, 2, 2, SlotKind::KeptByEditor},
-    {24, 25, 2, 36, 37, 2, 2, SlotKind::KeptByEditor},
-};
-
-} // namespace
-
-const ReferenceForm* FindReferenceForm(uint8_t command)
-{
-    for (const ReferenceForm& form : referenceForms)
-        if (form.readCommand == command || form.writeCommand == command)
-            return &form;
-    return nullptr;
-}
-
-uint8_t WriteCommandFor(int direction, const std::array<uint8_t, ParameterBytes>& parameters)
-{
-    const bool input = direction == 1;
-    if (parameters[0] == 255)
-        return input ? 13 : 15;
-    if (parameters[32] == 0 && parameters[33] == 0)
-        return input ? 17 : 19;
-    return input ? 23 : 25;
 }

@@ -4,7 +4,9 @@
 // blocks), the values it measures itself (reported data, history), and the
 // gateway-wide memory, limits, stamps and password.
 
+#include "protocol/DataBlocks.h"
 #include "protocol/GatewayCodes.h"
+#include "protocol/ReferenceForms.h"
 
 #include <array>
 #include <cstdint>
@@ -14,14 +16,13 @@
 #include <vector>
 
 constexpr size_t BlockSize = 104;      // record bytes 6..109 of a data block
-constexpr size_t ParameterBytes = 34;  // record bytes 6..39 of a reference
 constexpr size_t MaxPasswordLength = 16;
 constexpr size_t TypeLimitCount = 100;
 
 struct ReferenceItem {
     uint8_t form = 0; // the write command it came with (13/15, 17/19, 23/25)
     uint8_t address = 0;
-    std::array<uint8_t, ParameterBytes> parameters{};
+    ReferenceParameters parameters{};
     uint8_t status = 0; // ItemStatus
 };
 
@@ -91,21 +92,6 @@ bool operator==(const FunctionHeader& a, const FunctionHeader& b);
 bool operator==(const DataBlock& a, const DataBlock& b);
 bool operator==(const GatewayFunction& a, const GatewayFunction& b);
 
-// How a data block of a type travels: its bytes in a write and in a read
-// answer, or its entries (list blocks).
-struct BlockLayout {
-    uint8_t type;
-    uint8_t block;
-    uint8_t writeBytes; // block bytes in a write (data length - 1); 0 = never written
-    uint8_t readBytes;  // block bytes in a read answer (plain blocks)
-    uint8_t entrySize;  // list blocks: bytes per entry (the index first); 0 = plain
-    uint8_t entriesPerRecord;
-    bool measured;      // read answers come from the gateway's own history
-};
-
-// The layout of a block of a type; null when the type has no such block.
-const BlockLayout* FindBlockLayout(uint8_t type, uint8_t block);
-
 // Bytes of a plain block that the gateway measures itself; writes leave them alone.
 struct ReportedRange {
     uint8_t type;
@@ -117,29 +103,3 @@ const std::vector<ReportedRange>& ReportedRanges();
 
 // Types whose data block 1 holds the manual state (byte 0 = manual flag).
 bool HasManualState(uint8_t type);
-
-// Block 1 of a Po optimizer: its optimise-communication byte; 255 = not configured,
-// and the gateway then answers the short form without it.
-constexpr size_t PoOptimiseCommunicationByte = 21;
-constexpr uint8_t NotConfigured = 255;
-
-// The three ways references travel, each with a read and a write command per
-// direction: simple (automatic) references, parameter references, and the
-// long multi-parameter form.
-struct ReferenceForm {
-    uint8_t readCommand;
-    uint8_t writeCommand;
-    uint8_t direction; // 1 inputs, 2 outputs
-    uint8_t writeItemSize;
-    uint8_t readItemSize;
-    uint8_t maxWriteItems;
-    uint8_t maxReadItems;
-    uint8_t slotKind; // the kind of slot that holds such references
-};
-
-// The form a read or write command belongs to; null for other commands.
-const ReferenceForm* FindReferenceForm(uint8_t command);
-// The write command for a reference of a direction: simple when it names no
-// parameter (first byte 255), parameter when it has no multi-parameter
-// checksum (bytes 32..33 zero), else multi-parameter.
-uint8_t WriteCommandFor(int direction, const std::array<uint8_t, ParameterBytes>& parameters);

@@ -260,7 +260,7 @@ void readReferences(const QJsonObject& o, const std::string& place, GatewayFunct
             fail(at, "the slot takes at most " + std::to_string(descriptor.maximumCount) + " references");
         for (qsizetype i = 0; i < list.size(); ++i) {
             ReferenceItem item = reference(list[i], at + "[" + std::to_string(i) + "]", descriptor);
-            item.form = WriteCommandFor(direction, item.parameters);
+            item.form = WriteCommandFor(direction, item.parameters.data());
             f.slot(direction, slot).push_back(item);
         }
     }

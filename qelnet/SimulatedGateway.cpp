@@ -16,7 +16,6 @@ constexpr uint8_t AnyFunction = 255;
 constexpr uint8_t MaxStampsPerAnswer = 18;
 constexpr uint8_t MaxSchedulesPerWrite = 10;
 constexpr size_t NameOffset = 6;  // answer byte 30
-constexpr size_t BlockOffset = 6; // answer byte 30
 
 uint8_t* dataOf(Telegram& t) { return &t[TelegramField::Data]; }
 
@@ -247,28 +246,12 @@ Telegram SimulatedGateway::references(const IdentifiedTelegram& id, const uint8_
         if (index >= items.size())
             continue;
         const ReferenceItem& item = items[index];
-        uint8_t* at = d + 2 + size_t(count) * form.readItemSize;
-        at[0] = index;
-        at[1] = item.address;
-        switch (form.readItemSize) {
-        case 3:
-            at[2] = item.status;
-            break;
-        case 9:
-            std::copy_n(item.parameters.begin(), 4, at + 2);
-            at[6] = item.status;
-            std::copy_n(item.parameters.begin() + 4, 2, at + 7);
-            break;
-        default:
-            std::copy_n(item.parameters.begin(), 32, at + 2);
-            at[34] = item.status;
-            std::copy_n(item.parameters.begin() + 32, 2, at + 35);
-            break;
-        }
+        WriteReferenceItem(d + 2 + size_t(count) * form.readItemSize(), form, id.command,
+                           {index, item.address, item.parameters, item.status});
         ++count;
     }
     d[1] = count;
-    SetTelegramDataLength(t, uint16_t(2 + count * form.readItemSize));
+    SetTelegramDataLength(t, uint16_t(2 + count * form.readItemSize()));
     return t;
 }
 
@@ -308,14 +291,14 @@ Telegram SimulatedGateway::dataBlock(const IdentifiedTelegram& id, const uint8_t
         return t;
     const DataBlock& block = layout->measured ? function->history[size_t(blockNumber - 3)]
                                               : function->blocks[size_t(blockNumber - 1)];
-    uint8_t* content = d + BlockOffset;
+    uint8_t* content = d + DataBlockAnswerContent;
     if (layout->entrySize == 0) {
         size_t bytes = layout->readBytes;
         if (function->type == FunctionType::PoOptimizer && blockNumber == 1
             && block.bytes[PoOptimiseCommunicationByte] == NotConfigured)
             bytes = PoOptimiseCommunicationByte;
         std::copy_n(block.bytes.begin(), bytes, content);
-        SetTelegramDataLength(t, uint16_t(BlockOffset + bytes));
+        SetTelegramDataLength(t, uint16_t(DataBlockAnswerContent + bytes));
         return t;
     }
     // List blocks: the entries asked for, by a list of indices or by a portion
@@ -339,7 +322,7 @@ Telegram SimulatedGateway::dataBlock(const IdentifiedTelegram& id, const uint8_t
         std::copy_n(bytes.begin(), layout->entrySize, entry);
         entry += layout->entrySize;
     }
-    SetTelegramDataLength(t, uint16_t(BlockOffset + 1 + indices.size() * layout->entrySize));
+    SetTelegramDataLength(t, uint16_t(DataBlockAnswerContent + 1 + indices.size() * layout->entrySize));
     return t;
 }
 
@@ -427,28 +410,19 @@ uint8_t SimulatedGateway::writeReferences(GatewayFunction& function, const Ident
                                           const uint8_t* data, uint16_t length)
 {
     const ReferenceForm& form = *FindReferenceForm(id.command);
-    const SlotLayout& layout = form.direction == 1 ? function.header.inputs : function.header.outputs;
+    const SlotLayout& layout = form.direction == Direction::Input ? function.header.inputs : function.header.outputs;
     const uint8_t count = data[1];
     if (!(layout.mask & (1u << (id.offset - 1))) || layout.kinds[size_t(id.offset - 1)] != form.slotKind
-        || count == 0 || count > form.maxWriteItems || length != 2 + count * form.writeItemSize)
+        || count == 0 || count > form.maxWriteItems || length != 2 + count * form.writeItemSize())
         return GatewayStatus::BadRequest;
     std::vector<ReferenceItem>& items = function.slot(form.direction, id.offset);
     for (uint8_t k = 0; k < count; ++k) {
-        const uint8_t* at = data + 2 + size_t(k) * form.writeItemSize;
+        const ReferenceItemFields fields =
+            ReadReferenceItem(data + 2 + size_t(k) * form.writeItemSize(), form, id.command);
         ReferenceItem item;
         item.form = id.command;
-        item.address = at[1];
-        switch (form.writeItemSize) {
-        case 2:
-            item.parameters[0] = item.parameters[1] = item.parameters[2] = 255;
-            break;
-        case 8:
-            std::copy_n(at + 2, 6, item.parameters.begin());
-            break;
-        default:
-            std::copy_n(at + 2, ParameterBytes, item.parameters.begin());
-            break;
-        }
+        item.address = fields.address;
+        item.parameters = fields.parameters;
         const auto same = std::find_if(items.begin(), items.end(), [&](const ReferenceItem& held) {
             return held.address == item.address && held.parameters == item.parameters;
         });

@@ -1,7 +1,9 @@
 #include "gateway/TelegramBuilder.h"
 
 #include "model/McdefAccess.h"
+#include "protocol/DataBlocks.h"
 #include "protocol/LittleEndian.h"
+#include "protocol/ReferenceForms.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 
@@ -11,55 +13,7 @@
 namespace {
 
 constexpr size_t D = TelegramField::Data;
-
-// Data lengths of the data-block telegrams; list blocks count the record's entries.
-struct BlockLength {
-    uint8_t type;
-    uint8_t block;
-    uint16_t fixed;    // 0 for a list block
-    uint8_t entrySize; // list blocks: length = entrySize x record byte 6 + 2
-};
-
-constexpr BlockLength blockLengths[] = {
-    {0, 1, 3, 0},  {0, 2, 29, 0}, {0, 3, 85, 0}, {0, 4, 0, 10}, {1, 1, 3, 0},  {2, 1, 4, 0},  {2, 2, 8, 0},
-    {3, 1, 3, 0},  {4, 1, 6, 0},  {4, 2, 22, 0}, {5, 1, 4, 0},  {5, 2, 10, 0}, {6, 1, 3, 0},  {6, 2, 2, 0},
-    {7, 1, 2, 0},  {7, 2, 3, 0},  {7, 3, 56, 0}, {8, 1, 23, 0}, {8, 2, 0, 5},  {8, 3, 0, 5},  {8, 4, 0, 5},
-};
-
-// The reference forms: which records take them and how an item is laid out.
-enum class Form { Simple, Parameter, Multi };
-
-Form formOf(const McdefRecord& r)
-{
-    if (r[6] == 255)
-        return Form::Simple;
-    if (le::u16(&r[38]) == 0)
-        return Form::Parameter;
-    return Form::Multi;
-}
-
-uint8_t commandOf(Form form, uint8_t blockType)
-{
-    const bool input = blockType == BlockType::Input;
-    switch (form) {
-    case Form::Simple:
-        return input ? Command::WriteSimpleInputs : Command::WriteSimpleOutputs;
-    case Form::Parameter:
-        return input ? Command::WriteParameterInputs : Command::WriteParameterOutputs;
-    case Form::Multi:
-        return input ? Command::WriteMultiInputs : Command::WriteMultiOutputs;
-    }
-    return 0;
-}
-
-uint8_t itemSize(Form form) { return form == Form::Simple ? 2 : form == Form::Parameter ? 8 : 36; }
-
-uint8_t itemLimit(Form form)
-{
-    return form == Form::Simple ? ItemLimit::SimpleReferences
-        : form == Form::Parameter ? ItemLimit::ParameterReferences
-                                  : ItemLimit::MultiReferences;
-}
+constexpr uint8_t ScheduleReferencesPerTelegram = 10;
 
 // Collects the telegrams of one function: items are added to the telegram
 // under construction until its group changes or it is full.
@@ -84,22 +38,15 @@ public:
 
     void reference(const McdefRecord& r)
     {
-        const Form form = formOf(r);
-        const uint8_t command = commandOf(form, r.blockType());
-        const size_t size = itemSize(form);
-        startGroup(command, r.blockNumber(), itemLimit(form));
+        const uint8_t command = WriteCommandFor(r.blockType(), &r[McdefRecord::ContentOffset]);
+        const ReferenceForm& form = *FindReferenceForm(command);
+        const size_t size = form.writeItemSize();
+        startGroup(command, r.blockNumber(), form.maxWriteItems);
         Telegram& t = *m_open;
         uint8_t& count = t[D + 1];
-        uint8_t* item = &t[D + 2 + count * size];
-        item[0] = m_runningIndex[size_t(form)]++;
-        item[1] = r.item();
-        if (form == Form::Parameter) {
-            std::copy_n(&r[6], 4, item + 2);
-            std::copy_n(&r[10], 2, item + 6);
-        } else if (form == Form::Multi) {
-            std::copy_n(&r[6], 32, item + 2);
-            std::copy_n(&r[38], 2, item + 34);
-        }
+        ReferenceItemFields item{m_runningIndex[form.slotKind]++, r.item(), {}, 0};
+        std::copy_n(&r[McdefRecord::ContentOffset], ReferenceParameterBytes, item.parameters.begin());
+        WriteReferenceItem(&t[D + 2 + count * size], form, command, item);
         ++count;
         SetTelegramDataLength(t, uint16_t(size * count + 2));
         ++m_counts[r.blockType() == BlockType::Input ? 0 : 1][size_t((r.blockNumber() - 1) % 8)];
@@ -107,7 +54,7 @@ public:
 
     void schedule(const McdefRecord& r)
     {
-        startGroup(Command::WriteSchedules, r.blockNumber(), ItemLimit::ScheduleReferences);
+        startGroup(Command::WriteSchedules, r.blockNumber(), ScheduleReferencesPerTelegram);
         Telegram& t = *m_open;
         uint8_t& count = t[D + 1];
         t[D + 2 + count] = r.item();
@@ -120,7 +67,7 @@ public:
     {
         close();
         std::optional<Telegram> t =
-            BuildTelegram(Command::WriteDataBlock, m_address, DataBlockLength(m_type, r.blockNumber(), r), m_type,
+            BuildTelegram(Command::WriteDataBlock, m_address, DataBlockWriteLength(m_type, r.blockNumber(), r[McdefRecord::ContentOffset]), m_type,
                           r.blockNumber());
         if (!t)
             return;
@@ -189,13 +136,6 @@ private:
 
 } // namespace
 
-uint16_t DataBlockLength(uint8_t type, uint8_t block, const McdefRecord& record)
-{
-    for (const BlockLength& length : blockLengths)
-        if (length.type == type && length.block == block)
-            return length.fixed ? length.fixed : uint16_t(length.entrySize * record[6] + 2);
-    return 0;
-}
 
 std::vector<Telegram> BuildFunctionTelegrams(const std::string& gatewayAddress, uint8_t type,
                                              const std::vector<McdefRecord>& records, bool dataBlocksOnly,

@@ -12,18 +12,6 @@
 #include <string>
 #include <vector>
 
-namespace ItemLimit {
-constexpr uint8_t SimpleReferences = 51;
-constexpr uint8_t ParameterReferences = 13;
-constexpr uint8_t MultiReferences = 2;
-constexpr uint8_t ScheduleReferences = 10;
-} // namespace ItemLimit
-
-// The data length of a data-block telegram of a type and block, for the
-// record that it carries (list blocks depend on the record's count byte); 0
-// when the block is never written.
-uint16_t DataBlockLength(uint8_t type, uint8_t block, const McdefRecord& record);
-
 // The telegrams of records that belong to one function, in key order. In
 // data-blocks-only mode the records are the data blocks and `type` names the
 // function's type; blocks not in `writableBlocks` are left out.

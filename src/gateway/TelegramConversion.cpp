@@ -1,14 +1,14 @@
 #include "gateway/TelegramConversion.h"
 
+#include "protocol/DataBlocks.h"
 #include "protocol/LittleEndian.h"
+#include "protocol/ReferenceForms.h"
 #include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
 
 namespace {
 
-// Items asked for per request, by slot kind: automatic, parameter, multi-parameter.
-constexpr std::array<uint8_t, 3> ItemsPerRequest = {33, 11, 2};
 constexpr uint8_t PeriodsPerRequest = 10;
 constexpr uint8_t PeriodCount = 30;
 constexpr uint8_t EvaporatorsPerPortion = 20;
@@ -47,64 +47,29 @@ HeaderTelegram readHeader(const Telegram& t, const HeaderLayout& layout)
     return h;
 }
 
-// Reference item layouts of the telegram forms: item size, where the flag
-// byte is (0 = none), and which record bytes the item carries.
-struct ReferenceForm {
-    uint8_t command;
-    uint8_t blockType;
-    uint8_t itemSize;
-    uint8_t flagAt;     // position of the flag byte in the item, 0 = none
-    uint8_t firstBytes; // record bytes 6.. before the flag byte
-    uint8_t lastBytes;  // record bytes after them
-};
-
-constexpr ReferenceForm referenceForms[] = {
-    {Command::ReadSimpleInputs, BlockType::Input, 3, 2, 0, 0},
-    {Command::ReadSimpleOutputs, BlockType::Output, 3, 2, 0, 0},
-    {Command::WriteSimpleInputs, BlockType::Input, 2, 0, 0, 0},
-    {Command::WriteSimpleOutputs, BlockType::Output, 2, 0, 0, 0},
-    {Command::ReadParameterInputs, BlockType::Input, 9, 6, 4, 2},
-    {Command::ReadParameterOutputs, BlockType::Output, 9, 6, 4, 2},
-    {Command::WriteParameterInputs, BlockType::Input, 8, 0, 4, 2},
-    {Command::WriteParameterOutputs, BlockType::Output, 8, 0, 4, 2},
-    {Command::ReadMultiInputs, BlockType::Input, 37, 34, 32, 2},
-    {Command::ReadMultiOutputs, BlockType::Output, 37, 34, 32, 2},
-    {Command::WriteMultiInputs, BlockType::Input, 36, 0, 32, 2},
-    {Command::WriteMultiOutputs, BlockType::Output, 36, 0, 32, 2},
-};
-
-const ReferenceForm* referenceForm(uint8_t command)
-{
-    for (const ReferenceForm& form : referenceForms)
-        if (form.command == command)
-            return &form;
-    return nullptr;
-}
-
 // Gateway reference status in an item's flag byte, as record byte 5 keeps it.
 uint8_t statusFromItemFlags(uint8_t flags)
 {
-    return uint8_t(((flags & 0x02) ? 0x01 : 0) | ((flags & 0x08) ? 0x02 : 0));
+    return uint8_t(((flags & ItemStatus::NoAnswer) ? 0x01 : 0) | ((flags & ItemStatus::TypeConflict) ? 0x02 : 0));
 }
 
-void appendReferences(uint8_t number, const Telegram& t, const ReferenceForm& form, uint8_t slot,
+void appendReferences(uint8_t number, const Telegram& t, const ReferenceForm& form, uint8_t command, uint8_t slot,
                       std::vector<McdefRecord>& records)
 {
+    const size_t itemSize = form.itemSize(command);
     const uint8_t count = t[DataOffset + 1];
     for (size_t i = 0; i < count; ++i) {
-        const size_t at = DataOffset + 2 + i * form.itemSize;
-        if (at + form.itemSize > TelegramSize)
+        const size_t at = DataOffset + 2 + i * itemSize;
+        if (at + itemSize > TelegramSize)
             break;
-        McdefRecord r(number, form.blockType, slot, t[at + 1]);
-        if (form.firstBytes == 0) {
-            r[6] = r[7] = r[8] = 255;
-        } else {
-            std::copy_n(&t[at + 2], form.firstBytes, &r[6]);
-            const size_t last = at + 2 + form.firstBytes + (form.flagAt ? 1 : 0);
-            std::copy_n(&t[last], form.lastBytes, &r[6 + form.firstBytes]);
-        }
-        if (form.flagAt)
-            r[5] = statusFromItemFlags(t[at + form.flagAt]);
+        const ReferenceItemFields item = ReadReferenceItem(&t[at], form, command);
+        McdefRecord r(number, form.direction == Direction::Input ? BlockType::Input : BlockType::Output, slot,
+                      item.address);
+        // A simple reference's record names no parameter: bytes 6..8 are 255.
+        const size_t carried = form.parameterBytes ? form.parameterBytes + form.checksumBytes : 3;
+        std::copy_n(item.parameters.begin(), carried, &r[McdefRecord::ContentOffset]);
+        if (command == form.readCommand)
+            r[5] = statusFromItemFlags(item.status);
         records.push_back(r);
     }
 }
@@ -173,14 +138,11 @@ std::vector<ReadRequest> FunctionRequests(const HeaderTelegram& h)
             const uint8_t kind = slots.kinds[size_t(slot - 1)];
             if (kind > SlotKind::KeptByEditor)
                 continue;
-            static constexpr uint8_t inputCommands[] = {Command::ReadSimpleInputs, Command::ReadParameterInputs,
-                                                        Command::ReadMultiInputs};
-            static constexpr uint8_t outputCommands[] = {Command::ReadSimpleOutputs, Command::ReadParameterOutputs,
-                                                         Command::ReadMultiOutputs};
-            const uint8_t command = inputs ? inputCommands[kind] : outputCommands[kind];
+            const ReferenceForm& form = *FindSlotForm(inputs ? Direction::Input : Direction::Output, kind);
+            const uint8_t command = form.readCommand;
             const uint8_t count = slots.counts[size_t(slot - 1)];
-            for (uint8_t first = 0; first < count; first = uint8_t(first + ItemsPerRequest[kind])) {
-                const uint8_t portion = std::min<uint8_t>(ItemsPerRequest[kind], uint8_t(count - first));
+            for (uint8_t first = 0; first < count; first = uint8_t(first + form.maxReadItems)) {
+                const uint8_t portion = std::min<uint8_t>(form.maxReadItems, uint8_t(count - first));
                 std::vector<uint8_t> data = {h.number, portion};
                 for (uint8_t index = first; index < first + portion; ++index)
                     data.push_back(index);
@@ -225,7 +187,7 @@ std::vector<McdefRecord> ConvertTelegrams(uint8_t number, const std::vector<Tele
             for (size_t i = 0; i < count && DataOffset + 2 + (i + 1) * itemSize <= TelegramSize; ++i) {
                 const size_t at = DataOffset + 2 + i * itemSize;
                 McdefRecord r(number, BlockType::ScheduleReference, id->offset, t[at]);
-                if (itemSize == 2 && (t[at + 1] & 0x02))
+                if (itemSize == 2 && (t[at + 1] & ItemStatus::NoAnswer))
                     r[5] = 0x01;
                 records.push_back(r);
             }
@@ -235,10 +197,10 @@ std::vector<McdefRecord> ConvertTelegrams(uint8_t number, const std::vector<Tele
                 nextSubNumber = 0;
             }
             McdefRecord r(number, BlockType::Data, id->offset, nextSubNumber++);
-            std::copy(t.begin() + 30, t.end(), r.data() + McdefRecord::ContentOffset);
+            std::copy(t.begin() + DataOffset + DataBlockAnswerContent, t.end(), r.data() + McdefRecord::ContentOffset);
             if (directory.type == FunctionType::PoOptimizer) {
-                if (id->offset == 1 && le::u32(&t[TelegramField::Length]) <= 32)
-                    r[27] = 255;
+                if (id->offset == 1 && TelegramDataLength(t) <= DataBlockAnswerContent + PoOptimiseCommunicationByte)
+                    r[McdefRecord::ContentOffset + PoOptimiseCommunicationByte] = NotConfigured;
                 if (id->offset >= 2) {
                     cutEvaporatorList(r);
                     if (r[6] == 0)
@@ -250,8 +212,8 @@ std::vector<McdefRecord> ConvertTelegrams(uint8_t number, const std::vector<Tele
             McdefRecord r(number, BlockType::Data, id->offset, 0);
             std::copy_n(t.begin() + 25, McdefRecord::ContentSize, r.data() + McdefRecord::ContentOffset);
             records.push_back(r);
-        } else if (const ReferenceForm* form = referenceForm(command)) {
-            appendReferences(number, t, *form, id->offset, records);
+        } else if (const ReferenceForm* form = FindReferenceForm(command)) {
+            appendReferences(number, t, *form, command, id->offset, records);
         }
     }
     return records;

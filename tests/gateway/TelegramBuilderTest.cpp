@@ -5,6 +5,7 @@
 #include "CheckedScript.h"
 #include "gateway/AnswerCheck.h"
 #include "gateway/TelegramBuilder.h"
+#include "protocol/DataBlocks.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
 
@@ -191,11 +192,9 @@ TEST(TelegramBuilder, DataBlocksGoOnePerRecordWithTheirTypesLength)
     EXPECT_EQ(TelegramDataLength(telegrams[2]), 72);
     EXPECT_EQ(offsetOf(telegrams[3]), 4) << "a continuation record is a telegram of its own";
 
-    McdefRecord evaporators(12, BlockType::Data, 2, 0);
-    evaporators[6] = 20;
-    EXPECT_EQ(DataBlockLength(FunctionType::PoOptimizer, 2, evaporators), 102);
-    EXPECT_EQ(DataBlockLength(FunctionType::PoOptimizer, 1, evaporators), 23);
-    EXPECT_EQ(DataBlockLength(FunctionType::PeakShaving, 3, evaporators), 0);
+    EXPECT_EQ(DataBlockWriteLength(FunctionType::PoOptimizer, 2, 20), 102);
+    EXPECT_EQ(DataBlockWriteLength(FunctionType::PoOptimizer, 1, 20), 23);
+    EXPECT_EQ(DataBlockWriteLength(FunctionType::PeakShaving, 3, 20), 0);
 }
 
 TEST(TelegramBuilder, DataBlocksOnlyLeavesOutTheHeaderReferencesAndUnlistedBlocks)

@@ -59,7 +59,7 @@ protected:
 // itself, the history it measures, and list entries that hold nothing (a
 // write of a whole list block names every entry, a description names only
 // those in use).
-using ReferenceKey = std::tuple<uint8_t, uint8_t, std::array<uint8_t, ParameterBytes>>;
+using ReferenceKey = std::tuple<uint8_t, uint8_t, std::array<uint8_t, ReferenceParameterBytes>>;
 
 std::multiset<ReferenceKey> referencesOf(const GatewayFunction& f, int direction, int slot)
 {
