@@ -9,28 +9,6 @@ namespace {
 
 constexpr uint8_t MaxSchedulesPerTelegram = 10;
 
-Telegram headerTelegram(const GatewayFunction& f, const std::string& address)
-{
-    Telegram t = *BuildTelegram(Command::WriteHeader, address, 57, f.type, 0);
-    uint8_t* d = &t[TelegramField::Data];
-    d[0] = f.number;
-    le::putChars(d + 1, FunctionNameLength, f.name);
-    const auto putSlots = [&](uint8_t* at, const SlotLayout& layout, int direction) {
-        at[0] = layout.mask;
-        for (int s = 1; s <= 8; ++s) {
-            at[1 + 2 * (s - 1)] = layout.kinds[size_t(s - 1)];
-            at[2 + 2 * (s - 1)] = uint8_t(f.slot(direction, s).size());
-        }
-    };
-    putSlots(d + 17, f.header.inputs, 1);
-    putSlots(d + 34, f.header.outputs, 2);
-    d[51] = f.header.scheduleMask;
-    for (size_t g = 0; g < 4; ++g)
-        d[52 + g] = uint8_t(f.schedules[g].size());
-    d[56] = f.header.blockMask;
-    return t;
-}
-
 void addReferences(std::vector<Telegram>& out, const GatewayFunction& f, const std::string& address)
 {
     // The running index counts the items of one form over the whole function.
@@ -110,9 +88,31 @@ void addBlocks(std::vector<Telegram>& out, const GatewayFunction& f, const std::
 
 } // namespace
 
+HeaderTelegram HeaderOf(const GatewayFunction& f)
+{
+    HeaderTelegram h;
+    h.number = f.number;
+    h.type = f.type;
+    h.stamp = f.stamp;
+    h.name = f.name;
+    const auto slotsOf = [&](const SlotLayout& layout, int direction) {
+        SlotCounts slots{layout.mask, layout.kinds, {}};
+        for (int s = 1; s <= 8; ++s)
+            slots.counts[size_t(s - 1)] = uint8_t(f.slot(direction, s).size());
+        return slots;
+    };
+    h.inputs = slotsOf(f.header.inputs, Direction::Input);
+    h.outputs = slotsOf(f.header.outputs, Direction::Output);
+    h.scheduleMask = f.header.scheduleMask;
+    for (size_t g = 0; g < 4; ++g)
+        h.scheduleCounts[g] = uint8_t(f.schedules[g].size());
+    h.blockMask = f.header.blockMask;
+    return h;
+}
+
 std::vector<Telegram> FunctionTelegrams(const GatewayFunction& function, const std::string& gatewayAddress)
 {
-    std::vector<Telegram> out{headerTelegram(function, gatewayAddress)};
+    std::vector<Telegram> out{BuildHeaderTelegram(Command::WriteHeader, gatewayAddress, HeaderOf(function))};
     addReferences(out, function, gatewayAddress);
     addSchedules(out, function, gatewayAddress);
     addBlocks(out, function, gatewayAddress);

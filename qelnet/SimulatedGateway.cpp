@@ -1,5 +1,6 @@
 #include "SimulatedGateway.h"
 
+#include "FunctionTelegrams.h"
 #include "GatewayImage.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/NodeAddress.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr uint8_t AnyFunction = 255;
 constexpr uint8_t MaxStampsPerAnswer = 18;
 constexpr uint8_t MaxSchedulesPerWrite = 10;
-constexpr size_t NameOffset = 6;  // answer byte 30
 
 uint8_t* dataOf(Telegram& t) { return &t[TelegramField::Data]; }
 
@@ -203,30 +203,15 @@ Telegram SimulatedGateway::stamps(const uint8_t* data, uint16_t length)
 Telegram SimulatedGateway::header(uint8_t number)
 {
     const GatewayFunction* function = find(number);
-    Telegram t = reply(Command::ReadHeader, 62, function ? function->type : AnyFunction, 0);
-    uint8_t* d = dataOf(t);
-    d[0] = number;
     if (!function) {
-        d[1] = FunctionFlag::NothingFurther;
+        Telegram t = reply(Command::ReadHeader, HeaderAnswerLength, AnyFunction, 0);
+        dataOf(t)[0] = number;
+        dataOf(t)[1] = FunctionFlag::NothingFurther;
         return t;
     }
-    d[1] = reportedFlags(*function);
-    le::putU32(d + 2, function->stamp);
-    le::putChars(d + NameOffset, FunctionNameLength, function->name);
-    const auto putSlots = [&](uint8_t* at, const SlotLayout& layout, int direction) {
-        at[0] = layout.mask;
-        for (int s = 1; s <= 8; ++s) {
-            at[1 + 2 * (s - 1)] = layout.kinds[size_t(s - 1)];
-            at[2 + 2 * (s - 1)] = uint8_t(function->slot(direction, s).size());
-        }
-    };
-    putSlots(d + 22, function->header.inputs, 1);
-    putSlots(d + 39, function->header.outputs, 2);
-    d[56] = function->header.scheduleMask;
-    for (size_t g = 0; g < 4; ++g)
-        d[57 + g] = uint8_t(function->schedules[g].size());
-    d[61] = function->header.blockMask;
-    return t;
+    HeaderTelegram h = HeaderOf(*function);
+    h.flags = reportedFlags(*function);
+    return BuildHeaderTelegram(Command::ReadHeader, address(), h);
 }
 
 Telegram SimulatedGateway::references(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length)

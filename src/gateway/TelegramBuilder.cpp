@@ -2,6 +2,7 @@
 
 #include "model/McdefAccess.h"
 #include "protocol/DataBlocks.h"
+#include "protocol/HeaderTelegram.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/ReferenceForms.h"
 #include "protocol/TypeCatalogue.h"
@@ -29,10 +30,10 @@ public:
     void header(const McdefRecord& r)
     {
         close();
-        Telegram t = *BuildTelegram(Command::WriteHeader, m_address, 57, m_type, 0);
-        t[D] = r.number();
-        le::putChars(&t[D + 1], FunctionNameLength, r.name());
-        m_telegrams.push_back(t);
+        m_header.number = r.number();
+        m_header.type = m_type;
+        m_header.name = r.name();
+        m_telegrams.push_back({});
         m_headerIndex = m_telegrams.size() - 1;
     }
 
@@ -80,7 +81,7 @@ public:
     {
         close();
         if (m_headerIndex)
-            completeHeader(m_telegrams[*m_headerIndex]);
+            m_telegrams[*m_headerIndex] = BuildHeaderTelegram(Command::WriteHeader, m_address, completeHeader());
         return m_telegrams;
     }
 
@@ -106,21 +107,22 @@ private:
     }
 
     // The masks and kinds of the type, and the items counted over the records.
-    void completeHeader(Telegram& t)
+    HeaderTelegram completeHeader()
     {
-        const auto putSlots = [&](size_t at, int direction, const std::array<uint8_t, 8>& counts) {
-            const SlotSet slots = TypeSlots(m_type, direction);
-            t[at] = slots.mask;
-            for (size_t s = 0; s < 8; ++s) {
-                t[at + 1 + 2 * s] = slots.has(int(s + 1)) ? slots.descriptors[s].kind : 0;
-                t[at + 2 + 2 * s] = counts[s];
-            }
+        HeaderTelegram h = m_header;
+        const auto slotsOf = [&](int direction, const std::array<uint8_t, 8>& counts) {
+            const SlotSet set = TypeSlots(m_type, direction);
+            SlotCounts slots{set.mask, {}, counts};
+            for (size_t s = 0; s < 8; ++s)
+                slots.kinds[s] = set.has(int(s + 1)) ? set.descriptors[s].kind : 0;
+            return slots;
         };
-        putSlots(D + 17, Direction::Input, m_counts[0]);
-        putSlots(D + 34, Direction::Output, m_counts[1]);
-        t[D + 51] = TypeOption(m_type, 0);
-        std::copy(m_scheduleCounts.begin(), m_scheduleCounts.end(), t.begin() + D + 52);
-        t[D + 56] = TypeBlockMask(m_type);
+        h.inputs = slotsOf(Direction::Input, m_counts[0]);
+        h.outputs = slotsOf(Direction::Output, m_counts[1]);
+        h.scheduleMask = TypeOption(m_type, 0);
+        h.scheduleCounts = m_scheduleCounts;
+        h.blockMask = TypeBlockMask(m_type);
+        return h;
     }
 
     std::string m_address;
@@ -129,6 +131,7 @@ private:
     std::vector<Telegram> m_telegrams;
     std::optional<Telegram> m_open;
     std::optional<size_t> m_headerIndex;
+    HeaderTelegram m_header;
     std::array<uint8_t, 3> m_runningIndex{};
     std::array<std::array<uint8_t, 8>, 2> m_counts{};
     std::array<uint8_t, 4> m_scheduleCounts{};

@@ -14,39 +14,6 @@ constexpr uint8_t PeriodCount = 30;
 constexpr uint8_t EvaporatorsPerPortion = 20;
 constexpr size_t DataOffset = TelegramField::Data;
 
-// Where the fields of a header telegram start: the read answer has flags and
-// stamp after the number, the write telegram has not.
-struct HeaderLayout {
-    size_t name, inputs, outputs, scheduleMask, scheduleCounts, blockMask;
-};
-constexpr HeaderLayout ReadLayout{30, 46, 63, 80, 81, 85};
-constexpr HeaderLayout WriteLayout{25, 41, 58, 75, 76, 80};
-
-SlotCounts readSlots(const uint8_t* at)
-{
-    SlotCounts slots;
-    slots.mask = at[0];
-    for (size_t s = 0; s < 8; ++s) {
-        slots.kinds[s] = at[1 + 2 * s];
-        slots.counts[s] = at[2 + 2 * s];
-    }
-    return slots;
-}
-
-HeaderTelegram readHeader(const Telegram& t, const HeaderLayout& layout)
-{
-    HeaderTelegram h;
-    h.number = t[DataOffset];
-    h.type = t[TelegramField::Parameter];
-    h.name = le::str(&t[layout.name], FunctionNameLength);
-    h.inputs = readSlots(&t[layout.inputs]);
-    h.outputs = readSlots(&t[layout.outputs]);
-    h.scheduleMask = t[layout.scheduleMask];
-    std::copy_n(&t[layout.scheduleCounts], 4, h.scheduleCounts.begin());
-    h.blockMask = t[layout.blockMask];
-    return h;
-}
-
 // Gateway reference status in an item's flag byte, as record byte 5 keeps it.
 uint8_t statusFromItemFlags(uint8_t flags)
 {
@@ -95,16 +62,6 @@ void cutEvaporatorList(McdefRecord& r)
 }
 
 } // namespace
-
-HeaderTelegram ReadHeaderAnswer(const Telegram& answer)
-{
-    HeaderTelegram h = readHeader(answer, ReadLayout);
-    h.flags = answer[DataOffset + 1];
-    h.stamp = le::u32(&answer[DataOffset + 2]);
-    return h;
-}
-
-HeaderTelegram ReadHeaderWrite(const Telegram& write) { return readHeader(write, WriteLayout); }
 
 std::vector<ReadRequest> DataBlockRequests(const HeaderTelegram& h)
 {

@@ -4,6 +4,7 @@
 // answers and the write telegrams of a backup file) into MCDEF records.
 
 #include "model/McdefRecord.h"
+#include "protocol/HeaderTelegram.h"
 #include "protocol/Telegram.h"
 
 #include <array>
@@ -21,30 +22,6 @@ struct DirectoryEntry {
 
     bool exists() const { return type != 255; }
 };
-
-struct SlotCounts {
-    uint8_t mask = 0;
-    std::array<uint8_t, 8> kinds{};
-    std::array<uint8_t, 8> counts{};
-};
-
-// The header of a function as its read answer (command 10) or its write
-// telegram (command 11) carries it.
-struct HeaderTelegram {
-    uint8_t number = 0;
-    uint8_t type = 0;
-    uint8_t flags = 0;
-    uint32_t stamp = 0;
-    std::string name;
-    SlotCounts inputs;
-    SlotCounts outputs;
-    uint8_t scheduleMask = 0;
-    std::array<uint8_t, 4> scheduleCounts{};
-    uint8_t blockMask = 0;
-};
-
-HeaderTelegram ReadHeaderAnswer(const Telegram& answer);
-HeaderTelegram ReadHeaderWrite(const Telegram& write);
 
 struct ReadRequest {
     uint8_t command;

@@ -1,4 +1,5 @@
 #include "protocol/DataBlocks.h"
+#include "protocol/HeaderTelegram.h"
 #include "protocol/ReferenceForms.h"
 #include "protocol/Telegram.h"
 #include "protocol/TypeCatalogue.h"
@@ -61,4 +62,38 @@ TEST(DataBlocks, WriteLengthsOfPlainAndListBlocks)
         for (uint8_t block = 1; block <= 4; ++block)
             if (TypeBlockKind(entry[0], block) != BlockKind::None)
                 EXPECT_NE(FindBlockLayout(entry[0], block), nullptr) << int(entry[0]) << " block " << int(block);
+}
+
+// Both header forms read back what was laid out; only the answer keeps
+// flags and stamp, and the name ends at 16 characters.
+TEST(HeaderTelegram, AnswerAndWriteRoundTrip)
+{
+    HeaderTelegram h;
+    h.number = 12;
+    h.type = FunctionType::PoOptimizer;
+    h.flags = 0x05;
+    h.stamp = 0xA1B2C3D4;
+    h.name = "Suction group 1 and more";
+    h.inputs = {0x03, {1, 2}, {20, 1}};
+    h.outputs = {0x80, {0, 0, 0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 4}};
+    h.scheduleMask = 0x01;
+    h.scheduleCounts = {1, 0, 0, 0};
+    h.blockMask = 0x0F;
+
+    const HeaderTelegram answer = ReadHeaderAnswer(BuildHeaderTelegram(Command::ReadHeader, "001:125", h));
+    EXPECT_EQ(answer.flags, 0x05);
+    EXPECT_EQ(answer.stamp, 0xA1B2C3D4u);
+    EXPECT_EQ(answer.name, "Suction group 1 ");
+    EXPECT_EQ(answer.inputs.counts, h.inputs.counts);
+    EXPECT_EQ(answer.outputs.kinds, h.outputs.kinds);
+    EXPECT_EQ(answer.scheduleCounts, h.scheduleCounts);
+    EXPECT_EQ(answer.blockMask, 0x0F);
+
+    const Telegram write = BuildHeaderTelegram(Command::WriteHeader, "001:125", h);
+    EXPECT_EQ(TelegramDataLength(write), HeaderWriteLength);
+    const HeaderTelegram written = ReadHeaderWrite(write);
+    EXPECT_EQ(written.flags, 0);
+    EXPECT_EQ(written.type, FunctionType::PoOptimizer);
+    EXPECT_EQ(written.outputs.counts, h.outputs.counts);
+    EXPECT_EQ(written.blockMask, 0x0F);
 }
