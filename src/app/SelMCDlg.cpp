@@ -7,6 +7,7 @@
 #include "model/StringTable.h"
 #include "model/Texts.h"
 #include "protocol/LittleEndian.h"
+#include "support/CutTextToolTips.h"
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
@@ -37,6 +38,7 @@ SelMCDlg::SelMCDlg(NetworkServices services, QWidget* parent)
     , m_services(std::move(services))
 {
     m_ui->setupUi(this);
+    ShowCutTextsAsToolTips(*m_ui->gatewayList);
     m_window = ServerLink::instance().registerWindow(this);
     connect(m_ui->okButton, &QPushButton::clicked, this, &SelMCDlg::onOk);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &SelMCDlg::reject);

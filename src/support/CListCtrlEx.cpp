@@ -1,5 +1,7 @@
 #include "support/CListCtrlEx.h"
 
+#include "support/CutTextToolTips.h"
+
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -132,9 +134,7 @@ bool CListCtrlEx::isCellCut(int row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return false;
-    // The item view's text margin on either side of a cell.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    return fontMetrics().horizontalAdvance(text(row, column)) > columnWidth(column) - 2 * margin;
+    return IsTextCut(*this, model()->index(row, column));
 }
 
 void CListCtrlEx::SetFullRowSel(bool on)

@@ -1,5 +1,6 @@
 #include "support/CEditCtrlEx.h"
 #include "support/CListCtrlEx.h"
+#include "support/CutTextToolTips.h"
 #include "support/ScriptedUi.h"
 #include "support/UiSeam.h"
 
@@ -7,8 +8,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QHelpEvent>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -182,3 +186,26 @@ TEST_F(WidgetsTest, ScriptRecordsPromptsItDidNotExpect)
 }
 
 } // namespace
+
+// Lists of the standard kind show a cut text whole as tool tip too, and a
+// text that fits shows none.
+TEST_F(WidgetsTest, AStandardListShowsACutItemWholeOnHovering)
+{
+    QListWidget list;
+    list.addItems({"Plan", "Plan of the night covers in the dairy and the meat cabinets"});
+    list.resize(120, 100);
+    ShowCutTextsAsToolTips(list);
+    list.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(IsTextCut(list, list.model()->index(0, 0)));
+    EXPECT_TRUE(IsTextCut(list, list.model()->index(1, 0)));
+
+    const auto hover = [&list](int row) {
+        const QPoint at = list.visualItemRect(list.item(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hover(0), "");
+    EXPECT_EQ(hover(1), "Plan of the night covers in the dairy and the meat cabinets");
+}
