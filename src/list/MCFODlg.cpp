@@ -241,7 +241,7 @@ void MCFODlg::onDelete()
     const std::vector<uint8_t> numbers = DeleteSelection(m_ui->functionList->selectedItems());
     if (numbers.empty() || !m_operations.deleteFunctions)
         return;
-    if (m_operations.deleteFunctions(*this, numbers) != 0) {
+    if (m_operations.deleteFunctions(*this, numbers) != DeleteResult::Done) {
         closeList();
         return;
     }
@@ -256,27 +256,16 @@ void MCFODlg::onPrint()
         m_operations.print(*this, numbers);
 }
 
-void MCFODlg::onStart()
-{
-    const std::vector<uint8_t> numbers = StartSelection(m_ui->functionList->selectedItems());
-    if (numbers.empty() || !m_operations.startStop)
-        return;
-    const int result = m_operations.startStop(*this, StartStopCommand::Start, numbers);
-    if (result == 2 || result == 3) {
-        closeList();
-        return;
-    }
-    updateButtons();
-    m_ui->functionList->setFocus();
-}
+void MCFODlg::onStart() { startOrStop(StartStopCommand::Start, StartSelection(m_ui->functionList->selectedItems())); }
 
-void MCFODlg::onStop()
+void MCFODlg::onStop() { startOrStop(StartStopCommand::Stop, StopSelection(m_ui->functionList->selectedItems())); }
+
+void MCFODlg::startOrStop(int command, const std::vector<uint8_t>& numbers)
 {
-    const std::vector<uint8_t> numbers = StopSelection(m_ui->functionList->selectedItems());
     if (numbers.empty() || !m_operations.startStop)
         return;
-    const int result = m_operations.startStop(*this, StartStopCommand::Stop, numbers);
-    if (result == 2 || result == 3) {
+    const StartStopResult result = m_operations.startStop(*this, command, numbers);
+    if (result == StartStopResult::RefusedOrLinkFailure || result == StartStopResult::LocalFailure) {
         closeList();
         return;
     }

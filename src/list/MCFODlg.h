@@ -48,6 +48,7 @@ private:
     void onPrint();
     void onStart();
     void onStop();
+    void startOrStop(int command, const std::vector<uint8_t>& numbers);
     void onHistory();
     bool fillList();
     int runEditor(uint8_t type, uint8_t number);

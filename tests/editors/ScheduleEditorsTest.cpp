@@ -40,7 +40,7 @@ protected:
     {
         startServer(options);
         MCUplDlg upload("001:125", serverWindow(), false);
-        ASSERT_EQ(upload.exec(), UploadResult::UpToDate);
+        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
         SetCurrentServerWindow(serverWindow());
     }
     void TearDown() override

@@ -110,8 +110,8 @@ TEST_F(MCFODlgTest, ButtonsFollowTheSelection)
     addFunction(2, FunctionType::DayNightControl, "Night");
     addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
     ListOperations operations;
-    operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return 0; };
-    operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return 0; };
+    operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return DeleteResult::Done; };
+    operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return StartStopResult::Done; };
     operations.print = [](MCFODlg&, const std::vector<uint8_t>&) {};
     operations.history = [](MCFODlg&, uint8_t) {};
     MCFODlg dialog("001:125", "GW", true, operations);
@@ -142,7 +142,8 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
     addFunction(2, FunctionType::DayNightControl, "Night");
     addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
     std::vector<std::string> calls;
-    int answer = 0;
+    DeleteResult deletion = DeleteResult::Done;
+    StartStopResult startOrStop = StartStopResult::Done;
     const auto record = [&calls](std::string call, const std::vector<uint8_t>& numbers) {
         for (uint8_t n : numbers)
             call += ' ' + std::to_string(n);
@@ -151,11 +152,11 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
     ListOperations operations;
     operations.deleteFunctions = [&](MCFODlg&, const std::vector<uint8_t>& numbers) {
         record("delete", numbers);
-        return answer;
+        return deletion;
     };
     operations.startStop = [&](MCFODlg&, int command, const std::vector<uint8_t>& numbers) {
         record(command == StartStopCommand::Start ? "start" : "stop", numbers);
-        return answer;
+        return startOrStop;
     };
     operations.print = [&](MCFODlg&, const std::vector<uint8_t>& numbers) { record("print", numbers); };
     operations.history = [&](MCFODlg&, uint8_t number) { record("history", {number}); };
@@ -172,13 +173,19 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
         << "in list order; start takes only what can start";
     EXPECT_TRUE(dialog.isVisible());
 
-    answer = 3;
+    startOrStop = StartStopResult::LocalFailure;
     button(dialog, "stopButton")->click();
     EXPECT_FALSE(dialog.isVisible()) << "a stop that failed closes the list";
 
     dialog.show();
     select(dialog.list(), {2});
-    answer = 2;
+    startOrStop = StartStopResult::RefusedOrLinkFailure;
+    button(dialog, "startButton")->click();
+    EXPECT_FALSE(dialog.isVisible()) << "a start the gateway refused closes the list";
+
+    dialog.show();
+    select(dialog.list(), {2});
+    deletion = DeleteResult::LocalFailure;
     button(dialog, "deleteButton")->click();
     EXPECT_FALSE(dialog.isVisible()) << "a deletion that failed closes the list";
 }
