@@ -119,7 +119,7 @@ bool MCFODlg::readOnlyForUser() const
     return XrtBrugRecord::read(record).accessLevels[XrtBrugRecord::ProgramEntry] == XrtBrugRecord::ViewOnly;
 }
 
-int MCFODlg::runEditor(uint8_t type, uint8_t number)
+EditorResult MCFODlg::runEditor(uint8_t type, uint8_t number)
 {
     const EditorFunction editor = m_operations.editorFor ? m_operations.editorFor(type) : EditorFunction();
     if (!editor) {
@@ -133,7 +133,7 @@ int MCFODlg::runEditor(uint8_t type, uint8_t number)
     request.number = number;
     request.readOnly = !m_editable || readOnlyForUser();
     request.editorFor = m_operations.editorFor;
-    request.listChanged = [this](uint8_t changed, uint8_t changedType, int result, bool created) {
+    request.listChanged = [this](uint8_t changed, uint8_t changedType, EditorResult result, bool created) {
         return applyEditorResult(changed, changedType, result, created);
     };
     return editor(this, request);
@@ -159,7 +159,7 @@ void MCFODlg::onNew()
     applyEditorResult(number, type, runEditor(type, number), true);
 }
 
-bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, int result, bool created)
+bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created)
 {
     if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
         closeList();

@@ -216,7 +216,7 @@ TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
         header.setName("New night");
         header.setFlags(FunctionFlag::Started | FunctionFlag::Manual);
         InsertBlock(header);
-        return int(EditorResult::Ok);
+        return EditorResult::Ok;
     };
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
     m_script.expectDialog("NewFunctionDlg", [](QDialog& d) {
@@ -264,7 +264,7 @@ TEST_F(MCFODlgTest, NewWithEveryNumberTakenSaysSo)
 TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
 {
     addFunction(4, FunctionType::DayNightControl, "Before");
-    int nextResult = EditorResult::Ok;
+    EditorResult nextResult = EditorResult::Ok;
     const auto editor = [&nextResult](QWidget*, const EditorRequest& request) {
         McdefRecord header;
         ReadBlock(request.number, BlockType::Header, 0, 0, header);
@@ -291,7 +291,7 @@ TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)
     int editorRuns = 0;
     const auto editor = [&editorRuns](QWidget*, const EditorRequest&) {
         ++editorRuns;
-        return int(EditorResult::Cancel);
+        return EditorResult::Cancel;
     };
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
     dialog.show();
@@ -312,7 +312,7 @@ TEST_F(MCFODlgTest, ViewOnlyListsAndBrowseMode)
         EditorRequest seen;
         const auto editor = [&seen](QWidget*, const EditorRequest& request) {
             seen = request;
-            return int(EditorResult::Cancel);
+            return EditorResult::Cancel;
         };
         MCFODlg dialog("001:125", "GW", false, operationsWithEditor(editor));
         EXPECT_EQ(dialog.windowTitle(), "ZUL control functions - QOR Net config. not up to date");
@@ -347,7 +347,7 @@ TEST_F(MCFODlgTest, AViewOnlyUserOpensEditorsReadOnly)
     bool readOnly = false;
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor([&readOnly](QWidget*, const EditorRequest& r) {
                        readOnly = r.readOnly;
-                       return int(EditorResult::Cancel);
+                       return EditorResult::Cancel;
                    }));
     select(dialog.list(), {4});
     button(dialog, "editButton")->click();

@@ -60,3 +60,13 @@ inline void PrintTo(DeleteResult result, std::ostream* os)
                      {DeleteResult::LocalFailure, "DeleteResult::LocalFailure"}},
                     os);
 }
+
+inline void PrintTo(EditorResult result, std::ostream* os)
+{
+    PrintResultName(result,
+                    {{EditorResult::Ok, "EditorResult::Ok"},
+                     {EditorResult::Cancel, "EditorResult::Cancel"},
+                     {EditorResult::ConnectionLost, "EditorResult::ConnectionLost"},
+                     {EditorResult::DatabaseFailure, "EditorResult::DatabaseFailure"}},
+                    os);
+}
