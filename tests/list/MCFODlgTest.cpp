@@ -282,7 +282,7 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
     nextResult = EditorResult::ConnectionLost;
     dialog.show();
     button(dialog, "editButton")->click();
-    EXPECT_FALSE(dialog.isVisible()) << "-1 closes the list";
+    EXPECT_FALSE(dialog.isVisible()) << "a lost connection closes the list";
 }
 
 TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)
