@@ -305,12 +305,12 @@ void SelMCDlg::runUpload()
 {
     if (!m_services.upload)
         return;
-    const int result = m_services.upload(this, m_gatewayAddress, m_idCode, m_serverWindow);
-    if (result != 0 && result != 1) {
+    const UploadResult result = m_services.upload(this, m_gatewayAddress, m_idCode, m_serverWindow);
+    if (result != UploadResult::UpToDate && result != UploadResult::NotUpToDate) {
         takeFocus();
         return;
     }
-    m_netConfigUpToDate = result == 0;
+    m_netConfigUpToDate = result == UploadResult::UpToDate;
     QTimer::singleShot(0, this, &SelMCDlg::runMainList);
 }
 

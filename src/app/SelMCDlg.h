@@ -4,6 +4,8 @@
 // gateway, and runs the upload and then the function list for it. Choosing
 // another network disconnects first; closing disconnects and signs off.
 
+#include "gateway/UploadJob.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -17,9 +19,7 @@ class SelMCDlg;
 
 // What "Select network" runs for a connected gateway.
 struct NetworkServices {
-    // The upload: 0 uploaded and the net configuration is up to date, 1
-    // uploaded but not up to date, 2 cancelled, 3 error.
-    std::function<int(QWidget* parent, const std::string& gatewayAddress, const std::string& idCode,
+    std::function<UploadResult(QWidget* parent, const std::string& gatewayAddress, const std::string& idCode,
                       uint32_t serverWindow)>
         upload;
     // The function list of the gateway.

@@ -8,7 +8,7 @@ namespace {
 
 struct EditorEntry {
     uint8_t type;
-    int (*run)(QWidget* parent, const EditorRequest& request);
+    EditorResult (*run)(QWidget* parent, const EditorRequest& request);
 };
 
 constexpr EditorEntry editors[] = {

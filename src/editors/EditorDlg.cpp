@@ -33,11 +33,13 @@ int EditorDlg::exec()
         loaded = load();
     }
     if (!loaded)
-        return EditorResult::DatabaseFailure;
+        return int(EditorResult::DatabaseFailure);
     // The function list stays visible behind the editor: hiding a dialog that
     // runs modally would end it.
     return QDialog::exec();
 }
+
+EditorResult EditorDlg::run() { return EditorResult(ui().runModal(*this)); }
 
 void EditorDlg::setEditorCaption()
 {
@@ -175,11 +177,12 @@ bool EditorDlg::logListsAndName(std::vector<ChangedList> moreLists)
                                      m_savedName.c_str())});
 }
 
-bool EditorDlg::runManualMode(MaModDlg& dialog, int dialogFailure)
+bool EditorDlg::runManualMode(MaModDlg& dialog, EditorResult dialogFailure)
 {
-    const int outcome = RunManualModeSequence(dialog, m_request.gatewayAddress, m_loadedName, dialogFailure);
-    if (outcome != ManualOutcome::Stay) {
-        done(outcome);
+    const std::optional<EditorResult> closing
+        = RunManualModeSequence(dialog, m_request.gatewayAddress, m_loadedName, dialogFailure);
+    if (closing) {
+        end(*closing);
         return false;
     }
     return dialog.LoadManualState();
@@ -228,7 +231,7 @@ void EditorDlg::accept()
         return;
     const int change = changeCode();
     if (change == 0) {
-        done(EditorResult::Ok);
+        end(EditorResult::Ok);
         return;
     }
     bool saved = false;
@@ -237,29 +240,29 @@ void EditorDlg::accept()
         saved = save(change);
     }
     if (!saved) {
-        done(EditorResult::DatabaseFailure);
+        end(EditorResult::DatabaseFailure);
         return;
     }
     const UpdatePlan plan = updatePlan(change);
     switch (RunUpdate(this, m_request.gatewayAddress, number(), plan.mode, plan.writable)) {
     case UpdateResult::Done:
-        m_gatewayUpdated = false;
+        m_updateFailed = false;
         break;
     case UpdateResult::Refused:
-        done(EditorResult::ConnectionLost);
+        end(EditorResult::ConnectionLost);
         return;
     case UpdateResult::NotSent:
     case UpdateResult::LinkFailure:
-        m_gatewayUpdated = true;
+        m_updateFailed = true;
         return;
-    default:
+    case UpdateResult::LocalFailure:
         if (!logAfterLocalUpdateFailure()) {
-            done(EditorResult::DatabaseFailure);
+            end(EditorResult::DatabaseFailure);
             return;
         }
         break;
     }
-    done(log(change) ? EditorResult::Ok : EditorResult::DatabaseFailure);
+    end(log(change) ? EditorResult::Ok : EditorResult::DatabaseFailure);
 }
 
 void EditorDlg::reject()
@@ -276,5 +279,5 @@ void EditorDlg::reject()
             break;
         }
     }
-    done(m_gatewayUpdated ? EditorResult::ConnectionLost : EditorResult::Cancel);
+    end(m_updateFailed ? EditorResult::ConnectionLost : EditorResult::Cancel);
 }

@@ -3,8 +3,7 @@
 // the type, the function number and a view-only flag; it reads the function's
 // records when it opens; on OK it validates, tests for changes, saves to
 // MCDEF, has the gateway updated and logs the change, in this order; on
-// Cancel it asks whether to save changes. Its result is IDOK, IDCANCEL, -1
-// (the gateway refused or the connection was lost) or -2 (the database failed).
+// Cancel it asks whether to save changes. It ends with an EditorResult.
 // An editor provides the steps; this class keeps their order.
 
 #include "editors/EditorRequest.h"
@@ -33,8 +32,10 @@ class EditorDlg : public QDialog {
 public:
     ~EditorDlg() override;
 
-    // Reads the function and runs the dialog; -2 when reading failed.
+    // Reads the function and runs the dialog; EditorResult::DatabaseFailure when reading failed.
     int exec() override;
+    // Runs the editor through the UI seam.
+    EditorResult run();
     // OK: validate, test for changes, save, update the gateway, log.
     void accept() override;
     // Cancel: asks whether to save changes.
@@ -54,7 +55,7 @@ protected:
     // Which update the change needs: by default the whole function with the
     // data blocks the type writes.
     virtual UpdatePlan updatePlan(int change) const;
-    // After the update's local failure (result 4): log and close (true), or close with -2.
+    // After the update's local failure: log and close (true), or close with EditorResult::DatabaseFailure.
     virtual bool logAfterLocalUpdateFailure() const { return true; }
     // The operator chose to stay after Cancel's question.
     virtual void cancelKept() {}
@@ -105,7 +106,7 @@ protected:
     bool logListsAndName(std::vector<ChangedList> moreLists = {});
     // The manual mode sequence with one of the manual mode dialogs. False when
     // the editor closed; otherwise the dialog holds the state now stored.
-    bool runManualMode(MaModDlg& dialog, int dialogFailure);
+    bool runManualMode(MaModDlg& dialog, EditorResult dialogFailure);
 
     // Reads a data block; a missing one when `mayBeMissing` gives a zeroed
     // block with its key. False after a database error (reported).
@@ -114,9 +115,12 @@ protected:
     // A database failure of a step: the message naming MCDEF.
     void reportDatabaseError(uint16_t status);
 
-    bool m_gatewayUpdated = false;
+    // The last update failed on the link: Cancel then closes the list.
+    bool m_updateFailed = false;
 
 private:
+    void end(EditorResult result) { done(int(result)); }
+
     struct Group {
         ReferenceGroup group;
         QString caption;

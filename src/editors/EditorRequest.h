@@ -7,14 +7,13 @@
 
 class QWidget;
 
-// Results of an editor: IDOK (saved, or nothing to save), IDCANCEL, or the
-// connection (-1) or the database (-2) failed, and the function list closes.
-namespace EditorResult {
-enum : int { Ok = 1, Cancel = 2, ConnectionLost = -1, DatabaseFailure = -2 };
-}
+// Results of an editor, the values its dialog ends with: IDOK (saved, or
+// nothing to save), IDCANCEL, or the connection or the database failed, and
+// the function list closes.
+enum class EditorResult : int { Ok = 1, Cancel = 2, ConnectionLost = -1, DatabaseFailure = -2 };
 
 struct EditorRequest;
-using EditorFunction = std::function<int(QWidget* parent, const EditorRequest& request)>;
+using EditorFunction = std::function<EditorResult(QWidget* parent, const EditorRequest& request)>;
 
 struct EditorRequest {
     std::string gatewayAddress;
@@ -26,5 +25,5 @@ struct EditorRequest {
     std::function<EditorFunction(uint8_t type)> editorFor;
     // Tells the function list what an editor opened from an editor did, as if
     // the list had opened it; false when the list must close.
-    std::function<bool(uint8_t number, uint8_t type, int result, bool created)> listChanged;
+    std::function<bool(uint8_t number, uint8_t type, EditorResult result, bool created)> listChanged;
 };

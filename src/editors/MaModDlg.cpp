@@ -241,26 +241,30 @@ std::vector<std::string> ManualDefrostDlg::changeLines() const
     return {stateLine(onOff(m_loadedValue), onOff(m_value))};
 }
 
-int RunManualModeSequence(MaModDlg& dialog, const std::string& gatewayAddress, const std::string& functionName,
-                          int dialogFailure)
+std::optional<EditorResult> RunManualModeSequence(MaModDlg& dialog, const std::string& gatewayAddress,
+                                                  const std::string& functionName, EditorResult dialogFailure)
 {
     const int result = ui().runModal(dialog);
     if (result == IDCANCEL)
-        return ManualOutcome::Stay;
+        return std::nullopt;
     if (result != IDOK)
         return dialogFailure;
     const std::array<uint8_t, 4> manualBlock = {1, 0, 0, 0};
     switch (RunUpdate(dialog.parentWidget(), gatewayAddress, dialog.functionNumber(), UpdateMode::DataBlocksOnly,
                       manualBlock)) {
     case UpdateResult::Done:
-        return dialog.LogChangeLines(gatewayAddress, functionName) ? int(ManualOutcome::Stay)
-                                                                   : int(ManualOutcome::CloseDatabaseFailure);
+        if (dialog.LogChangeLines(gatewayAddress, functionName))
+            return std::nullopt;
+        break;
     case UpdateResult::Refused:
-        return ManualOutcome::CloseConnectionLost;
+        return EditorResult::ConnectionLost;
     case UpdateResult::NotSent:
     case UpdateResult::LinkFailure:
-        return dialog.RestoreManualState() ? int(ManualOutcome::Stay) : int(ManualOutcome::CloseDatabaseFailure);
-    default:
-        return ManualOutcome::CloseDatabaseFailure;
+        if (dialog.RestoreManualState())
+            return std::nullopt;
+        break;
+    case UpdateResult::LocalFailure:
+        break;
     }
+    return EditorResult::DatabaseFailure;
 }

@@ -4,10 +4,13 @@
 // dialog writes the manual state into MCDEF itself; the editor then sends it
 // to the gateway and puts the state back when the gateway could not be told.
 
+#include "editors/EditorRequest.h"
+
 #include <QDialog>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Ui {
@@ -112,14 +115,10 @@ protected:
     std::vector<std::string> changeLines() const override;
 };
 
-// What the editor does after the manual mode sequence.
-namespace ManualOutcome {
-enum : int { Stay = 0, CloseConnectionLost = -1, CloseDatabaseFailure = -2 };
-}
-
 // The manual mode sequence of an editor: runs the dialog, sends data block 1
 // to the gateway in a data-blocks-only update, logs the change lines, or puts
-// the state back when the update could not be done. `dialogFailure` is what
-// the editor closes with when the dialog failed on the database.
-int RunManualModeSequence(MaModDlg& dialog, const std::string& gatewayAddress, const std::string& functionName,
-                          int dialogFailure);
+// the state back when the update could not be done. The result the editor
+// closes with; none when it stays open. `dialogFailure` is what the editor
+// closes with when the dialog failed on the database.
+std::optional<EditorResult> RunManualModeSequence(MaModDlg& dialog, const std::string& gatewayAddress,
+                                                  const std::string& functionName, EditorResult dialogFailure);

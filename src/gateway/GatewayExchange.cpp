@@ -61,13 +61,13 @@ bool GatewayExchange::sendCommand(uint8_t command, uint16_t dataLength, uint8_t 
     return send(*telegram);
 }
 
-void GatewayExchange::finish(int result)
+void GatewayExchange::finish(int dialogResult)
 {
     if (m_finished)
         return;
     m_finished = true;
-    m_result = result;
-    Q_EMIT done(result);
+    m_dialogResult = dialogResult;
+    Q_EMIT done(dialogResult);
 }
 
 bool GatewayExchange::event(QEvent* event)

@@ -25,13 +25,13 @@ public:
     // Telegrams sent so far.
     int telegramsSent() const { return m_telegramsSent; }
     bool finished() const { return m_finished; }
-    int result() const { return m_result; }
 
 Q_SIGNALS:
     void progressRange(int maximum);
     void progress(int value);
     void textChanged(const QString& text);
-    void done(int result);
+    // dialogResult: the value the job's progress dialog ends with.
+    void done(int dialogResult);
 
 protected:
     // Creates the shared record; false (and the allocation message) when it cannot.
@@ -41,7 +41,8 @@ protected:
     bool send(const Telegram& telegram);
     // Builds and sends a command with its data.
     bool sendCommand(uint8_t command, uint16_t dataLength, uint8_t p, uint8_t offset, const uint8_t* data);
-    void finish(int result);
+    void finish(int dialogResult);
+    int dialogResult() const { return m_dialogResult; }
     QWidget* messageParent() const { return m_messageParent; }
 
     // The gateway's answer to the request last sent; its status, when the
@@ -65,5 +66,19 @@ private:
     Telegram m_request{};
     int m_telegramsSent = 0;
     bool m_finished = false;
-    int m_result = -1;
+    int m_dialogResult = -1;
+};
+
+// A job whose results are the values of Result, an enum class of the dialog
+// results its progress dialog ends with.
+template <typename Result>
+class GatewayJob : public GatewayExchange {
+public:
+    using GatewayExchange::GatewayExchange;
+
+    // Once finished().
+    Result result() const { return Result(dialogResult()); }
+
+protected:
+    void finish(Result result) { GatewayExchange::finish(int(result)); }
 };

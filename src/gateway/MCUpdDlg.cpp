@@ -25,9 +25,11 @@ void MCUpdDlg::showEvent(QShowEvent* event)
     }
 }
 
-int RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
-              const std::array<uint8_t, 4>& writableBlocks)
+UpdateResult MCUpdDlg::run() { return UpdateResult(ui().runModal(*this)); }
+
+UpdateResult RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
+                       const std::array<uint8_t, 4>& writableBlocks)
 {
     MCUpdDlg dialog(gatewayAddress, CurrentServerWindow(), number, mode, writableBlocks, parent);
-    return ui().runModal(dialog);
+    return dialog.run();
 }

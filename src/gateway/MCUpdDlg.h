@@ -1,7 +1,6 @@
 #pragma once
 // "Updating control function setup": the progress of an update (Cancel
-// hidden). It runs the update of one function and closes with its result
-// (UpdateResult).
+// hidden). It runs the update of one function and closes with its result.
 
 #include "gateway/ProgressDlg.h"
 #include "gateway/UpdateJob.h"
@@ -19,6 +18,8 @@ public:
              const std::array<uint8_t, 4>& writableBlocks, QWidget* parent = nullptr);
 
     UpdateJob& job() { return m_job; }
+    // Runs the dialog through the UI seam; QDialog::exec() ends with the same value.
+    UpdateResult run();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -30,6 +31,6 @@ private:
 
 // Writes a function to the gateway of the current server window (mode
 // UpdateMode::DataBlocksOnly or the whole function; the data blocks the
-// caller may write, as TypeWritableBlocks gives them). The result is UpdateResult.
-int RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
+// caller may write, as TypeWritableBlocks gives them).
+UpdateResult RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
               const std::array<uint8_t, 4>& writableBlocks);

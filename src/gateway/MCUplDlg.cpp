@@ -23,8 +23,10 @@ void MCUplDlg::showEvent(QShowEvent* event)
     }
 }
 
-int RunUpload(QWidget* parent, const std::string& gatewayAddress, uint32_t serverWindow, bool reset)
+UploadResult MCUplDlg::run() { return UploadResult(ui().runModal(*this)); }
+
+UploadResult RunUpload(QWidget* parent, const std::string& gatewayAddress, uint32_t serverWindow, bool reset)
 {
     MCUplDlg dialog(gatewayAddress, serverWindow, reset, parent);
-    return ui().runModal(dialog);
+    return dialog.run();
 }

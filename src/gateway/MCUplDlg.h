@@ -12,6 +12,8 @@ public:
     MCUplDlg(const std::string& gatewayAddress, uint32_t serverWindow, bool reset, QWidget* parent = nullptr);
 
     UploadJob& job() { return m_job; }
+    // Runs the dialog through the UI seam; QDialog::exec() ends with the same value.
+    UploadResult run();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -21,5 +23,5 @@ private:
     bool m_started = false;
 };
 
-// Runs the upload dialog; its result (UploadResult).
-int RunUpload(QWidget* parent, const std::string& gatewayAddress, uint32_t serverWindow, bool reset);
+// Runs the upload dialog; its result.
+UploadResult RunUpload(QWidget* parent, const std::string& gatewayAddress, uint32_t serverWindow, bool reset);

@@ -2,6 +2,7 @@
 
 #include "model/StringTable.h"
 #include "model/Texts.h"
+#include "support/UiSeam.h"
 
 #include <QTimer>
 
@@ -15,6 +16,8 @@ OnOffDlg::OnOffDlg(const std::string& gatewayAddress, uint32_t serverWindow, uin
     setCancelVisible(false);
     attach(m_job);
 }
+
+StartStopResult OnOffDlg::run() { return StartStopResult(ui().runModal(*this)); }
 
 void OnOffDlg::showEvent(QShowEvent* event)
 {

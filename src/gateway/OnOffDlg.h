@@ -1,7 +1,7 @@
 #pragma once
 // "Starting control functions" / "Stopping control functions": the progress
 // of a start or stop (text "Updating ZUL", Cancel hidden). It runs the job
-// and closes with its result (StartStopResult).
+// and closes with its result.
 
 #include "gateway/ProgressDlg.h"
 #include "gateway/StartStopJob.h"
@@ -15,6 +15,8 @@ public:
              StartStopJob::RowRefresh refreshRow, QWidget* parent = nullptr);
 
     StartStopJob& job() { return m_job; }
+    // Runs the dialog through the UI seam; QDialog::exec() ends with the same value.
+    StartStopResult run();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -66,7 +66,7 @@ uint16_t RecordStartStop(uint8_t number, bool started, std::string& name)
 
 StartStopJob::StartStopJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t command,
                            std::vector<uint8_t> numbers, RowRefresh refreshRow, QWidget* messageParent)
-    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    : GatewayJob(std::move(gatewayAddress), serverWindow, messageParent)
     , m_command(command)
     , m_numbers(std::move(numbers))
     , m_refreshRow(std::move(refreshRow))

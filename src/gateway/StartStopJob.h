@@ -11,15 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace StartStopResult {
-enum : int {
+enum class StartStopResult : int {
     Done = 0,
     RefusedOrLinkFailure = 2,
     LocalFailure = 3, // allocation or database
 };
-}
 
-class StartStopJob : public GatewayExchange {
+class StartStopJob : public GatewayJob<StartStopResult> {
     Q_OBJECT
 
 public:

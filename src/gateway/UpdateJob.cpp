@@ -46,7 +46,7 @@ std::array<char, PasswordTexts::Size> PasswordTextBlock()
 
 UpdateJob::UpdateJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
                      const std::array<uint8_t, 4>& writableBlocks, QWidget* passwordParent, QWidget* messageParent)
-    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    : GatewayJob(std::move(gatewayAddress), serverWindow, messageParent)
     , m_number(number)
     , m_mode(mode)
     , m_writableBlocks(writableBlocks)

@@ -11,15 +11,13 @@
 #include <cstdint>
 #include <vector>
 
-namespace UpdateResult {
-enum : int {
+enum class UpdateResult : int {
     Done = 0,
     Refused = 1,      // the gateway refused a telegram
     NotSent = 2,      // the link failed before the first answer
     LinkFailure = 3,  // the link failed after at least one answer
     LocalFailure = 4, // allocation, build, password or database
 };
-}
 
 namespace UpdateMode {
 // Any other value writes the whole function.
@@ -27,7 +25,7 @@ constexpr uint32_t DataBlocksOnly = 0;
 constexpr uint32_t WholeFunction = 1;
 } // namespace UpdateMode
 
-class UpdateJob : public GatewayExchange {
+class UpdateJob : public GatewayJob<UpdateResult> {
     Q_OBJECT
 
 public:

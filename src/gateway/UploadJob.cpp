@@ -30,14 +30,14 @@ QString joined(std::initializer_list<std::string> parts, const char* separator)
 } // namespace
 
 UploadJob::UploadJob(std::string gatewayAddress, uint32_t serverWindow, bool reset, QWidget* messageParent)
-    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    : GatewayJob(std::move(gatewayAddress), serverWindow, messageParent)
     , m_reset(reset)
 {
 }
 
 UploadJob::~UploadJob() = default;
 
-void UploadJob::end(int result)
+void UploadJob::end(UploadResult result)
 {
     m_phase = Phase::Done;
     finish(result);

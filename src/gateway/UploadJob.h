@@ -14,11 +14,10 @@
 #include <deque>
 #include <memory>
 
-namespace UploadResult {
-enum : int { UpToDate = 0, NotUpToDate = 1, Cancelled = 2, Failed = 3 };
-}
+// UpToDate, NotUpToDate: uploaded, and whether the net configuration matched.
+enum class UploadResult : int { UpToDate = 0, NotUpToDate = 1, Cancelled = 2, Failed = 3 };
 
-class UploadJob : public GatewayExchange {
+class UploadJob : public GatewayJob<UploadResult> {
     Q_OBJECT
 
 public:
@@ -55,7 +54,7 @@ private:
     void checkNextFunction();
     void changedByAnotherUser();
     // Ends the upload with its result.
-    void end(int result);
+    void end(UploadResult result);
 
     bool m_reset;
     Phase m_phase = Phase::NetConfig;

@@ -3,6 +3,7 @@
 #include "list/DeleteReferencedDlg.h"
 #include "list/MCFODlg.h"
 #include "model/StringTable.h"
+#include "support/UiSeam.h"
 
 #include <QTimer>
 
@@ -30,6 +31,8 @@ DeleteJob::Hooks DeletDlg::hooksFor(MCFODlg& list)
     hooks.askReference = [this](const ReferenceQuestion& question) { return DeleteReferencedDlg::ask(question, this); };
     return hooks;
 }
+
+DeleteResult DeletDlg::run() { return DeleteResult(ui().runModal(*this)); }
 
 void DeletDlg::showEvent(QShowEvent* event)
 {

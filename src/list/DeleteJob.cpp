@@ -24,7 +24,7 @@ constexpr uint8_t NoFunctionType = 255;
 
 DeleteJob::DeleteJob(std::string gatewayAddress, uint32_t serverWindow, std::vector<uint8_t> numbers, Hooks hooks,
                      QWidget* messageParent)
-    : GatewayExchange(std::move(gatewayAddress), serverWindow, messageParent)
+    : GatewayJob(std::move(gatewayAddress), serverWindow, messageParent)
     , m_numbers(std::move(numbers))
     , m_hooks(std::move(hooks))
 {

@@ -12,13 +12,11 @@
 #include <string>
 #include <vector>
 
-namespace DeleteResult {
-enum : int {
+enum class DeleteResult : int {
     Done = 0,         // also stopped, cancelled, or the link was lost
     Refused = 1,      // the gateway refused, or its answer could not be read
     LocalFailure = 2, // allocation, sending or database
 };
-}
 
 enum class ReferenceChoice { Skip, Stop };
 
@@ -34,7 +32,7 @@ struct ReferenceQuestion {
     std::vector<ScheduleOwner> owners; // once per referencing block
 };
 
-class DeleteJob : public GatewayExchange {
+class DeleteJob : public GatewayJob<DeleteResult> {
     Q_OBJECT
 
 public:

@@ -5,6 +5,8 @@
 // type without an editor answers that it is not implemented.
 
 #include "editors/EditorRequest.h"
+#include "gateway/StartStopJob.h"
+#include "list/DeleteJob.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,10 +19,10 @@ class QWidget;
 struct ListOperations {
     // The editor of a type; empty when the type has none.
     std::function<EditorFunction(uint8_t type)> editorFor;
-    // Deletes the functions: 0 done (also stopped or cancelled); 1 refused, 2 failure: the list closes.
-    std::function<int(MCFODlg& list, const std::vector<uint8_t>& numbers)> deleteFunctions;
-    // Starts (command 12) or stops (13) the functions: 0 done; 2, 3: the list closes.
-    std::function<int(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)> startStop;
+    // Deletes the functions; the list closes unless the deletion is done.
+    std::function<DeleteResult(MCFODlg& list, const std::vector<uint8_t>& numbers)> deleteFunctions;
+    // Starts (command 12) or stops (13) the functions; the list closes when they failed.
+    std::function<StartStopResult(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)> startStop;
     std::function<void(MCFODlg& list, const std::vector<uint8_t>& numbers)> print;
     std::function<void(MCFODlg& list, uint8_t number)> history;
     // Writes the backup file of the gateway when the list closes while editable.

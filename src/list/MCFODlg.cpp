@@ -119,7 +119,7 @@ bool MCFODlg::readOnlyForUser() const
     return XrtBrugRecord::read(record).accessLevels[XrtBrugRecord::ProgramEntry] == XrtBrugRecord::ViewOnly;
 }
 
-int MCFODlg::runEditor(uint8_t type, uint8_t number)
+EditorResult MCFODlg::runEditor(uint8_t type, uint8_t number)
 {
     const EditorFunction editor = m_operations.editorFor ? m_operations.editorFor(type) : EditorFunction();
     if (!editor) {
@@ -133,7 +133,7 @@ int MCFODlg::runEditor(uint8_t type, uint8_t number)
     request.number = number;
     request.readOnly = !m_editable || readOnlyForUser();
     request.editorFor = m_operations.editorFor;
-    request.listChanged = [this](uint8_t changed, uint8_t changedType, int result, bool created) {
+    request.listChanged = [this](uint8_t changed, uint8_t changedType, EditorResult result, bool created) {
         return applyEditorResult(changed, changedType, result, created);
     };
     return editor(this, request);
@@ -159,7 +159,7 @@ void MCFODlg::onNew()
     applyEditorResult(number, type, runEditor(type, number), true);
 }
 
-bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, int result, bool created)
+bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created)
 {
     if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
         closeList();
@@ -241,7 +241,7 @@ void MCFODlg::onDelete()
     const std::vector<uint8_t> numbers = DeleteSelection(m_ui->functionList->selectedItems());
     if (numbers.empty() || !m_operations.deleteFunctions)
         return;
-    if (m_operations.deleteFunctions(*this, numbers) != 0) {
+    if (m_operations.deleteFunctions(*this, numbers) != DeleteResult::Done) {
         closeList();
         return;
     }
@@ -256,27 +256,16 @@ void MCFODlg::onPrint()
         m_operations.print(*this, numbers);
 }
 
-void MCFODlg::onStart()
-{
-    const std::vector<uint8_t> numbers = StartSelection(m_ui->functionList->selectedItems());
-    if (numbers.empty() || !m_operations.startStop)
-        return;
-    const int result = m_operations.startStop(*this, StartStopCommand::Start, numbers);
-    if (result == 2 || result == 3) {
-        closeList();
-        return;
-    }
-    updateButtons();
-    m_ui->functionList->setFocus();
-}
+void MCFODlg::onStart() { startOrStop(StartStopCommand::Start, StartSelection(m_ui->functionList->selectedItems())); }
 
-void MCFODlg::onStop()
+void MCFODlg::onStop() { startOrStop(StartStopCommand::Stop, StopSelection(m_ui->functionList->selectedItems())); }
+
+void MCFODlg::startOrStop(int command, const std::vector<uint8_t>& numbers)
 {
-    const std::vector<uint8_t> numbers = StopSelection(m_ui->functionList->selectedItems());
     if (numbers.empty() || !m_operations.startStop)
         return;
-    const int result = m_operations.startStop(*this, StartStopCommand::Stop, numbers);
-    if (result == 2 || result == 3) {
+    const StartStopResult result = m_operations.startStop(*this, command, numbers);
+    if (result == StartStopResult::RefusedOrLinkFailure || result == StartStopResult::LocalFailure) {
         closeList();
         return;
     }

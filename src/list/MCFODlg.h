@@ -48,12 +48,13 @@ private:
     void onPrint();
     void onStart();
     void onStop();
+    void startOrStop(int command, const std::vector<uint8_t>& numbers);
     void onHistory();
     bool fillList();
-    int runEditor(uint8_t type, uint8_t number);
+    EditorResult runEditor(uint8_t type, uint8_t number);
     // What an editor's result means for the list: a new row, a refreshed row,
     // or the list closes (false).
-    bool applyEditorResult(uint8_t number, uint8_t type, int result, bool created);
+    bool applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created);
     bool readOnlyForUser() const;
     void closeList();
 

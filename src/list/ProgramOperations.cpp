@@ -8,22 +8,21 @@
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "protocol/Telegram.h"
-#include "support/UiSeam.h"
 
 namespace {
 
-int deleteFunctions(MCFODlg& list, const std::vector<uint8_t>& numbers)
+DeleteResult deleteFunctions(MCFODlg& list, const std::vector<uint8_t>& numbers)
 {
     DeletDlg dialog(list, CurrentServerWindow(), numbers);
-    return ui().runModal(dialog);
+    return dialog.run();
 }
 
-int startStop(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)
+StartStopResult startStop(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)
 {
     const uint8_t gatewayCommand = command == StartStopCommand::Start ? Command::Start : Command::Stop;
     OnOffDlg dialog(list.gatewayAddress(), CurrentServerWindow(), gatewayCommand, numbers,
                     [&list](uint8_t number) { return list.refreshRow(number); }, &list);
-    return ui().runModal(dialog);
+    return dialog.run();
 }
 
 void writeBackup(MCFODlg& list)

@@ -90,13 +90,13 @@ protected:
     std::unique_ptr<QelnetProcess> m_server;
     std::vector<Call> m_uploads;
     std::vector<Call> m_lists;
-    int m_uploadResult = 2;
+    UploadResult m_uploadResult = UploadResult::Cancelled;
 };
 
 TEST_F(SelMCDlgTest, ListsTheGatewaysConnectsAndRunsUploadAndList)
 {
     startServer();
-    m_uploadResult = 0;
+    m_uploadResult = UploadResult::UpToDate;
     SelMCDlg dialog(services());
     dialog.open();
     ASSERT_TRUE(waitFor([&] { return dialog.serverKnown(); }));
@@ -217,7 +217,7 @@ TEST_F(SelMCDlgTest, AServerStartedLaterIsAnnouncedToAtOk)
     dialog.open();
     ASSERT_TRUE(waitFor([&] { return list(dialog)->topLevelItemCount() == 2; }));
     startServer();
-    m_uploadResult = 0;
+    m_uploadResult = UploadResult::UpToDate;
     ok(dialog)->click();
     EXPECT_TRUE(waitFor([&] { return m_lists.size() == 1; })) << "announced, connected and uploaded";
     EXPECT_TRUE(dialog.isConnected());
@@ -233,7 +233,7 @@ TEST_F(SelMCDlgTest, AServerStartedAgainIsConnectedAfresh)
         m_uploads.clear();
         m_lists.clear();
         startServer();
-        m_uploadResult = 0;
+        m_uploadResult = UploadResult::UpToDate;
         NetworkServices s = services();
         s.mainList = [&](QWidget*, const std::string& address, const std::string&, bool) {
             m_lists.push_back({address, ""});

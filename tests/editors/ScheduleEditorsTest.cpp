@@ -29,6 +29,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -40,7 +41,7 @@ protected:
     {
         startServer(options);
         MCUplDlg upload("001:125", serverWindow(), false);
-        ASSERT_EQ(upload.exec(), UploadResult::UpToDate);
+        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
         SetCurrentServerWindow(serverWindow());
     }
     void TearDown() override
@@ -72,16 +73,19 @@ protected:
     }
 
     // Runs an editor; the steps run once it is open, as the operator's
-    // clicks. An editor the steps leave open ends as StillOpen.
-    static constexpr int StillOpen = -99;
-    static int run(QDialog& editor, const std::function<void()>& steps)
+    // clicks. An editor the steps leave open has no result.
+    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
     {
+        constexpr int stillOpen = -99;
         QTimer::singleShot(0, &editor, [&editor, steps] {
             steps();
             if (editor.isVisible())
-                editor.done(StillOpen);
+                editor.done(stillOpen);
         });
-        return editor.exec();
+        const int result = editor.exec();
+        if (result == stillOpen)
+            return std::nullopt;
+        return EditorResult(result);
     }
     template <typename T>
     static T* child(QDialog& d, const char* name)
@@ -156,7 +160,7 @@ TEST_F(EditorTest, ANewDayNightFunctionIsSavedSentAndLogged)
     expectScheduleChoice({1});
     expectReferenceChoice({{"001", true}});
     expectUpdate();
-    const int result = run(editor, [&] {
+    const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "Day/Night Contr.");
         EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
         EXPECT_FALSE(button(editor, "manualButton")->isEnabled());
@@ -257,7 +261,7 @@ TEST_F(EditorTest, AnExternalDaySignalCanReplaceTheSchedule)
     m_script.expectMessage("Please specify a schedule reference.");
     expectReferenceChoice({{"030", false}});
     expectUpdate();
-    const int result = run(editor, [&] {
+    const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_TRUE(child<QWidget>(editor, "externalGroup")->isVisible());
         EXPECT_TRUE(child<QWidget>(editor, "externalNoteLabel")->isVisible());
         button(editor, "outputButton")->click();
@@ -338,7 +342,7 @@ TEST_F(EditorTest, ALinkFailureKeepsTheEditorOpenAndCancelThenSaysSo)
     DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
     expectUpdate();
     m_script.expectMessage("Communication error. Please try again.");
-    const int result = run(editor, [&] {
+    const std::optional<EditorResult> result = run(editor, [&] {
         auto* name = child<QLineEdit>(editor, "nameEdit");
         name->setText("Dairy evening");
         name->setModified(true);
@@ -362,11 +366,11 @@ TEST_F(EditorTest, CancelAfterAChangeAsksWhetherToSave)
     struct Case {
         const char* answerName;
         int answer;
-        int result;
+        std::optional<EditorResult> result;
     };
     // Cancel and No first: they leave nothing behind for the next case.
     const std::vector<Case> cases = {
-        {"Cancel", IDCANCEL, StillOpen},
+        {"Cancel", IDCANCEL, std::nullopt},
         {"No", IDNO, EditorResult::Cancel},
         {"Yes", IDYES, EditorResult::Ok},
     };
@@ -378,7 +382,7 @@ TEST_F(EditorTest, CancelAfterAChangeAsksWhetherToSave)
         if (c.answer == IDYES)
             expectUpdate();
         bool openAfterCancel = false;
-        const int result = run(editor, [&] {
+        const std::optional<EditorResult> result = run(editor, [&] {
             auto* name = child<QLineEdit>(editor, "nameEdit");
             name->setText("Dairy evening");
             name->setModified(true);
@@ -416,7 +420,7 @@ TEST_F(EditorTest, CancelAfterAFailedUpdateReportsTheLostConnection)
     m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDCANCEL);
     m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDNO);
     bool openAfterFailedUpdate = false, openAfterFirstCancel = false;
-    const int result = run(editor, [&] {
+    const std::optional<EditorResult> result = run(editor, [&] {
         auto* name = child<QLineEdit>(editor, "nameEdit");
         name->setText("Dairy evening");
         name->setModified(true);
@@ -484,8 +488,8 @@ TEST_F(EditorTest, CancelEscapeAndTheCloseBoxOfEveryManualDialogChangeNothing)
                 way(static_cast<MaModDlg&>(shown));
                 return shown.result();
             });
-            EXPECT_EQ(RunManualModeSequence(d, "001:125", "Dairy night", ManualOutcome::CloseDatabaseFailure),
-                      int(ManualOutcome::Stay));
+            EXPECT_EQ(RunManualModeSequence(d, "001:125", "Dairy night", EditorResult::DatabaseFailure), std::nullopt)
+                << "the editor stays open";
         }
     }
     EXPECT_EQ(TestHome::records(table::Mcdef), before);
@@ -508,12 +512,12 @@ TEST_F(EditorTest, CancelInTheManualDialogKeepsTheEditorOpen)
             return d.result();
         });
         bool stayedOpen = false;
-        const int result = run(*editor, [&] {
+        const std::optional<EditorResult> result = run(*editor, [&] {
             button(*editor, "manualButton")->click();
             stayedOpen = editor->isVisible();
         });
         EXPECT_TRUE(stayedOpen) << "Cancel ends the manual dialog only";
-        EXPECT_EQ(result, StillOpen);
+        EXPECT_EQ(result, std::nullopt);
     }
     EXPECT_TRUE(eventRows().empty());
     EXPECT_TRUE(sentTelegrams(31).empty()) << "nothing was sent";
@@ -525,14 +529,14 @@ TEST_F(EditorTest, QebOnNeedsBothListsAndStartsNew)
     QEBOnDlg editor(request(FunctionType::QebOn, NewNumber));
     expectReferenceChoice({{"001", true}});
     m_script.expectMessage("Please specify at least one QEB or parameter reference.");
-    const int result = run(editor, [&] {
+    const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "QEB On");
         EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Auto");
         EXPECT_FALSE(button(editor, "manualButton")->isEnabled());
         button(editor, "outputButton")->click();
         button(editor, "okButton")->click();
         EXPECT_EQ(editor.focusWidget(), button(editor, "inputButton")) << "the empty group's button";
-        editor.done(EditorResult::Cancel);
+        editor.done(int(EditorResult::Cancel));
     });
     EXPECT_EQ(result, EditorResult::Cancel);
 }

@@ -26,7 +26,7 @@ namespace {
 class BackupWriteTest : public GatewayFixture {
 protected:
     struct Upload {
-        int result;
+        UploadResult result;
         int fromBackup;
         int fromGateway;
     };
@@ -34,7 +34,7 @@ protected:
     Upload upload()
     {
         MCUplDlg dialog("001:125", serverWindow(), false);
-        const int result = dialog.exec();
+        const UploadResult result = UploadResult(dialog.exec());
         return {result, dialog.job().functionsFromBackup(), dialog.job().functionsFromGateway()};
     }
 

@@ -7,6 +7,7 @@
 #include "GatewayImage.h"
 #include "model/ApplicationState.h"
 #include "QelnetProcess.h"
+#include "ResultPrinters.h"
 #include "support/ServerLink.h"
 #include "TestHome.h"
 

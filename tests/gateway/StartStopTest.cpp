@@ -30,10 +30,10 @@ protected:
         GatewayFixture::TearDown();
     }
 
-    int upload()
+    UploadResult upload()
     {
         MCUplDlg dialog("001:125", serverWindow(), false);
-        return dialog.exec();
+        return UploadResult(dialog.exec());
     }
 
     static void addHeader(uint8_t number, uint8_t flags)
@@ -139,7 +139,7 @@ TEST_F(StartStopTest, AnAnswerForOtherFunctionsChangesNothing)
     restartServer({"--answer-other-function"});
     m_script.expectMessage("Control function setup changed by another user. Please upload again.");
     OnOffDlg dialog("001:125", serverWindow(), Command::Stop, {3}, nullptr);
-    EXPECT_EQ(dialog.exec(), StartStopResult::RefusedOrLinkFailure);
+    EXPECT_EQ(StartStopResult(dialog.exec()), StartStopResult::RefusedOrLinkFailure);
     EXPECT_EQ(flagsOf(3), flags);
 }
 

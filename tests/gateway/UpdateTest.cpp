@@ -20,16 +20,17 @@ namespace {
 
 class UpdateTest : public GatewayFixture {
 protected:
-    int upload(const std::string& address = "001:125")
+    UploadResult upload(const std::string& address = "001:125")
     {
         MCUplDlg dialog(address, serverWindow(), false);
-        return dialog.exec();
+        return UploadResult(dialog.exec());
     }
 
-    int update(uint8_t number, uint32_t mode = UpdateMode::WholeFunction, const std::string& address = "001:125")
+    UpdateResult update(uint8_t number, uint32_t mode = UpdateMode::WholeFunction,
+                        const std::string& address = "001:125")
     {
         MCUpdDlg dialog(address, serverWindow(), number, mode, TypeWritableBlocks(headerOf(number).type()));
-        return dialog.exec();
+        return UpdateResult(dialog.exec());
     }
 
     // Starts the server again on the same images with other faults; MCDEF
@@ -250,7 +251,7 @@ TEST_F(UpdateTest, AFunctionThatIsNotInTheTableIsNotSent)
     const size_t sentByUpload = sentCommands().size();
     m_script.expectMessage("Error on database 'MCDEF' Return code = 4");
     MCUpdDlg dialog("001:125", serverWindow(), 50, UpdateMode::WholeFunction, {});
-    EXPECT_EQ(dialog.exec(), UpdateResult::LocalFailure);
+    EXPECT_EQ(UpdateResult(dialog.exec()), UpdateResult::LocalFailure);
     EXPECT_EQ(sentCommands().size(), sentByUpload);
 }
 

@@ -19,10 +19,10 @@ namespace {
 
 class UploadTest : public GatewayFixture {
 protected:
-    int upload(bool reset = false)
+    UploadResult upload(bool reset = false)
     {
         MCUplDlg dialog("001:125", serverWindow(), reset);
-        return dialog.exec();
+        return UploadResult(dialog.exec());
     }
 
     static std::vector<McdefRecord> blocks(uint8_t number)
@@ -242,7 +242,7 @@ TEST_F(UploadTest, CancelEndsAtTheNextAnswer)
         answersBeforeCancel = dialog.job().telegramsSent();
         dialog.findChild<QPushButton*>("cancelButton")->click();
     });
-    EXPECT_EQ(dialog.exec(), UploadResult::Cancelled);
+    EXPECT_EQ(UploadResult(dialog.exec()), UploadResult::Cancelled);
     EXPECT_GT(answersBeforeCancel, 4) << "cancelled inside the loop over the functions";
     EXPECT_LE(dialog.job().telegramsSent(), answersBeforeCancel + 1);
 }

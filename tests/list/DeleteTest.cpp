@@ -58,7 +58,7 @@ protected:
     {
         startServer();
         MCUplDlg upload("001:125", serverWindow(), false);
-        ASSERT_EQ(upload.exec(), UploadResult::UpToDate);
+        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
         if (!options.isEmpty())
             restartServer(options);
         m_list = std::make_unique<MCFODlg>("001:125", "GW Market North", true, ProgramListOperations());
@@ -67,7 +67,7 @@ protected:
 
     // Runs the deletion dialog on the list; its result, and what it showed last.
     struct Run {
-        int result;
+        DeleteResult result;
         int barValue;
         int barMaximum;
         QString caption;
@@ -78,7 +78,7 @@ protected:
     {
         DeletDlg dialog(*m_list, serverWindow(), std::move(numbers));
         Run run;
-        run.result = dialog.exec();
+        run.result = DeleteResult(dialog.exec());
         const auto* bar = dialog.findChild<QProgressBar*>("progressBar");
         run.barValue = bar->value();
         run.barMaximum = bar->maximum();
@@ -156,7 +156,7 @@ TEST_F(DeleteTest, ASkippedScheduleStaysWithTheFunctionsThatUseIt)
     expectQuestion("1   Plan", BothNights, "skipButton");
     m_list->findChild<QPushButton*>("deleteButton")->click();
 
-    EXPECT_EQ(result, DeleteResult::Done);
+    EXPECT_EQ(DeleteResult(result), DeleteResult::Done);
     EXPECT_EQ(remaining(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(count(sentCommands(), Command::Delete), 0);
     EXPECT_EQ(appState().capacity.freeMemory, m_freeBefore);
@@ -239,7 +239,7 @@ TEST_F(DeleteTest, CancelEndsBeforeTheNextFunction)
     DeletDlg dialog(*m_list, serverWindow(), {2, 3, 4});
     auto* cancel = dialog.findChild<QPushButton*>("cancelButton");
     QTimer::singleShot(100, cancel, &QPushButton::click);
-    EXPECT_EQ(dialog.exec(), DeleteResult::Done);
+    EXPECT_EQ(DeleteResult(dialog.exec()), DeleteResult::Done);
     EXPECT_FALSE(cancel->isEnabled());
     EXPECT_EQ(remaining(), (std::vector<int>{1, 3, 4, 5}));
 }

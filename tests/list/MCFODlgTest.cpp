@@ -110,8 +110,8 @@ TEST_F(MCFODlgTest, ButtonsFollowTheSelection)
     addFunction(2, FunctionType::DayNightControl, "Night");
     addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
     ListOperations operations;
-    operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return 0; };
-    operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return 0; };
+    operations.deleteFunctions = [](MCFODlg&, const std::vector<uint8_t>&) { return DeleteResult::Done; };
+    operations.startStop = [](MCFODlg&, int, const std::vector<uint8_t>&) { return StartStopResult::Done; };
     operations.print = [](MCFODlg&, const std::vector<uint8_t>&) {};
     operations.history = [](MCFODlg&, uint8_t) {};
     MCFODlg dialog("001:125", "GW", true, operations);
@@ -142,7 +142,8 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
     addFunction(2, FunctionType::DayNightControl, "Night");
     addFunction(3, FunctionType::PoOptimizer, "Suction", FunctionFlag::Started);
     std::vector<std::string> calls;
-    int answer = 0;
+    DeleteResult deletion = DeleteResult::Done;
+    StartStopResult startOrStop = StartStopResult::Done;
     const auto record = [&calls](std::string call, const std::vector<uint8_t>& numbers) {
         for (uint8_t n : numbers)
             call += ' ' + std::to_string(n);
@@ -151,11 +152,11 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
     ListOperations operations;
     operations.deleteFunctions = [&](MCFODlg&, const std::vector<uint8_t>& numbers) {
         record("delete", numbers);
-        return answer;
+        return deletion;
     };
     operations.startStop = [&](MCFODlg&, int command, const std::vector<uint8_t>& numbers) {
         record(command == StartStopCommand::Start ? "start" : "stop", numbers);
-        return answer;
+        return startOrStop;
     };
     operations.print = [&](MCFODlg&, const std::vector<uint8_t>& numbers) { record("print", numbers); };
     operations.history = [&](MCFODlg&, uint8_t number) { record("history", {number}); };
@@ -172,13 +173,19 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
         << "in list order; start takes only what can start";
     EXPECT_TRUE(dialog.isVisible());
 
-    answer = 3;
+    startOrStop = StartStopResult::LocalFailure;
     button(dialog, "stopButton")->click();
     EXPECT_FALSE(dialog.isVisible()) << "a stop that failed closes the list";
 
     dialog.show();
     select(dialog.list(), {2});
-    answer = 2;
+    startOrStop = StartStopResult::RefusedOrLinkFailure;
+    button(dialog, "startButton")->click();
+    EXPECT_FALSE(dialog.isVisible()) << "a start the gateway refused closes the list";
+
+    dialog.show();
+    select(dialog.list(), {2});
+    deletion = DeleteResult::LocalFailure;
     button(dialog, "deleteButton")->click();
     EXPECT_FALSE(dialog.isVisible()) << "a deletion that failed closes the list";
 }
@@ -209,7 +216,7 @@ TEST_F(MCFODlgTest, NewOffersAcceptedTypesAndAddsTheCreatedFunction)
         header.setName("New night");
         header.setFlags(FunctionFlag::Started | FunctionFlag::Manual);
         InsertBlock(header);
-        return int(EditorResult::Ok);
+        return EditorResult::Ok;
     };
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
     m_script.expectDialog("NewFunctionDlg", [](QDialog& d) {
@@ -257,7 +264,7 @@ TEST_F(MCFODlgTest, NewWithEveryNumberTakenSaysSo)
 TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
 {
     addFunction(4, FunctionType::DayNightControl, "Before");
-    int nextResult = EditorResult::Ok;
+    EditorResult nextResult = EditorResult::Ok;
     const auto editor = [&nextResult](QWidget*, const EditorRequest& request) {
         McdefRecord header;
         ReadBlock(request.number, BlockType::Header, 0, 0, header);
@@ -275,7 +282,7 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
     nextResult = EditorResult::ConnectionLost;
     dialog.show();
     button(dialog, "editButton")->click();
-    EXPECT_FALSE(dialog.isVisible()) << "-1 closes the list";
+    EXPECT_FALSE(dialog.isVisible()) << "a lost connection closes the list";
 }
 
 TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)
@@ -284,7 +291,7 @@ TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)
     int editorRuns = 0;
     const auto editor = [&editorRuns](QWidget*, const EditorRequest&) {
         ++editorRuns;
-        return int(EditorResult::Cancel);
+        return EditorResult::Cancel;
     };
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor(editor));
     dialog.show();
@@ -305,7 +312,7 @@ TEST_F(MCFODlgTest, ViewOnlyListsAndBrowseMode)
         EditorRequest seen;
         const auto editor = [&seen](QWidget*, const EditorRequest& request) {
             seen = request;
-            return int(EditorResult::Cancel);
+            return EditorResult::Cancel;
         };
         MCFODlg dialog("001:125", "GW", false, operationsWithEditor(editor));
         EXPECT_EQ(dialog.windowTitle(), "ZUL control functions - QOR Net config. not up to date");
@@ -340,7 +347,7 @@ TEST_F(MCFODlgTest, AViewOnlyUserOpensEditorsReadOnly)
     bool readOnly = false;
     MCFODlg dialog("001:125", "GW", true, operationsWithEditor([&readOnly](QWidget*, const EditorRequest& r) {
                        readOnly = r.readOnly;
-                       return int(EditorResult::Cancel);
+                       return EditorResult::Cancel;
                    }));
     select(dialog.list(), {4});
     button(dialog, "editButton")->click();

@@ -35,7 +35,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iomanip>
 #include <iostream>
 #include <optional>
@@ -230,11 +229,12 @@ bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
 }
 
 // Runs a job to its end in this thread's event loop; its result.
-int runJob(GatewayExchange& job, const std::function<void()>& start)
+template <typename Job>
+auto runJob(Job& job)
 {
     QEventLoop loop;
     QObject::connect(&job, &GatewayExchange::done, &loop, &QEventLoop::quit);
-    start();
+    job.start();
     if (!job.finished())
         loop.exec();
     return job.result();
@@ -295,11 +295,11 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
         return Failed;
     }
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
-    const int result = runJob(job, [&] { job.start(); });
+    const StartStopResult result = runJob(job);
     const char* meaning = result == StartStopResult::Done ? "done"
         : result == StartStopResult::RefusedOrLinkFailure ? "refused by the gateway or link failure"
                                                           : "database or allocation failure";
-    return finishJob(verb, result, meaning, result == StartStopResult::Done);
+    return finishJob(verb, int(result), meaning, result == StartStopResult::Done);
 }
 
 int start(const Args& args) { return startOrStop("start", Command::Start, args); }
@@ -337,17 +337,17 @@ int deleteFunctions(const Args& args)
         std::cout << (answer == ReferenceChoice::Stop ? "  stopped the deletion\n" : "  skipped it\n");
         return answer;
     };
-    int result = 0;
+    DeleteResult result = DeleteResult::Done;
     {
         DeleteJob job(setup->gatewayAddress, setup->session->serverWindow(), *numbers, std::move(hooks), nullptr);
-        result = runJob(job, [&] { job.start(); });
+        result = runJob(job);
         for (const std::string& name : job.deletedNames())
             std::cout << "deleted " << name << "\n";
     }
     const char* meaning = result == DeleteResult::Done ? "done"
         : result == DeleteResult::Refused              ? "refused by the gateway"
                                                        : "local failure";
-    return finishJob("delete", result, meaning, result == DeleteResult::Done);
+    return finishJob("delete", int(result), meaning, result == DeleteResult::Done);
 }
 
 int upload(const Args& args)
@@ -365,7 +365,7 @@ int upload(const Args& args)
     if (!setup)
         return Failed;
     UploadJob job(setup->gatewayAddress, setup->session->serverWindow(), false, nullptr);
-    const int result = runJob(job, [&] { job.start(); });
+    const UploadResult result = runJob(job);
     std::cout << "telegrams " << job.telegramsSent() << "\n"
               << "functions from the backup file " << job.functionsFromBackup() << ", from the gateway "
               << job.functionsFromGateway() << "\n";
@@ -373,7 +373,7 @@ int upload(const Args& args)
         : result == UploadResult::NotUpToDate              ? "uploaded, net configuration not up to date"
         : result == UploadResult::Cancelled                ? "cancelled"
                                                            : "error";
-    return finishJob("upload", result, meaning,
+    return finishJob("upload", int(result), meaning,
                      result == UploadResult::UpToDate || result == UploadResult::NotUpToDate);
 }
 

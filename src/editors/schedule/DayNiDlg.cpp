@@ -55,7 +55,7 @@ void DayNiDlg::showManualState(bool manual, uint8_t value)
 bool DayNiDlg::load()
 {
     m_change = 0;
-    m_gatewayUpdated = false;
+    m_updateFailed = false;
     if (!loadHeader())
         return false;
     m_ui->numberLabel->setText(QString::number(number()));
@@ -165,12 +165,12 @@ void DayNiDlg::onSchedule()
 void DayNiDlg::onManual()
 {
     ManualDayNightDlg dialog(number(), this);
-    if (runManualMode(dialog, ManualOutcome::CloseConnectionLost))
+    if (runManualMode(dialog, EditorResult::ConnectionLost))
         m_ui->manualStateLabel->setText(dialog.stateText());
 }
 
-int RunDayNightEditor(QWidget* parent, const EditorRequest& request)
+EditorResult RunDayNightEditor(QWidget* parent, const EditorRequest& request)
 {
     DayNiDlg editor(request, parent);
-    return ui().runModal(editor);
+    return editor.run();
 }

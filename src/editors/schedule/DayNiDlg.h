@@ -39,4 +39,4 @@ private:
     int m_change = 0;
 };
 
-int RunDayNightEditor(QWidget* parent, const EditorRequest& request);
+EditorResult RunDayNightEditor(QWidget* parent, const EditorRequest& request);

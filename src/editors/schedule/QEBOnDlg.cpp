@@ -4,7 +4,6 @@
 #include "editors/MaModDlg.h"
 #include "model/Texts.h"
 #include "references/IOList.h"
-#include "support/UiSeam.h"
 
 namespace {
 enum GroupIndex : size_t { CompressorController = 0, InjectionControllers = 1 };
@@ -38,7 +37,7 @@ void QEBOnDlg::showManualState(bool manual, uint8_t value)
 
 bool QEBOnDlg::load()
 {
-    m_gatewayUpdated = false;
+    m_updateFailed = false;
     if (!loadHeader())
         return false;
     m_ui->numberLabel->setText(QString::number(number()));
@@ -84,12 +83,12 @@ bool QEBOnDlg::log(int) { return logListsAndName(); }
 void QEBOnDlg::onManual()
 {
     ManualOnOffDlg dialog(number(), this);
-    if (runManualMode(dialog, ManualOutcome::CloseDatabaseFailure))
+    if (runManualMode(dialog, EditorResult::DatabaseFailure))
         m_ui->manualStateLabel->setText(dialog.stateText());
 }
 
-int RunControllerOnEditor(QWidget* parent, const EditorRequest& request)
+EditorResult RunControllerOnEditor(QWidget* parent, const EditorRequest& request)
 {
     QEBOnDlg editor(request, parent);
-    return ui().runModal(editor);
+    return editor.run();
 }

@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Ui::QEBOnDlg> m_ui;
 };
 
-int RunControllerOnEditor(QWidget* parent, const EditorRequest& request);
+EditorResult RunControllerOnEditor(QWidget* parent, const EditorRequest& request);

@@ -89,7 +89,7 @@ bool SelSchDlg::runScheduleEditor(uint8_t number, bool created)
     request.number = number;
     request.readOnly = created ? false : m_editor.readOnly;
     const EditorFunction editor = m_editor.editorFor(FunctionType::YearlySchedule);
-    const int result = editor(this, request);
+    const EditorResult result = editor(this, request);
     if (m_editor.listChanged && !m_editor.listChanged(number, FunctionType::YearlySchedule, result, created)) {
         done(-1);
         return false;
