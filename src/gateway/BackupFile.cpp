@@ -1,6 +1,7 @@
 #include "gateway/BackupFile.h"
 
 #include "protocol/LittleEndian.h"
+#include "support/RegularFile.h"
 #include "protocol/StrFormat.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
@@ -59,12 +60,17 @@ uint32_t BackupChecksum(const std::vector<uint8_t>& bytes)
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
 {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status))
+    switch (CheckRegularFile(path, MaxBackupFileSize)) {
+    case FileProblem::None:
+        break;
+    case FileProblem::Missing:
+    case FileProblem::Unreadable:
         return BackupReadResult::Missing;
-    if (!std::filesystem::is_regular_file(status))
+    case FileProblem::NotRegular:
         return BackupReadResult::ChecksumError;
+    case FileProblem::TooLarge:
+        return BackupReadResult::TooLarge;
+    }
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return BackupReadResult::Missing;

@@ -1,10 +1,12 @@
 #include "support/Profile.h"
 
 #include "support/OrpaPaths.h"
+#include "support/RegularFile.h"
+
+#include <QtGlobal>
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <strings.h>
 #include <vector>
@@ -23,12 +25,20 @@ std::string trim(const std::string& text)
 
 bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-std::optional<std::string> readWholeFile(const std::string& file)
+// Profiles are a few kilobytes; anything far larger is not one.
+constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
+
+// The profile's text; nothing when it does not exist or is not a profile
+// file (a folder, a FIFO, a huge file), which is logged with its name.
+std::optional<std::string> readWholeFile(const std::string& file, FileProblem* problem = nullptr)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    FileProblem found = FileProblem::None;
+    std::optional<std::string> content = ReadRegularFile(file, MaxProfileSize, &found);
+    if (found != FileProblem::None && found != FileProblem::Missing)
+        qWarning("%s", DescribeFileProblem(file, found, MaxProfileSize).c_str());
+    if (problem)
+        *problem = found;
+    return content;
 }
 
 // One line of the file with its position, so that a write can splice it.
@@ -126,7 +136,10 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file)
 {
-    std::string content = readWholeFile(file).value_or(std::string());
+    FileProblem problem = FileProblem::None;
+    std::string content = readWholeFile(file, &problem).value_or(std::string());
+    if (problem != FileProblem::None && problem != FileProblem::Missing)
+        return false;
     const std::vector<Line> lines = splitLines(content);
     const std::string lineBreak = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
 

@@ -1,13 +1,17 @@
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
+#include "support/RegularFile.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace {
 
@@ -87,3 +91,35 @@ TEST_F(ProfileTest, FilesAreFoundWithoutRegardToCase)
 }
 
 } // namespace
+
+// A folder, a FIFO or a device where a profile or any other file is expected
+// is refused before it is opened: reads give the defaults, writes do not
+// touch it, and nothing blocks.
+TEST_F(ProfileTest, WhatIsNotARegularFileIsNeitherReadNorWritten)
+{
+    const std::string folder = m_dir.path().toStdString() + "/ORPA.INI";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    EXPECT_EQ(GetPrivateProfileString("Connection", "Network", "none", folder), "none");
+    EXPECT_FALSE(WritePrivateProfileString("Connection", "Network", "002", folder));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+
+    const std::string fifo = m_dir.path().toStdString() + "/USER.INI";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(GetPrivateProfileString("intl", "sList", ",", fifo), ",");
+
+    FileProblem problem = FileProblem::None;
+    EXPECT_FALSE(ReadRegularFile(fifo, 100, &problem));
+    EXPECT_EQ(problem, FileProblem::NotRegular);
+    EXPECT_EQ(DescribeFileProblem(folder, FileProblem::NotRegular, 100), folder + " is a folder");
+    EXPECT_EQ(DescribeFileProblem(fifo, FileProblem::NotRegular, 100), fifo + " is not a regular file");
+    EXPECT_FALSE(ReadRegularFile("/dev/zero", 100, &problem));
+    EXPECT_EQ(problem, FileProblem::NotRegular);
+
+    const std::string big = write("big.ini", std::string(101, 'x'));
+    EXPECT_FALSE(ReadRegularFile(big, 100, &problem));
+    EXPECT_EQ(problem, FileProblem::TooLarge);
+    EXPECT_EQ(DescribeFileProblem(big, problem, 100), big + " is 101 bytes, more than 100");
+    EXPECT_EQ(ReadRegularFile(big, 101), std::string(101, 'x'));
+    EXPECT_FALSE(ReadRegularFile(big + ".missing", 100, &problem));
+    EXPECT_EQ(problem, FileProblem::Missing);
+}

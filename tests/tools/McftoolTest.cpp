@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <fstream>
@@ -143,6 +147,27 @@ TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
 
     std::ofstream(backupFile(), std::ios::trunc) << "too short";
     EXPECT_EQ(run({"backup", "verify", QString::fromStdString(backupFile())}).exitCode, 1);
+}
+
+// A backup file that is a FIFO or a folder is refused unread and named; a
+// profile that is a folder ends no verb with a crash.
+TEST_F(McftoolTest, FilesThatAreNotRegularFilesAreRefusedByName)
+{
+    const std::string fifo = m_home.path() + "fifo.bak";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const ToolRun show = run({"backup", "show", QString::fromStdString(fifo)});
+    EXPECT_EQ(show.exitCode, 1);
+    EXPECT_TRUE(contains(show.err, fifo + " is not a regular file")) << show.err;
+    const ToolRun verify = run({"backup", "verify", QString::fromStdString(m_home.path() + "zul")});
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_TRUE(contains(verify.err, "zul is a folder")) << verify.err;
+
+    const QString profile = QString::fromStdString(m_home.path() + "ORPA.INI");
+    ASSERT_TRUE(QFile::rename(profile, profile + ".moved"));
+    ASSERT_TRUE(QDir().mkpath(profile));
+    const ToolRun dump = run({"db", "dump", home(), "NETCNF"});
+    EXPECT_NE(dump.exitCode, -1) << "mcftool must end, not crash";
+    EXPECT_TRUE(contains(dump.err, "ORPA.INI is a folder")) << dump.err;
 }
 
 TEST_F(McftoolTest, StartStopAndDelete)

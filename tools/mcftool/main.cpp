@@ -25,6 +25,7 @@
 #include "support/ConsoleUi.h"
 #include "support/OrpaPaths.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 #include "support/TableSchema.h"
 
 #include <QCoreApplication>
@@ -420,24 +421,13 @@ int backupWrite(const Args& args)
 // A backup file's bytes; what is not a regular file of a backup's size is refused unread.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::string& error)
 {
-    std::error_code failure;
-    const auto status = std::filesystem::status(path, failure);
-    if (!failure && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        error = path + " is not a regular file";
+    FileProblem problem = FileProblem::None;
+    const std::optional<std::string> content = ReadRegularFile(path, MaxBackupFileSize, &problem);
+    if (!content) {
+        error = DescribeFileProblem(path, problem, MaxBackupFileSize);
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(path, failure);
-    if (!failure && size > MaxBackupFileSize) {
-        error = path + " is " + std::to_string(size) + " bytes, larger than any backup file ("
-            + std::to_string(MaxBackupFileSize) + ")";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return std::nullopt;
-    }
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(content->begin(), content->end());
 }
 
 int backupShow(const Args& args)

@@ -3,6 +3,7 @@
 #include "model/Records.h"
 #include "support/Db.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 #include "support/TableSchema.h"
 
 #include <QByteArray>
@@ -39,6 +40,9 @@ std::string PlantError::message() const
 std::string DefaultPlantDescription() { return std::string(VELT_DEMO_DIR) + "/plant.json"; }
 
 namespace {
+
+// A plant description is some kilobytes of JSON; a file far larger is not one.
+constexpr uint64_t MaxDescriptionSize = 16 * 1024 * 1024;
 
 constexpr const char* HomeVariable = "${HOME}";
 constexpr int DescriptionFormat = 1;
@@ -908,11 +912,11 @@ std::optional<PlantError> BuildPlantHome(const std::string& home, const std::str
     // Read and check everything first.
     QByteArray text;
     {
-        std::ifstream in(descriptionFile, std::ios::binary);
-        if (!in)
-            return PlantError{descriptionFile, "", std::string("cannot be read: ") + std::strerror(errno)};
-        const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        text = QByteArray(content.data(), qsizetype(content.size()));
+        FileProblem problem = FileProblem::None;
+        const std::optional<std::string> content = ReadRegularFile(descriptionFile, MaxDescriptionSize, &problem);
+        if (!content)
+            return PlantError{descriptionFile, "", DescribeFileProblem(descriptionFile, problem, MaxDescriptionSize)};
+        text = QByteArray(content->data(), qsizetype(content->size()));
     }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);

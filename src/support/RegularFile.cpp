@@ -1,0 +1,65 @@
+#include "support/RegularFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return FileProblem::Missing;
+    if (error)
+        return FileProblem::Unreadable;
+    if (!std::filesystem::is_regular_file(status))
+        return FileProblem::NotRegular;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return FileProblem::Unreadable;
+    return size > maxSize ? FileProblem::TooLarge : FileProblem::None;
+}
+
+std::string DescribeFileProblem(const std::string& path, FileProblem problem, uint64_t maxSize)
+{
+    std::error_code error;
+    switch (problem) {
+    case FileProblem::None:
+        return {};
+    case FileProblem::Missing:
+        return path + " does not exist";
+    case FileProblem::NotRegular:
+        return path + (std::filesystem::is_directory(path, error) ? " is a folder" : " is not a regular file");
+    case FileProblem::TooLarge:
+        return path + " is " + std::to_string(std::filesystem::file_size(path, error)) + " bytes, more than "
+            + std::to_string(maxSize);
+    case FileProblem::Unreadable:
+        return path + " cannot be read: " + std::strerror(errno);
+    }
+    return {};
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem)
+{
+    FileProblem found = CheckRegularFile(path, maxSize);
+    std::optional<std::string> content;
+    if (found == FileProblem::None) {
+        std::ifstream in(path, std::ios::binary);
+        try {
+            if (in)
+                content = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::exception&) {
+            content.reset();
+        }
+        if (!content || in.bad())
+            found = FileProblem::Unreadable;
+    }
+    if (problem)
+        *problem = found;
+    if (found != FileProblem::None)
+        return std::nullopt;
+    return content;
+}

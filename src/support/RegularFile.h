@@ -1,0 +1,19 @@
+#pragma once
+// Reading a file that must be a regular file of a plausible size: a folder,
+// a FIFO or a device where a file is expected is refused before it is
+// opened, so that nothing blocks on it or tries to hold it in memory.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class FileProblem { None, Missing, NotRegular, TooLarge, Unreadable };
+
+FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize);
+
+// "PATH is a folder", "PATH is not a regular file", "PATH is N bytes, more
+// than M", "PATH does not exist", "PATH cannot be read: reason".
+std::string DescribeFileProblem(const std::string& path, FileProblem problem, uint64_t maxSize);
+
+// The whole file, or nothing with the problem.
+std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem = nullptr);
