@@ -21,7 +21,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != m_view.viewport() || event->type() != QEvent::ToolTip)
+        // The type first: the view is no longer whole when its destruction sends events.
+        if (event->type() != QEvent::ToolTip || watched != m_view.viewport())
             return false;
         const auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = m_view.indexAt(help->pos());
