@@ -19,7 +19,7 @@ enum : uint16_t {
     DiskFull = 18,
     KeyBufferTooShort = 21,
     BufferTooShort = 22,    // the record buffer is shorter than the record
-    InvalidRecordLength = 28, // insert or update with a length other than the table's
+    InvalidRecordLength = 28, // a record (given or stored) of another length than the table's
     NotATable = 30,         // the file is not a table of this store, or not this table
     IoError = 35,
     AccessDenied = 46,      // the file or its folder cannot be written

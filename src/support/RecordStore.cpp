@@ -248,8 +248,10 @@ struct RecordStore::Table {
 
     int stepScan() { return sqlite3_step(scans[size_t(liveScan)]->handle); }
 
-    // Takes the row the live scan stands on as the current record.
-    void takeRow(int k)
+    // Takes the row the live scan stands on as the current record; false
+    // when the stored record has another length than the table's (it is
+    // then padded or cut only so that the scan can go on past it).
+    bool takeRow(int k)
     {
         sqlite3_stmt* s = scans[size_t(k)]->handle;
         rowId = sqlite3_column_int64(s, 0);
@@ -259,6 +261,7 @@ struct RecordStore::Table {
         current.resize(schema->recordLength);
         keyNumber = k;
         positioned = true;
+        return size == schema->recordLength;
     }
 
     std::string currentSortableKey(int k) const
@@ -413,17 +416,16 @@ uint16_t RecordStore::get(const std::string& table, int keyNumber, uint8_t* key,
             return statusOf(rc);
         return operation == DbOp::GetEqual ? DbStatus::KeyNotFound : DbStatus::EndOfFile;
     }
-    if (operation == DbOp::GetEqual) {
-        sqlite3_stmt* s = t->scans[size_t(keyNumber)]->handle;
-        const auto* rowRecord = static_cast<const uint8_t*>(sqlite3_column_blob(s, 1));
-        if (sqlite3_column_bytes(s, 1) < t->schema->recordLength
-            || t->schema->keyOf(keyNumber, rowRecord) != std::string(reinterpret_cast<const char*>(key), definition.length())) {
-            t->stopScan();
-            t->positioned = false;
-            return DbStatus::KeyNotFound;
-        }
+    const bool wholeRecord = t->takeRow(keyNumber);
+    if (operation == DbOp::GetEqual
+        && t->schema->keyOf(keyNumber, t->current.data())
+            != std::string(reinterpret_cast<const char*>(key), definition.length())) {
+        t->stopScan();
+        t->positioned = false;
+        return DbStatus::KeyNotFound;
     }
-    t->takeRow(keyNumber);
+    if (!wholeRecord)
+        return DbStatus::InvalidRecordLength;
     const std::string foundKey = t->schema->keyOf(keyNumber, t->current.data());
     std::memcpy(key, foundKey.data(), foundKey.size());
     if (!keyOnly)
@@ -462,7 +464,8 @@ uint16_t RecordStore::relativeGet(const std::string& table, int keyNumber, uint8
             t->positioned = false;
         return DbStatus::EndOfFile;
     }
-    t->takeRow(keyNumber);
+    if (!t->takeRow(keyNumber))
+        return DbStatus::InvalidRecordLength;
     std::memcpy(record, t->current.data(), t->schema->recordLength);
     return DbStatus::Success;
 }

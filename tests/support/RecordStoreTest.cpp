@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <QTemporaryDir>
 
 #include <array>
@@ -392,6 +394,36 @@ TEST_F(RecordStoreTest, StatusesOfCallsThatCannotBeDone)
     EXPECT_EQ(DbGet("MCDEF", 0, key, 4, r.data(), 110, DbOp::GetGreaterOrEqual), DbStatus::EndOfFile);
     EXPECT_EQ(DbClose("MCDEF"), DbStatus::Success);
     EXPECT_EQ(DbClose("MCDEF"), DbStatus::NotOpen);
+}
+
+// A stored record of another length than the table's is refused with the
+// status for a wrong record length, neither padded nor cut; a scan goes on
+// past it.
+TEST_F(RecordStoreTest, AStoredRecordOfTheWrongLengthIsRefused)
+{
+    createAndOpen("MCDEF");
+    for (uint8_t n : {1, 2, 3})
+        insert(block(n, 0, 0, 0, n));
+    ASSERT_EQ(DbClose("MCDEF"), DbStatus::Success);
+    RecordStore::instance().closeAll();
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(RecordStore::instance().tableFile("MCDEF").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "UPDATE records SET rec = substr(rec, 1, 100) WHERE id = 2", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    ASSERT_EQ(DbOpen("MCDEF", DbMode::Normal), DbStatus::Success);
+    Record r{};
+    uint8_t key[4] = {2, 0, 0, 0};
+    EXPECT_EQ(DbGet("MCDEF", 0, key, 4, r.data(), 110, DbOp::GetEqual), DbStatus::InvalidRecordLength);
+    EXPECT_EQ(DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetFirst), DbStatus::Success);
+    EXPECT_EQ(r[0], 1);
+    EXPECT_EQ(DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetNext), DbStatus::InvalidRecordLength);
+    EXPECT_EQ(DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetNext), DbStatus::Success);
+    EXPECT_EQ(r[0], 3);
+    EXPECT_EQ(std::string(DbStatusMeaning(DbStatus::InvalidRecordLength)), "wrong record length");
 }
 
 TEST_F(RecordStoreTest, AFailedCallLosesNothingAlreadyWritten)
