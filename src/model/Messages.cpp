@@ -17,7 +17,7 @@ int MessageById(uint16_t id, unsigned style, QWidget* parent)
 void ReportDbError(const char* table, uint16_t status, const char* file, int line, QWidget* parent)
 {
     // The operator sees the table and the code; the log says where and what it means.
-    qWarning("database error on %s: status %u (%s) at %s:%d", table, unsigned(status), DbStatusMeaning(status), file,
+    qWarning("database error on %s: %s at %s:%d", table, DbStatusText(status).c_str(), file,
              line);
     const std::string text = StrFormat("%s '%s' %s = %hd", TextById(txt::ErrorOnDatabase).c_str(), table,
                                        TextById(txt::ReturnCode).c_str(), short(status));

@@ -4,6 +4,7 @@
 // database error naming the table.
 
 #include <cstdint>
+#include <string>
 
 namespace DbStatus {
 enum : uint16_t {
@@ -47,11 +48,17 @@ constexpr const char* DbStatusMeaning(uint16_t status)
     case DbStatus::InvalidRecordLength: return "wrong record length";
     case DbStatus::NotATable: return "not a table of this store";
     case DbStatus::IoError: return "input/output error";
-    case DbStatus::AccessDenied: return "access denied";
+    case DbStatus::AccessDenied: return "access denied: the file or its folder is read-only";
     case DbStatus::Locked: return "locked by another process";
     case DbStatus::AlreadyOpen: return "table already open";
     default: return "unknown status";
     }
+}
+
+// "status 46 (access denied: ...)", for tool messages and logs.
+inline std::string DbStatusText(uint16_t status)
+{
+    return "status " + std::to_string(status) + " (" + DbStatusMeaning(status) + ")";
 }
 
 namespace DbOp {

@@ -170,6 +170,17 @@ TEST_F(McftoolTest, FilesThatAreNotRegularFilesAreRefusedByName)
     EXPECT_TRUE(contains(dump.err, "ORPA.INI is a folder")) << dump.err;
 }
 
+// A table error names the file and says what its status means.
+TEST_F(McftoolTest, ATableErrorNamesTheFileAndTheMeaning)
+{
+    const std::string table = m_home.path() + "data/NETCNF.DAT";
+    std::ofstream(table, std::ios::trunc) << std::string(8192, 'x');
+    const ToolRun dump = run({"db", "dump", home(), "NETCNF"});
+    EXPECT_EQ(dump.exitCode, 1);
+    EXPECT_TRUE(contains(dump.err, "NETCNF.DAT")) << dump.err;
+    EXPECT_TRUE(contains(dump.err, "status 30 (not a table of this store)")) << dump.err;
+}
+
 TEST_F(McftoolTest, StartStopAndDelete)
 {
     startServer();

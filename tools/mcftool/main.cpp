@@ -222,7 +222,7 @@ bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
             return false;
         }
         if (status != DbStatus::Success) {
-            error = "MCDEF cannot be read (status " + std::to_string(status) + ")";
+            error = RecordStore::instance().tableFile(table::Mcdef) + ": MCDEF cannot be read: " + DbStatusText(status);
             return false;
         }
     }
@@ -398,7 +398,8 @@ int backupWrite(const Args& args)
         return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
     std::vector<ListedFunction> functions;
     if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
-        std::cerr << "mcftool backup write: MCDEF cannot be read (status " << status << ")\n";
+        std::cerr << "mcftool backup write: " << RecordStore::instance().tableFile(table::Mcdef)
+                  << ": MCDEF cannot be read: " << DbStatusText(status) << "\n";
         return Failed;
     }
     const std::string file = BackupFileName(*address);

@@ -801,7 +801,7 @@ void fillTable(const char* table, const std::vector<RecordBytes>& records, const
 {
     uint16_t status = DbOpen(table, DbMode::Normal);
     if (status != DbStatus::Success)
-        writeFailed(file, "cannot open table " + std::string(table) + " (status " + std::to_string(status) + ")");
+        writeFailed(file, "cannot open table " + std::string(table) + ": " + DbStatusText(status));
     size_t failedRecord = 0;
     {
         DbBatch batch(table);
@@ -815,11 +815,10 @@ void fillTable(const char* table, const std::vector<RecordBytes>& records, const
     }
     DbClose(table);
     if (failedRecord != 0)
-        writeFailed(file, "inserting record " + std::to_string(failedRecord) + " into " + table + " failed (status "
-                              + std::to_string(status) + ", " + DbStatusMeaning(status) + ")");
+        writeFailed(file, "inserting record " + std::to_string(failedRecord) + " into " + table + " failed: "
+                              + DbStatusText(status));
     if (status != DbStatus::Success)
-        writeFailed(file, "writing table " + std::string(table) + " failed (status " + std::to_string(status) + ", "
-                              + DbStatusMeaning(status) + ")");
+        writeFailed(file, "writing table " + std::string(table) + " failed: " + DbStatusText(status));
 }
 
 // Points the record store at the staging data folder for as long as it lives.
@@ -855,13 +854,13 @@ void writeTables(const Plant& plant, const fs::path& dataFolder)
         const fs::path file = dataFolder / (schema.name + ".DAT");
         const uint16_t status = RecordStore::createTableFile(file.string(), schema);
         if (status != DbStatus::Success)
-            writeFailed(file, "cannot create the table file (status " + std::to_string(status) + ")");
+            writeFailed(file, "cannot create the table file: " + DbStatusText(status));
     }
     // The empty template that the upload copies over MCDEF.DAT.
     const fs::path mcdefTemplate = dataFolder / "MCDEF.NEW";
     if (const uint16_t status = RecordStore::createTableFile(mcdefTemplate.string(), *FindTableSchema(table::Mcdef));
         status != DbStatus::Success)
-        writeFailed(mcdefTemplate, "cannot create the table file (status " + std::to_string(status) + ")");
+        writeFailed(mcdefTemplate, "cannot create the table file: " + DbStatusText(status));
 
     const StoreRedirect redirect(dataFolder.string() + "/");
     for (const auto& [name, rows] : records)

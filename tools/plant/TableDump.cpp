@@ -217,7 +217,7 @@ std::optional<std::string> DumpTable(const std::string& home, const std::string&
     if (status == DbStatus::NotAvailable) {
         failure = file + ": no such table file";
     } else if (status != DbStatus::Success) {
-        failure = file + ": cannot open table " + schema->name + " (status " + std::to_string(status) + ")";
+        failure = file + ": cannot open table " + schema->name + ": " + DbStatusText(status);
     } else {
         std::vector<uint8_t> record(schema->recordLength);
         status = DbRelGet(schema->name.c_str(), 0, record.data(), schema->recordLength, DbOp::GetFirst);
@@ -227,7 +227,7 @@ std::optional<std::string> DumpTable(const std::string& home, const std::string&
             status = DbRelGet(schema->name.c_str(), 0, record.data(), schema->recordLength, DbOp::GetNext);
         }
         if (status != DbStatus::EndOfFile)
-            failure = file + ": reading " + schema->name + " failed (status " + std::to_string(status) + ")";
+            failure = file + ": reading " + schema->name + " failed: " + DbStatusText(status);
         DbClose(schema->name.c_str());
     }
     store.setDataDirectory("");
