@@ -3,6 +3,11 @@
 #include <QDialog>
 
 #include <cstdio>
+#include <iostream>
+#include <string>
+
+#include <termios.h>
+#include <unistd.h>
 
 ConsoleUi::ConsoleUi(int answer, std::optional<QString> password)
     : m_answer(answer)
@@ -54,6 +59,30 @@ int ConsoleUi::runModal(QDialog& dialog)
 
 std::optional<QString> ConsoleUi::saveFileName(QWidget*, const SaveFileRequest&) { return std::nullopt; }
 
-std::optional<QString> ConsoleUi::password(QWidget*, const PasswordPrompt&) { return m_password; }
+std::optional<QString> ConsoleUi::password(QWidget*, const PasswordPrompt& prompt)
+{
+    if (m_password || !isatty(STDIN_FILENO))
+        return m_password;
+    std::fprintf(stderr, "%s\n%s ", qPrintable(prompt.title), qPrintable(prompt.label));
+    std::fflush(stderr);
+    // The password is not echoed, as in the prompt's password field.
+    termios saved{};
+    const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+    }
+    std::string line;
+    const bool answered = bool(std::getline(std::cin, line));
+    if (quiet)
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    std::fputc('\n', stderr);
+    if (!answered)
+        return std::nullopt;
+    // Asked once: the next job of the same run uses it too.
+    m_password = QString::fromStdString(line);
+    return m_password;
+}
 
 bool ConsoleUi::printDialog(QWidget*, QPrinter&) { return false; }

@@ -1,6 +1,8 @@
 #pragma once
 // The UI seam of the command-line tool: messages go to standard error, the
-// jobs' questions are answered from a flag, and there are no windows.
+// jobs' questions are answered from a flag, and there are no windows. The
+// gateway password is the one given, else it is asked on the terminal;
+// without a terminal the prompt counts as cancelled.
 
 #include "support/UiSeam.h"
 

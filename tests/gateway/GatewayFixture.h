@@ -75,20 +75,7 @@ protected:
     }
 
     // The commands of the telegrams the program sent, in order, as the trace shows them.
-    std::vector<int> sentCommands() const
-    {
-        std::vector<int> commands;
-        QFile trace(m_server->tracePath());
-        if (!trace.open(QIODevice::ReadOnly))
-            return commands;
-        QTextStream in(&trace);
-        while (!in.atEnd()) {
-            const QStringList fields = in.readLine().split(' ');
-            if (fields.size() > 2 && fields[1] == ">")
-                commands.push_back(fields[2] == "?" ? -1 : fields[2].toInt());
-        }
-        return commands;
-    }
+    std::vector<int> sentCommands() const { return m_server->sentCommands(); }
     std::vector<std::vector<uint8_t>> sentTelegrams(int command) const
     {
         std::vector<std::vector<uint8_t>> telegrams;

@@ -2,7 +2,9 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
+#include <QTextStream>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -75,4 +77,19 @@ QString QelnetProcess::standardError()
     while (m_process.state() == QProcess::Running && m_process.waitForReadyRead(QuietMs));
     m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
     return m_errors;
+}
+
+std::vector<int> QelnetProcess::sentCommands() const
+{
+    std::vector<int> commands;
+    QFile trace(m_trace);
+    if (!trace.open(QIODevice::ReadOnly))
+        return commands;
+    QTextStream in(&trace);
+    while (!in.atEnd()) {
+        const QStringList fields = in.readLine().split(' ');
+        if (fields.size() > 2 && fields[1] == ">")
+            commands.push_back(fields[2] == "?" ? -1 : fields[2].toInt());
+    }
+    return commands;
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QelnetProcess {
 public:
     // Starts qelnetd and waits (at most 5 s) until it listens; a failure is
@@ -21,6 +23,9 @@ public:
     QString tracePath() const { return m_trace; }
     // Sends SIGTERM and waits; the exit code, or -1 when it did not end normally.
     int stop();
+    // The commands of the telegrams sent to the gateways, in order, as the
+    // trace shows them; -1 for a telegram without a known command.
+    std::vector<int> sentCommands() const;
     // What qelnetd wrote to standard error so far.
     QString standardError();
 

@@ -1,10 +1,12 @@
 // mcftool's gateway verbs, run as the built program against a real qelnetd
-// on a demo home: upload, start, stop, delete, and the backup file verbs.
+// on a demo home: upload, update, start, stop, delete, and the backup file verbs.
 
 #include "gateway/BackupFile.h"
+#include "GatewayImage.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
 #include "protocol/LittleEndian.h"
+#include "protocol/Telegram.h"
 #include "QelnetProcess.h"
 #include "support/Db.h"
 #include "TestHome.h"
@@ -31,9 +33,10 @@ class McftoolTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_home.ok()); }
 
-    void startServer()
+    void startServer(const QStringList& options = {})
     {
-        QStringList arguments;
+        m_server.reset();
+        QStringList arguments = options;
         for (const std::string network : {"001", "002"})
             arguments << "--gateway"
                       << QString::fromStdString(network + "=" + m_home.path() + "gateways/gateway-" + network + ".img");
@@ -65,6 +68,7 @@ protected:
     }
 
     QString home() const { return QString::fromStdString(m_home.path()); }
+    std::string image(const std::string& network) const { return m_home.path() + "gateways/gateway-" + network + ".img"; }
     std::string backupFile() const { return m_home.path() + "zul/001_125.MC"; }
 
     static std::optional<McdefRecord> header(uint8_t number)
@@ -75,6 +79,14 @@ protected:
                 return r;
         }
         return std::nullopt;
+    }
+
+    uint32_t gatewayStamp(const std::string& network, uint8_t number) const
+    {
+        std::string error;
+        const std::optional<GatewayState> state = ReadGatewayImage(image(network), error);
+        EXPECT_TRUE(state) << error;
+        return state && state->functions.count(number) ? state->functions.at(number).stamp : 0;
     }
 
     static std::vector<std::string> eventTexts()
@@ -225,6 +237,79 @@ TEST_F(McftoolTest, StartStopAndDelete)
                             }));
 }
 
+TEST_F(McftoolTest, UpdateWritesEachFunctionAndStoresTheGatewaysNewStamp)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const uint32_t uploaded9 = header(9)->stamp();
+    const uint32_t uploaded3 = header(3)->stamp();
+
+    const ToolRun update = onGateway("update", {"9", "3"});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_TRUE(contains(update.out, "function 9 Ice defrost: result 0 (done)\n"
+                                     "function 3 Sales night: result 0 (done)\n"))
+        << update.out;
+    for (const auto& [number, uploaded] : {std::pair{uint8_t(9), uploaded9}, std::pair{uint8_t(3), uploaded3}}) {
+        EXPECT_NE(header(number)->stamp(), uploaded) << int(number);
+        EXPECT_EQ(header(number)->stamp(), gatewayStamp("001", number)) << int(number);
+    }
+}
+
+TEST_F(McftoolTest, UpdateOfDataBlocksOnlyAndOfAnUnknownFunction)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    startServer();
+
+    const ToolRun unknown = onGateway("update", {"6", "99"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(contains(unknown.err, "function 99 is not in MCDEF")) << unknown.err;
+    EXPECT_TRUE(m_server->sentCommands().empty()) << "nothing is sent when one number is unknown";
+
+    const ToolRun blocks = onGateway("update", {"6", "--blocks-only"});
+    EXPECT_EQ(blocks.exitCode, 0) << blocks.err;
+    EXPECT_EQ(m_server->sentCommands(), (std::vector<int>{Command::WriteDataBlock, Command::WriteDataBlock}));
+    EXPECT_EQ(header(6)->stamp(), gatewayStamp("001", 6));
+}
+
+TEST_F(McftoolTest, ARefusedUpdateFailsWithTheGatewaysMessageAndKeepsTheStamp)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const uint32_t stamp = header(3)->stamp();
+    startServer({"--refuse-writes", "3"});
+
+    const ToolRun refused = onGateway("update", {"3", "9"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(contains(refused.err, "error: Error updating ZUL.\nReturn code is 3.")) << refused.err;
+    EXPECT_TRUE(contains(refused.out, "function 3 Sales night: result 1 (refused by the gateway)")) << refused.out;
+    EXPECT_TRUE(contains(refused.out, "function 9 Ice defrost: result 1 (refused by the gateway)"))
+        << "a refusal ends only its own function's update\n" << refused.out;
+    EXPECT_TRUE(contains(refused.err, "not updated 3 Sales night (refused by the gateway)")) << refused.err;
+    EXPECT_EQ(header(3)->stamp(), stamp);
+}
+
+TEST_F(McftoolTest, TheGatewayPasswordComesFromTheFlag)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "002"}).exitCode, 0);
+    startServer();
+    const uint32_t stamp = header(2)->stamp();
+
+    for (const QStringList& password : {QStringList{"--password", "9999"}, QStringList{}}) {
+        const ToolRun refused = run(QStringList{"update", home(), "002", "2"} + password);
+        EXPECT_EQ(refused.exitCode, 1) << password.join(' ').toStdString();
+        EXPECT_TRUE(contains(refused.err, "Password is invalid")) << refused.err;
+    }
+    EXPECT_EQ(m_server->sentCommands(), std::vector<int>{}) << "no telegram without the password";
+    EXPECT_EQ(header(2)->stamp(), stamp);
+
+    const ToolRun accepted = run({"update", home(), "002", "2", "--password", "1234"});
+    EXPECT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_EQ(header(2)->stamp(), gatewayStamp("002", 2));
+    EXPECT_NE(header(2)->stamp(), stamp);
+}
+
 TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
 {
     TestHome::setNetConfigStamp("001:125", 1);
@@ -260,7 +345,9 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
 
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* verb : {"upload HOME NETWORK [--yes|--no]", "start HOME NETWORK NUMBER...",
+    for (const char* verb : {"upload HOME NETWORK [--yes|--no]",
+                             "update HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+                             "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
                              "backup write HOME NETWORK", "backup show FILE", "backup verify FILE"})
         EXPECT_TRUE(contains(help.out, verb)) << verb;

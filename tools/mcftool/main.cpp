@@ -1,6 +1,6 @@
 // mcftool: the command-line companion of velt. Builds a home of the
 // monitoring system from a plant description and dumps its tables, runs the
-// gateway jobs (upload, start, stop, delete, backup writing) without a
+// gateway jobs (upload, update, start, stop, delete, backup writing) without a
 // window, and shows and verifies backup files.
 //
 // Each verb is one function in the verb table below; a new verb (upload,
@@ -14,6 +14,7 @@
 #include "gateway/BackupWriter.h"
 #include "gateway/GatewaySession.h"
 #include "gateway/StartStopJob.h"
+#include "gateway/UpdateJob.h"
 #include "gateway/UploadJob.h"
 #include "list/DeleteJob.h"
 #include "model/McdefAccess.h"
@@ -22,6 +23,7 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"
 #include "protocol/TelegramText.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/ConsoleUi.h"
 #include "support/OrpaPaths.h"
 #include "support/RecordStore.h"
@@ -378,6 +380,59 @@ int upload(const Args& args)
                      result == UploadResult::UpToDate || result == UploadResult::NotUpToDate);
 }
 
+// Writes the functions from MCDEF into the gateway one after the other, as
+// velt's update does after an editor saved them; a failure ends only the
+// update of its own function.
+int update(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {"--blocks-only"}, {"--password"}, error);
+    if (!parsed)
+        return usageError("update", error);
+    if (parsed->positional.size() < 3)
+        return usageError("update", "expected HOME, NETWORK and at least one function NUMBER");
+    const auto numbers = functionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
+    if (!numbers)
+        return usageError("update", error);
+    const std::optional<std::string> password = parsed->value("--password");
+    ConsoleUi console(IDNO, password ? std::optional<QString>(QString::fromStdString(*password)) : std::nullopt);
+    auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1]);
+    if (!setup)
+        return Failed;
+    if (!functionsInTable(*numbers, error)) {
+        std::cerr << "mcftool update: " << error << "\n";
+        return Failed;
+    }
+    const uint32_t mode = parsed->has("--blocks-only") ? UpdateMode::DataBlocksOnly : UpdateMode::WholeFunction;
+    std::string updated;
+    std::string notUpdated;
+    for (const uint8_t number : *numbers) {
+        McdefRecord header;
+        UpdateResult result = UpdateResult::LocalFailure;
+        if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
+            UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
+                          TypeWritableBlocks(header.type()), nullptr, nullptr);
+            result = runJob(job);
+        }
+        const char* meaning = result == UpdateResult::Done ? "done"
+            : result == UpdateResult::Refused               ? "refused by the gateway"
+            : result == UpdateResult::NotSent               ? "link failure, nothing sent"
+            : result == UpdateResult::LinkFailure           ? "link failure, partly sent"
+                                                            : "local failure";
+        const std::string function = std::to_string(number) + " " + header.name();
+        std::cout << "function " << function << ": result " << int(result) << " (" << meaning << ")\n";
+        std::string& list = result == UpdateResult::Done ? updated : notUpdated;
+        list += (list.empty() ? "" : ", ") + (result == UpdateResult::Done ? function : function + " (" + meaning + ")");
+    }
+    RecordStore::instance().closeAll();
+    std::cout << "updated " << (updated.empty() ? "none" : updated) << "\n";
+    if (notUpdated.empty())
+        return Done;
+    std::cerr << "mcftool update: updated " << (updated.empty() ? "none" : updated) << "; not updated "
+              << notUpdated << "\n";
+    return Failed;
+}
+
 // --- backup files -------------------------------------------------------------
 
 int backupWrite(const Args& args)
@@ -619,6 +674,27 @@ const std::vector<Verb>& verbs()
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
          "go to standard error. Exit code 0 for results 0 and 1.\n",
          upload},
+        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+         "write functions from MCDEF into the gateway",
+         "Writes the functions NUMBER..., one after the other, from MCDEF of HOME into\n"
+         "the gateway of NETWORK, as velt does after a function was edited: every\n"
+         "write telegram of the function goes out, and the gateway's new stamp is\n"
+         "stored in the function's header. The functions must be in MCDEF (run\n"
+         "mcftool upload first); an unknown number stops the verb before anything is\n"
+         "sent.\n"
+         "\n"
+         "  --blocks-only        write only the data blocks the type lets the\n"
+         "                       operator change, not the whole function\n"
+         "  --password PASSWORD  the gateway's password; without it a gateway that\n"
+         "                       has one asks on the terminal, and without a\n"
+         "                       terminal the update fails (\"Password is invalid\")\n"
+         "\n"
+         "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
+         "message goes to standard error), 2 link failure before anything was sent,\n"
+         "3 link failure after a part was sent, 4 local failure (database, password).\n"
+         "A failure ends only the update of its own function. Exit code 0 when every\n"
+         "function was updated.\n",
+         update},
         {"start", "HOME NETWORK NUMBER...", "start functions in the gateway",
          "Starts the functions NUMBER... of the gateway of NETWORK (command 70), as the\n"
          "function list's Start button does: on success every function's header in\n"
