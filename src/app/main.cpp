@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("velt"));
     Application application(ProgramNetworkServices());
     if (!application.initInstance(QApplication::arguments()))
-        return 0;
+        return application.exitCode();
     const int result = QApplication::exec();
     application.exitInstance();
     return result;

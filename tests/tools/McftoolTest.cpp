@@ -31,9 +31,10 @@ class McftoolTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_home.ok()); }
 
-    void startServer()
+    void startServer(const QStringList& faults = {})
     {
-        QStringList arguments;
+        m_server.reset();
+        QStringList arguments = faults;
         for (const std::string network : {"001", "002"})
             arguments << "--gateway"
                       << QString::fromStdString(network + "=" + m_home.path() + "gateways/gateway-" + network + ".img");
@@ -212,6 +213,41 @@ TEST_F(McftoolTest, StartStopAndDelete)
                                 "001:125 GW Market North\nCold room alarm is/are deleted",
                                 "001:125 GW Market North\nMT injection is/are deleted",
                             }));
+}
+
+TEST_F(McftoolTest, ALostEventLogRowFailsTheVerbAfterItsWorkIsDone)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string eventLog = m_home.dataDir() + "EVENTLOG.DAT";
+    std::ofstream(eventLog, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5a');
+
+    const ToolRun stop = onGateway("stop", {"9"});
+    EXPECT_EQ(stop.exitCode, 1);
+    EXPECT_FALSE(header(9)->flags() & FunctionFlag::Started) << "the stop itself is kept";
+    EXPECT_TRUE(contains(stop.err, "mcftool stop: the event-log row was not stored in " + eventLog
+                                       + ": status 30 (not a table of this store)"))
+        << stop.err;
+
+    const ToolRun deleted = onGateway("delete", {"7"});
+    EXPECT_EQ(deleted.exitCode, 1);
+    EXPECT_FALSE(header(7));
+    EXPECT_TRUE(contains(deleted.err, "mcftool delete: the event-log row was not stored in " + eventLog)) << deleted.err;
+}
+
+TEST_F(McftoolTest, ADeletionCutShortByTheLinkSaysWhatWasAndWasNotDeleted)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    startServer({"--fail-link-after", "2"});
+
+    const ToolRun deleted = onGateway("delete", {"7", "8", "9", "3"});
+    EXPECT_EQ(deleted.exitCode, 1);
+    EXPECT_TRUE(contains(deleted.err, "deleted 7, 8; not deleted: 9, 3 (communication error)")) << deleted.err;
+    EXPECT_FALSE(header(7));
+    EXPECT_FALSE(header(8));
+    EXPECT_TRUE(header(9));
+    EXPECT_EQ(eventTexts().back(), "001:125 GW Market North\nCold room alarm, MT injection is/are deleted");
 }
 
 TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
