@@ -11,6 +11,7 @@ int main(int argc, char* argv[])
     if (!application.initInstance(QApplication::arguments()))
         return application.exitCode();
     const int result = QApplication::exec();
+    const int exitCode = result != 0 ? result : application.exitCode();
     application.exitInstance();
-    return result;
+    return exitCode;
 }
