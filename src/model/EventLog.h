@@ -18,8 +18,8 @@ struct ChangedList {
 };
 
 // header + names separated by ", " + " " + phrase (created, started, stopped, deleted).
-[[nodiscard]] uint16_t LogFunctionEvent(const std::string& gatewayAddress, const std::vector<std::string>& functionNames,
-                                      uint16_t phraseId);
+[[nodiscard]] uint16_t LogFunctionEvent(const std::string& gatewayAddress,
+                                        const std::vector<std::string>& functionNames, uint16_t phraseId);
 
 // header + function name + "\n" + line for each line.
 [[nodiscard]] uint16_t LogChangeLines(const std::string& gatewayAddress, const std::string& functionName,

@@ -232,7 +232,8 @@ TEST_F(McftoolTest, ALostEventLogRowFailsTheVerbAfterItsWorkIsDone)
     const ToolRun deleted = onGateway("delete", {"7"});
     EXPECT_EQ(deleted.exitCode, 1);
     EXPECT_FALSE(header(7));
-    EXPECT_TRUE(contains(deleted.err, "mcftool delete: the event-log row was not stored in " + eventLog)) << deleted.err;
+    EXPECT_TRUE(contains(deleted.err, "mcftool delete: the event-log row was not stored in " + eventLog))
+        << deleted.err;
 }
 
 TEST_F(McftoolTest, ADeletionCutShortByTheLinkSaysWhatWasAndWasNotDeleted)

@@ -382,9 +382,8 @@ int deleteFunctions(const Args& args)
         : result == DeleteResult::Refused      ? "refused by the gateway"
         : result == DeleteResult::LocalFailure ? "local failure"
                                                : "done";
-    const int exitCode = finishJob("delete", int(result),
-                                   allDone ? std::string(reason) : deletionSummary(*numbers, job.deletedNumbers(), reason),
-                                   allDone);
+    const std::string meaning = allDone ? reason : deletionSummary(*numbers, job.deletedNumbers(), reason);
+    const int exitCode = finishJob("delete", int(result), meaning, allDone);
     return logged ? exitCode : Failed;
 }
 
