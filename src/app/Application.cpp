@@ -78,16 +78,16 @@ bool Application::initInstance(const QStringList& arguments)
         break;
     case 1:
         MessageById(txt::OleInitFailed, MB::Ok | MB::IconStop);
-        return false;
+        return failStart();
     case 2:
         showStop(TextById(txt::UnableToCreate) + "\"" + ServerObjectName + "\"" + TextById(txt::ObjectSuffix));
-        return false;
+        return failStart();
     default:
         break;
     }
 
     if (!openTables())
-        return false;
+        return failStart();
 
     m_frame = std::make_unique<MainFrame>(m_services);
     QObject::connect(m_guard.get(), &InstanceGuard::activationRequested, m_frame.get(), &MainFrame::activate);
@@ -111,6 +111,12 @@ bool Application::initInstance(const QStringList& arguments)
         QMetaObject::invokeMethod(m_frame.get(), &QWidget::close, Qt::QueuedConnection);
     }
     return true;
+}
+
+bool Application::failStart()
+{
+    m_startFailed = true;
+    return false;
 }
 
 bool Application::openTables()

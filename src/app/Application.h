@@ -21,6 +21,9 @@ public:
     // False when the program must end at once (another instance runs, or a
     // step of the start-up failed and said so).
     bool initInstance(const QStringList& arguments);
+    // The process's exit code, asked before exitInstance: 1 when the start or
+    // "Select network" ended on an error, else 0.
+    int exitCode() const { return m_startFailed || (m_frame && m_frame->endedOnError()) ? 1 : 0; }
     // Removes the program's row of running applications, closes all tables and
     // releases the server link.
     void exitInstance();
@@ -38,8 +41,11 @@ public:
 private:
     bool openTables();
     void registerRunning();
+    // Ends the start on an error; false, for initInstance to return.
+    bool failStart();
 
     NetworkServices m_services;
     std::unique_ptr<InstanceGuard> m_guard;
     std::unique_ptr<MainFrame> m_frame;
+    bool m_startFailed = false;
 };

@@ -18,6 +18,7 @@ void MainFrame::openSelectNetwork()
     SelMCDlg dialog(m_services, this);
     dialog.setObjectName(QStringLiteral("SelMCDlg"));
     ui().runModal(dialog);
+    m_endedOnError = dialog.endedOnError();
     close();
 }
 

@@ -17,9 +17,12 @@ public:
     void postOpenSelectNetwork();
     // Brings the frame and its active dialog to the front.
     void activate();
+    // "Select network" ended the program after an error.
+    bool endedOnError() const { return m_endedOnError; }
 
 private:
     void openSelectNetwork();
 
     NetworkServices m_services;
+    bool m_endedOnError = false;
 };

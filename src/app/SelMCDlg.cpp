@@ -94,14 +94,14 @@ bool SelMCDlg::fillList()
             item->setData(0, LineRole, QString::fromStdString(line));
         } else if (!m_network.empty() && std::atoi(network.c_str()) == std::atoi(m_network.c_str())) {
             MessageById(txt::NetworkWithoutControlFunctions, MB::Ok | MB::IconStop, this);
-            finish();
+            finishOnError();
             return false;
         }
         status = DbWildCardGet(table::NetCnf, 0, pattern, sizeof pattern, record, sizeof record, DbOp::GetNext);
     }
     if (status != DbStatus::EndOfFile) {
         ReportDbError(table::NetCnf, status, __FILE__, __LINE__, this);
-        finish();
+        finishOnError();
         return false;
     }
     return true;
@@ -335,3 +335,9 @@ void SelMCDlg::reject()
 }
 
 void SelMCDlg::finish() { done(QDialog::Rejected); }
+
+void SelMCDlg::finishOnError()
+{
+    m_endedOnError = true;
+    finish();
+}

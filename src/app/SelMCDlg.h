@@ -40,6 +40,8 @@ public:
     // The gateway chosen last ("NNN:125") and its ID code.
     const std::string& gatewayAddress() const { return m_gatewayAddress; }
     const std::string& idCode() const { return m_idCode; }
+    // The dialog closed after an error message that ends the program.
+    bool endedOnError() const { return m_endedOnError; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -61,6 +63,7 @@ private:
     void runUpload();
     void runMainList();
     void finish();
+    void finishOnError();
     void updateOk();
 
     std::unique_ptr<Ui::SelMCDlg> m_ui;
@@ -75,6 +78,7 @@ private:
     uint16_t m_connectionHandle = 0;
     bool m_reconnectPending = false;
     bool m_closing = false;
+    bool m_endedOnError = false;
     bool m_netConfigUpToDate = false;
     std::string m_gatewayAddress;
     std::string m_idCode;

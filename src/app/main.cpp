@@ -9,8 +9,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("velt"));
     Application application(ProgramNetworkServices());
     if (!application.initInstance(QApplication::arguments()))
-        return 0;
+        return application.exitCode();
     const int result = QApplication::exec();
+    const int exitCode = result != 0 ? result : application.exitCode();
     application.exitInstance();
-    return result;
+    return exitCode;
 }

@@ -164,17 +164,18 @@ void EditorDlg::appendChangedGroups(std::vector<ChangedList>& changes) const
 bool EditorDlg::logListsAndName(std::vector<ChangedList> moreLists)
 {
     if (m_created)
-        return LogFunctionEvent(m_request.gatewayAddress, {m_savedName}, txt::IsCreated);
+        return LogFunctionEvent(m_request.gatewayAddress, {m_savedName}, txt::IsCreated) == DbStatus::Success;
     std::vector<ChangedList> changes;
     appendChangedGroups(changes);
     changes.insert(changes.end(), moreLists.begin(), moreLists.end());
-    if (!LogFunctionChanges(m_request.gatewayAddress, m_savedName, changes))
+    if (LogFunctionChanges(m_request.gatewayAddress, m_savedName, changes) != DbStatus::Success)
         return false;
     if (m_loadedName == m_savedName)
         return true;
     return LogChangeLines(m_request.gatewayAddress, m_savedName,
                           {StrFormat("%s  %s -> %s", TextById(txt::LogLabelName).c_str(), m_loadedName.c_str(),
-                                     m_savedName.c_str())});
+                                     m_savedName.c_str())})
+        == DbStatus::Success;
 }
 
 bool EditorDlg::runManualMode(MaModDlg& dialog, EditorResult dialogFailure)

@@ -124,7 +124,7 @@ std::vector<std::string> MaModDlg::changeLines() const
 
 bool MaModDlg::LogChangeLines(const std::string& gatewayAddress, const std::string& functionName) const
 {
-    return ::LogChangeLines(gatewayAddress, functionName, changeLines());
+    return ::LogChangeLines(gatewayAddress, functionName, changeLines()) == DbStatus::Success;
 }
 
 ManualDayNightDlg::ManualDayNightDlg(uint8_t number, QWidget* parent)

@@ -112,7 +112,7 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
         }
     }
     Q_EMIT progress(2);
-    LogFunctionEvent(gatewayAddress(), names, starting() ? txt::AreStarted : txt::AreStopped);
+    m_eventLogStatus = LogFunctionEvent(gatewayAddress(), names, starting() ? txt::AreStarted : txt::AreStopped);
     finish(StartStopResult::Done);
 }
 

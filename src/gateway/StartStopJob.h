@@ -31,6 +31,9 @@ public:
 
     void start();
     bool starting() const { return m_command == Command::Start; }
+    // The event log's status once the change was logged; the job's result
+    // stays Done when only the log row was lost.
+    uint16_t eventLogStatus() const { return m_eventLogStatus; }
 
 protected:
     void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
@@ -42,6 +45,7 @@ private:
     uint8_t m_command;
     std::vector<uint8_t> m_numbers;
     RowRefresh m_refreshRow;
+    uint16_t m_eventLogStatus = 0;
 };
 
 // Records a start or stop of one function in MCDEF. A stop of a function

@@ -30,12 +30,12 @@ DeleteJob::DeleteJob(std::string gatewayAddress, uint32_t serverWindow, std::vec
 {
 }
 
-DeleteJob::~DeleteJob() { LogFunctionEvent(gatewayAddress(), m_deletedNames, txt::AreDeleted); }
+DeleteJob::~DeleteJob() { logDeleted(); }
 
 void DeleteJob::start()
 {
     if (!createSharedRecord()) {
-        finish(DeleteResult::LocalFailure);
+        end(DeleteResult::LocalFailure);
         return;
     }
     Q_EMIT progressRange(2 * int(m_numbers.size()));
@@ -53,13 +53,27 @@ void DeleteJob::advance(int steps)
     Q_EMIT progress(m_progress);
 }
 
+void DeleteJob::end(DeleteResult result)
+{
+    logDeleted();
+    finish(result);
+}
+
+void DeleteJob::logDeleted()
+{
+    if (m_logged)
+        return;
+    m_logged = true;
+    m_eventLogStatus = LogFunctionEvent(gatewayAddress(), m_deletedNames, txt::AreDeleted);
+}
+
 void DeleteJob::next()
 {
     if (finished())
         return;
     ++m_index;
     if (m_index >= int(m_numbers.size()) || m_cancelled) {
-        finish(DeleteResult::Done);
+        end(DeleteResult::Done);
         return;
     }
     const uint8_t number = m_numbers[size_t(m_index)];
@@ -67,7 +81,7 @@ void DeleteJob::next()
     const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
     if (status != DbStatus::Success && status != DbStatus::KeyNotFound) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-        finish(DeleteResult::LocalFailure);
+        end(DeleteResult::LocalFailure);
         return;
     }
     const bool known = status == DbStatus::Success;
@@ -83,7 +97,7 @@ void DeleteJob::next()
     if (m_currentType == FunctionType::YearlySchedule) {
         switch (checkReferences(number, name)) {
         case Check::Stop:
-            finish(DeleteResult::Done);
+            end(DeleteResult::Done);
             return;
         case Check::Skip:
             advance(2);
@@ -95,7 +109,7 @@ void DeleteJob::next()
     }
     const uint8_t data[DeleteDataLength] = {1, number};
     if (!sendCommand(Command::Delete, DeleteDataLength, NoFunctionType, 0, data))
-        finish(DeleteResult::LocalFailure);
+        end(DeleteResult::LocalFailure);
 }
 
 DeleteJob::Check DeleteJob::checkReferences(uint8_t schedule, const std::string& scheduleName)
@@ -128,7 +142,7 @@ void DeleteJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
     advance(1);
     if (checked.refused()) {
         ShowRefusal(*checked.status, messageParent());
-        finish(DeleteResult::Refused);
+        end(DeleteResult::Refused);
         return;
     }
     removeLocally();
@@ -147,12 +161,13 @@ void DeleteJob::removeLocally()
     }
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-        finish(DeleteResult::LocalFailure);
+        end(DeleteResult::LocalFailure);
         return;
     }
     m_deletedNames.push_back(name);
+    m_deletedNumbers.push_back(number);
     if (m_hooks.removeRow && !m_hooks.removeRow(number)) {
-        finish(DeleteResult::LocalFailure);
+        end(DeleteResult::LocalFailure);
         return;
     }
     advance(1);
@@ -162,16 +177,17 @@ void DeleteJob::removeLocally()
 void DeleteJob::onUnexpectedAnswer()
 {
     ShowUnexpectedAnswer(messageParent());
-    finish(DeleteResult::Refused);
+    end(DeleteResult::Refused);
 }
 
 void DeleteJob::onLinkFailure()
 {
     MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
-    finish(DeleteResult::Done);
+    m_linkLost = true;
+    end(DeleteResult::Done);
 }
 
 void DeleteJob::onReadFailure()
 {
-    finish(DeleteResult::LocalFailure);
+    end(DeleteResult::LocalFailure);
 }

@@ -3,7 +3,8 @@
 // functions still reference is put to the operator first (skip it or stop
 // the deletion); every other function is deleted in the gateway (command 90)
 // and then from MCDEF, the function list and the gateway memory account.
-// The names of the functions deleted are logged when the job goes.
+// The names of the functions deleted are logged when the job ends, or when it
+// goes without having ended.
 
 #include "gateway/GatewayExchange.h"
 
@@ -48,7 +49,6 @@ public:
 
     DeleteJob(std::string gatewayAddress, uint32_t serverWindow, std::vector<uint8_t> numbers, Hooks hooks,
               QWidget* messageParent);
-    // Logs the names of the functions deleted.
     ~DeleteJob() override;
 
     void start();
@@ -56,6 +56,11 @@ public:
     void cancel();
 
     const std::vector<std::string>& deletedNames() const { return m_deletedNames; }
+    const std::vector<uint8_t>& deletedNumbers() const { return m_deletedNumbers; }
+    // The link failed before every function was handled (the result is still Done).
+    bool linkLost() const { return m_linkLost; }
+    // The event log's status once the job has ended.
+    uint16_t eventLogStatus() const { return m_eventLogStatus; }
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
@@ -74,6 +79,8 @@ private:
     Check checkReferences(uint8_t schedule, const std::string& scheduleName);
     void removeLocally();
     void advance(int steps);
+    void end(DeleteResult result);
+    void logDeleted();
 
     std::vector<uint8_t> m_numbers;
     Hooks m_hooks;
@@ -82,4 +89,8 @@ private:
     uint8_t m_currentType = 0;
     int m_progress = 0;
     std::vector<std::string> m_deletedNames;
+    std::vector<uint8_t> m_deletedNumbers;
+    bool m_linkLost = false;
+    bool m_logged = false;
+    uint16_t m_eventLogStatus = 0;
 };

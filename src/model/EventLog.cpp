@@ -76,15 +76,15 @@ std::vector<std::string> packRows(const std::string& header, const std::string& 
     return rows;
 }
 
-bool insertRows(const std::vector<std::string>& rows)
+uint16_t insertRows(const std::vector<std::string>& rows)
 {
     if (rows.empty())
-        return true;
+        return DbStatus::Success;
     const std::string user = loggedOnUser();
     ScopedTable open(table::EventLog, DbMode::Normal);
     if (open.status() != DbStatus::Success) {
         REPORT_DB_ERROR(table::EventLog, open.status());
-        return false;
+        return open.status();
     }
     for (const std::string& text : rows) {
         const std::time_t now = std::time(nullptr);
@@ -103,10 +103,10 @@ bool insertRows(const std::vector<std::string>& rows)
         const uint16_t status = DbInsert(table::EventLog, 0, bytes.data(), uint16_t(bytes.size()));
         if (status != DbStatus::Success) {
             REPORT_DB_ERROR(table::EventLog, status);
-            return false;
+            return status;
         }
     }
-    return true;
+    return DbStatus::Success;
 }
 
 std::string headerLine(const std::string& gatewayAddress)
@@ -122,23 +122,23 @@ std::vector<std::string> PackEventRows(const std::string& header, const std::str
     return packRows(header, functionName, items, phrase);
 }
 
-bool LogFunctionEvent(const std::string& gatewayAddress, const std::vector<std::string>& functionNames,
+uint16_t LogFunctionEvent(const std::string& gatewayAddress, const std::vector<std::string>& functionNames,
                       uint16_t phraseId)
 {
     if (functionNames.empty())
-        return true;
+        return DbStatus::Success;
     return insertRows(packRows(headerLine(gatewayAddress), {}, functionNames, TextById(phraseId)));
 }
 
-bool LogChangeLines(const std::string& gatewayAddress, const std::string& functionName,
+uint16_t LogChangeLines(const std::string& gatewayAddress, const std::string& functionName,
                     const std::vector<std::string>& lines)
 {
     if (lines.empty())
-        return true;
+        return DbStatus::Success;
     return insertRows(packRows(headerLine(gatewayAddress), functionName, lines, {}));
 }
 
-bool LogFunctionChanges(const std::string& gatewayAddress, const std::string& functionName,
+uint16_t LogFunctionChanges(const std::string& gatewayAddress, const std::string& functionName,
                         const std::vector<ChangedList>& changes)
 {
     static constexpr struct {

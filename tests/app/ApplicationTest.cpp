@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -65,6 +66,7 @@ TEST_F(ApplicationTest, StartsOpensTheTablesAndRegistersItself)
     Application application(noServices());
     ASSERT_TRUE(application.initInstance({"velt", "1"}));
     EXPECT_EQ(appState().mode, 1);
+    EXPECT_EQ(application.exitCode(), 0);
     EXPECT_TRUE(appState().serverReady);
     for (const auto& [table, mode] : Application::StartupTables())
         EXPECT_TRUE(RecordStore::instance().isOpen(table)) << table;
@@ -100,17 +102,25 @@ TEST_F(ApplicationTest, AMissingTableEndsTheStartNamingIt)
     m_script.expectMessage("Error opening database QEBDES. RC = 2");
     Application application(noServices());
     EXPECT_FALSE(application.initInstance({"velt", "1"}));
+    EXPECT_EQ(application.exitCode(), 1);
     EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf)) << "the tables opened before are closed";
     EXPECT_TRUE(runningApplications().empty()) << "nothing is written";
 }
 
 TEST_F(ApplicationTest, ABrokenTableEndsTheStartNamingIt)
 {
-    std::ofstream(m_home.dataDir() + "EVENTLOG.DAT", std::ios::trunc) << "not a table";
-    m_script.expectMessage("Error opening database EVENTLOG. RC = 30");
-    Application application(noServices());
-    EXPECT_FALSE(application.initInstance({"velt", "2"}));
-    EXPECT_TRUE(runningApplications().empty());
+    for (const std::string table : {"EVENTLOG", "NETCNF"}) {
+        const std::string file = m_home.dataDir() + table + ".DAT";
+        const std::string kept = file + ".kept";
+        ASSERT_EQ(std::rename(file.c_str(), kept.c_str()), 0);
+        std::ofstream(file, std::ios::trunc) << "not a table";
+        m_script.expectMessage(QString::fromStdString("Error opening database " + table + ". RC = 30"));
+        Application application(noServices());
+        EXPECT_FALSE(application.initInstance({"velt", "2"}));
+        EXPECT_EQ(application.exitCode(), 1) << table;
+        EXPECT_TRUE(runningApplications().empty());
+        ASSERT_EQ(std::rename(kept.c_str(), file.c_str()), 0);
+    }
 }
 
 // The real program, as an operator starts it.

@@ -129,6 +129,7 @@ TEST_F(SelMCDlgTest, AFixedNetworkIsConnectedWithoutInput)
     EXPECT_EQ(m_uploads[0].address, "002:125");
     EXPECT_EQ(list(dialog)->currentItem()->text(0), "002");
     closeAndWait(dialog);
+    EXPECT_FALSE(dialog.endedOnError()) << "closing is no error";
 }
 
 TEST_F(SelMCDlgTest, AFixedNetworkWithoutControlFunctionsEndsTheProgram)
@@ -140,6 +141,7 @@ TEST_F(SelMCDlgTest, AFixedNetworkWithoutControlFunctionsEndsTheProgram)
     dialog.open();
     EXPECT_TRUE(waitFor([&] { return !dialog.isVisible(); }));
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
+    EXPECT_TRUE(dialog.endedOnError());
     EXPECT_TRUE(m_uploads.empty());
 }
 

@@ -5,6 +5,7 @@
 #include "model/TextIds.h"
 #include "protocol/StrFormat.h"
 
+#include <fstream>
 #include <regex>
 
 namespace {
@@ -46,7 +47,7 @@ protected:
 
 TEST_F(EventLogTest, OneDeletedFunctionWritesOneCompleteRow)
 {
-    ASSERT_TRUE(LogFunctionEvent("002:125", {"Cold room 3"}, txt::AreDeleted));
+    ASSERT_EQ(LogFunctionEvent("002:125", {"Cold room 3"}, txt::AreDeleted), DbStatus::Success);
     const auto written = rows();
     ASSERT_EQ(written.size(), 1u);
     EXPECT_EQ(written[0].text, "002:125 ZUL-SOUTH\nCold room 3 is/are deleted");
@@ -64,7 +65,7 @@ TEST_F(EventLogTest, ManyNamesAreSpreadOverCompleteRows)
     for (int i = 0; i < 40; ++i)
         names.push_back(StrFormat("Evaporator ctl%02d", i));
     ASSERT_EQ(names[0].size(), 16u);
-    ASSERT_TRUE(LogFunctionEvent("002:125", names, txt::AreStarted));
+    ASSERT_EQ(LogFunctionEvent("002:125", names, txt::AreStarted), DbStatus::Success);
     const auto written = rows();
     ASSERT_GT(written.size(), 1u);
     std::string joined;
@@ -88,10 +89,10 @@ TEST_F(EventLogTest, ManyNamesAreSpreadOverCompleteRows)
 
 TEST_F(EventLogTest, ChangeLinesAndChangedListsAreGroupedByKind)
 {
-    ASSERT_TRUE(LogChangeLines("002:125", "Night mode", {"Name  Night -> Night mode"}));
-    ASSERT_TRUE(LogFunctionChanges("002:125", "Night mode",
+    ASSERT_EQ(LogChangeLines("002:125", "Night mode", {"Name  Night -> Night mode"}), DbStatus::Success);
+    ASSERT_EQ(LogFunctionChanges("002:125", "Night mode",
                                    {{2, "Day/Night signal"}, {1, "External Day signal"}, {3, "Schedule"},
-                                    {2, "Second outputs"}}));
+                                    {2, "Second outputs"}}), DbStatus::Success);
     const auto written = rows();
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(written[0].text, "002:125 ZUL-SOUTH\nNight mode\nName  Night -> Night mode");
@@ -102,9 +103,9 @@ TEST_F(EventLogTest, ChangeLinesAndChangedListsAreGroupedByKind)
 
 TEST_F(EventLogTest, NothingToLogWritesNothing)
 {
-    EXPECT_TRUE(LogFunctionEvent("002:125", {}, txt::AreDeleted));
-    EXPECT_TRUE(LogChangeLines("002:125", "x", {}));
-    EXPECT_TRUE(LogFunctionChanges("002:125", "x", {}));
+    EXPECT_EQ(LogFunctionEvent("002:125", {}, txt::AreDeleted), DbStatus::Success);
+    EXPECT_EQ(LogChangeLines("002:125", "x", {}), DbStatus::Success);
+    EXPECT_EQ(LogFunctionChanges("002:125", "x", {}), DbStatus::Success);
     EXPECT_TRUE(rows().empty());
 }
 
@@ -112,18 +113,23 @@ TEST_F(EventLogTest, MissingGatewayAndUserShowQuestionMarks)
 {
     RecordStore::instance().closeAll();
     createTable(table::XrtBrug);
-    ASSERT_TRUE(LogFunctionEvent("009:125", {"F"}, txt::IsCreated));
+    ASSERT_EQ(LogFunctionEvent("009:125", {"F"}, txt::IsCreated), DbStatus::Success);
     const auto written = rows();
     ASSERT_EQ(written.size(), 1u);
     EXPECT_EQ(written[0].text, "009:125 ???\nF is created");
     EXPECT_EQ(written[0].user, "???");
 }
 
-TEST_F(EventLogTest, AFailedInsertIsReportedAndReturnsFalse)
+TEST_F(EventLogTest, AFailedInsertIsReportedAndReturnsItsStatus)
 {
     std::remove((m_dir.path().toStdString() + "/EVENTLOG.DAT").c_str());
     m_script.expectMessage("Error on database 'EVENTLOG' Return code = 2");
-    EXPECT_FALSE(LogFunctionEvent("002:125", {"F"}, txt::AreStopped));
+    EXPECT_EQ(LogFunctionEvent("002:125", {"F"}, txt::AreStopped), DbStatus::NotAvailable);
+
+    std::ofstream(m_dir.path().toStdString() + "/EVENTLOG.DAT", std::ios::binary | std::ios::trunc)
+        << std::string(4096, 'x');
+    m_script.expectMessage("Error on database 'EVENTLOG' Return code = 30");
+    EXPECT_EQ(LogChangeLines("002:125", "F", {"line"}), DbStatus::NotATable);
 }
 
 TEST(EventRowPacking, RowsFillUpToTheirBudget)

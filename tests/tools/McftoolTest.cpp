@@ -310,6 +310,42 @@ TEST_F(McftoolTest, TheGatewayPasswordComesFromTheFlag)
     EXPECT_NE(header(2)->stamp(), stamp);
 }
 
+TEST_F(McftoolTest, ALostEventLogRowFailsTheVerbAfterItsWorkIsDone)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string eventLog = m_home.dataDir() + "EVENTLOG.DAT";
+    std::ofstream(eventLog, std::ios::binary | std::ios::trunc) << std::string(8192, '\x5a');
+
+    const ToolRun stop = onGateway("stop", {"9"});
+    EXPECT_EQ(stop.exitCode, 1);
+    EXPECT_FALSE(header(9)->flags() & FunctionFlag::Started) << "the stop itself is kept";
+    EXPECT_TRUE(contains(stop.err, "mcftool stop: the event-log row was not stored in " + eventLog
+                                       + ": status 30 (not a table of this store)"))
+        << stop.err;
+
+    const ToolRun deleted = onGateway("delete", {"7"});
+    EXPECT_EQ(deleted.exitCode, 1);
+    EXPECT_FALSE(header(7));
+    EXPECT_TRUE(contains(deleted.err, "mcftool delete: the event-log row was not stored in " + eventLog))
+        << deleted.err;
+}
+
+TEST_F(McftoolTest, ADeletionCutShortByTheLinkSaysWhatWasAndWasNotDeleted)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    startServer({"--fail-link-after", "2"});
+
+    const ToolRun deleted = onGateway("delete", {"7", "8", "9", "3"});
+    EXPECT_EQ(deleted.exitCode, 1);
+    EXPECT_TRUE(contains(deleted.err, "deleted 7, 8; not deleted: 9, 3 (communication error)")) << deleted.err;
+    EXPECT_FALSE(header(7));
+    EXPECT_FALSE(header(8));
+    EXPECT_TRUE(header(9));
+    EXPECT_EQ(eventTexts().back(), "001:125 GW Market North\nCold room alarm, MT injection is/are deleted");
+}
+
 TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
 {
     TestHome::setNetConfigStamp("001:125", 1);

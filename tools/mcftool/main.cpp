@@ -25,6 +25,7 @@
 #include "protocol/TelegramText.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/ConsoleUi.h"
+#include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
 #include "support/RecordStore.h"
 #include "support/RegularFile.h"
@@ -269,13 +270,44 @@ std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, cons
     return setup;
 }
 
-int finishJob(const char* verb, int result, const char* meaning, bool succeeded)
+int finishJob(const char* verb, int result, const std::string& meaning, bool succeeded)
 {
     std::cout << "result " << result << " (" << meaning << ")\n";
     RecordStore::instance().closeAll();
     if (!succeeded)
         std::cerr << "mcftool " << verb << ": " << meaning << "\n";
     return succeeded ? Done : Failed;
+}
+
+// A job's work stands even when its event-log row was lost, but the verb fails.
+bool eventLogStored(const char* verb, uint16_t status)
+{
+    if (status == DbStatus::Success)
+        return true;
+    std::cerr << "mcftool " << verb << ": the event-log row was not stored in "
+              << RecordStore::instance().tableFile(table::EventLog) << ": status " << status << " ("
+              << DbStatusMeaning(status) << ")\n";
+    return false;
+}
+
+std::string numberList(const std::vector<uint8_t>& numbers)
+{
+    std::string list;
+    for (const uint8_t number : numbers)
+        list += (list.empty() ? "" : ", ") + std::to_string(number);
+    return list;
+}
+
+// "deleted 2, 4; not deleted: 5, 7, 9 (reason)"
+std::string deletionSummary(const std::vector<uint8_t>& asked, const std::vector<uint8_t>& deleted,
+                            const std::string& reason)
+{
+    std::vector<uint8_t> left;
+    std::copy_if(asked.begin(), asked.end(), std::back_inserter(left), [&](uint8_t number) {
+        return std::find(deleted.begin(), deleted.end(), number) == deleted.end();
+    });
+    return "deleted " + (deleted.empty() ? std::string("none") : numberList(deleted)) + "; not deleted: "
+        + numberList(left) + " (" + reason + ")";
 }
 
 int startOrStop(const char* verb, uint8_t command, const Args& args)
@@ -299,10 +331,12 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     }
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
     const StartStopResult result = runJob(job);
+    const bool logged = eventLogStored(verb, job.eventLogStatus());
     const char* meaning = result == StartStopResult::Done ? "done"
         : result == StartStopResult::RefusedOrLinkFailure ? "refused by the gateway or link failure"
                                                           : "database or allocation failure";
-    return finishJob(verb, int(result), meaning, result == StartStopResult::Done);
+    const int exitCode = finishJob(verb, int(result), meaning, result == StartStopResult::Done);
+    return logged ? exitCode : Failed;
 }
 
 int start(const Args& args) { return startOrStop("start", Command::Start, args); }
@@ -340,17 +374,19 @@ int deleteFunctions(const Args& args)
         std::cout << (answer == ReferenceChoice::Stop ? "  stopped the deletion\n" : "  skipped it\n");
         return answer;
     };
-    DeleteResult result = DeleteResult::Done;
-    {
-        DeleteJob job(setup->gatewayAddress, setup->session->serverWindow(), *numbers, std::move(hooks), nullptr);
-        result = runJob(job);
-        for (const std::string& name : job.deletedNames())
-            std::cout << "deleted " << name << "\n";
-    }
-    const char* meaning = result == DeleteResult::Done ? "done"
-        : result == DeleteResult::Refused              ? "refused by the gateway"
-                                                       : "local failure";
-    return finishJob("delete", int(result), meaning, result == DeleteResult::Done);
+    DeleteJob job(setup->gatewayAddress, setup->session->serverWindow(), *numbers, std::move(hooks), nullptr);
+    const DeleteResult result = runJob(job);
+    for (const std::string& name : job.deletedNames())
+        std::cout << "deleted " << name << "\n";
+    const bool logged = eventLogStored("delete", job.eventLogStatus());
+    const bool allDone = result == DeleteResult::Done && !job.linkLost();
+    const char* reason = job.linkLost()        ? "communication error"
+        : result == DeleteResult::Refused      ? "refused by the gateway"
+        : result == DeleteResult::LocalFailure ? "local failure"
+                                               : "done";
+    const std::string meaning = allDone ? reason : deletionSummary(*numbers, job.deletedNumbers(), reason);
+    const int exitCode = finishJob("delete", int(result), meaning, allDone);
+    return logged ? exitCode : Failed;
 }
 
 int upload(const Args& args)
