@@ -90,6 +90,8 @@ std::optional<Telegram> SimulatedGateway::answer(const Telegram& request)
 void SimulatedGateway::renumberAnswer(Telegram& answer) const
 {
     const std::optional<IdentifiedTelegram> id = IdentifyTelegram(answer);
+    if (!id)
+        return;
     uint8_t* d = dataOf(answer);
     if (id->command >= Command::ReadHeader && id->command <= Command::WriteDataBlock) {
         d[0] = uint8_t(d[0] % MaxFunctionNumber + 1);

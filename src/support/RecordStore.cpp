@@ -1,6 +1,7 @@
 #include "support/RecordStore.h"
 
 #include "support/OrpaPaths.h"
+#include "support/RegularFile.h"
 
 #include <sqlite3.h>
 
@@ -132,14 +133,20 @@ Outcome checkSourceTable(sqlite3* db)
 // Replaced when the source is a whole table file that may be copied as it lies.
 Outcome checkSource(const std::string& path)
 {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status))
+    switch (CheckRegularFile(path, LargestTableFile)) {
+    case FileProblem::None:
+        break;
+    case FileProblem::Missing:
         return Outcome::SourceMissing;
-    if (!std::filesystem::is_regular_file(status))
+    case FileProblem::NotRegular:
         return Outcome::SourceNotAFile;
+    case FileProblem::TooLarge:
+    case FileProblem::Unreadable:
+        return Outcome::SourceImplausibleSize;
+    }
+    std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size < SmallestTableFile || size % SmallestTableFile != 0 || size > LargestTableFile)
+    if (ec || size < SmallestTableFile || size % SmallestTableFile != 0)
         return Outcome::SourceImplausibleSize;
     if (journalHasContent(path))
         return Outcome::JournalPending;
