@@ -151,6 +151,27 @@ protected:
             rows.push_back(EventLogRecord::read(bytes.data()));
         return rows;
     }
+
+    // Types a new name into the editor's name edit, as the operator does.
+    static void rename(QDialog& editor, const QString& name)
+    {
+        auto* edit = child<QLineEdit>(editor, "nameEdit");
+        edit->setText(name);
+        edit->setModified(true);
+    }
+
+    // Function 4 renamed from "Dairy night" to "Dairy evening": saved, sent
+    // to the gateway and logged as one name change.
+    void expectRenamedToDairyEvening() const
+    {
+        McdefRecord header;
+        ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
+        EXPECT_EQ(header.name(), "Dairy evening");
+        EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
+        const auto rows = eventRows();
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
+    }
 };
 
 TEST_F(EditorTest, ANewDayNightFunctionIsSavedSentAndLogged)
@@ -201,16 +222,11 @@ TEST_F(EditorTest, RenamingLogsOnlyTheName)
     DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
     expectUpdate();
     ASSERT_EQ(run(editor, [&] {
-                  auto* name = child<QLineEdit>(editor, "nameEdit");
-                  name->setText("Dairy evening");
-                  name->setModified(true);
+                  rename(editor, "Dairy evening");
                   button(editor, "okButton")->click();
               }),
               EditorResult::Ok);
-    const auto rows = eventRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
-    EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
+    expectRenamedToDairyEvening();
 }
 
 TEST_F(EditorTest, ANameTakesSixteenCharactersOfTheCodePage)
@@ -383,9 +399,7 @@ TEST_F(EditorTest, CancelAfterAChangeAsksWhetherToSave)
             expectUpdate();
         bool openAfterCancel = false;
         const std::optional<EditorResult> result = run(editor, [&] {
-            auto* name = child<QLineEdit>(editor, "nameEdit");
-            name->setText("Dairy evening");
-            name->setModified(true);
+            rename(editor, "Dairy evening");
             button(editor, "cancelButton")->click();
             openAfterCancel = editor.isVisible();
         });
@@ -401,13 +415,7 @@ TEST_F(EditorTest, CancelAfterAChangeAsksWhetherToSave)
     }
 
     // Yes saved, updated the gateway and logged as OK does.
-    McdefRecord header;
-    ASSERT_EQ(ReadBlock(4, BlockType::Header, 0, 0, header), DbStatus::Success);
-    EXPECT_EQ(header.name(), "Dairy evening");
-    EXPECT_EQ(readImage("001").functions.at(4).name, "Dairy evening");
-    const auto rows = eventRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
+    expectRenamedToDairyEvening();
 }
 
 TEST_F(EditorTest, CancelAfterAFailedUpdateReportsTheLostConnection)
@@ -421,9 +429,7 @@ TEST_F(EditorTest, CancelAfterAFailedUpdateReportsTheLostConnection)
     m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDNO);
     bool openAfterFailedUpdate = false, openAfterFirstCancel = false;
     const std::optional<EditorResult> result = run(editor, [&] {
-        auto* name = child<QLineEdit>(editor, "nameEdit");
-        name->setText("Dairy evening");
-        name->setModified(true);
+        rename(editor, "Dairy evening");
         button(editor, "okButton")->click();
         openAfterFailedUpdate = editor.isVisible();
         button(editor, "cancelButton")->click();
