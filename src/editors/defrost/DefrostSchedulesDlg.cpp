@@ -8,6 +8,7 @@
 #include "support/UiSeam.h"
 
 #include <QGridLayout>
+#include <QLabel>
 
 DefrostSchedulesDlg::DefrostSchedulesDlg(const DefrostTimes& defrost, bool newFunction, bool viewOnly,
                                          QWidget* parent)
@@ -75,8 +76,11 @@ void DefrostSchedulesDlg::createTimeEdits()
             SetUpNumberEdit(m_hours[k], 0, 23, 2);
             SetUpNumberEdit(m_minutes[k], 0, 59, 2);
             grids[schedule]->addWidget(m_hours[k], int(row), 0);
-            grids[schedule]->addWidget(m_minutes[k], int(row), 1);
+            grids[schedule]->addWidget(new QLabel(QStringLiteral(":"), this), int(row), 1);
+            grids[schedule]->addWidget(m_minutes[k], int(row), 2);
         }
+    for (QGridLayout* grid : grids)
+        grid->setColumnStretch(3, 1);
 }
 
 void DefrostSchedulesDlg::showData()
