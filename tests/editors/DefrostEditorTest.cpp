@@ -6,9 +6,9 @@
 
 #include "editors/EditorFixture.h"
 
-#include "editors/MaModDlg.h"
 #include "editors/defrost/DefrostDlg.h"
 #include "editors/defrost/DefrostSchedulesDlg.h"
+#include "editors/MaModDlg.h"
 #include "gateway/UpdateJob.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"

@@ -1,8 +1,8 @@
 #include "editors/defrost/DefrostDlg.h"
 #include "ui_DefrostDlg.h"
 
-#include "editors/MaModDlg.h"
 #include "editors/defrost/DefrostSchedulesDlg.h"
+#include "editors/MaModDlg.h"
 #include "gateway/UpdateJob.h"
 #include "model/Messages.h"
 #include "model/Texts.h"
@@ -11,6 +11,7 @@
 #include "support/UiSeam.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 

@@ -4,8 +4,8 @@
 // signal, and for a co-ordinated defrost the defrost relay inputs and the
 // controllers held after the defrost.
 
-#include "editors/EditorDlg.h"
 #include "editors/defrost/DefrostTimes.h"
+#include "editors/EditorDlg.h"
 
 #include <memory>
 
