@@ -139,7 +139,8 @@ TEST_F(DefrostEditorTest, ANewFunctionIsSavedSentAndLoggedAsCreated)
     expected.weekdays = {0, 0, 0, 0, 0, 0, 2};
     EXPECT_EQ(UnpackDefrostTimes(blocks[4]), expected);
 
-    const GatewayFunction& sent = readImage("001").functions.at(NewNumber);
+    const GatewayState gateway = readImage("001");
+    const GatewayFunction& sent = gateway.functions.at(NewNumber);
     EXPECT_EQ(sent.name, "Central Defrost");
     EXPECT_EQ(sent.slot(2, 1).size(), 1u);
     EXPECT_EQ(le::i16(sent.blocks[2].bytes.data() + 2), 140) << "the second time, 02:20";
