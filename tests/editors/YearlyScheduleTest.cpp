@@ -385,3 +385,4 @@ TEST_F(YearlyScheduleTest, AViewOnlyEditorShowsThePeriodsAndChangesNothing)
 }
 
 } // namespace
+
