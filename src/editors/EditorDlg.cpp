@@ -285,7 +285,8 @@ void EditorDlg::accept()
 
 void EditorDlg::reject()
 {
-    if (changeCode() != 0) {
+    // A view-only editor has nothing to save, whatever was clicked in it.
+    if (!viewOnly() && changeCode() != 0) {
         switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
         case IDYES:
             accept();

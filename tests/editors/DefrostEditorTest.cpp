@@ -369,9 +369,12 @@ TEST_F(DefrostEditorTest, ViewOnlyShowsTheDefrostTimesWithoutLettingThemChange)
                   EXPECT_FALSE(button(editor, "okButton")->isEnabled());
                   EXPECT_TRUE(button(editor, "manualButton")->isEnabled());
                   button(editor, "schedulesButton")->click();
+                  // A box stays clickable, but Cancel offers no save.
+                  child<QCheckBox>(editor, "coordinateCheck")->click();
                   button(editor, "cancelButton")->click();
               }),
               EditorResult::Cancel);
+    EXPECT_EQ(m_script.prompts().size(), 1u) << "only the defrost schedules opened";
 }
 
 TEST_F(DefrostEditorTest, CancelEscapeAndTheCloseBoxGiveCancelsResultInBothDialogs)
