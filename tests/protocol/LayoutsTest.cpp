@@ -60,8 +60,9 @@ TEST(DataBlocks, WriteLengthsOfPlainAndListBlocks)
     EXPECT_EQ(DataBlockWriteLength(FunctionType::QebOn, 2, 0), 0) << "no such block";
     for (const CatalogueEntry& entry : TypeCatalogue())
         for (uint8_t block = 1; block <= 4; ++block)
-            if (TypeBlockKind(entry[0], block) != BlockKind::None)
+            if (TypeBlockKind(entry[0], block) != BlockKind::None) {
                 EXPECT_NE(FindBlockLayout(entry[0], block), nullptr) << int(entry[0]) << " block " << int(block);
+            }
 }
 
 // Both header forms read back what was laid out; only the answer keeps
