@@ -4,6 +4,7 @@
 // the first match wins, values are trimmed, a missing key gives the caller's
 // default, and writing a key changes only that line of the file.
 
+#include <optional>
 #include <string>
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
@@ -23,3 +24,8 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 // The user profile (USER.INI in the home folder).
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue);
+
+// The same rules on a profile's text: the value of a key, and the text with one key set.
+std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key);
+std::string ProfileWithValue(const std::string& content, const std::string& section, const std::string& key,
+                             const std::string& value);
