@@ -10,6 +10,7 @@
 #include "QelnetProcess.h"
 #include "support/Db.h"
 #include "TestHome.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +18,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <fstream>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class McftoolTest : public ::testing::Test {
 protected:
@@ -44,20 +38,10 @@ protected:
         ASSERT_TRUE(m_server->running());
     }
 
-    ToolRun run(QStringList arguments) const
+    ToolRun run(const QStringList& arguments) const
     {
-        QProcess tool;
-        tool.start(QStringLiteral(MCFTOOL_PATH), arguments);
-        ToolRun result;
-        if (!tool.waitForFinished(60000)) {
-            ADD_FAILURE() << "mcftool " << arguments.join(' ').toStdString() << " did not end";
-            tool.kill();
-            tool.waitForFinished();
-            return result;
-        }
-        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
-        result.out = tool.readAllStandardOutput().toStdString();
-        result.err = tool.readAllStandardError().toStdString();
+        const ToolRun result = RunTool(QStringLiteral(MCFTOOL_PATH), arguments, 60000);
+        EXPECT_FALSE(result.timedOut) << "mcftool " << arguments.join(' ').toStdString() << " did not end";
         return result;
     }
 

@@ -186,6 +186,36 @@ bool useHome(const std::string& home, std::string& error)
     return true;
 }
 
+// --- db check ---------------------------------------------------------------
+
+int dbCheck(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError("db check", error);
+    if (parsed->positional.size() != 1)
+        return usageError("db check", "expected one HOME");
+    if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool db check: " << error << "\n";
+        return Failed;
+    }
+    std::vector<std::string> files;
+    for (const TableSchema& schema : AllTableSchemas())
+        files.push_back(RecordStore::instance().tableFile(schema.name));
+    files.push_back(RecordStore::instance().dataFile("MCDEF.NEW"));
+    int failures = 0;
+    for (const std::string& file : files) {
+        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file)) {
+            std::cerr << "mcftool db check: " << *problem << "\n";
+            ++failures;
+        } else {
+            std::cout << file << ": ok\n";
+        }
+    }
+    return failures == 0 ? Done : Failed;
+}
+
 // "001" or "001:125": the gateway address of the network.
 std::optional<std::string> gatewayOf(const std::string& network)
 {
@@ -693,6 +723,14 @@ const std::vector<Verb>& verbs()
          "status and the 104 content bytes in hex; headers also type, name, flags\n"
          "and stamp.\n",
          dbDump},
+        {"db check", "HOME", "run the integrity check of every table file",
+         "Runs the full integrity check of every table file of the home folder HOME\n"
+         "and of the template MCDEF.NEW, as the next program to open them finds\n"
+         "them (a journal left by an interrupted write is applied first), and checks\n"
+         "that each is the table of this store its name says, with its record\n"
+         "length. Prints one line per file; exit code 0 when every file passes.\n"
+         "Run it while no program has the tables open.\n",
+         dbCheck},
         {"upload", "HOME NETWORK [--yes|--no]", "upload a gateway's functions into MCDEF, as selecting it does",
          "Runs the upload of the gateway of NETWORK (\"001\", or \"001:125\") into MCDEF of\n"
          "the home folder HOME, exactly as velt does when the gateway is selected: MCDEF\n"
