@@ -25,9 +25,6 @@ std::string trim(const std::string& text)
 
 bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-// Profiles are a few kilobytes; anything far larger is not one.
-constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
-
 // The profile's text; nothing when it does not exist or is not a profile
 // file (a folder, a FIFO, a huge file), which is logged with its name.
 std::optional<std::string> readWholeFile(const std::string& file, FileProblem* problem = nullptr)

@@ -4,8 +4,12 @@
 // the first match wins, values are trimmed, a missing key gives the caller's
 // default, and writing a key changes only that line of the file.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+// Profiles are a few kilobytes; a file far larger is not one.
+constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& file);

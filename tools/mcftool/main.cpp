@@ -244,6 +244,14 @@ std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::stri
     return numbers;
 }
 
+// "<file>: MCDEF cannot be read: status 30 (...)". A verb that writes the table
+// is kept from it by a read-only file or folder, and says so.
+std::string tableProblem(const char* table, uint16_t status)
+{
+    const char* what = status == DbStatus::AccessDenied ? " cannot be written: " : " cannot be read: ";
+    return RecordStore::instance().tableFile(table) + ": " + table + what + DbStatusText(status);
+}
+
 // Every number must be a function of MCDEF: the jobs record what they did there.
 bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
 {
@@ -255,7 +263,7 @@ bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
             return false;
         }
         if (status != DbStatus::Success) {
-            error = RecordStore::instance().tableFile(table::Mcdef) + ": MCDEF cannot be read: " + DbStatusText(status);
+            error = tableProblem(table::Mcdef, status);
             return false;
         }
     }
@@ -519,8 +527,7 @@ int backupWrite(const Args& args)
         return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
     std::vector<ListedFunction> functions;
     if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
-        std::cerr << "mcftool backup write: " << RecordStore::instance().tableFile(table::Mcdef)
-                  << ": MCDEF cannot be read: " << DbStatusText(status) << "\n";
+        std::cerr << "mcftool backup write: " << tableProblem(table::Mcdef, status) << "\n";
         return Failed;
     }
     const std::string file = BackupFileName(*address);
