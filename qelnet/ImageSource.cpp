@@ -1,6 +1,7 @@
 #include "ImageSource.h"
 
 #include "FunctionTelegrams.h"
+#include "protocol/CalendarSeconds.h"
 #include "protocol/IdentityChecksum.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/NodeAddress.h"
@@ -8,12 +9,10 @@
 #include "protocol/TypeCatalogue.h"
 #include "SimulatedGateway.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimeZone>
 
 #include <cmath>
 #include <cstdio>
@@ -164,11 +163,10 @@ uint32_t date(const QJsonValue& value, const std::string& place)
     int y = 0, mo = 0, d = 0, h = 0, mi = 0;
     if (std::sscanf(s.c_str(), "%4d-%2d-%2d %2d:%2d", &y, &mo, &d, &h, &mi) != 5)
         fail(place, "must be a date YYYY-MM-DD HH:MM");
-    const QDate day(y == 0 ? 1970 : y, mo, d);
-    const QTime time(h, mi);
-    if (!day.isValid() || !time.isValid())
+    const std::optional<uint32_t> seconds = ToCalendarSeconds({y == 0 ? 1970 : y, mo, d, h, mi, 0});
+    if (!seconds)
         fail(place, "is not a valid date and time");
-    return uint32_t(QDateTime(day, time, QTimeZone::utc()).toSecsSinceEpoch());
+    return *seconds;
 }
 
 SlotLayout catalogueSlots(uint8_t type, int direction)

@@ -2,6 +2,7 @@
 
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
+#include "editors/schedule/YeSchDlg.h"
 #include "protocol/TypeCatalogue.h"
 
 namespace {
@@ -12,6 +13,7 @@ struct EditorEntry {
 };
 
 constexpr EditorEntry editors[] = {
+    {FunctionType::YearlySchedule, RunYearlyScheduleEditor},
     {FunctionType::QebOn, RunControllerOnEditor},
     {FunctionType::DayNightControl, RunDayNightEditor},
     {FunctionType::DayNightExternal, RunDayNightEditor},

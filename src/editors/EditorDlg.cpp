@@ -154,28 +154,23 @@ bool EditorDlg::anyReferenceGroupModified() const
     return std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) { return g.group.list->IsModified(); });
 }
 
-void EditorDlg::appendChangedGroups(std::vector<ChangedList>& changes) const
+std::vector<ChangedList> EditorDlg::changedGroups() const
 {
+    std::vector<ChangedList> changes;
     for (const Group& g : m_groups)
         if (g.group.list->IsModified())
             changes.push_back({g.group.blockType, g.caption.toStdString()});
+    return changes;
 }
 
-bool EditorDlg::logListsAndName(std::vector<ChangedList> moreLists)
+bool EditorDlg::writeChangeLog(std::initializer_list<std::vector<std::string>> batches)
 {
     if (m_created)
         return LogFunctionEvent(m_request.gatewayAddress, {m_savedName}, txt::IsCreated) == DbStatus::Success;
-    std::vector<ChangedList> changes;
-    appendChangedGroups(changes);
-    changes.insert(changes.end(), moreLists.begin(), moreLists.end());
-    if (LogFunctionChanges(m_request.gatewayAddress, m_savedName, changes) != DbStatus::Success)
-        return false;
-    if (m_loadedName == m_savedName)
-        return true;
-    return LogChangeLines(m_request.gatewayAddress, m_savedName,
-                          {StrFormat("%s  %s -> %s", TextById(txt::LogLabelName).c_str(), m_loadedName.c_str(),
-                                     m_savedName.c_str())})
-        == DbStatus::Success;
+    for (const std::vector<std::string>& lines : batches)
+        if (LogChangeLines(m_request.gatewayAddress, m_savedName, lines) != DbStatus::Success)
+            return false;
+    return true;
 }
 
 bool EditorDlg::runManualMode(MaModDlg& dialog, EditorResult dialogFailure)
@@ -222,6 +217,26 @@ bool EditorDlg::writeDataBlock(const McdefRecord& record)
     return true;
 }
 
+bool EditorDlg::readDataBlockRange(uint8_t block, std::vector<McdefRecord>& records)
+{
+    const uint16_t status = ReadBlocks(number(), BlockType::Data, block, records);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    return true;
+}
+
+bool EditorDlg::replaceDataBlockRange(uint8_t block, const std::vector<McdefRecord>& records)
+{
+    const uint16_t status = ReplaceBlocks(number(), BlockType::Data, block, records);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return false;
+    }
+    return true;
+}
+
 void EditorDlg::reportDatabaseError(uint16_t status) { ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this); }
 
 UpdatePlan EditorDlg::updatePlan(int) const { return {UpdateMode::WholeFunction, TypeWritableBlocks(type())}; }
@@ -231,16 +246,18 @@ void EditorDlg::accept()
     if (!validate())
         return;
     const int change = changeCode();
-    if (change == 0) {
+    if (change == 0 && !mustSave()) {
         end(EditorResult::Ok);
         return;
     }
-    bool saved = false;
+    SaveOutcome saved = SaveOutcome::Failed;
     {
         WaitCursor wait;
         saved = save(change);
     }
-    if (!saved) {
+    if (saved == SaveOutcome::KeptOpen)
+        return;
+    if (saved == SaveOutcome::Failed) {
         end(EditorResult::DatabaseFailure);
         return;
     }

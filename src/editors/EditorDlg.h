@@ -21,6 +21,10 @@ class IOList;
 class MaModDlg;
 class QLineEdit;
 
+// What a save did: written; refused by a check that kept the dialog open
+// (message shown, focus set); or failed on the database (reported).
+enum class SaveOutcome { Saved, KeptOpen, Failed };
+
 struct UpdatePlan {
     uint32_t mode;                     // 0 data blocks only, else the whole function
     std::array<uint8_t, 4> writable;   // the data blocks that may be written
@@ -50,7 +54,9 @@ protected:
     virtual bool validate() = 0;
     // 0 when nothing changed; otherwise what changed (the editor's own codes).
     virtual int changeCode() const = 0;
-    virtual bool save(int change) = 0;
+    // Saved even when nothing changed (a new function that must exist in the gateway).
+    virtual bool mustSave() const { return false; }
+    virtual SaveOutcome save(int change) = 0;
     virtual bool log(int change) = 0;
     // Which update the change needs: by default the whole function with the
     // data blocks the type writes.
@@ -96,14 +102,14 @@ protected:
     bool validateReferenceGroup(size_t index, bool optional);
     bool storeReferenceGroups();
     bool anyReferenceGroupModified() const;
-    // The changed groups as the change log names them.
-    void appendChangedGroups(std::vector<ChangedList>& changes) const;
     // Opens the selection dialog of a group and refreshes the text mode of every list.
     void selectReferences(size_t index);
 
-    // The change log of an editor whose changes are its reference lists (and
-    // further changed lists) and its name: "is created" for a new function.
-    bool logListsAndName(std::vector<ChangedList> moreLists = {});
+    // The changed reference groups as the change log names them.
+    std::vector<ChangedList> changedGroups() const;
+    // The change log: "is created" for a new function; otherwise each batch
+    // of change lines that is not empty as one entry, in the given order.
+    bool writeChangeLog(std::initializer_list<std::vector<std::string>> batches);
     // The manual mode sequence with one of the manual mode dialogs. False when
     // the editor closed; otherwise the dialog holds the state now stored.
     bool runManualMode(MaModDlg& dialog, EditorResult dialogFailure);
@@ -112,6 +118,11 @@ protected:
     // block with its key. False after a database error (reported).
     bool readDataBlock(uint8_t block, McdefRecord& record, bool mayBeMissing);
     bool writeDataBlock(const McdefRecord& record);
+    // Records that share one key {number, 4, block, *}: read, and replaced as
+    // a whole (all deleted, the new ones inserted in order). False after a
+    // database error (reported).
+    bool readDataBlockRange(uint8_t block, std::vector<McdefRecord>& records);
+    bool replaceDataBlockRange(uint8_t block, const std::vector<McdefRecord>& records);
     // A database failure of a step: the message naming MCDEF.
     void reportDatabaseError(uint16_t status);
 

@@ -138,8 +138,7 @@ uint16_t LogChangeLines(const std::string& gatewayAddress, const std::string& fu
     return insertRows(packRows(headerLine(gatewayAddress), functionName, lines, {}));
 }
 
-uint16_t LogFunctionChanges(const std::string& gatewayAddress, const std::string& functionName,
-                        const std::vector<ChangedList>& changes)
+std::vector<std::string> ChangedListLines(const std::vector<ChangedList>& changes)
 {
     static constexpr struct {
         int kind;
@@ -159,5 +158,25 @@ uint16_t LogFunctionChanges(const std::string& gatewayAddress, const std::string
         if (!line.empty())
             lines.push_back(line + StrFormat(" %s", TextById(txt::AreChanged).c_str()));
     }
-    return LogChangeLines(gatewayAddress, functionName, lines);
+    return lines;
+}
+
+uint16_t LogFunctionChanges(const std::string& gatewayAddress, const std::string& functionName,
+                        const std::vector<ChangedList>& changes)
+{
+    return LogChangeLines(gatewayAddress, functionName, ChangedListLines(changes));
+}
+
+std::vector<std::string> NameChangeLines(const std::string& loadedName, const std::string& savedName)
+{
+    if (loadedName == savedName)
+        return {};
+    return {StrFormat("%s  %s -> %s", TextById(txt::LogLabelName).c_str(), loadedName.c_str(), savedName.c_str())};
+}
+
+std::vector<std::string> CheckBoxChangeLines(const std::string& group, const std::string& box, int loaded, int saved)
+{
+    if (loaded == saved)
+        return {};
+    return {StrFormat("%s %s  %d -> %d", group.c_str(), box.c_str(), loaded, saved)};
 }

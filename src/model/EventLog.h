@@ -30,6 +30,14 @@ struct ChangedList {
 [[nodiscard]] uint16_t LogFunctionChanges(const std::string& gatewayAddress, const std::string& functionName,
                         const std::vector<ChangedList>& changes);
 
+// The change lines an editor puts together in the order its log needs.
+// The lines of LogFunctionChanges.
+std::vector<std::string> ChangedListLines(const std::vector<ChangedList>& changes);
+// "Name  old -> new"; nothing when the name stayed (compared byte-wise).
+std::vector<std::string> NameChangeLines(const std::string& loadedName, const std::string& savedName);
+// "group box  old -> new" for a check box; nothing when its state stayed.
+std::vector<std::string> CheckBoxChangeLines(const std::string& group, const std::string& box, int loaded, int saved);
+
 // The rows that a call would write, without writing them (for the tools and tests).
 std::vector<std::string> PackEventRows(const std::string& header, const std::string& functionName,
                                        const std::vector<std::string>& items, const std::string& phrase);

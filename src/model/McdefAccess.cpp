@@ -126,6 +126,14 @@ uint16_t RemoveBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber)
     return removeRange({number, blockType, blockNumber, 0}, 3, nullptr);
 }
 
+uint16_t ReplaceBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, const std::vector<McdefRecord>& records)
+{
+    uint16_t status = RemoveBlocks(number, blockType, blockNumber);
+    for (size_t i = 0; i < records.size() && status == DbStatus::Success; ++i)
+        status = InsertBlock(records[i]);
+    return status;
+}
+
 uint16_t FindScheduleReferences(uint8_t schedule, std::vector<uint8_t>& owners)
 {
     owners.clear();

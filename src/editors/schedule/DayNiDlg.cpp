@@ -117,36 +117,38 @@ bool DayNiDlg::validate()
     return true;
 }
 
-bool DayNiDlg::save(int change)
+SaveOutcome DayNiDlg::save(int change)
 {
     const bool wasNew = !headerExists();
     if (!saveHeader(nameText()))
-        return false;
+        return SaveOutcome::Failed;
     if (wasNew) {
         if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return false;
+            return SaveOutcome::Failed;
         m_ui->manualButton->setEnabled(true);
     }
     if (external() && (created() || change == 1 || change == ExternalSignal)) {
         McdefRecord block;
         if (!readDataBlock(2, block, true))
-            return false;
+            return SaveOutcome::Failed;
         block[UseExternalByte] = m_ui->useExternalCheck->isChecked() ? 1 : 0;
         if (!writeDataBlock(block))
-            return false;
+            return SaveOutcome::Failed;
     }
     if (!storeReferenceGroups())
-        return false;
-    return !(created() || m_ui->scheduleList->IsModified())
-        || m_ui->scheduleList->StoreSchedules(number(), ScheduleSlot);
+        return SaveOutcome::Failed;
+    if ((created() || m_ui->scheduleList->IsModified())
+        && !m_ui->scheduleList->StoreSchedules(number(), ScheduleSlot))
+        return SaveOutcome::Failed;
+    return SaveOutcome::Saved;
 }
 
 bool DayNiDlg::log(int)
 {
-    std::vector<ChangedList> schedule;
+    std::vector<ChangedList> lists = changedGroups();
     if (m_ui->scheduleList->IsModified())
-        schedule.push_back({BlockType::ScheduleReference, m_ui->scheduleGroup->title().toStdString()});
-    return logListsAndName(schedule);
+        lists.push_back({BlockType::ScheduleReference, m_ui->scheduleGroup->title().toStdString()});
+    return writeChangeLog({ChangedListLines(lists), NameChangeLines(loadedName(), savedName())});
 }
 
 void DayNiDlg::onSchedule()

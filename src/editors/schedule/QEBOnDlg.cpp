@@ -65,20 +65,23 @@ bool QEBOnDlg::validate()
     return validateName() && validateReferenceGroup(CompressorController, false) && validateReferenceGroup(InjectionControllers, false);
 }
 
-bool QEBOnDlg::save(int)
+SaveOutcome QEBOnDlg::save(int)
 {
     const bool wasNew = !headerExists();
     if (!saveHeader(nameText()))
-        return false;
+        return SaveOutcome::Failed;
     if (wasNew) {
         if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return false;
+            return SaveOutcome::Failed;
         m_ui->manualButton->setEnabled(true);
     }
-    return storeReferenceGroups();
+    return storeReferenceGroups() ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
-bool QEBOnDlg::log(int) { return logListsAndName(); }
+bool QEBOnDlg::log(int)
+{
+    return writeChangeLog({ChangedListLines(changedGroups()), NameChangeLines(loadedName(), savedName())});
+}
 
 void QEBOnDlg::onManual()
 {

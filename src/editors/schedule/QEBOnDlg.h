@@ -21,7 +21,7 @@ protected:
     bool load() override;
     bool validate() override;
     int changeCode() const override;
-    bool save(int change) override;
+    SaveOutcome save(int change) override;
     bool log(int change) override;
 
 private:

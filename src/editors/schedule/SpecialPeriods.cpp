@@ -1,0 +1,139 @@
+#include "editors/schedule/SpecialPeriods.h"
+
+#include "model/TextIds.h"
+#include "protocol/CalendarSeconds.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/StrFormat.h"
+
+namespace {
+
+constexpr int YearlyEventYear = 1970;
+constexpr size_t CountByte = 6;
+constexpr size_t FirstEntry = 7;
+constexpr size_t EntrySize = 10;
+
+// The yearly event placed into `year`; nothing when its day does not exist then.
+std::optional<SpecialPeriod> inYear(const SpecialPeriod& yearly, int year)
+{
+    CalendarTime from = FromCalendarSeconds(yearly.from);
+    CalendarTime to = FromCalendarSeconds(yearly.to);
+    from.year = year;
+    to.year = year;
+    const std::optional<uint32_t> fromSeconds = ToCalendarSeconds(from);
+    const std::optional<uint32_t> toSeconds = ToCalendarSeconds(to);
+    if (!fromSeconds || !toSeconds)
+        return std::nullopt;
+    return SpecialPeriod{*fromSeconds, *toSeconds, yearly.state};
+}
+
+bool overlap(const SpecialPeriod& a, const SpecialPeriod& b) { return a.from <= b.to && b.from <= a.to; }
+
+} // namespace
+
+bool SpecialPeriod::yearly() const { return FromCalendarSeconds(from).year == YearlyEventYear; }
+
+bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b)
+{
+    if (a.yearly() == b.yearly())
+        return overlap(a, b);
+    const SpecialPeriod& yearly = a.yearly() ? a : b;
+    const SpecialPeriod& dated = a.yearly() ? b : a;
+    const int lastYear = FromCalendarSeconds(dated.to).year;
+    for (int year = FromCalendarSeconds(dated.from).year; year <= lastYear; ++year) {
+        const std::optional<SpecialPeriod> placed = inYear(yearly, year);
+        if (placed && overlap(*placed, dated))
+            return true;
+    }
+    return false;
+}
+
+std::optional<size_t> FindCollision(const SpecialPeriod& candidate, const std::vector<SpecialPeriod>& listed,
+                                    std::optional<size_t> skip)
+{
+    for (size_t i = 0; i < listed.size(); ++i)
+        if (i != skip && PeriodsCollide(candidate, listed[i]))
+            return i;
+    return std::nullopt;
+}
+
+std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText, char separator)
+{
+    const CalendarTime from = FromCalendarSeconds(period.from);
+    const CalendarTime to = FromCalendarSeconds(period.to);
+    const bool yearly = from.year == YearlyEventYear;
+    const std::string fromYear = yearly ? "0000" : StrFormat("%04d", from.year);
+    const std::string toYear = yearly ? "0000" : StrFormat("%04d", to.year);
+    const auto two = [](int value) { return StrFormat("%02d", value); };
+    return StrFormat("%4.4s.%s.%s%c%s:%s%c->%c%4.4s.%s.%s%c%s:%s%c-%c%s", fromYear.c_str(), two(from.month).c_str(),
+                     two(from.day).c_str(), separator, two(from.hour).c_str(), two(from.minute).c_str(), separator,
+                     separator, toYear.c_str(), two(to.month).c_str(), two(to.day).c_str(), separator,
+                     two(to.hour).c_str(), two(to.minute).c_str(), separator, separator, stateText.c_str());
+}
+
+std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records)
+{
+    std::vector<SpecialPeriod> periods;
+    for (size_t r = 0; r < records.size() && r < MaxPeriodRecords; ++r) {
+        const McdefRecord& record = records[r];
+        const size_t count = std::min<size_t>(record[CountByte], PeriodsPerRecord);
+        for (size_t e = 0; e < count; ++e) {
+            const uint8_t* entry = record.data() + FirstEntry + e * EntrySize;
+            if (entry[1] == PeriodState::Deleted)
+                continue;
+            periods.push_back({le::u32(entry + 2), le::u32(entry + 6), entry[1]});
+        }
+    }
+    return periods;
+}
+
+std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<SpecialPeriod>& periods, size_t loadedCount)
+{
+    const size_t total = std::min(std::max(loadedCount, periods.size()), MaxSpecialPeriods);
+    std::vector<McdefRecord> records;
+    for (size_t index = 0; index < total; ++index) {
+        if (index % PeriodsPerRecord == 0)
+            records.emplace_back(number, BlockType::Data, 4, 0);
+        McdefRecord& record = records.back();
+        uint8_t* entry = record.data() + FirstEntry + (index % PeriodsPerRecord) * EntrySize;
+        entry[0] = uint8_t(index);
+        if (index < periods.size()) {
+            entry[1] = periods[index].state;
+            le::putU32(entry + 2, periods[index].from);
+            le::putU32(entry + 6, periods[index].to);
+        } else {
+            entry[1] = PeriodState::Deleted;
+        }
+        record[CountByte] = uint8_t(index % PeriodsPerRecord + 1);
+    }
+    return records;
+}
+
+PeriodInputResult PeriodFromInput(const PeriodInput& input, uint8_t state)
+{
+    const auto refuse = [](uint16_t message, PeriodField field) { return PeriodInputResult{{}, message, field}; };
+    const bool fromYearEmpty = !input.from[0];
+    const bool toYearEmpty = !input.to[0];
+    if (fromYearEmpty != toYearEmpty)
+        return refuse(txt::YearFieldsBlank, PeriodField::FromYear);
+    const bool yearly = fromYearEmpty;
+    for (size_t side = 0; side < 2; ++side) {
+        const auto& fields = side == 0 ? input.from : input.to;
+        for (size_t f = yearly ? 1 : 0; f < fields.size(); ++f)
+            if (!fields[f])
+                return refuse(txt::FillInNumber, PeriodField(side * 5 + f));
+    }
+    const auto time = [yearly](const std::array<std::optional<int>, 5>& f) {
+        return CalendarTime{yearly ? YearlyEventYear : *f[0], *f[1], *f[2], *f[3], *f[4], 0};
+    };
+    const CalendarTime from = time(input.from);
+    const CalendarTime to = time(input.to);
+    if (from.day < 1 || from.day > DaysInMonth(from.year, from.month))
+        return refuse(txt::DayNumberExceeded, PeriodField::FromMonth);
+    if (to.day < 1 || to.day > DaysInMonth(to.year, to.month))
+        return refuse(txt::DayNumberExceeded, PeriodField::ToMonth);
+    const std::optional<uint32_t> fromSeconds = ToCalendarSeconds(from);
+    const std::optional<uint32_t> toSeconds = ToCalendarSeconds(to);
+    if (!fromSeconds || !toSeconds || *fromSeconds >= *toSeconds)
+        return refuse(txt::ToAfterFrom, PeriodField::FromYear);
+    return {SpecialPeriod{*fromSeconds, *toSeconds, state}, 0, PeriodField::FromYear};
+}

@@ -1,0 +1,380 @@
+#include "editors/schedule/YeSchDlg.h"
+#include "ui_YeSchDlg.h"
+
+#include "gateway/UpdateJob.h"
+#include "model/EventLog.h"
+#include "model/Messages.h"
+#include "model/Texts.h"
+#include "protocol/CalendarSeconds.h"
+#include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
+#include "support/CEditCtrlEx.h"
+#include "support/TabStopDelegate.h"
+#include "support/UiSeam.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+constexpr int FirstYear = 1997;
+constexpr int LastYear = 2038;
+constexpr int PeriodFromRole = Qt::UserRole;
+constexpr int PeriodToRole = Qt::UserRole + 1;
+constexpr int PeriodStateRole = Qt::UserRole + 2;
+
+std::optional<int> typedNumber(const CEditCtrlEx* edit)
+{
+    if (edit->text().isEmpty())
+        return std::nullopt;
+    return edit->intValue();
+}
+
+void setUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits)
+{
+    edit->SetNumRange(minimum, maximum);
+    edit->setMaxLength(digits);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('0'))));
+}
+
+QString twoDigits(int value) { return QString::asprintf("%02d", value); }
+
+} // namespace
+
+YeSchDlg::YeSchDlg(const EditorRequest& request, QWidget* parent)
+    : EditorDlg(request, parent)
+    , m_ui(new Ui::YeSchDlg)
+{
+    m_ui->setupUi(this);
+    createBasicEdits();
+    DialogTexts(this);
+    setEditorCaption();
+    for (size_t i = 0; i < 5; ++i) {
+        static constexpr int ranges[5][2] = {{FirstYear, LastYear}, {1, 12}, {1, 31}, {0, 23}, {0, 59}};
+        for (CEditCtrlEx* edit : {fromEdits()[i], toEdits()[i]})
+            setUpNumberEdit(edit, ranges[i][0], ranges[i][1], i == 0 ? 4 : 2);
+    }
+    m_ui->forcedCombo->addItem(stateText(PeriodState::Off));
+    m_ui->forcedCombo->addItem(stateText(PeriodState::On));
+    m_ui->forcedCombo->setCurrentIndex(1);
+    m_ui->periodList->setItemDelegate(new TabStopDelegate({40, 65, 75, 115, 140, 150}, m_ui->periodList));
+    m_ui->periodList->setSortingEnabled(true);
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &YeSchDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &YeSchDlg::reject);
+    connect(m_ui->yearlyCheck, &QCheckBox::clicked, this, &YeSchDlg::setYearly);
+    connect(m_ui->periodList, &QListWidget::itemSelectionChanged, this, &YeSchDlg::onPeriodSelected);
+    connect(m_ui->addButton, &QPushButton::clicked, this, &YeSchDlg::onAdd);
+    connect(m_ui->changeButton, &QPushButton::clicked, this, &YeSchDlg::onChange);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &YeSchDlg::onDelete);
+}
+
+YeSchDlg::~YeSchDlg() = default;
+
+void YeSchDlg::createBasicEdits()
+{
+    for (size_t day = 0; day < ScheduleDays; ++day)
+        for (size_t period = 0; period < PeriodsPerDay; ++period)
+            for (size_t field = 0; field < 4; ++field) {
+                auto* edit = new CEditCtrlEx(m_ui->basicGroup);
+                edit->setObjectName(QStringLiteral("basic_%1_%2_%3").arg(day).arg(period).arg(field));
+                const bool hours = field % 2 == 0;
+                setUpNumberEdit(edit, 0, hours ? 23 : 59, 2);
+                m_ui->basicGrid->addWidget(edit, int(day) + 1, int(1 + period * 4 + field));
+                m_basicEdits[day][period][field] = edit;
+            }
+}
+
+CEditCtrlEx* YeSchDlg::basicEdit(size_t day, size_t period, BasicPeriodField field) const
+{
+    return m_basicEdits[day][period][size_t(field)];
+}
+
+std::array<CEditCtrlEx*, 5> YeSchDlg::fromEdits() const
+{
+    return {m_ui->fromYearEdit, m_ui->fromMonthEdit, m_ui->fromDayEdit, m_ui->fromHourEdit, m_ui->fromMinuteEdit};
+}
+
+std::array<CEditCtrlEx*, 5> YeSchDlg::toEdits() const
+{
+    return {m_ui->toYearEdit, m_ui->toMonthEdit, m_ui->toDayEdit, m_ui->toHourEdit, m_ui->toMinuteEdit};
+}
+
+CEditCtrlEx* YeSchDlg::periodEdit(PeriodField field) const
+{
+    const size_t index = size_t(field);
+    return index < 5 ? fromEdits()[index] : toEdits()[index - 5];
+}
+
+QString YeSchDlg::stateText(uint8_t state) const { return QText(state == PeriodState::On ? txt::StateOn : txt::StateOff); }
+
+bool YeSchDlg::load()
+{
+    m_periodsChanged = false;
+    m_updateFailed = false;
+    if (!loadHeader())
+        return false;
+    m_ui->numberLabel->setText(QString::number(number()));
+    setUpName(m_ui->nameEdit);
+    if (headerExists()) {
+        McdefRecord block2, block3;
+        std::vector<McdefRecord> periodRecords;
+        if (!readDataBlock(2, block2, false) || !readDataBlock(3, block3, false)
+            || !readDataBlockRange(4, periodRecords))
+            return false;
+        showBasicSchedule(UnpackBasicSchedule(block2, block3));
+        for (const SpecialPeriod& period : UnpackPeriods(periodRecords))
+            addPeriodLine(period, false);
+        m_loadedPeriods = size_t(m_ui->periodList->count());
+    }
+    updatePeriodButtons();
+    if (viewOnly()) {
+        disable({m_ui->nameEdit, m_ui->okButton, m_ui->addButton, m_ui->forcedCombo, m_ui->yearlyCheck});
+        for (CEditCtrlEx* edit : fromEdits())
+            edit->setEnabled(false);
+        for (CEditCtrlEx* edit : toEdits())
+            edit->setEnabled(false);
+        for (auto& day : m_basicEdits)
+            for (auto& period : day)
+                for (CEditCtrlEx* edit : period)
+                    edit->setEnabled(false);
+    }
+    return true;
+}
+
+void YeSchDlg::showBasicSchedule(const BasicSchedule& schedule)
+{
+    for (size_t day = 0; day < ScheduleDays; ++day)
+        for (size_t period = 0; period < PeriodsPerDay; ++period) {
+            const BasicPeriod& p = schedule[day][period];
+            if (p.on <= 0 && p.off <= 0)
+                continue;
+            const auto& edits = m_basicEdits[day][period];
+            edits[0]->setText(twoDigits(p.on / 60));
+            edits[1]->setText(twoDigits(p.on % 60));
+            edits[2]->setText(twoDigits(p.off / 60));
+            edits[3]->setText(twoDigits(p.off % 60));
+        }
+}
+
+bool YeSchDlg::basicScheduleModified() const
+{
+    for (const auto& day : m_basicEdits)
+        for (const auto& period : day)
+            for (const CEditCtrlEx* edit : period)
+                if (edit->isModified())
+                    return true;
+    return false;
+}
+
+int YeSchDlg::changeCode() const
+{
+    int change = basicScheduleModified() || m_periodsChanged ? ScheduleOrPeriods : 0;
+    if (nameModified())
+        change += NameChanged;
+    return change;
+}
+
+bool YeSchDlg::readBasicSchedule(BasicSchedule& schedule)
+{
+    for (size_t day = 0; day < ScheduleDays; ++day)
+        for (size_t period = 0; period < PeriodsPerDay; ++period) {
+            const auto& edits = m_basicEdits[day][period];
+            BasicPeriodInput input;
+            for (size_t field = 0; field < 4; ++field)
+                input[field] = typedNumber(edits[field]);
+            const BasicPeriodResult read = BasicPeriodFromInput(input);
+            if (!read.period) {
+                MessageById(read.messageId, MB::Ok | MB::IconStop, this);
+                CEditCtrlEx* edit = edits[size_t(read.focus)];
+                edit->setFocus();
+                if (read.messageId == txt::OffAfterOn)
+                    edit->selectAll();
+                return false;
+            }
+            schedule[day][period] = *read.period;
+        }
+    return true;
+}
+
+SaveOutcome YeSchDlg::save(int change)
+{
+    if (!validateName())
+        return SaveOutcome::KeptOpen;
+    const bool writeSchedule = created() || change == ScheduleOrPeriods || change == ScheduleOrPeriods + NameChanged;
+    BasicSchedule schedule{};
+    if (writeSchedule && !readBasicSchedule(schedule))
+        return SaveOutcome::KeptOpen;
+    if (!saveHeader(nameText(), FunctionFlag::Started))
+        return SaveOutcome::Failed;
+    if (!writeSchedule)
+        return SaveOutcome::Saved;
+    McdefRecord block2, block3;
+    if (!readDataBlock(2, block2, true) || !readDataBlock(3, block3, true))
+        return SaveOutcome::Failed;
+    PackBasicSchedule(schedule, block2, block3);
+    if (!writeDataBlock(block2) || !writeDataBlock(block3))
+        return SaveOutcome::Failed;
+    if (!replaceDataBlockRange(4, PackPeriods(number(), listedPeriods(), m_loadedPeriods)))
+        return SaveOutcome::Failed;
+    return SaveOutcome::Saved;
+}
+
+UpdatePlan YeSchDlg::updatePlan(int change) const
+{
+    const bool blocksOnly = change == ScheduleOrPeriods && !created();
+    return {blocksOnly ? UpdateMode::DataBlocksOnly : UpdateMode::WholeFunction, TypeWritableBlocks(type())};
+}
+
+bool YeSchDlg::log(int)
+{
+    std::vector<std::string> lines = NameChangeLines(loadedName(), savedName());
+    if (basicScheduleModified())
+        lines.push_back(TextById(txt::BasicScheduleChanged));
+    if (m_periodsChanged)
+        lines.push_back(TextById(txt::ForceScheduleChanged));
+    return writeChangeLog({lines});
+}
+
+std::vector<SpecialPeriod> YeSchDlg::listedPeriods() const
+{
+    std::vector<SpecialPeriod> periods;
+    for (int line = 0; line < m_ui->periodList->count(); ++line) {
+        const QListWidgetItem* item = m_ui->periodList->item(line);
+        periods.push_back({item->data(PeriodFromRole).toUInt(), item->data(PeriodToRole).toUInt(),
+                           uint8_t(item->data(PeriodStateRole).toUInt())});
+    }
+    return periods;
+}
+
+void YeSchDlg::addPeriodLine(const SpecialPeriod& period, bool select)
+{
+    auto* item = new QListWidgetItem(
+        QString::fromStdString(PeriodLine(period, stateText(period.state).toStdString(), '\t')));
+    item->setData(PeriodFromRole, period.from);
+    item->setData(PeriodToRole, period.to);
+    item->setData(PeriodStateRole, period.state);
+    m_ui->periodList->addItem(item);
+    if (select)
+        m_ui->periodList->setCurrentItem(item);
+}
+
+void YeSchDlg::setYearly(bool yearly)
+{
+    for (CEditCtrlEx* edit : {m_ui->fromYearEdit, m_ui->toYearEdit}) {
+        if (yearly)
+            edit->clear();
+        edit->setEnabled(!yearly);
+    }
+}
+
+void YeSchDlg::updatePeriodButtons()
+{
+    const bool selected = !m_ui->periodList->selectedItems().isEmpty();
+    m_ui->changeButton->setEnabled(selected && !viewOnly());
+    m_ui->deleteButton->setEnabled(selected && !viewOnly());
+    m_ui->addButton->setEnabled(size_t(m_ui->periodList->count()) < MaxSpecialPeriods && !viewOnly());
+}
+
+void YeSchDlg::onPeriodSelected()
+{
+    const QList<QListWidgetItem*> selected = m_ui->periodList->selectedItems();
+    updatePeriodButtons();
+    if (selected.isEmpty())
+        return;
+    const QListWidgetItem* item = selected.first();
+    const SpecialPeriod period{item->data(PeriodFromRole).toUInt(), item->data(PeriodToRole).toUInt(),
+                               uint8_t(item->data(PeriodStateRole).toUInt())};
+    const bool yearly = period.yearly();
+    for (const auto& [seconds, edits] : {std::pair{period.from, fromEdits()}, std::pair{period.to, toEdits()}}) {
+        const CalendarTime time = FromCalendarSeconds(seconds);
+        edits[0]->setText(yearly ? QString() : QString::number(time.year));
+        edits[1]->setText(twoDigits(time.month));
+        edits[2]->setText(twoDigits(time.day));
+        edits[3]->setText(twoDigits(time.hour));
+        edits[4]->setText(twoDigits(time.minute));
+    }
+    m_ui->yearlyCheck->setChecked(yearly);
+    if (!viewOnly())
+        setYearly(yearly);
+    m_ui->forcedCombo->setCurrentText(stateText(period.state));
+}
+
+std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
+{
+    PeriodInput input;
+    for (size_t i = 0; i < 5; ++i) {
+        input.from[i] = typedNumber(fromEdits()[i]);
+        input.to[i] = typedNumber(toEdits()[i]);
+    }
+    const uint8_t state = m_ui->forcedCombo->currentText() == stateText(PeriodState::On) ? PeriodState::On
+                                                                                         : PeriodState::Off;
+    const PeriodInputResult result = PeriodFromInput(input, state);
+    const bool fieldsMissing = result.messageId == txt::YearFieldsBlank || result.messageId == txt::FillInNumber;
+    if (!fieldsMissing) {
+        // A number outside its field's range is the numeric edit's to tell.
+        for (size_t field = 0; field < 10; ++field) {
+            CEditCtrlEx* edit = periodEdit(PeriodField(field));
+            if (!edit->text().isEmpty() && !edit->ValidateData())
+                return std::nullopt;
+        }
+    }
+    if (!result.period) {
+        MessageById(result.messageId, MB::Ok | MB::IconStop, this);
+        periodEdit(result.focus)->setFocus();
+        return std::nullopt;
+    }
+    const std::vector<SpecialPeriod> listed = listedPeriods();
+    const std::optional<size_t> skip = replacing >= 0 ? std::optional<size_t>(size_t(replacing)) : std::nullopt;
+    if (const std::optional<size_t> collision = FindCollision(*result.period, listed, skip)) {
+        const SpecialPeriod& other = listed[*collision];
+        const std::string text = StrFormat("%s '%s'.", TextById(txt::PeriodOverlaps).c_str(),
+                                           PeriodLine(other, stateText(other.state).toStdString(), ' ').c_str());
+        ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconExclamation, this, true);
+        m_ui->fromYearEdit->setFocus();
+        return std::nullopt;
+    }
+    return result.period;
+}
+
+void YeSchDlg::onAdd()
+{
+    if (size_t(m_ui->periodList->count()) >= MaxSpecialPeriods)
+        return;
+    const std::optional<SpecialPeriod> period = enteredPeriod(-1);
+    if (!period)
+        return;
+    addPeriodLine(*period, false);
+    m_periodsChanged = true;
+    updatePeriodButtons();
+}
+
+void YeSchDlg::onChange()
+{
+    QListWidgetItem* current = m_ui->periodList->currentItem();
+    if (!current || !current->isSelected())
+        return;
+    const std::optional<SpecialPeriod> period = enteredPeriod(m_ui->periodList->row(current));
+    if (!period)
+        return;
+    delete m_ui->periodList->takeItem(m_ui->periodList->row(current));
+    addPeriodLine(*period, true);
+    m_periodsChanged = true;
+    updatePeriodButtons();
+}
+
+void YeSchDlg::onDelete()
+{
+    QListWidgetItem* current = m_ui->periodList->currentItem();
+    if (!current || !current->isSelected())
+        return;
+    delete m_ui->periodList->takeItem(m_ui->periodList->row(current));
+    m_ui->periodList->clearSelection();
+    m_periodsChanged = true;
+    updatePeriodButtons();
+}
+
+EditorResult RunYearlyScheduleEditor(QWidget* parent, const EditorRequest& request)
+{
+    YeSchDlg editor(request, parent);
+    return editor.run();
+}

@@ -1,0 +1,154 @@
+#pragma once
+// The editors end to end: the demo gateway 001 uploaded from a real qelnetd,
+// the real dialogs offscreen, the operator's clicks run once a dialog is open,
+// the dialogs an editor opens answered by the UI script.
+
+#include "gateway/GatewayFixture.h"
+
+#include "editors/EditorDispatch.h"
+#include "editors/schedule/ScheList.h"
+#include "editors/schedule/SelSchDlg.h"
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUplDlg.h"
+#include "model/McdefAccess.h"
+#include "model/Records.h"
+#include "protocol/TypeCatalogue.h"
+#include "references/IOList.h"
+#include "support/Db.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+
+constexpr uint8_t NewNumber = 20;
+
+class EditorFixture : public GatewayFixture {
+protected:
+    void start(const QStringList& options = {})
+    {
+        startServer(options);
+        MCUplDlg upload("001:125", serverWindow(), false);
+        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
+        SetCurrentServerWindow(serverWindow());
+    }
+    void TearDown() override
+    {
+        SetCurrentServerWindow(0);
+        GatewayFixture::TearDown();
+    }
+
+    // As start(), with a server whose link fails at the first telegram after the upload.
+    void startWithLinkFailureAfterUpload()
+    {
+        start();
+        const int uploadTelegrams = int(sentCommands().size());
+        m_session.reset();
+        m_server.reset();
+        ServerLink::instance().reset();
+        start({"--fail-link-after", QString::number(uploadTelegrams)});
+    }
+
+    EditorRequest request(uint8_t type, uint8_t number, bool readOnly = false)
+    {
+        EditorRequest r;
+        r.gatewayAddress = "001:125";
+        r.type = type;
+        r.number = number;
+        r.readOnly = readOnly;
+        r.editorFor = EditorForType;
+        return r;
+    }
+
+    // Runs an editor; the steps run once it is open, as the operator's
+    // clicks. An editor the steps leave open has no result.
+    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
+    {
+        constexpr int stillOpen = -99;
+        QTimer::singleShot(0, &editor, [&editor, steps] {
+            steps();
+            if (editor.isVisible())
+                editor.done(stillOpen);
+        });
+        const int result = editor.exec();
+        if (result == stillOpen)
+            return std::nullopt;
+        return EditorResult(result);
+    }
+    template <typename T>
+    static T* child(QDialog& d, const char* name)
+    {
+        T* found = d.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
+
+    void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
+
+    // The schedule selection: choose these schedules and press "&Select".
+    void expectScheduleChoice(std::vector<uint8_t> schedules)
+    {
+        m_script.expectDialog("SelSchDlg", [schedules](QDialog& d) {
+            auto& dialog = static_cast<SelSchDlg&>(d);
+            ScheList& list = dialog.candidates();
+            for (uint8_t schedule : schedules)
+                list.item(list.lineOf(schedule))->setSelected(true);
+            button(d, "selectButton")->click();
+            return d.result();
+        });
+    }
+    // The reference selection: choose the rows of these addresses (automatic
+    // or first parameter row) and press "&Select".
+    void expectReferenceChoice(std::vector<std::pair<std::string, bool>> rows)
+    {
+        m_script.expectDialog("SelPaDlg", [rows](QDialog& d) {
+            auto* candidates = d.findChild<IOList*>("candidateList");
+            candidates->clearRowSelection();
+            for (const auto& [address, automatic] : rows) {
+                const int row = automatic ? candidates->FindRow(address, 255, 255, 255, false)
+                                          : [&] {
+                                                for (int i = 0; i < candidates->rowCount(); ++i)
+                                                    if (candidates->row(i).address == address
+                                                        && !candidates->row(i).automatic()
+                                                        && candidates->row(i).status == 0)
+                                                        return i;
+                                                return -1;
+                                            }();
+                EXPECT_GE(row, 0) << address;
+                candidates->setRowSelected(row, true);
+            }
+            button(d, "selectButton")->click();
+            return d.result();
+        });
+    }
+
+    // A function as a stopped one, whose name and references can be edited.
+    static void stopFunction(uint8_t number)
+    {
+        McdefRecord header;
+        ASSERT_EQ(ReadBlock(number, BlockType::Header, 0, 0, header), DbStatus::Success);
+        header.setFlags(uint8_t(header.flags() & ~FunctionFlag::Started));
+        ASSERT_EQ(UpdateBlock(header), DbStatus::Success);
+    }
+
+    static std::vector<EventLogRecord> eventRows()
+    {
+        std::vector<EventLogRecord> rows;
+        for (const auto& bytes : TestHome::records(table::EventLog))
+            rows.push_back(EventLogRecord::read(bytes.data()));
+        return rows;
+    }
+
+    // Types a new name into the editor's name edit, as the operator does.
+    static void rename(QDialog& editor, const QString& name)
+    {
+        auto* edit = child<QLineEdit>(editor, "nameEdit");
+        edit->setText(name);
+        edit->setModified(true);
+    }
+};
