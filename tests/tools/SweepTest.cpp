@@ -63,6 +63,9 @@ std::string faultName(Fault fault)
     return {};
 }
 
+// Names the case in the test list instead of its bytes.
+void PrintTo(const SweepCase& sweep, std::ostream* out) { *out << jobName(sweep.job) << " " << faultName(sweep.fault); }
+
 // What the runs of one sweep came to.
 struct Tally {
     int runs = 0;
