@@ -1,12 +1,14 @@
 #include "QelnetOptions.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
-const char* const QelnetUsage = R"(Usage:
-  qelnetd --socket PATH --gateway NNN=IMAGE [--gateway NNN=IMAGE ...] [options]
-  qelnetd --make-image SOURCE.json IMAGE
-  qelnetd --show-image IMAGE
-  qelnetd --help
+const char* const QelnetUsage = R"(Usage: qelnetd --socket PATH --gateway NNN=IMAGE [--gateway NNN=IMAGE ...] [options]
+  or:  qelnetd --socket PATH --gateway-folder DIR [options]
+  or:  qelnetd --socket PATH --check
+  or:  qelnetd --make-image SOURCE.json IMAGE
+  or:  qelnetd --show-image IMAGE
+  or:  qelnetd --help | --version
 
 The communication server with simulated gateways. It listens on a Unix-domain
 socket (created for its owner only, mode 0600) and serves any number of
@@ -16,6 +18,8 @@ rewritten (beside, then renamed) after every accepted change.
 
   --socket PATH          the socket to listen on (Connection/Server of ORPA.INI)
   --gateway NNN=IMAGE    serve the gateway of network NNN from IMAGE; repeatable
+  --gateway-folder DIR   serve every image DIR/gateway-NNN.img as the gateway of
+                         network NNN, as --gateway NNN=DIR/gateway-NNN.img does
   --trace FILE           one line per telegram as it passes: milliseconds since
                          start, ">" program to gateway or "<" gateway to program,
                          the command number (or "?"), the 134 bytes in hex
@@ -31,9 +35,12 @@ rewritten (beside, then renamed) after every accepted change.
   --answer-other-function
                          answer every request about a function as if it
                          named the next function number
+  --check                tell whether a server listens on the --socket PATH:
+                         exit code 0 when one does, 1 when none; starts none
   --make-image SOURCE.json IMAGE   make a gateway image from its readable source
   --show-image IMAGE     list an image: functions, flags, stamps, telegrams
   --help                 this text
+  --version              the version
 
 Socket frames, both ways: u32 length of the rest, u16 message, u16 0,
 u32 first parameter (the sender's window; the server's in its replies),
@@ -96,12 +103,26 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
             error = QStringLiteral("%1 takes a number from %2 to %3, not \"%4\"").arg(option).arg(minimum).arg(maximum).arg(*text);
         return n;
     };
+    const auto addGateway = [&](const QString& networkText, const QString& image) {
+        const uint16_t network = uint16_t(networkText.toUInt());
+        for (const auto& [served, servedImage] : options.gateways)
+            if (served == network) {
+                error = QStringLiteral("network %1 is given twice").arg(networkText);
+                return false;
+            }
+        options.gateways.emplace_back(network, image);
+        return true;
+    };
     static const QRegularExpression gatewayPattern(QStringLiteral("^(\\d{3})=(.+)$"));
+    static const QRegularExpression imageNamePattern(QStringLiteral("^gateway-(\\d{3})\\.img$"));
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& option = arguments[i];
         if (option == QLatin1String("--help")) {
             options.action = QelnetOptions::Action::Help;
+            return options;
+        } else if (option == QLatin1String("--version")) {
+            options.action = QelnetOptions::Action::Version;
             return options;
         } else if (option == QLatin1String("--socket")) {
             const auto path = value(i, option);
@@ -117,13 +138,30 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
                 error = QStringLiteral("--gateway takes NNN=IMAGE (a three-digit network), not \"%1\"").arg(*text);
                 return std::nullopt;
             }
-            const uint16_t network = uint16_t(match.captured(1).toUInt());
-            for (const auto& [served, image] : options.gateways)
-                if (served == network) {
-                    error = QStringLiteral("network %1 is given twice").arg(match.captured(1));
+            if (!addGateway(match.captured(1), match.captured(2)))
+                return std::nullopt;
+        } else if (option == QLatin1String("--gateway-folder")) {
+            const auto path = value(i, option);
+            if (!path)
+                return std::nullopt;
+            const QDir folder(*path);
+            if (!folder.exists()) {
+                error = QStringLiteral("--gateway-folder: no folder \"%1\"").arg(*path);
+                return std::nullopt;
+            }
+            bool any = false;
+            for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
+                const QRegularExpressionMatch match = imageNamePattern.match(name);
+                if (!match.hasMatch())
+                    continue;
+                if (!addGateway(match.captured(1), folder.filePath(name)))
                     return std::nullopt;
-                }
-            options.gateways.emplace_back(network, match.captured(2));
+                any = true;
+            }
+            if (!any) {
+                error = QStringLiteral("--gateway-folder: no image gateway-NNN.img in \"%1\"").arg(*path);
+                return std::nullopt;
+            }
         } else if (option == QLatin1String("--trace")) {
             const auto path = value(i, option);
             if (!path)
@@ -153,6 +191,8 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
             options.gatewayFaults.memoryFull = true;
         } else if (option == QLatin1String("--answer-other-function")) {
             options.gatewayFaults.answerOtherFunction = true;
+        } else if (option == QLatin1String("--check")) {
+            options.action = QelnetOptions::Action::Check;
         } else if (option == QLatin1String("--make-image")) {
             const auto source = value(i, option);
             const auto image = source ? value(i, option) : std::nullopt;
@@ -172,13 +212,17 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
             return std::nullopt;
         }
     }
+    if (options.action == QelnetOptions::Action::Check && options.socketPath.isEmpty()) {
+        error = QStringLiteral("--check needs --socket");
+        return std::nullopt;
+    }
     if (options.action == QelnetOptions::Action::Serve) {
         if (options.socketPath.isEmpty()) {
             error = QStringLiteral("--socket is missing");
             return std::nullopt;
         }
         if (options.gateways.empty()) {
-            error = QStringLiteral("at least one --gateway is needed");
+            error = QStringLiteral("at least one --gateway or --gateway-folder is needed");
             return std::nullopt;
         }
     }

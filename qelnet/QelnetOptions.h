@@ -12,7 +12,7 @@
 #include <vector>
 
 struct QelnetOptions {
-    enum class Action { Serve, MakeImage, ShowImage, Help };
+    enum class Action { Serve, Check, MakeImage, ShowImage, Help, Version };
 
     Action action = Action::Serve;
     QString socketPath;

@@ -91,6 +91,13 @@ bool QelnetServer::setTrace(const QString& path, QString& error)
     return true;
 }
 
+bool QelnetServer::ServerListens(const QString& path)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    return probe.waitForConnected(500);
+}
+
 bool QelnetServer::listen(const QString& path, QString& error)
 {
     if (path.toLocal8Bit().size() >= int(sizeof(sockaddr_un::sun_path))) {
@@ -98,9 +105,7 @@ bool QelnetServer::listen(const QString& path, QString& error)
         return false;
     }
     if (QFile::exists(path)) {
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(500)) {
+        if (ServerListens(path)) {
             error = QStringLiteral("another server listens there");
             return false;
         }

@@ -63,8 +63,12 @@ public:
     explicit QelnetServer(LinkFaults faults, QObject* parent = nullptr);
     ~QelnetServer() override;
 
+    // Whether a server accepts connections on the socket `path`.
+    static bool ServerListens(const QString& path);
+
     void addGateway(std::unique_ptr<SimulatedGateway> gateway);
     bool setTrace(const QString& path, QString& error);
+    // Listens on `path`; a stale socket file there is replaced, a live one refused.
     bool listen(const QString& path, QString& error);
     // Stops listening and removes the socket file.
     void close();

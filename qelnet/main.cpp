@@ -4,6 +4,7 @@
 #include "GatewayImage.h"
 #include "ImageReport.h"
 #include "ImageSource.h"
+#include "protocol/Version.h"
 #include "QelnetOptions.h"
 #include "QelnetServer.h"
 
@@ -104,6 +105,11 @@ int main(int argc, char* argv[])
     case QelnetOptions::Action::Help:
         std::fputs(QelnetUsage, stdout);
         return Success;
+    case QelnetOptions::Action::Version:
+        std::printf("qelnetd %s\n", VeltVersion);
+        return Success;
+    case QelnetOptions::Action::Check:
+        return QelnetServer::ServerListens(options->socketPath) ? Success : Failure;
     case QelnetOptions::Action::MakeImage:
         return makeImage(*options);
     case QelnetOptions::Action::ShowImage:

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running velt need.
+# Installs the Debian packages that building, testing, packaging and running
+# velt need.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
   libsqlite3-dev libgtest-dev libbenchmark-dev
   xvfb xauth
+  dpkg-dev help2man librsvg2-bin lintian desktop-file-utils
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include "model/Texts.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
+#include "protocol/Version.h"
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
@@ -107,7 +108,7 @@ bool Application::initInstance(const QStringList& arguments)
     appState().mode = ModeFromArguments(arguments);
     if (appState().mode >= AppMode::Edit && appState().mode <= AppMode::Reset) {
         m_frame->postOpenSelectNetwork();
-        appState().versionText = VersionText(VELT_VERSION_TEXT);
+        appState().versionText = VersionText(VeltVersion);
         registerRunning();
     } else {
         QMetaObject::invokeMethod(m_frame.get(), &QWidget::close, Qt::QueuedConnection);

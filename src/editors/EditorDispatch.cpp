@@ -1,5 +1,6 @@
 #include "editors/EditorDispatch.h"
 
+#include "editors/defrost/DefrostDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
 #include "editors/schedule/YeSchDlg.h"
@@ -17,6 +18,7 @@ constexpr EditorEntry editors[] = {
     {FunctionType::QebOn, RunControllerOnEditor},
     {FunctionType::DayNightControl, RunDayNightEditor},
     {FunctionType::DayNightExternal, RunDayNightEditor},
+    {FunctionType::CentralDefrost, RunCentralDefrostEditor},
 };
 
 } // namespace

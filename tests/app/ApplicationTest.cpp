@@ -2,6 +2,7 @@
 #include "CheckedScript.h"
 #include "model/ApplicationState.h"
 #include "model/Records.h"
+#include "protocol/Version.h"
 #include "support/Db.h"
 #include "TestHome.h"
 
@@ -80,7 +81,7 @@ TEST_F(ApplicationTest, StartsOpensTheTablesAndRegistersItself)
     const auto rows = runningApplications();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].application, "VELT");
-    EXPECT_EQ(rows[0].title, "Gateway control function definition Version " VELT_VERSION_TEXT);
+    EXPECT_EQ(rows[0].title, std::string("Gateway control function definition Version ") + VeltVersion);
 
     application.exitInstance();
     EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf)) << "every table closed";

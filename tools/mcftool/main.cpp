@@ -24,6 +24,7 @@
 #include "protocol/Telegram.h"
 #include "protocol/TelegramText.h"
 #include "protocol/TypeCatalogue.h"
+#include "protocol/Version.h"
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
@@ -657,14 +658,15 @@ int backupVerify(const Args& args)
 
 void printOverview(std::ostream& out)
 {
-    out << "usage: mcftool VERB [ARGUMENTS]\n"
+    out << "Usage: mcftool VERB [ARGUMENTS]\n"
+           "  or:  mcftool --help | --version\n"
            "\n"
            "The command-line companion of velt: builds the monitoring system's home\n"
            "folder from a plant description and shows its tables, runs velt's gateway\n"
            "jobs without a window (through the communication server of the home), and\n"
            "shows and verifies backup files.\n"
            "\n"
-           "verbs:\n";
+           "Verbs:\n";
     for (const Verb& v : verbs())
         out << "  " << v.name << " " << v.synopsis << "\n      " << v.summary << "\n";
     out << "\n"
@@ -709,8 +711,9 @@ const std::vector<Verb>& verbs()
          "MCDEF.NEW, the backup and export folders and the gateway images.\n"
          "\n"
          "  HOME           the folder to build; it must not exist, or be empty\n"
-         "  --from FILE    the plant description (default: the demo plant,\n"
-         "                 demo/plant.json; its format is in demo/README.md)\n"
+         "  --from FILE    the plant description (default: the demo plant, plant.json\n"
+         "                 of /usr/share/velt for an installed mcftool, else of\n"
+         "                 demo/ in the source tree; its format is in demo/README.md)\n"
          "  --replace      replace an existing home folder with content\n"
          "\n"
          "The description is checked completely before anything is written; an\n"
@@ -866,6 +869,10 @@ int main(int argc, char** argv)
     }
     if (args[0] == "--help" || args[0] == "-h")
         return help({});
+    if (args[0] == "--version") {
+        std::cout << "mcftool " << VeltVersion << "\n";
+        return Done;
+    }
     // Verbs are one or two words; the longer match wins.
     if (args.size() >= 2)
         if (const Verb* verb = findVerb(args[0] + " " + args[1]))

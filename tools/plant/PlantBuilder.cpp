@@ -37,7 +37,21 @@ std::string PlantError::message() const
     return text + ": " + reason;
 }
 
-std::string DefaultPlantDescription() { return std::string(VELT_DEMO_DIR) + "/plant.json"; }
+std::string DemoFolder(const std::string& programFile)
+{
+    const fs::path installed = fs::path(programFile).parent_path().parent_path() / "share" / "velt";
+    std::error_code ec;
+    if (fs::is_regular_file(installed / "plant.json", ec))
+        return installed.string();
+    return VELT_DEMO_DIR;
+}
+
+std::string DefaultPlantDescription()
+{
+    std::error_code ec;
+    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    return (ec ? std::string(VELT_DEMO_DIR) : DemoFolder(program.string())) + "/plant.json";
+}
 
 namespace {
 

@@ -18,7 +18,12 @@ struct PlantError {
     std::string message() const;
 };
 
-// The demo description: VELT_DEMO_DIR "/plant.json".
+// The folder of the demo plant for the program at `programFile`: share/velt
+// beside the program's bin folder when it holds plant.json (an installed
+// program), else demo/ of the source tree the program was built from.
+std::string DemoFolder(const std::string& programFile);
+
+// The demo description: plant.json in the DemoFolder of this program.
 std::string DefaultPlantDescription();
 
 // Checks a description's text as BuildPlantHome does before it writes anything.

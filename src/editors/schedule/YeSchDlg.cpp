@@ -1,6 +1,7 @@
 #include "editors/schedule/YeSchDlg.h"
 #include "ui_YeSchDlg.h"
 
+#include "editors/NumberEdits.h"
 #include "gateway/UpdateJob.h"
 #include "model/EventLog.h"
 #include "model/Messages.h"
@@ -12,8 +13,6 @@
 #include "support/TabStopDelegate.h"
 #include "support/UiSeam.h"
 
-#include <QFontMetrics>
-
 namespace {
 
 constexpr int FirstYear = 1997;
@@ -21,22 +20,6 @@ constexpr int LastYear = 2038;
 constexpr int PeriodFromRole = Qt::UserRole;
 constexpr int PeriodToRole = Qt::UserRole + 1;
 constexpr int PeriodStateRole = Qt::UserRole + 2;
-
-std::optional<int> typedNumber(const CEditCtrlEx* edit)
-{
-    if (edit->text().isEmpty())
-        return std::nullopt;
-    return edit->intValue();
-}
-
-void setUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits)
-{
-    edit->SetNumRange(minimum, maximum);
-    edit->setMaxLength(digits);
-    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('0'))));
-}
-
-QString twoDigits(int value) { return QString::asprintf("%02d", value); }
 
 } // namespace
 
@@ -51,7 +34,7 @@ YeSchDlg::YeSchDlg(const EditorRequest& request, QWidget* parent)
     for (size_t i = 0; i < 5; ++i) {
         static constexpr int ranges[5][2] = {{FirstYear, LastYear}, {1, 12}, {1, 31}, {0, 23}, {0, 59}};
         for (CEditCtrlEx* edit : {fromEdits()[i], toEdits()[i]})
-            setUpNumberEdit(edit, ranges[i][0], ranges[i][1], i == 0 ? 4 : 2);
+            SetUpNumberEdit(edit, ranges[i][0], ranges[i][1], i == 0 ? 4 : 2);
     }
     m_ui->forcedCombo->addItem(stateText(PeriodState::Off));
     m_ui->forcedCombo->addItem(stateText(PeriodState::On));
@@ -78,7 +61,7 @@ void YeSchDlg::createBasicEdits()
                 auto* edit = new CEditCtrlEx(m_ui->basicGroup);
                 edit->setObjectName(QStringLiteral("basic_%1_%2_%3").arg(day).arg(period).arg(field));
                 const bool hours = field % 2 == 0;
-                setUpNumberEdit(edit, 0, hours ? 23 : 59, 2);
+                SetUpNumberEdit(edit, 0, hours ? 23 : 59, 2);
                 m_ui->basicGrid->addWidget(edit, int(day) + 1, int(1 + period * 4 + field));
                 m_basicEdits[day][period][field] = edit;
             }
@@ -149,10 +132,10 @@ void YeSchDlg::showBasicSchedule(const BasicSchedule& schedule)
             if (p.on <= 0 && p.off <= 0)
                 continue;
             const auto& edits = m_basicEdits[day][period];
-            edits[0]->setText(twoDigits(p.on / 60));
-            edits[1]->setText(twoDigits(p.on % 60));
-            edits[2]->setText(twoDigits(p.off / 60));
-            edits[3]->setText(twoDigits(p.off % 60));
+            edits[0]->setText(TwoDigits(p.on / 60));
+            edits[1]->setText(TwoDigits(p.on % 60));
+            edits[2]->setText(TwoDigits(p.off / 60));
+            edits[3]->setText(TwoDigits(p.off % 60));
         }
 }
 
@@ -181,7 +164,7 @@ bool YeSchDlg::readBasicSchedule(BasicSchedule& schedule)
             const auto& edits = m_basicEdits[day][period];
             BasicPeriodInput input;
             for (size_t field = 0; field < 4; ++field)
-                input[field] = typedNumber(edits[field]);
+                input[field] = TypedNumber(edits[field]);
             const BasicPeriodResult read = BasicPeriodFromInput(input);
             if (!read.period) {
                 MessageById(read.messageId, MB::Ok | MB::IconStop, this);
@@ -288,10 +271,10 @@ void YeSchDlg::onPeriodSelected()
     for (const auto& [seconds, edits] : {std::pair{period.from, fromEdits()}, std::pair{period.to, toEdits()}}) {
         const CalendarTime time = FromCalendarSeconds(seconds);
         edits[0]->setText(yearly ? QString() : QString::number(time.year));
-        edits[1]->setText(twoDigits(time.month));
-        edits[2]->setText(twoDigits(time.day));
-        edits[3]->setText(twoDigits(time.hour));
-        edits[4]->setText(twoDigits(time.minute));
+        edits[1]->setText(TwoDigits(time.month));
+        edits[2]->setText(TwoDigits(time.day));
+        edits[3]->setText(TwoDigits(time.hour));
+        edits[4]->setText(TwoDigits(time.minute));
     }
     m_ui->yearlyCheck->setChecked(yearly);
     if (!viewOnly())
@@ -303,8 +286,8 @@ std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
 {
     PeriodInput input;
     for (size_t i = 0; i < 5; ++i) {
-        input.from[i] = typedNumber(fromEdits()[i]);
-        input.to[i] = typedNumber(toEdits()[i]);
+        input.from[i] = TypedNumber(fromEdits()[i]);
+        input.to[i] = TypedNumber(toEdits()[i]);
     }
     const uint8_t state = m_ui->forcedCombo->currentText() == stateText(PeriodState::On) ? PeriodState::On
                                                                                          : PeriodState::Off;

@@ -1,0 +1,21 @@
+#include "editors/NumberEdits.h"
+
+#include "support/CEditCtrlEx.h"
+
+#include <QFontMetrics>
+
+std::optional<int> TypedNumber(const CEditCtrlEx* edit)
+{
+    if (edit->text().isEmpty())
+        return std::nullopt;
+    return edit->intValue();
+}
+
+void SetUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits)
+{
+    edit->SetNumRange(minimum, maximum);
+    edit->setMaxLength(digits);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('0'))));
+}
+
+QString TwoDigits(int value) { return QString::asprintf("%02d", value); }

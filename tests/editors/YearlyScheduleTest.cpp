@@ -1,0 +1,388 @@
+// The yearly schedule editor end to end: the real dialog offscreen, the demo
+// gateway 001 uploaded from a real qelnetd, every update sent to it.
+
+#include "editors/EditorFixture.h"
+
+#include "editors/schedule/DayNiDlg.h"
+#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/YeSchDlg.h"
+#include "gateway/BackupFile.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "protocol/CalendarSeconds.h"
+#include "protocol/LittleEndian.h"
+#include "protocol/Telegram.h"
+#include "support/CEditCtrlEx.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+
+namespace {
+
+constexpr uint8_t ShopHours = 1;     // 25 special periods
+constexpr uint8_t NightTariff = 2;   // no special periods
+
+class YearlyScheduleTest : public EditorFixture {
+protected:
+    static CEditCtrlEx* edit(QDialog& d, const char* name) { return child<CEditCtrlEx>(d, name); }
+    static QListWidget* periodList(QDialog& d) { return child<QListWidget>(d, "periodList"); }
+
+    // Types a special period into the From/To fields; a year of 0 leaves
+    // both years empty (a yearly event).
+    static void typePeriod(QDialog& d, CalendarTime from, CalendarTime to, const char* state = "On")
+    {
+        const auto put = [&d](const char* side, const CalendarTime& t, bool yearly) {
+            const std::string s = side;
+            edit(d, (s + "YearEdit").c_str())->setText(yearly ? QString() : QString::number(t.year));
+            edit(d, (s + "MonthEdit").c_str())->setText(QString::number(t.month));
+            edit(d, (s + "DayEdit").c_str())->setText(QString::number(t.day));
+            edit(d, (s + "HourEdit").c_str())->setText(QString::number(t.hour));
+            edit(d, (s + "MinuteEdit").c_str())->setText(QString::number(t.minute));
+        };
+        const bool yearly = from.year == 0;
+        auto* yearlyBox = child<QCheckBox>(d, "yearlyCheck");
+        if (yearlyBox->isChecked() != yearly)
+            yearlyBox->click();
+        put("from", from, yearly);
+        put("to", to, yearly);
+        child<QComboBox>(d, "forcedCombo")->setCurrentText(state);
+    }
+    static void addPeriod(QDialog& d, CalendarTime from, CalendarTime to, const char* state = "On")
+    {
+        typePeriod(d, from, to, state);
+        button(d, "addButton")->click();
+    }
+    static QStringList lines(QDialog& d)
+    {
+        QStringList all;
+        for (int i = 0; i < periodList(d)->count(); ++i)
+            all << periodList(d)->item(i)->text();
+        return all;
+    }
+
+    // The period records of a function as stored, in order.
+    static std::vector<McdefRecord> periodRecords(uint8_t number)
+    {
+        std::vector<McdefRecord> records;
+        EXPECT_EQ(ReadBlocks(number, BlockType::Data, 4, records), DbStatus::Success);
+        return records;
+    }
+    static std::vector<int> entryCounts(const std::vector<McdefRecord>& records)
+    {
+        std::vector<int> counts;
+        for (const McdefRecord& r : records)
+            counts.push_back(r[6]);
+        return counts;
+    }
+
+    // The commands the last update sent.
+    std::set<int> commandsSince(size_t before) const
+    {
+        const std::vector<int> all = sentCommands();
+        return std::set<int>(all.begin() + std::ptrdiff_t(before), all.end());
+    }
+
+    // Opens function 2's editor, lets `steps` work in it and presses OK.
+    std::optional<EditorResult> editNightTariff(const std::function<void(YeSchDlg&)>& steps)
+    {
+        YeSchDlg editor(request(FunctionType::YearlySchedule, NightTariff));
+        return run(editor, [&] {
+            steps(editor);
+            button(editor, "okButton")->click();
+        });
+    }
+};
+
+TEST_F(YearlyScheduleTest, ANewScheduleFromTheSelectionIsSavedStartedSentAndListed)
+{
+    start();
+    stopFunction(4);
+    MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
+    std::vector<McdefRecord> headers;
+    ASSERT_EQ(ReadHeaders(headers), DbStatus::Success);
+    std::vector<uint8_t> used;
+    for (const McdefRecord& h : headers)
+        used.push_back(h.number());
+    const uint8_t created = LowestFreeNumber(used);
+
+    m_script.expectDialog("DayNiDlg", [&](QDialog& dayNight) {
+        const std::optional<EditorResult> result = run(dayNight, [&] {
+            button(dayNight, "scheduleButton")->click();
+            button(dayNight, "cancelButton")->click();
+        });
+        return int(result.value_or(EditorResult::DatabaseFailure));
+    });
+    m_script.expectDialog("SelSchDlg", [&](QDialog& d) {
+        auto& selection = static_cast<SelSchDlg&>(d);
+        button(d, "newButton")->click();
+        const int line = selection.candidates().lineOf(created);
+        EXPECT_GE(line, 0) << "the new schedule is offered";
+        if (line >= 0) {
+            EXPECT_FALSE(selection.candidates().item(line)->isSelected()) << "but not chosen";
+        }
+        button(d, "cancelButton")->click();
+        return d.result();
+    });
+    m_script.expectDialog("YeSchDlg", [&](QDialog& editor) {
+        // Untouched: OK saves it all the same.
+        return int(run(editor, [&] {
+                       EXPECT_EQ(child<QLabel>(editor, "numberLabel")->text(), QString::number(created));
+                       button(editor, "okButton")->click();
+                   }).value_or(EditorResult::DatabaseFailure));
+    });
+    expectUpdate();
+    list.list().setRowSelected(list.list().rowOf(4), true);
+    button(list, "editButton")->click();
+
+    EXPECT_GE(list.list().rowOf(created), 0) << "the function list shows the new schedule";
+    McdefRecord header, block2, block3;
+    ASSERT_EQ(ReadBlock(created, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_EQ(header.type(), FunctionType::YearlySchedule);
+    EXPECT_EQ(header.name(), "Yearly Schedule");
+    EXPECT_TRUE(header.flags() & FunctionFlag::Started) << "a yearly schedule is always saved started";
+    ASSERT_EQ(ReadBlock(created, BlockType::Data, 2, 0, block2), DbStatus::Success);
+    ASSERT_EQ(ReadBlock(created, BlockType::Data, 3, 0, block3), DbStatus::Success);
+    EXPECT_EQ(block3, McdefRecord(created, BlockType::Data, 3, 0));
+    EXPECT_TRUE(periodRecords(created).empty());
+
+    const GatewayState gateway = readImage("001");
+    ASSERT_TRUE(gateway.functions.count(created)) << "sent to the gateway";
+    EXPECT_EQ(gateway.functions.at(created).type, FunctionType::YearlySchedule);
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nYearly Schedule is created");
+}
+
+TEST_F(YearlyScheduleTest, AnUntouchedNewScheduleClosesOnCancelEscapeAndTheCloseBoxWithoutAQuestion)
+{
+    start();
+    const auto before = TestHome::records(table::Mcdef);
+    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
+        {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }},
+        {"Escape",
+         [](QDialog& d) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&d, &escape);
+         }},
+        {"close box", [](QDialog& d) { d.close(); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        YeSchDlg editor(request(FunctionType::YearlySchedule, NewNumber));
+        EXPECT_EQ(run(editor, [&] { close(editor); }), EditorResult::Cancel);
+    }
+    EXPECT_EQ(TestHome::records(table::Mcdef), before);
+    EXPECT_TRUE(m_script.prompts().empty());
+}
+
+TEST_F(YearlyScheduleTest, SpecialPeriodsAreCheckedAndAPeriodsOnlyChangeSendsOnlyTheDataBlocks)
+{
+    start();
+    const std::string overlap
+        = "Time period overlaps with the exsiting period: '2005.12.30 00:00 -> 2006.01.05 23:59 - On'.";
+    m_script.expectMessage("Day number for this month has been exeeded.");
+    m_script.expectMessage(QString::fromStdString(overlap));
+    m_script.expectMessage(QString::fromStdString(overlap));
+    m_script.expectMessage("Both Year fields must be blank to indicate a yearly event.");
+    expectUpdate();
+    const size_t before = sentCommands().size();
+    const std::optional<EditorResult> result = editNightTariff([&](YeSchDlg& editor) {
+        addPeriod(editor, {0, 12, 24, 0, 0}, {0, 12, 26, 23, 59}, "Off");
+        EXPECT_EQ(lines(editor), QStringList{"0000.12.24\t00:00\t->\t0000.12.26\t23:59\t-\tOff"});
+
+        addPeriod(editor, {0, 2, 29, 0, 0}, {0, 2, 29, 23, 59});
+        EXPECT_EQ(editor.focusWidget(), edit(editor, "fromMonthEdit"));
+        EXPECT_EQ(edit(editor, "fromDayEdit")->text(), "29") << "the typed values stay";
+
+        addPeriod(editor, {2005, 12, 30, 0, 0}, {2006, 1, 5, 23, 59});
+        addPeriod(editor, {0, 1, 1, 0, 0}, {0, 1, 3, 23, 59});
+        addPeriod(editor, {2005, 12, 27, 0, 0}, {2006, 2, 1, 0, 0});
+        EXPECT_EQ(editor.focusWidget(), edit(editor, "fromYearEdit"));
+        typePeriod(editor, {2007, 3, 1, 0, 0}, {2007, 3, 2, 0, 0});
+        edit(editor, "toYearEdit")->clear();
+        button(editor, "addButton")->click();
+        EXPECT_EQ(m_script.prompts().size(), 4u);
+        EXPECT_EQ(m_script.prompts()[0].style, MB::Ok | MB::IconStop);
+        EXPECT_EQ(m_script.prompts()[1].style, MB::Ok | MB::IconExclamation);
+        EXPECT_EQ(lines(editor).size(), 2);
+        EXPECT_TRUE(editor.isVisible());
+    });
+    ASSERT_EQ(result, EditorResult::Ok);
+    EXPECT_EQ(commandsSince(before), (std::set<int>{Command::WriteDataBlock})) << "the data blocks only";
+
+    const std::vector<McdefRecord> records = periodRecords(NightTariff);
+    ASSERT_EQ(records.size(), 1u);
+    const std::vector<SpecialPeriod> stored = UnpackPeriods(records);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0], (SpecialPeriod{*ToCalendarSeconds({1970, 12, 24, 0, 0, 0}),
+                                        *ToCalendarSeconds({1970, 12, 26, 23, 59, 0}), PeriodState::Off}))
+        << "a yearly event is kept in 1970; the list order is the text order";
+    EXPECT_EQ(stored[1].from, 1135900800u);
+    EXPECT_EQ(readImage("001").functions.at(NightTariff).blocks[3].entries.size(), 2u);
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nNight tariff\n'Force schedule to' is changed");
+}
+
+TEST_F(YearlyScheduleTest, DeletedPeriodsLeaveDeletedEntriesUntilTheNextSaveAfterAReload)
+{
+    start();
+    expectUpdate();
+    ASSERT_EQ(editNightTariff([&](YeSchDlg& editor) {
+                  for (int day = 1; day <= 5; ++day)
+                      addPeriod(editor, {2030, 1, day, 8, 0}, {2030, 1, day, 18, 0});
+              }),
+              EditorResult::Ok);
+    ASSERT_EQ(entryCounts(periodRecords(NightTariff)), std::vector<int>{5});
+
+    expectUpdate();
+    ASSERT_EQ(editNightTariff([&](YeSchDlg& editor) {
+                  ASSERT_EQ(lines(editor).size(), 5);
+                  for (const int line : {3, 1}) {
+                      periodList(editor)->setCurrentRow(line);
+                      EXPECT_EQ(edit(editor, "fromDayEdit")->text(), QString::asprintf("%02d", line + 1));
+                      EXPECT_TRUE(button(editor, "deleteButton")->isEnabled());
+                      button(editor, "deleteButton")->click();
+                      EXPECT_FALSE(button(editor, "deleteButton")->isEnabled());
+                      EXPECT_FALSE(button(editor, "changeButton")->isEnabled());
+                  }
+              }),
+              EditorResult::Ok);
+    std::vector<McdefRecord> records = periodRecords(NightTariff);
+    ASSERT_EQ(entryCounts(records), std::vector<int>{5}) << "three periods and two deleted entries";
+    EXPECT_EQ(records[0][7 + 3 * 10 + 1], PeriodState::Deleted);
+    EXPECT_EQ(records[0][7 + 4 * 10 + 1], PeriodState::Deleted);
+    const std::vector<SpecialPeriod> kept = UnpackPeriods(records);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(FromCalendarSeconds(kept[1].from).day, 3);
+
+    // Reloaded, a change of the basic schedule writes the three alone.
+    expectUpdate();
+    ASSERT_EQ(editNightTariff([&](YeSchDlg& editor) {
+                  EXPECT_EQ(lines(editor).size(), 3);
+                  CEditCtrlEx* sundayOffMinutes = editor.basicEdit(6, 1, BasicPeriodField::OffMinutes);
+                  sundayOffMinutes->setText("58");
+                  sundayOffMinutes->setModified(true);
+              }),
+              EditorResult::Ok);
+    EXPECT_EQ(entryCounts(periodRecords(NightTariff)), std::vector<int>{3});
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2].text, "001:125 GW Market North\nNight tariff\n'Basic schedule' is changed");
+}
+
+TEST_F(YearlyScheduleTest, BasicPeriodsMustBeWholeAndEndAfterTheyStart)
+{
+    start();
+    m_script.expectMessage("'Off' time must be greater or equal than On' time.");
+    m_script.expectMessage("Please fill in a value.");
+    expectUpdate();
+    const std::optional<EditorResult> result = editNightTariff([&](YeSchDlg& editor) {
+        const auto type = [&](size_t day, size_t period, std::array<const char*, 4> texts) {
+            for (size_t f = 0; f < 4; ++f) {
+                CEditCtrlEx* e = editor.basicEdit(day, period, BasicPeriodField(f));
+                e->setText(texts[f]);
+                e->setModified(true);
+            }
+        };
+        type(0, 2, {"08", "00", "06", "00"});
+        button(editor, "okButton")->click();
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.focusWidget(), editor.basicEdit(0, 2, BasicPeriodField::OffHours));
+        EXPECT_EQ(editor.basicEdit(0, 2, BasicPeriodField::OffHours)->selectedText(), "06");
+
+        type(0, 2, {"08", "", "17", "30"});
+        button(editor, "okButton")->click();
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.focusWidget(), editor.basicEdit(0, 2, BasicPeriodField::OnMinutes));
+
+        type(0, 2, {"00", "00", "00", "00"});
+    });
+    ASSERT_EQ(result, EditorResult::Ok);
+    McdefRecord block3;
+    ASSERT_EQ(ReadBlock(NightTariff, BlockType::Data, 3, 0, block3), DbStatus::Success);
+    EXPECT_EQ(le::u32(block3.data() + 6 + 1 * 4), 0u) << "00:00 to 00:00 is an empty period";
+    EXPECT_TRUE(readImage("001").functions.at(NightTariff).flags & FunctionFlag::Started);
+}
+
+TEST_F(YearlyScheduleTest, TheGatewayAndTheBackupHoldAllTwentyFivePeriods)
+{
+    start();
+    stopFunction(ShopHours);
+    expectUpdate();
+    YeSchDlg editor(request(FunctionType::YearlySchedule, ShopHours));
+    const size_t before = sentCommands().size();
+    ASSERT_EQ(run(editor, [&] {
+                  EXPECT_EQ(lines(editor).size(), 25);
+                  EXPECT_EQ(lines(editor).first(), "0000.01.01\t00:00\t->\t0000.01.01\t23:59\t-\tOff");
+                  rename(editor, "Shop opening");
+                  CEditCtrlEx* saturdayOff = editor.basicEdit(5, 1, BasicPeriodField::OffHours);
+                  saturdayOff->setText("19");
+                  saturdayOff->setModified(true);
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    EXPECT_TRUE(commandsSince(before).count(Command::WriteHeader)) << "a new name sends the whole function";
+    const GatewayState gateway = readImage("001");
+    const GatewayFunction& sent = gateway.functions.at(ShopHours);
+    EXPECT_EQ(sent.name, "Shop opening");
+    EXPECT_EQ(std::count_if(sent.blocks[3].entries.begin(), sent.blocks[3].entries.end(),
+                            [](const auto& entry) { return entry.second[1] != PeriodState::Deleted; }),
+              25);
+    EXPECT_EQ(entryCounts(periodRecords(ShopHours)), (std::vector<int>{10, 10, 5}));
+
+    MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
+    button(list, "closeButton")->click();
+    BackupFile backup;
+    ASSERT_EQ(ReadBackupFile(BackupFileName("001:125"), backup), BackupReadResult::Read);
+    std::vector<int> periodTelegrams;
+    for (const Telegram& t : backup.functionTelegrams(ShopHours)) {
+        const std::optional<IdentifiedTelegram> id = IdentifyTelegram(t);
+        if (id && id->command == Command::WriteDataBlock && id->offset == 4)
+            periodTelegrams.push_back(t[TelegramField::Data + 1]);
+    }
+    EXPECT_EQ(periodTelegrams, (std::vector<int>{10, 10, 5}));
+
+    // Thirty periods fill the list.
+    YeSchDlg full(request(FunctionType::YearlySchedule, ShopHours));
+    m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDNO);
+    EXPECT_EQ(run(full, [&] {
+                  for (int day = 1; day <= 5; ++day) {
+                      EXPECT_TRUE(button(full, "addButton")->isEnabled());
+                      addPeriod(full, {2031, 3, day, 0, 0}, {2031, 3, day, 1, 0});
+                  }
+                  EXPECT_EQ(lines(full).size(), 30);
+                  EXPECT_FALSE(button(full, "addButton")->isEnabled());
+                  button(full, "cancelButton")->click();
+              }),
+              EditorResult::Cancel);
+}
+
+TEST_F(YearlyScheduleTest, AViewOnlyEditorShowsThePeriodsAndChangesNothing)
+{
+    start();
+    YeSchDlg editor(request(FunctionType::YearlySchedule, ShopHours, true));
+    EXPECT_EQ(run(editor, [&] {
+                  EXPECT_FALSE(button(editor, "okButton")->isEnabled());
+                  EXPECT_FALSE(button(editor, "addButton")->isEnabled());
+                  EXPECT_FALSE(editor.basicEdit(0, 0, BasicPeriodField::OnHours)->isEnabled());
+                  EXPECT_EQ(editor.basicEdit(0, 0, BasicPeriodField::OnHours)->text(), "07");
+                  EXPECT_EQ(editor.basicEdit(5, 1, BasicPeriodField::OffHours)->text(), "20");
+                  EXPECT_EQ(editor.basicEdit(6, 0, BasicPeriodField::OnHours)->text(), "") << "Sunday closed";
+                  periodList(editor)->setCurrentRow(0);
+                  EXPECT_EQ(edit(editor, "fromMonthEdit")->text(), "01");
+                  EXPECT_FALSE(edit(editor, "fromMonthEdit")->isEnabled());
+                  EXPECT_TRUE(child<QCheckBox>(editor, "yearlyCheck")->isChecked());
+                  EXPECT_FALSE(button(editor, "deleteButton")->isEnabled());
+                  button(editor, "cancelButton")->click();
+              }),
+              EditorResult::Cancel);
+}
+
+} // namespace
+
