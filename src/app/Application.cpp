@@ -11,6 +11,8 @@
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
+#include "support/RecordStore.h"
+#include "support/RegularFile.h"
 #include "support/ServerLink.h"
 #include "support/UiSeam.h"
 #include "support/Util.h"
@@ -87,7 +89,7 @@ bool Application::initInstance(const QStringList& arguments)
         break;
     }
 
-    if (!openTables())
+    if (!profileReadable() || !openTables())
         return failStart();
 
     m_frame = std::make_unique<MainFrame>(m_services);
@@ -120,12 +122,24 @@ bool Application::failStart()
     return false;
 }
 
+// Without ORPA.INI no table can be found: the start names the profile, not the first table.
+bool Application::profileReadable()
+{
+    const std::string file = OrpaIniFile();
+    const FileProblem problem = CheckRegularFile(file, MaxProfileSize);
+    if (problem == FileProblem::None)
+        return true;
+    showStop(DescribeFileProblem(file, problem, MaxProfileSize));
+    return false;
+}
+
 bool Application::openTables()
 {
     for (const auto& [table, mode] : StartupTables()) {
         const uint16_t status = DbOpen(table, mode);
         if (status != DbStatus::Success && status != DbStatus::AlreadyOpen) {
-            showStop(StrFormatRuntime(TextById(txt::ErrorOpeningDatabase).c_str(), table, int(status)));
+            showStop(StrFormatRuntime(TextById(txt::ErrorOpeningDatabase).c_str(), table, int(status)) + "\n"
+                     + RecordStore::instance().tableFile(table));
             DbCloseAll();
             return false;
         }

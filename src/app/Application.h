@@ -39,6 +39,7 @@ public:
     static std::string VersionText(const std::string& version);
 
 private:
+    bool profileReadable();
     bool openTables();
     void registerRunning();
     // Ends the start on an error; false, for initInstance to return.

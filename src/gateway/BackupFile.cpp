@@ -1,15 +1,15 @@
 #include "gateway/BackupFile.h"
 
 #include "protocol/LittleEndian.h"
-#include "support/RegularFile.h"
 #include "protocol/StrFormat.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
+#include "support/RegularFile.h"
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <new>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -60,7 +60,14 @@ uint32_t BackupChecksum(const std::vector<uint8_t>& bytes)
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
 {
-    switch (CheckRegularFile(path, MaxBackupFileSize)) {
+    FileProblem problem = FileProblem::None;
+    std::optional<std::string> content;
+    try {
+        content = ReadRegularFile(path, MaxBackupFileSize, &problem);
+    } catch (const std::bad_alloc&) {
+        return BackupReadResult::TooLarge;
+    }
+    switch (problem) {
     case FileProblem::None:
         break;
     case FileProblem::Missing:
@@ -71,23 +78,13 @@ BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
     case FileProblem::TooLarge:
         return BackupReadResult::TooLarge;
     }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return BackupReadResult::Missing;
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return BackupReadResult::Missing;
-    if (uint64_t(size) > MaxBackupFileSize)
+    return DecodeBackupFile(std::vector<uint8_t>(content->begin(), content->end()), file);
+}
+
+BackupReadResult DecodeBackupFile(const std::vector<uint8_t>& bytes, BackupFile& file)
+{
+    if (bytes.size() > MaxBackupFileSize)
         return BackupReadResult::TooLarge;
-    in.seekg(0);
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return BackupReadResult::TooLarge;
-    }
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    bytes.resize(size_t(in.gcount()));
     if (bytes.size() < BackupHeaderSize || le::u16(bytes.data()) != BackupFileType)
         return BackupReadResult::FileTypeError;
 
@@ -101,7 +98,7 @@ BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
         described = std::max(described, size_t(read.firstTelegram[i]) + read.telegramCount[i]);
     }
     const size_t rest = bytes.size() - BackupHeaderSize;
-    if (bytes.size() != size_t(size) || rest % TelegramSize != 0 || rest < described * TelegramSize)
+    if (rest % TelegramSize != 0 || rest < described * TelegramSize)
         return BackupReadResult::ReadError;
     if (BackupChecksum(bytes) != le::u32(&bytes[ChecksumOffset]))
         return BackupReadResult::ChecksumError;

@@ -52,6 +52,8 @@ enum class BackupReadResult {
 };
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file);
+// The same checks on a file's bytes.
+BackupReadResult DecodeBackupFile(const std::vector<uint8_t>& bytes, BackupFile& file);
 
 // The whole file's bytes, checksum included.
 std::vector<uint8_t> EncodeBackupFile(const BackupFile& file);

@@ -73,10 +73,11 @@ std::vector<ReadRequest> DataBlockRequests(const HeaderTelegram& h)
             for (uint8_t first = 0; first < PeriodCount; first = uint8_t(first + PeriodsPerRequest))
                 requests.push_back({Command::ReadDataBlock, h.type, block, {h.number, PeriodsPerRequest, first}});
         } else if (h.type == FunctionType::PoOptimizer && block >= 2) {
-            const uint8_t entries = h.inputs.counts[0];
-            for (uint8_t first = 0; first < entries; first = uint8_t(first + EvaporatorsPerPortion)) {
-                const uint8_t portion = std::min<uint8_t>(EvaporatorsPerPortion, uint8_t(entries - first));
-                requests.push_back({Command::ReadDataBlock, h.type, block, {h.number, portion, first}});
+            // Counted in int: a count near 255 must not wrap the portion's start back to the beginning.
+            const int entries = h.inputs.counts[0];
+            for (int first = 0; first < entries; first += EvaporatorsPerPortion) {
+                const uint8_t portion = uint8_t(std::min<int>(EvaporatorsPerPortion, entries - first));
+                requests.push_back({Command::ReadDataBlock, h.type, block, {h.number, portion, uint8_t(first)}});
             }
         } else {
             requests.push_back({Command::ReadDataBlock, h.type, block, {h.number}});
@@ -97,12 +98,13 @@ std::vector<ReadRequest> FunctionRequests(const HeaderTelegram& h)
                 continue;
             const ReferenceForm& form = *FindSlotForm(inputs ? Direction::Input : Direction::Output, kind);
             const uint8_t command = form.readCommand;
-            const uint8_t count = slots.counts[size_t(slot - 1)];
-            for (uint8_t first = 0; first < count; first = uint8_t(first + form.maxReadItems)) {
-                const uint8_t portion = std::min<uint8_t>(form.maxReadItems, uint8_t(count - first));
-                std::vector<uint8_t> data = {h.number, portion};
-                for (uint8_t index = first; index < first + portion; ++index)
-                    data.push_back(index);
+            // Counted in int: a count near 255 must not wrap the portion's start back to the beginning.
+            const int count = slots.counts[size_t(slot - 1)];
+            for (int first = 0; first < count; first += form.maxReadItems) {
+                const int portion = std::min<int>(form.maxReadItems, count - first);
+                std::vector<uint8_t> data = {h.number, uint8_t(portion)};
+                for (int index = first; index < first + portion; ++index)
+                    data.push_back(uint8_t(index));
                 requests.push_back({command, 255, slot, std::move(data)});
             }
         }

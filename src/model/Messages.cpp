@@ -3,6 +3,7 @@
 #include "model/Texts.h"
 #include "protocol/StrFormat.h"
 #include "support/DbStatus.h"
+#include "support/RecordStore.h"
 #include "support/UiSeam.h"
 
 #include <QtGlobal>
@@ -16,11 +17,12 @@ int MessageById(uint16_t id, unsigned style, QWidget* parent)
 
 void ReportDbError(const char* table, uint16_t status, const char* file, int line, QWidget* parent)
 {
-    // The operator sees the table and the code; the log says where and what it means.
-    qWarning("database error on %s: %s at %s:%d", table, DbStatusText(status).c_str(), file,
-             line);
+    // The operator sees the table, the code and the table's file; the log says where and what it means.
+    const std::string tableFile = RecordStore::instance().tableFile(table);
+    qWarning("database error on %s: %s at %s:%d", tableFile.c_str(), DbStatusText(status).c_str(), file, line);
     const std::string text = StrFormat("%s '%s' %s = %hd", TextById(txt::ErrorOnDatabase).c_str(), table,
-                                       TextById(txt::ReturnCode).c_str(), short(status));
+                                       TextById(txt::ReturnCode).c_str(), short(status))
+        + "\n" + tableFile;
     ui().beep();
     ui().messageBox(parent, QString::fromStdString(text), MB::Ok | MB::IconStop);
 }

@@ -10,7 +10,8 @@ class QWidget;
 // Text by id, a beep, then a message box with that style; returns the answer.
 int MessageById(uint16_t id, unsigned style, QWidget* parent = nullptr);
 
-// Beep and a stop message "Error on database 'TABLE' Return code = STATUS".
+// Beep and a stop message "Error on database 'TABLE' Return code = STATUS"
+// with the table's file on a second line.
 // Source and line name the caller for a debugger; they are not shown.
 void ReportDbError(const char* table, uint16_t status, const char* source, int line, QWidget* parent = nullptr);
 

@@ -111,6 +111,9 @@ struct MemberField {
     FieldLayout layout;
     Member Record::*member;
 };
+// Spelled out for compilers that do not deduce from aggregate initialisation (clang before 17).
+template <typename Record, typename Member>
+MemberField(FieldLayout, Member Record::*) -> MemberField<Record, Member>;
 
 namespace record_layout {
 

@@ -25,9 +25,6 @@ std::string trim(const std::string& text)
 
 bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-// Profiles are a few kilobytes; anything far larger is not one.
-constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
-
 // The profile's text; nothing when it does not exist or is not a profile
 // file (a folder, a FIFO, a huge file), which is logged with its name.
 std::optional<std::string> readWholeFile(const std::string& file, FileProblem* problem = nullptr)
@@ -96,15 +93,11 @@ std::optional<KeyLine> keyLine(const std::string& line)
 
 } // namespace
 
-std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue, const std::string& file)
+std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key)
 {
-    const auto content = readWholeFile(file);
-    if (!content)
-        return defaultValue;
     bool inSection = false;
-    for (const Line& l : splitLines(*content)) {
-        const std::string text = content->substr(l.begin, l.end - l.begin);
+    for (const Line& l : splitLines(content)) {
+        const std::string text = content.substr(l.begin, l.end - l.begin);
         if (auto name = sectionName(text)) {
             inSection = sameName(*name, section);
             continue;
@@ -114,7 +107,16 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
         if (auto kv = keyLine(text); kv && sameName(kv->key, key))
             return kv->value;
     }
-    return defaultValue;
+    return std::nullopt;
+}
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& file)
+{
+    const auto content = readWholeFile(file);
+    if (!content)
+        return defaultValue;
+    return ProfileValue(*content, section, key).value_or(defaultValue);
 }
 
 int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
@@ -133,19 +135,13 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
     return int(negative ? -number : number);
 }
 
-bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& file)
+std::string ProfileWithValue(const std::string& content, const std::string& section, const std::string& key,
+                             const std::string& value)
 {
-    FileProblem problem = FileProblem::None;
-    std::string content = readWholeFile(file, &problem).value_or(std::string());
-    if (problem != FileProblem::None && problem != FileProblem::Missing)
-        return false;
     const std::vector<Line> lines = splitLines(content);
     const std::string lineBreak = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
 
     bool inSection = false;
-    std::string updated;
-    bool done = false;
     for (const Line& l : lines) {
         const std::string text = content.substr(l.begin, l.end - l.begin);
         if (auto name = sectionName(text)) {
@@ -157,42 +153,48 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         if (auto kv = keyLine(text); kv && sameName(kv->key, key)) {
             // Keep the key's own spelling and whatever stands before the '='.
             const size_t eq = content.find('=', l.begin);
-            updated = content.substr(0, eq + 1) + value + content.substr(l.end);
-            done = true;
-            break;
+            return content.substr(0, eq + 1) + value + content.substr(l.end);
         }
     }
-    if (!done) {
-        // A new key goes after the last non-blank line of its section.
-        bool found = false;
-        size_t insertAt = 0;
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const std::string text = content.substr(lines[i].begin, lines[i].end - lines[i].begin);
-            if (auto name = sectionName(text)) {
-                if (found)
-                    break;
-                if (sameName(*name, section)) {
-                    found = true;
-                    insertAt = lines[i].breakEnd;
-                }
-                continue;
-            }
-            if (found && !trim(text).empty())
+
+    // A new key goes after the last non-blank line of its section.
+    bool found = false;
+    size_t insertAt = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = content.substr(lines[i].begin, lines[i].end - lines[i].begin);
+        if (auto name = sectionName(text)) {
+            if (found)
+                break;
+            if (sameName(*name, section)) {
+                found = true;
                 insertAt = lines[i].breakEnd;
+            }
+            continue;
         }
-        const std::string newLine = key + "=" + value + lineBreak;
-        if (found) {
-            std::string prefix = content.substr(0, insertAt);
-            if (!prefix.empty() && prefix.back() != '\n')
-                prefix += lineBreak;
-            updated = prefix + newLine + content.substr(insertAt);
-        } else {
-            updated = content;
-            if (!updated.empty() && updated.back() != '\n')
-                updated += lineBreak;
-            updated += "[" + section + "]" + lineBreak + newLine;
-        }
+        if (found && !trim(text).empty())
+            insertAt = lines[i].breakEnd;
     }
+    const std::string newLine = key + "=" + value + lineBreak;
+    if (found) {
+        std::string prefix = content.substr(0, insertAt);
+        if (!prefix.empty() && prefix.back() != '\n')
+            prefix += lineBreak;
+        return prefix + newLine + content.substr(insertAt);
+    }
+    std::string updated = content;
+    if (!updated.empty() && updated.back() != '\n')
+        updated += lineBreak;
+    return updated + "[" + section + "]" + lineBreak + newLine;
+}
+
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& file)
+{
+    FileProblem problem = FileProblem::None;
+    const std::string content = readWholeFile(file, &problem).value_or(std::string());
+    if (problem != FileProblem::None && problem != FileProblem::Missing)
+        return false;
+    const std::string updated = ProfileWithValue(content, section, key, value);
 
     // Write beside the file and rename, so that a failed write leaves the old file.
     const std::string temp = file + ".tmp";

@@ -4,7 +4,12 @@
 // the first match wins, values are trimmed, a missing key gives the caller's
 // default, and writing a key changes only that line of the file.
 
+#include <cstdint>
+#include <optional>
 #include <string>
+
+// Profiles are a few kilobytes; a file far larger is not one.
+constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& file);
@@ -23,3 +28,8 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 // The user profile (USER.INI in the home folder).
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue);
+
+// The same rules on a profile's text: the value of a key, and the text with one key set.
+std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key);
+std::string ProfileWithValue(const std::string& content, const std::string& section, const std::string& key,
+                             const std::string& value);

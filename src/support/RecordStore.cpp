@@ -108,16 +108,23 @@ std::string untouchedUri(const std::string& path)
     return uri + "?immutable=1";
 }
 
-Outcome checkSourceTable(sqlite3* db)
+// How closely a table file is checked.
+enum class TableCheck {
+    CopySource, // as it lies, without its journal, by the quick check: about to be copied
+    Integrity,  // as the next open finds it, journal applied, by the full integrity check
+};
+
+Outcome checkOpenTable(sqlite3* db, TableCheck how)
 {
     {
-        Statement quickCheck;
-        if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &quickCheck.handle, nullptr) != SQLITE_OK)
+        Statement check;
+        const char* pragma = how == TableCheck::Integrity ? "PRAGMA integrity_check" : "PRAGMA quick_check";
+        if (sqlite3_prepare_v2(db, pragma, -1, &check.handle, nullptr) != SQLITE_OK)
             return Outcome::SourceNotATable;
-        const int rc = sqlite3_step(quickCheck.handle);
+        const int rc = sqlite3_step(check.handle);
         if (rc == SQLITE_NOTADB)
             return Outcome::SourceNotATable;
-        const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(quickCheck.handle, 0));
+        const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(check.handle, 0));
         if (rc != SQLITE_ROW || !verdict || std::strcmp(verdict, "ok") != 0)
             return Outcome::SourceDamaged;
     }
@@ -130,8 +137,8 @@ Outcome checkSourceTable(sqlite3* db)
     return schema && checkTableMeta(db, *schema) == DbStatus::Success ? Outcome::Replaced : Outcome::SourceNotATable;
 }
 
-// Replaced when the source is a whole table file that may be copied as it lies.
-Outcome checkSource(const std::string& path)
+// Replaced when the file is a whole table file of this store that passes the check.
+Outcome checkTable(const std::string& path, TableCheck how)
 {
     switch (CheckRegularFile(path, LargestTableFile)) {
     case FileProblem::None:
@@ -148,12 +155,15 @@ Outcome checkSource(const std::string& path)
     const uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size < SmallestTableFile || size % SmallestTableFile != 0)
         return Outcome::SourceImplausibleSize;
-    if (journalHasContent(path))
+    if (how == TableCheck::CopySource && journalHasContent(path))
         return Outcome::JournalPending;
     sqlite3* db = nullptr;
     Outcome outcome = Outcome::SourceNotATable;
-    if (sqlite3_open_v2(untouchedUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK)
-        outcome = checkSourceTable(db);
+    const int opened = how == TableCheck::CopySource
+        ? sqlite3_open_v2(untouchedUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+        : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (opened == SQLITE_OK)
+        outcome = checkOpenTable(db, how);
     sqlite3_close(db);
     return outcome;
 }
@@ -667,7 +677,7 @@ uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema
 TableFileReplacement RecordStore::replaceTableFile(const std::string& source, const std::string& target)
 {
     namespace fs = std::filesystem;
-    if (const Outcome outcome = checkSource(source); outcome != Outcome::Replaced)
+    if (const Outcome outcome = checkTable(source, TableCheck::CopySource); outcome != Outcome::Replaced)
         return {outcome, source};
     if (journalHasContent(target))
         return {Outcome::JournalPending, target};
@@ -687,6 +697,14 @@ TableFileReplacement RecordStore::replaceTableFile(const std::string& source, co
     }
     flushToDisk(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
     return {Outcome::Replaced, target};
+}
+
+std::optional<std::string> RecordStore::checkTableFile(const std::string& path)
+{
+    const Outcome outcome = checkTable(path, TableCheck::Integrity);
+    if (outcome == Outcome::Replaced)
+        return std::nullopt;
+    return TableFileReplacement{outcome, path}.describe();
 }
 
 DbBatch::DbBatch(const std::string& table)

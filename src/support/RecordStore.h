@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 // How the replacement of a table file ended; on failure, the file it failed on.
@@ -77,6 +78,10 @@ public:
     // one; no journal of the old target is left to be applied to the new file.
     // On any failure the target stays as it was.
     static TableFileReplacement replaceTableFile(const std::string& source, const std::string& target);
+    // The full integrity check of a closed table file as the next open finds
+    // it (an interrupted write's journal applied): nothing when it is a whole
+    // table of this store, what is wrong otherwise.
+    static std::optional<std::string> checkTableFile(const std::string& path);
 
 private:
     struct Table;

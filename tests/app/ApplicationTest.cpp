@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -100,12 +101,37 @@ TEST_F(ApplicationTest, AMissingTimeZoneGivesTheDefaultZone)
 TEST_F(ApplicationTest, AMissingTableEndsTheStartNamingIt)
 {
     ASSERT_TRUE(QFile::remove(QString::fromStdString(m_home.dataDir() + "QEBDES.DAT")));
-    m_script.expectMessage("Error opening database QEBDES. RC = 2");
+    m_script.expectMessage(
+        QString::fromStdString("Error opening database QEBDES. RC = 2\n" + m_home.dataDir() + "QEBDES.DAT"));
     Application application(noServices());
     EXPECT_FALSE(application.initInstance({"velt", "1"}));
     EXPECT_EQ(application.exitCode(), 1);
     EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf)) << "the tables opened before are closed";
     EXPECT_TRUE(runningApplications().empty()) << "nothing is written";
+}
+
+// Without its profile the program cannot find a table: the start names the
+// profile instead of reporting the first table as missing.
+TEST_F(ApplicationTest, AMissingProfileOrAFolderInItsPlaceEndsTheStartNamingIt)
+{
+    const std::string profile = m_home.iniFile();
+    const std::string kept = profile + ".kept";
+    ASSERT_EQ(std::rename(profile.c_str(), kept.c_str()), 0);
+    m_script.expectMessage(QString::fromStdString(profile + " does not exist"));
+    {
+        Application application(noServices());
+        EXPECT_FALSE(application.initInstance({"velt", "1"}));
+        EXPECT_EQ(application.exitCode(), 1);
+        EXPECT_FALSE(RecordStore::instance().isOpen(table::NetCnf));
+    }
+
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(profile)));
+    m_script.expectMessage(QString::fromStdString(profile + " is a folder"));
+    Application application(noServices());
+    EXPECT_FALSE(application.initInstance({"velt", "1"}));
+    EXPECT_EQ(application.exitCode(), 1);
+    ASSERT_TRUE(QDir().rmdir(QString::fromStdString(profile)));
+    ASSERT_EQ(std::rename(kept.c_str(), profile.c_str()), 0);
 }
 
 TEST_F(ApplicationTest, ABrokenTableEndsTheStartNamingIt)
@@ -115,7 +141,7 @@ TEST_F(ApplicationTest, ABrokenTableEndsTheStartNamingIt)
         const std::string kept = file + ".kept";
         ASSERT_EQ(std::rename(file.c_str(), kept.c_str()), 0);
         std::ofstream(file, std::ios::trunc) << "not a table";
-        m_script.expectMessage(QString::fromStdString("Error opening database " + table + ". RC = 30"));
+        m_script.expectMessage(QString::fromStdString("Error opening database " + table + ". RC = 30\n" + file));
         Application application(noServices());
         EXPECT_FALSE(application.initInstance({"velt", "2"}));
         EXPECT_EQ(application.exitCode(), 1) << table;

@@ -14,6 +14,7 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <QPushButton>
 
@@ -220,7 +221,8 @@ TEST_F(BackupWriteTest, AFailedBuildLeavesAFileThatTheNextUploadRefuses)
     ASSERT_EQ(upload().result, UploadResult::UpToDate);
     closeList();
     // A function the list shows whose header is gone from MCDEF.
-    m_script.expectMessage("Error on database 'MCDEF' Return code = 4");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCDEF' Return code = 4\n"
+                                                   + RecordStore::instance().tableFile("MCDEF")));
     EXPECT_EQ(WriteBackupFile("001:125", {{1, 0, true}, {60, 3, false}}, nullptr), BackupWriteResult::Failed);
     ASSERT_TRUE(std::filesystem::exists(fileName())) << "the incomplete file stays";
 

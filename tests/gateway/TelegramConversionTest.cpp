@@ -313,6 +313,31 @@ TEST(TelegramConversion, AHeaderWithEmptySlotsAsksForNothing)
     EXPECT_TRUE(FunctionRequests(h).empty());
 }
 
+// A damaged header answer may claim 255 items: each is asked for once, and the
+// portions end (their start once wrapped round to 0 and never ended).
+TEST(TelegramConversion, AHeaderClaimingTheMostItemsAsksForEachOnce)
+{
+    HeaderTelegram h;
+    h.number = Number;
+    h.type = FunctionType::PoOptimizer;
+    h.inputs.mask = 0b1;
+    h.inputs.kinds[0] = SlotKind::Automatic;
+    h.inputs.counts[0] = 255;
+    h.blockMask = 0b0010;
+    std::vector<int> asked(255, 0);
+    size_t evaporators = 0;
+    for (const ReadRequest& r : FunctionRequests(h)) {
+        if (r.command == Command::ReadDataBlock) {
+            evaporators += r.data[1];
+            continue;
+        }
+        for (size_t i = 2; i < r.data.size(); ++i)
+            ++asked[r.data[i]];
+    }
+    EXPECT_EQ(asked, std::vector<int>(255, 1));
+    EXPECT_EQ(evaporators, 255u);
+}
+
 // A function kept in a backup file comes back from its write telegrams as the
 // records they were built from; stamp and flags come from the directory.
 TEST(TelegramConversion, WriteTelegramsBecomeTheRecordsTheyWereBuiltFrom)

@@ -9,6 +9,7 @@
 #include "model/McdefAccess.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -249,7 +250,8 @@ TEST_F(UpdateTest, AFunctionThatIsNotInTheTableIsNotSent)
     startServer();
     ASSERT_EQ(upload(), UploadResult::UpToDate);
     const size_t sentByUpload = sentCommands().size();
-    m_script.expectMessage("Error on database 'MCDEF' Return code = 4");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCDEF' Return code = 4\n"
+                                                   + RecordStore::instance().tableFile("MCDEF")));
     MCUpdDlg dialog("001:125", serverWindow(), 50, UpdateMode::WholeFunction, {});
     EXPECT_EQ(UpdateResult(dialog.exec()), UpdateResult::LocalFailure);
     EXPECT_EQ(sentCommands().size(), sentByUpload);

@@ -123,12 +123,14 @@ TEST_F(EventLogTest, MissingGatewayAndUserShowQuestionMarks)
 TEST_F(EventLogTest, AFailedInsertIsReportedAndReturnsItsStatus)
 {
     std::remove((m_dir.path().toStdString() + "/EVENTLOG.DAT").c_str());
-    m_script.expectMessage("Error on database 'EVENTLOG' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'EVENTLOG' Return code = 2\n"
+                                                   + m_dir.path().toStdString() + "/EVENTLOG.DAT"));
     EXPECT_EQ(LogFunctionEvent("002:125", {"F"}, txt::AreStopped), DbStatus::NotAvailable);
 
     std::ofstream(m_dir.path().toStdString() + "/EVENTLOG.DAT", std::ios::binary | std::ios::trunc)
         << std::string(4096, 'x');
-    m_script.expectMessage("Error on database 'EVENTLOG' Return code = 30");
+    m_script.expectMessage(QString::fromStdString("Error on database 'EVENTLOG' Return code = 30\n"
+                                                   + m_dir.path().toStdString() + "/EVENTLOG.DAT"));
     EXPECT_EQ(LogChangeLines("002:125", "F", {"line"}), DbStatus::NotATable);
 }
 

@@ -6,6 +6,7 @@
 #include "model/Texts.h"
 #include "model/TypeNames.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/RecordStore.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -78,7 +79,8 @@ TEST_F(TextsTest, MessagesComeFromTheTextTable)
 {
     m_script.expectMessage("<<unknown type>>");
     MessageById(txt::UnknownType, MB::Ok | MB::IconStop);
-    m_script.expectMessage("Error on database 'MCDEF' Return code = 4");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCDEF' Return code = 4\n"
+                                                   + RecordStore::instance().tableFile("MCDEF")));
     REPORT_DB_ERROR("MCDEF", DbStatus::KeyNotFound);
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
     EXPECT_EQ(m_script.beeps(), 2);

@@ -6,6 +6,7 @@
 #include "references/ReferenceRows.h"
 #include "references/SelectionRules.h"
 #include "ReferenceTestTools.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -275,7 +276,8 @@ TEST_F(CandidateListTest, ShowsTheCandidatesSortedByAddressWithTheGroupsRowsSele
 TEST_F(CandidateListTest, ADatabaseErrorIsToldWithItsTable)
 {
     std::filesystem::remove(DataFilePath("NETCNF.DAT"));
-    m_script.expectMessage("Error on database 'NETCNF' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'NETCNF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("NETCNF")));
     EXPECT_FALSE(fill(true));
     EXPECT_TRUE(m_list.redrawOn()) << "painting is on again";
 }

@@ -7,6 +7,7 @@
 #include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/Profile.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -192,7 +193,8 @@ TEST_F(IOListTest, AListThatCannotLoadSaysWhyWhereThereIsSomethingToSay)
         << "a missing controller, silently";
 
     std::filesystem::remove(m_home.dataDir() + "NETCNF.DAT");
-    m_script.expectMessage("Error on database 'NETCNF' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'NETCNF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("NETCNF")));
     EXPECT_FALSE(list.LoadReferences("001:125", 5, BlockType::Output, {1, 0, 0, 0}));
     EXPECT_EQ(list.rowCount(), 0);
 }

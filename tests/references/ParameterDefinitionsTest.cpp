@@ -216,7 +216,8 @@ TEST_F(DefinitionsTest, MarksLookForTheIdentificationFirstThenTheNode)
     EXPECT_EQ(entries[0].mark, WizardEntry::Undefined) << "002:017 is another node";
 
     fs::remove(DataFilePath(DefinitionFile));
-    m_script.expectMessage("Error on database 'MCPARDEF' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCPARDEF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("MCPARDEF")));
     EXPECT_FALSE(ComputeMarks(entries, "001", 7, nullptr));
 }
 

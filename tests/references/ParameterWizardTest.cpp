@@ -10,6 +10,7 @@
 #include "ReferenceTestTools.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -389,7 +390,8 @@ TEST_F(DefPaDlgTest, TheTextModeRelabelsEveryList)
 TEST_F(DefPaDlgTest, ADefinitionWithoutParameterIsLeftOutAndDeletedWithTheNextSave)
 {
     refs::insertDefinition("EVA-100", "255:255", 6, 9, 9, 9);
-    m_script.expectMessage("Error on database 'QEBDES' Return code = 0");
+    m_script.expectMessage(QString::fromStdString("Error on database 'QEBDES' Return code = 0\n"
+                                                   + RecordStore::instance().tableFile("QEBDES")));
     DefPaDlg page({"255:255", "EVA-100", "EVA100-V14", {248}, 6});
     ASSERT_FALSE(page.openingFailed());
     EXPECT_EQ(shown(listBox(page, "definedList")), QStringList{"Day/night input"});
@@ -402,7 +404,8 @@ TEST_F(DefPaDlgTest, ADefinitionWithoutParameterIsLeftOutAndDeletedWithTheNextSa
 TEST_F(DefPaDlgTest, ADatabaseErrorEndsThePage)
 {
     std::filesystem::remove(DataFilePath(DefinitionFile));
-    m_script.expectMessage("Error on database 'MCPARDEF' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCPARDEF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("MCPARDEF")));
     DefPaDlg page({"255:255", "EVA-100", "EVA100-V14", {248}, 6});
     EXPECT_TRUE(page.openingFailed());
     EXPECT_EQ(page.result(), -1);

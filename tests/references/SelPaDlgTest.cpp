@@ -8,6 +8,7 @@
 #include "ReferenceTestTools.h"
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -275,7 +276,8 @@ TEST_F(SelPaDlgTest, AMissingDefinitionTableEndsTheDialogAsCancelled)
 {
     editorRow("001", 255, 255, 255);
     fs::remove(DataFilePath(DefinitionFile));
-    m_script.expectMessage("Error on database 'MCPARDEF' Return code = 2");
+    m_script.expectMessage(QString::fromStdString("Error on database 'MCPARDEF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("MCPARDEF")));
     SelPaDlg dialog("Outputs", FunctionType::DayNightControl, "001:125", dayNightOutputs());
     EXPECT_TRUE(dialog.openingFailed());
     EXPECT_EQ(dialog.exec(), IDCANCEL);

@@ -10,24 +10,19 @@
 #include "QelnetProcess.h"
 #include "support/Db.h"
 #include "TestHome.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <fstream>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class McftoolTest : public ::testing::Test {
 protected:
@@ -44,20 +39,10 @@ protected:
         ASSERT_TRUE(m_server->running());
     }
 
-    ToolRun run(QStringList arguments) const
+    ToolRun run(const QStringList& arguments) const
     {
-        QProcess tool;
-        tool.start(QStringLiteral(MCFTOOL_PATH), arguments);
-        ToolRun result;
-        if (!tool.waitForFinished(60000)) {
-            ADD_FAILURE() << "mcftool " << arguments.join(' ').toStdString() << " did not end";
-            tool.kill();
-            tool.waitForFinished();
-            return result;
-        }
-        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
-        result.out = tool.readAllStandardOutput().toStdString();
-        result.err = tool.readAllStandardError().toStdString();
+        const ToolRun result = RunTool(QStringLiteral(MCFTOOL_PATH), arguments, 60000);
+        EXPECT_FALSE(result.timedOut) << "mcftool " << arguments.join(' ').toStdString() << " did not end";
         return result;
     }
 
@@ -178,8 +163,53 @@ TEST_F(McftoolTest, FilesThatAreNotRegularFilesAreRefusedByName)
     ASSERT_TRUE(QFile::rename(profile, profile + ".moved"));
     ASSERT_TRUE(QDir().mkpath(profile));
     const ToolRun dump = run({"db", "dump", home(), "NETCNF"});
-    EXPECT_NE(dump.exitCode, -1) << "mcftool must end, not crash";
+    EXPECT_EQ(dump.exitCode, 1);
     EXPECT_TRUE(contains(dump.err, "ORPA.INI is a folder")) << dump.err;
+    EXPECT_FALSE(contains(dump.err, "NETCNF")) << "the table is not to blame\n" << dump.err;
+
+    ASSERT_TRUE(QDir().rmdir(profile));
+    const ToolRun missing = run({"db", "dump", home(), "NETCNF"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.err, "ORPA.INI does not exist")) << missing.err;
+    EXPECT_FALSE(contains(missing.err, "NETCNF")) << missing.err;
+}
+
+// A verb that would write a table in a read-only folder says so, not that the table cannot be read.
+TEST_F(McftoolTest, AReadOnlyDataFolderIsNamedAsWhatKeepsTheVerbFromWriting)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold back the superuser";
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string data = m_home.dataDir();
+    ASSERT_EQ(chmod(data.c_str(), 0555), 0);
+    const ToolRun stop = onGateway("stop", {"9"});
+    chmod(data.c_str(), 0755);
+    EXPECT_EQ(stop.exitCode, 1);
+    EXPECT_TRUE(contains(stop.err, "MCDEF cannot be written: status 46 (access denied: the file or its folder is read-only)"))
+        << stop.err;
+}
+
+// Every table file passes the check after the jobs; a damaged one is named.
+TEST_F(McftoolTest, DbCheckRunsTheIntegrityCheckOfEveryTableFile)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun check = run({"db", "check", home()});
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+    for (const char* file : {"MCDEF.DAT: ok", "EVENTLOG.DAT: ok", "NETCNF.DAT: ok", "MCDEF.NEW: ok"})
+        EXPECT_TRUE(contains(check.out, file)) << file << "\n" << check.out;
+
+    const std::string mcdef = m_home.dataDir() + "MCDEF.DAT";
+    {
+        std::fstream file(mcdef, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 + 8); // the b-tree page after the file header: a broken page header
+        file.write("\xff\xff\xff\xff\xff\xff", 6);
+    }
+    const ToolRun damaged = run({"db", "check", home()});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(contains(damaged.err, mcdef + ": fails the integrity check")) << damaged.err;
+    EXPECT_TRUE(contains(damaged.out, "EVENTLOG.DAT: ok")) << "the other files are still checked";
 }
 
 // A table error names the file and says what its status means.

@@ -187,6 +187,36 @@ bool useHome(const std::string& home, std::string& error)
     return true;
 }
 
+// --- db check ---------------------------------------------------------------
+
+int dbCheck(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {}, error);
+    if (!parsed)
+        return usageError("db check", error);
+    if (parsed->positional.size() != 1)
+        return usageError("db check", "expected one HOME");
+    if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool db check: " << error << "\n";
+        return Failed;
+    }
+    std::vector<std::string> files;
+    for (const TableSchema& schema : AllTableSchemas())
+        files.push_back(RecordStore::instance().tableFile(schema.name));
+    files.push_back(RecordStore::instance().dataFile("MCDEF.NEW"));
+    int failures = 0;
+    for (const std::string& file : files) {
+        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file)) {
+            std::cerr << "mcftool db check: " << *problem << "\n";
+            ++failures;
+        } else {
+            std::cout << file << ": ok\n";
+        }
+    }
+    return failures == 0 ? Done : Failed;
+}
+
 // "001" or "001:125": the gateway address of the network.
 std::optional<std::string> gatewayOf(const std::string& network)
 {
@@ -215,6 +245,14 @@ std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::stri
     return numbers;
 }
 
+// "<file>: MCDEF cannot be read: status 30 (...)". A verb that writes the table
+// is kept from it by a read-only file or folder, and says so.
+std::string tableProblem(const char* table, uint16_t status)
+{
+    const char* what = status == DbStatus::AccessDenied ? " cannot be written: " : " cannot be read: ";
+    return RecordStore::instance().tableFile(table) + ": " + table + what + DbStatusText(status);
+}
+
 // Every number must be a function of MCDEF: the jobs record what they did there.
 bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
 {
@@ -226,7 +264,7 @@ bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
             return false;
         }
         if (status != DbStatus::Success) {
-            error = RecordStore::instance().tableFile(table::Mcdef) + ": MCDEF cannot be read: " + DbStatusText(status);
+            error = tableProblem(table::Mcdef, status);
             return false;
         }
     }
@@ -490,8 +528,7 @@ int backupWrite(const Args& args)
         return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
     std::vector<ListedFunction> functions;
     if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
-        std::cerr << "mcftool backup write: " << RecordStore::instance().tableFile(table::Mcdef)
-                  << ": MCDEF cannot be read: " << DbStatusText(status) << "\n";
+        std::cerr << "mcftool backup write: " << tableProblem(table::Mcdef, status) << "\n";
         return Failed;
     }
     const std::string file = BackupFileName(*address);
@@ -696,6 +733,14 @@ const std::vector<Verb>& verbs()
          "status and the 104 content bytes in hex; headers also type, name, flags\n"
          "and stamp.\n",
          dbDump},
+        {"db check", "HOME", "run the integrity check of every table file",
+         "Runs the full integrity check of every table file of the home folder HOME\n"
+         "and of the template MCDEF.NEW, as the next program to open them finds\n"
+         "them (a journal left by an interrupted write is applied first), and checks\n"
+         "that each is the table of this store its name says, with its record\n"
+         "length. Prints one line per file; exit code 0 when every file passes.\n"
+         "Run it while no program has the tables open.\n",
+         dbCheck},
         {"upload", "HOME NETWORK [--yes|--no]", "upload a gateway's functions into MCDEF, as selecting it does",
          "Runs the upload of the gateway of NETWORK (\"001\", or \"001:125\") into MCDEF of\n"
          "the home folder HOME, exactly as velt does when the gateway is selected: MCDEF\n"

@@ -747,6 +747,22 @@ std::string lineColumn(const QByteArray& text, qsizetype offset)
     return std::to_string(line) + ":" + std::to_string(offset - lineStart + 1);
 }
 
+std::optional<PlantError> parsePlant(const std::string& content, const std::string& descriptionFile, Plant& plant)
+{
+    const QByteArray text(content.data(), qsizetype(content.size()));
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return PlantError{descriptionFile, lineColumn(text, parseError.offset),
+                          "bad JSON: " + parseError.errorString().toStdString()};
+    try {
+        plant = readPlant(document);
+    } catch (const Invalid& e) {
+        return PlantError{descriptionFile, e.place, e.reason};
+    }
+    return std::nullopt;
+}
+
 // ---------------------------------------------------------------------------
 // Writing the home
 
@@ -920,28 +936,22 @@ std::optional<fs::path> makeSibling(const fs::path& home, const char* purpose)
 
 } // namespace
 
+std::optional<PlantError> CheckPlantDescription(const std::string& content, const std::string& descriptionFile)
+{
+    Plant plant;
+    return parsePlant(content, descriptionFile, plant);
+}
+
 std::optional<PlantError> BuildPlantHome(const std::string& home, const std::string& descriptionFile, bool replace)
 {
     // Read and check everything first.
-    QByteArray text;
-    {
-        FileProblem problem = FileProblem::None;
-        const std::optional<std::string> content = ReadRegularFile(descriptionFile, MaxDescriptionSize, &problem);
-        if (!content)
-            return PlantError{descriptionFile, "", DescribeFileProblem(descriptionFile, problem, MaxDescriptionSize)};
-        text = QByteArray(content->data(), qsizetype(content->size()));
-    }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return PlantError{descriptionFile, lineColumn(text, parseError.offset),
-                          "bad JSON: " + parseError.errorString().toStdString()};
+    FileProblem problem = FileProblem::None;
+    const std::optional<std::string> content = ReadRegularFile(descriptionFile, MaxDescriptionSize, &problem);
+    if (!content)
+        return PlantError{descriptionFile, "", DescribeFileProblem(descriptionFile, problem, MaxDescriptionSize)};
     Plant plant;
-    try {
-        plant = readPlant(document);
-    } catch (const Invalid& e) {
-        return PlantError{descriptionFile, e.place, e.reason};
-    }
+    if (auto error = parsePlant(*content, descriptionFile, plant))
+        return error;
 
     if (home.empty())
         return PlantError{home, "", "no home folder given"};

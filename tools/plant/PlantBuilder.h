@@ -26,6 +26,9 @@ std::string DemoFolder(const std::string& programFile);
 // The demo description: plant.json in the DemoFolder of this program.
 std::string DefaultPlantDescription();
 
+// Checks a description's text as BuildPlantHome does before it writes anything.
+std::optional<PlantError> CheckPlantDescription(const std::string& content, const std::string& descriptionFile);
+
 // Builds a complete home from a description: the ini files, the data folder
 // with every table of the store's schema filled from the description, the
 // empty template MCDEF.NEW beside an empty MCDEF.DAT, the ZULDir/EXPDir

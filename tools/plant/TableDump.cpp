@@ -9,6 +9,7 @@
 #include "support/OrpaPaths.h"
 #include "support/Profile.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 #include "support/TableSchema.h"
 
 #include <initializer_list>
@@ -181,10 +182,12 @@ constexpr Decoder decoders[] = {
 
 // The data folder of a home: `Install`/`DATADir` of its ORPA.INI, taken
 // relative to the home when it is not absolute.
+std::string profileOf(const std::string& home) { return orpa::findFile(home, "ORPA.INI"); }
+
 std::string dataFolderOf(const std::string& home)
 {
     const std::string folder = home.empty() || home.back() == '/' ? home : home + "/";
-    std::string data = GetPrivateProfileString("Install", "DATADir", "", orpa::findFile(folder, "ORPA.INI"));
+    std::string data = GetPrivateProfileString("Install", "DATADir", "", profileOf(home));
     if (data.empty() || data.front() != '/')
         data = folder + data;
     return data;
@@ -210,6 +213,10 @@ std::optional<std::string> DumpTable(const std::string& home, const std::string&
     if (store.isOpen(schema->name))
         return "table " + schema->name + " is open in this process";
 
+    // Without its profile the home has no data folder: name the profile, not the table.
+    const std::string profile = profileOf(home);
+    if (const FileProblem problem = CheckRegularFile(profile, MaxProfileSize); problem != FileProblem::None)
+        return DescribeFileProblem(profile, problem, MaxProfileSize);
     store.setDataDirectory(dataFolderOf(home));
     const std::string file = store.tableFile(schema->name);
     std::optional<std::string> failure;

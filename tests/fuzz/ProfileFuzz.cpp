@@ -1,0 +1,26 @@
+// The profile rules on arbitrary text: the keys the program reads, and the
+// one key it writes, which must read back as written with every other key
+// unchanged.
+
+#include "support/Profile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string content(reinterpret_cast<const char*>(data), size);
+    for (const char* key : {"DATADir", "ZULDir", "Server", "TxtMode"})
+        for (const char* section : {"Install", "Connection", "QEBCtrl"})
+            ProfileValue(content, section, key);
+
+    const std::optional<std::string> before = ProfileValue(content, "Install", "DATADir");
+    const std::string written = ProfileWithValue(content, "QEBCtrl", "TxtMode", "1");
+    if (ProfileValue(written, "QEBCtrl", "TxtMode") != "1")
+        std::abort();
+    if (ProfileValue(written, "Install", "DATADir") != before)
+        std::abort();
+    return 0;
+}
