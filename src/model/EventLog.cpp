@@ -5,6 +5,7 @@
 #include "model/Texts.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
+#include "support/Clock.h"
 #include "support/Db.h"
 
 #include <ctime>
@@ -87,7 +88,7 @@ uint16_t insertRows(const std::vector<std::string>& rows)
         return open.status();
     }
     for (const std::string& text : rows) {
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = CurrentTime();
         std::tm local{};
         localtime_r(&now, &local);
         EventLogRecord row;

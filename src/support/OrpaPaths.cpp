@@ -52,10 +52,20 @@ std::string QebTypeIniFile() { return orpa::findFile(orpa::homeDirectory(), "Qeb
 
 std::string UserProfileFile() { return orpa::findFile(orpa::homeDirectory(), "USER.INI"); }
 
-std::string DataDirectory()
+namespace {
+
+// A folder key of [Install] as a prefix: a relative value is taken relative
+// to the home folder, an empty one is the home folder itself.
+std::string installFolderPrefix(const char* key)
 {
-    std::string dir = GetPrivateProfileString("Install", "DATADir", "", OrpaIniFile());
+    std::string dir = GetPrivateProfileString("Install", key, "", OrpaIniFile());
     if (dir.empty() || dir.front() != '/')
         dir = orpa::homeDirectory() + dir;
     return dir;
 }
+
+} // namespace
+
+std::string DataDirectory() { return installFolderPrefix("DATADir"); }
+
+std::string ExportDirectory() { return installFolderPrefix("EXPDir"); }

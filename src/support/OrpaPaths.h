@@ -31,3 +31,7 @@ std::string UserProfileFile();
 // `Install`/`DATADir` of ORPA.INI, a prefix for table file names; a relative
 // value is taken relative to the home folder.
 std::string DataDirectory();
+
+// `Install`/`EXPDir` of ORPA.INI, the prefix of exported files' names (it
+// ends with '/' when it names a folder); resolved like DataDirectory().
+std::string ExportDirectory();

@@ -1,5 +1,7 @@
 #include "support/Util.h"
 
+#include "support/Clock.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -7,7 +9,7 @@
 
 std::string GetTimeStamp()
 {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = CurrentTime();
     std::tm local{};
     localtime_r(&now, &local);
     char text[64];

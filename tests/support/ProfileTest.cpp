@@ -87,6 +87,9 @@ TEST_F(ProfileTest, FilesAreFoundWithoutRegardToCase)
     EXPECT_EQ(OrpaIniFile(), m_dir.path().toStdString() + "/orpa.ini");
     EXPECT_EQ(DataDirectory(), m_dir.path().toStdString() + "/data/") << "relative to the home folder";
     EXPECT_EQ(QebTypeIniFile(), m_dir.path().toStdString() + "/QebType.ini") << "the given case when missing";
+    EXPECT_EQ(ExportDirectory(), m_dir.path().toStdString() + "/") << "no EXPDir: the home folder";
+    write("orpa.ini", "[Install]\nEXPDir=/var/export/\n");
+    EXPECT_EQ(ExportDirectory(), "/var/export/");
     qputenv("ORPA_HOME", previous);
 }
 
