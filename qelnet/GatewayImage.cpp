@@ -2,8 +2,8 @@
 
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/RegularFile.h"
 
-#include <QFile>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -318,13 +318,13 @@ std::optional<GatewayState> DecodeGatewayImage(const std::vector<uint8_t>& bytes
 
 std::optional<GatewayState> ReadGatewayImage(const std::string& path, std::string& error)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
+    FileProblem problem = FileProblem::None;
+    const std::optional<std::string> content = ReadRegularFile(path, MaxImageFileSize, &problem);
+    if (!content) {
+        error = DescribeFileProblem(path, problem, MaxImageFileSize);
         return std::nullopt;
     }
-    const QByteArray content = file.readAll();
-    return DecodeGatewayImage(std::vector<uint8_t>(content.begin(), content.end()), error);
+    return DecodeGatewayImage(std::vector<uint8_t>(content->begin(), content->end()), error);
 }
 
 std::optional<std::string> WriteGatewayImage(const std::string& path, const GatewayState& state)

@@ -34,6 +34,9 @@
 constexpr char GatewayImageMagic[8] = {'Q', 'E', 'L', 'G', 'W', 'I', 'M', 'G'};
 constexpr uint16_t GatewayImageVersion = 1;
 constexpr size_t GatewayImageHeaderSize = 20;
+// A gateway's image or its description is a few kilobytes; a larger file is
+// neither, and a folder or a FIFO is refused before anything blocks on it.
+constexpr uint64_t MaxImageFileSize = 16 * 1024 * 1024;
 
 std::vector<uint8_t> EncodeGatewayImage(const GatewayState& state);
 // The state of an image; nothing and the reason when it is damaged.

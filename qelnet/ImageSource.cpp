@@ -1,6 +1,7 @@
 #include "ImageSource.h"
 
 #include "FunctionTelegrams.h"
+#include "GatewayImage.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/IdentityChecksum.h"
 #include "protocol/LittleEndian.h"
@@ -8,8 +9,8 @@
 #include "protocol/TelegramText.h"
 #include "protocol/TypeCatalogue.h"
 #include "SimulatedGateway.h"
+#include "support/RegularFile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -580,10 +581,11 @@ std::optional<GatewayState> GatewayStateFromSource(const std::string& json, std:
 
 std::optional<GatewayState> ReadImageSource(const std::string& path, std::string& error)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
+    FileProblem problem = FileProblem::None;
+    const std::optional<std::string> content = ReadRegularFile(path, MaxImageFileSize, &problem);
+    if (!content) {
+        error = DescribeFileProblem(path, problem, MaxImageFileSize);
         return std::nullopt;
     }
-    return GatewayStateFromSource(file.readAll().toStdString(), error);
+    return GatewayStateFromSource(*content, error);
 }

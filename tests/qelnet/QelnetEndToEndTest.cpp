@@ -567,6 +567,36 @@ TEST(QelnetCommandLine, DamagedImageIsRefusedAtStart)
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("s.sock"))));
 }
 
+TEST(QelnetCommandLine, AnImageThatIsNoRegularFileIsRefusedAtStartWithoutWaitingOnIt)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath(QStringLiteral("fifo.img"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zeroes = folder.filePath(QStringLiteral("zeroes.json"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zeroes));
+    const QString socket = folder.filePath(QStringLiteral("s.sock"));
+
+    const struct {
+        QStringList arguments;
+        QString named;
+        QString reason;
+    } cases[] = {
+        {{"--socket", socket, "--gateway", "001=" + folder.path()}, folder.path(), QStringLiteral("is a folder")},
+        {{"--socket", socket, "--gateway", "001=" + fifo}, fifo, QStringLiteral("is not a regular file")},
+        {{"--make-image", zeroes, folder.filePath(QStringLiteral("out.img"))}, zeroes,
+         QStringLiteral("is not a regular file")},
+        {{"--show-image", fifo}, fifo, QStringLiteral("is not a regular file")},
+    };
+    for (const auto& c : cases) {
+        QProcess process;
+        process.start(QelnetProcess::program(), c.arguments);
+        ASSERT_TRUE(process.waitForFinished(WaitMs)) << c.arguments.join(' ').toStdString();
+        EXPECT_NE(process.exitCode(), 0);
+        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_TRUE(errors.contains(c.named) && errors.contains(c.reason)) << errors.toStdString();
+    }
+}
+
 TEST(QelnetCommandLine, HelpDocumentsEveryOptionAndImagesRoundTrip)
 {
     QProcess help;
