@@ -2,7 +2,8 @@
 // gateway 001 uploaded from a real qelnetd. Function 6 "Deli alarm shift" is
 // a started offset function (band 22..28, outdoor 25 in use); function 7
 // "Cold room alarm" a stopped direct one (band 20..26, entrance -18, outdoor
-// not in use; outputs 012 by offset, 013 and 003 by direct limit).
+// not in use; outputs 012 by offset, 013 and 003 by direct limit) in manual
+// mode at -22 °C.
 
 #include "editors/EditorFixture.h"
 
@@ -377,28 +378,38 @@ TEST_F(AlarmLimitEditorTest, TheManualValueIsSetInTheUnitOfTheType)
     m_script.expectDialog("ManualValueDlg", [](QDialog& d) {
         EXPECT_EQ(child<QLabel>(d, "unitLabel")->text(), "°C");
         auto* value = child<CEditCtrlEx>(d, "valueEdit");
+        EXPECT_EQ(value->text(), "-22");
         EXPECT_EQ(value->minimum(), -50);
         EXPECT_EQ(value->maximum(), 50);
-        child<QRadioButton>(d, "firstRadio")->click();
-        value->setText("-22");
+        value->setText("-25");
+        button(d, "okButton")->click();
+        return d.result();
+    });
+    expectUpdate();
+    m_script.expectDialog("ManualValueDlg", [](QDialog& d) {
+        child<QRadioButton>(d, "autoRadio")->click();
         button(d, "okButton")->click();
         return d.result();
     });
     expectUpdate();
     EXPECT_EQ(run(editor, [&] {
-                  EXPECT_EQ(label(editor, "manualStateLabel"), "Auto");
-                  button(editor, "manualButton")->click();
                   EXPECT_EQ(label(editor, "manualStateLabel"), "Manual");
                   EXPECT_EQ(label(editor, "manualValueLabel"), "-22");
+                  EXPECT_EQ(label(editor, "manualUnitLabel"), "°C");
+                  button(editor, "manualButton")->click();
+                  EXPECT_EQ(label(editor, "manualValueLabel"), "-25");
+                  button(editor, "manualButton")->click();
+                  EXPECT_EQ(label(editor, "manualStateLabel"), "Auto");
+                  EXPECT_EQ(label(editor, "manualValueLabel"), "-25");
                   button(editor, "okButton")->click(); // nothing else changed
               }),
               EditorResult::Ok);
-    EXPECT_TRUE(block(ColdRoomAlarm, BlockType::Header, 0).flags() & FunctionFlag::Manual);
-    EXPECT_EQ(le::i16(block(ColdRoomAlarm, BlockType::Data, 1).data() + 7), -22);
+    EXPECT_FALSE(block(ColdRoomAlarm, BlockType::Header, 0).flags() & FunctionFlag::Manual);
+    EXPECT_EQ(le::i16(block(ColdRoomAlarm, BlockType::Data, 1).data() + 7), -25);
     const auto rows = eventRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].text,
-              logHead() + "Cold room alarm\nManual mode state  Auto -> Manual\nManual mode value  0 -> -22");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, logHead() + "Cold room alarm\nManual mode value  -22 -> -25");
+    EXPECT_EQ(rows[1].text, logHead() + "Cold room alarm\nManual mode state  Manual -> Auto");
 }
 
 TEST_F(AlarmLimitEditorTest, TheFunctionListOpensTheEditorOfBothTypesViewOnlyWithNothingToChange)
