@@ -31,10 +31,10 @@ AlimDlg::AlimDlg(const EditorRequest& request, QWidget* parent)
     DialogTexts(this);
     setEditorCaption();
 
-    m_ui->outdoorReferenceEdit->SetNumRange(OutdoorReferenceRange.minimum, OutdoorReferenceRange.maximum);
-    m_ui->lowerBandEdit->SetNumRange(BandRange.minimum, BandRange.maximum);
-    m_ui->upperBandEdit->SetNumRange(BandRange.minimum, BandRange.maximum);
-    m_ui->entranceEdit->SetNumRange(EntranceRange.minimum, EntranceRange.maximum);
+    SetUpNumberEdit(m_ui->outdoorReferenceEdit, OutdoorReferenceRange.minimum, OutdoorReferenceRange.maximum, 2);
+    SetUpNumberEdit(m_ui->lowerBandEdit, BandRange.minimum, BandRange.maximum, 2);
+    SetUpNumberEdit(m_ui->upperBandEdit, BandRange.minimum, BandRange.maximum, 2);
+    SetUpNumberEdit(m_ui->entranceEdit, EntranceRange.minimum, EntranceRange.maximum, 3);
     m_ui->entranceEdit->setVisible(m_kind.hasEntrance);
     m_ui->zeroLabel->setVisible(!m_kind.hasEntrance);
     m_ui->axisValueLabel->setText(QText(m_kind.axisText));
