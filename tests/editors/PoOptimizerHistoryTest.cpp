@@ -12,13 +12,11 @@
 #include "support/Clock.h"
 #include "support/UiSeam.h"
 
-#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QValueAxis>
 
@@ -90,6 +88,31 @@ protected:
         return result ? std::optional<int>(int(*result)) : std::nullopt;
     }
 
+    // Runs the dialog and presses OK once it is open: whether it was open, and the result.
+    static std::pair<bool, std::optional<int>> openThenOk(PoOptimizerHistory& dialog)
+    {
+        bool open = false;
+        const std::optional<int> result = runHistory(dialog, [&] {
+            open = dialog.isVisible();
+            button(dialog, "okButton")->click();
+        });
+        return {open, result};
+    }
+
+    // Opens the history of Po MT, presses Export and then OK; whether it was
+    // still open after the export.
+    static bool exportAndClose()
+    {
+        PoOptimizerHistory dialog("001:125", PoMt);
+        bool open = false;
+        runHistory(dialog, [&] {
+            button(dialog, "exportButton")->click();
+            open = dialog.isVisible();
+            button(dialog, "okButton")->click();
+        });
+        return open;
+    }
+
     // Both periods of Po MT replaced by `count` entries of `minutes` each.
     static void storeEqualHistory(size_t count, uint16_t minutes)
     {
@@ -117,14 +140,7 @@ TEST_F(PoOptimizerHistoryTest, ChartsShowTheUploadedEvaporatorsInListOrderUntilO
 {
     start();
     PoOptimizerHistory dialog("001:125", PoMt);
-    bool open = false;
-    EXPECT_EQ(runHistory(dialog,
-                         [&] {
-                             open = dialog.isVisible();
-                             button(dialog, "okButton")->click();
-                         }),
-              IDOK);
-    EXPECT_TRUE(open);
+    EXPECT_EQ(openThenOk(dialog), std::pair(true, std::optional<int>(IDOK)));
     EXPECT_EQ(dialog.windowTitle(), "Po Optimizer History");
     EXPECT_EQ(child<QLabel>(dialog, "numberLabel")->text(), "12");
     EXPECT_EQ(child<QLabel>(dialog, "nameLabel")->text(), "Po MT");
@@ -158,7 +174,7 @@ TEST_F(PoOptimizerHistoryTest, TwelveEvaporatorsOfEqualRankShowTenRowsOnScalesAb
     m_home.setIni("QebType.ini", "History", "ColumnG", "");
     m_home.setIni("QebType.ini", "History", "ColumnB", "");
     PoOptimizerHistory dialog("001:125", PoMt);
-    runHistory(dialog, [&] { button(dialog, "okButton")->click(); });
+    openThenOk(dialog);
     const Chart day = shown(dialog, HistoryPeriod::Day);
     const Chart week = shown(dialog, HistoryPeriod::Week);
     EXPECT_EQ(day.labels.size(), 10);
@@ -186,14 +202,7 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
     const std::string path = m_home.path() + "export/po.csv";
     m_script.expectSaveFile(QString::fromStdString(path));
     m_script.expectMessage(QString::fromStdString("Po optimizer was exported to data file\n'" + path + "'"));
-    PoOptimizerHistory dialog("001:125", PoMt);
-    bool openAfterExport = false;
-    runHistory(dialog, [&] {
-        button(dialog, "exportButton")->click();
-        openAfterExport = dialog.isVisible();
-        button(dialog, "okButton")->click();
-    });
-    EXPECT_TRUE(openAfterExport);
+    EXPECT_TRUE(exportAndClose());
     ASSERT_FALSE(m_script.prompts().empty());
     EXPECT_EQ(m_script.prompts().front().text, "001_MCF_12.csv") << "the proposed name";
 
@@ -215,36 +224,17 @@ TEST_F(PoOptimizerHistoryTest, AFileThatCannotBeCreatedIsNamedAndTheDialogStaysO
         SCOPED_TRACE(path);
         m_script.expectSaveFile(QString::fromStdString(path));
         m_script.expectMessage(QString::fromStdString("Output file could not be created ('" + path + "')"));
-        PoOptimizerHistory dialog("001:125", PoMt);
-        bool open = false;
-        runHistory(dialog, [&] {
-            button(dialog, "exportButton")->click();
-            open = dialog.isVisible();
-            button(dialog, "okButton")->click();
-        });
-        EXPECT_TRUE(open);
+        EXPECT_TRUE(exportAndClose());
     }
     // No file name chosen: nothing written, nothing said.
     m_script.expectSaveFile(std::nullopt);
-    PoOptimizerHistory dialog("001:125", PoMt);
-    runHistory(dialog, [&] {
-        button(dialog, "exportButton")->click();
-        button(dialog, "okButton")->click();
-    });
+    EXPECT_TRUE(exportAndClose());
 }
 
 TEST_F(PoOptimizerHistoryTest, EscapeAndTheCloseBoxGiveCancel)
 {
     start();
-    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
-        {"Escape",
-         [](QDialog& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](QDialog& d) { d.close(); }},
-    };
-    for (const auto& [wayName, way] : ways) {
+    for (const auto& [wayName, way] : escapeAndCloseBox()) {
         SCOPED_TRACE(wayName);
         PoOptimizerHistory dialog("001:125", PoMt);
         bool open = false;
@@ -278,14 +268,7 @@ TEST_F(PoOptimizerHistoryTest, AMissingHeaderIsReportedAndTheDialogOpensEmpty)
     start();
     m_script.expectMessageContaining("'MCDEF' Return code = 4");
     PoOptimizerHistory dialog("001:125", 50);
-    bool open = false;
-    EXPECT_EQ(runHistory(dialog,
-                         [&] {
-                             open = dialog.isVisible();
-                             button(dialog, "okButton")->click();
-                         }),
-              IDOK);
-    EXPECT_TRUE(open);
+    EXPECT_EQ(openThenOk(dialog), std::pair(true, std::optional<int>(IDOK)));
     EXPECT_TRUE(dialog.chartView(HistoryPeriod::Day)->chart()->series().isEmpty());
 }
 
@@ -294,17 +277,22 @@ TEST_F(PoOptimizerHistoryTest, TheFunctionListOpensTheHistoryOfTheSelectedPoOpti
     start();
     MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
     QString name;
+    QStringList rows;
     m_script.expectDialog("PoOptimizerHistory", [&](QDialog& d) {
         return int(run(d, [&] {
                        name = child<QLabel>(d, "nameLabel")->text();
+                       rows = shown(static_cast<PoOptimizerHistory&>(d), HistoryPeriod::Week).labels;
                        button(d, "okButton")->click();
                    }).value_or(EditorResult::DatabaseFailure));
     });
-    list.list().setRowSelected(list.list().rowOf(14), true);
+    // The demo's twelve evaporators that were each critical for the same time.
+    list.list().setRowSelected(list.list().rowOf(16), true);
     QPushButton* history = button(list, "historyButton");
     ASSERT_TRUE(history->isEnabled());
     history->click();
-    EXPECT_EQ(name, "Po LT");
+    EXPECT_EQ(name, "Po counters");
+    EXPECT_EQ(rows, (QStringList{"004 A", "004 B", "006 A", "008 A", "010 A", "010 B", "013 A", "020 A", "071 A",
+                                 "090 A"}));
 }
 
 } // namespace

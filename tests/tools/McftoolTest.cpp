@@ -94,7 +94,7 @@ TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
     startServer();
     const ToolRun first = run({"upload", home(), "001"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_TRUE(contains(first.out, "functions from the backup file 0, from the gateway 11")) << first.out;
+    EXPECT_TRUE(contains(first.out, "functions from the backup file 0, from the gateway 12")) << first.out;
     EXPECT_TRUE(contains(first.out, "result 0 (uploaded, net configuration up to date)")) << first.out;
     ASSERT_TRUE(header(9));
 
@@ -116,7 +116,7 @@ TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
 
     const ToolRun second = run({"upload", home(), "001"});
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_TRUE(contains(second.out, "functions from the backup file 10, from the gateway 1")) << second.out;
+    EXPECT_TRUE(contains(second.out, "functions from the backup file 11, from the gateway 1")) << second.out;
 }
 
 TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
@@ -141,7 +141,7 @@ TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
     EXPECT_TRUE(contains(upload.err, "warning: Not a valid ZUL control backup file. Checksum error.\n"
                                      "Continuing with total upload."))
         << upload.err;
-    EXPECT_TRUE(contains(upload.out, "from the gateway 11")) << upload.out;
+    EXPECT_TRUE(contains(upload.out, "from the gateway 12")) << upload.out;
 
     std::ofstream(backupFile(), std::ios::trunc) << "too short";
     EXPECT_EQ(run({"backup", "verify", QString::fromStdString(backupFile())}).exitCode, 1);
