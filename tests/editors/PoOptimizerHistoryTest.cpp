@@ -198,6 +198,11 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
     ASSERT_EQ(ReadBlocks(PoMt, BlockType::Data, 3, day), DbStatus::Success);
     day[0][7 + 5 * 11 + 1] = 255;  // the last entry has no controller
     ASSERT_EQ(ReplaceBlocks(PoMt, BlockType::Data, 3, day), DbStatus::Success);
+    // Names are written in their code page, as they are stored.
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(PoMt, BlockType::Header, 0, 0, header), DbStatus::Success);
+    header.setName("Po K\u00fchlung");
+    ASSERT_EQ(UpdateBlock(header), DbStatus::Success);
 
     const std::string path = m_home.path() + "export/po.csv";
     m_script.expectSaveFile(QString::fromStdString(path));
@@ -206,7 +211,7 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
     ASSERT_FALSE(m_script.prompts().empty());
     EXPECT_EQ(m_script.prompts().front().text, "001_MCF_12.csv") << "the proposed name";
 
-    std::string expected = "Po Optimizer 'Po MT'\r\nNet address 001, MCF number 12, 12/06/26 14:08:09\r\n\r\n";
+    std::string expected = "Po Optimizer 'Po K\xfchlung'\r\nNet address 001, MCF number 12, 12/06/26 14:08:09\r\n\r\n";
     for (const char* title : {"24 Hour period", "7 day period"}) {
         expected += std::string(title) + "\r\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\r\n";
         const int last = title[0] == '2' ? 11 : 12;
