@@ -20,7 +20,7 @@
 
 namespace {
 
-// The value axes are divided into five parts, as the operators know them.
+// Each value axis is divided into five parts.
 constexpr int AxisTicks = 6;
 
 } // namespace
