@@ -16,7 +16,9 @@
 #include "references/IOList.h"
 #include "support/Db.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -87,6 +89,19 @@ protected:
         return found;
     }
     static QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
+
+    // Escape and the close box: besides Cancel the ways to close a dialog that give Cancel's result.
+    static std::vector<std::pair<const char*, std::function<void(QDialog&)>>> escapeAndCloseBox()
+    {
+        return {
+            {"Escape",
+             [](QDialog& d) {
+                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                 QApplication::sendEvent(&d, &escape);
+             }},
+            {"close box", [](QDialog& d) { d.close(); }},
+        };
+    }
 
     void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
 
