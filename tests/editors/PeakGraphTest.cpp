@@ -81,7 +81,8 @@ TEST_F(PeakGraphTest, ConsumptionShowsNormalAndLowTariffPerMonthInKwh)
         auto* categories = static_cast<QBarCategoryAxis*>(d.chart()->axes(Qt::Horizontal).value(0));
         ASSERT_NE(categories, nullptr);
         EXPECT_EQ(categories->categories(), QStringList({"Jan.", "Feb.", "Mar.", "Apr.", "May", "Jun.", "Jul.", "Aug.",
-                                                         "Sep.", "Okt.", "Nov.", "Dec.", "Cur. month"}));
+                                                         "Sep.", "Okt.", "Nov.", "Dec.", "Cur.<br>month"}))
+            << "the current month on two lines";
         auto* values = static_cast<QValueAxis*>(d.chart()->axes(Qt::Vertical).value(0));
         ASSERT_NE(values, nullptr);
         EXPECT_EQ(values->titleText(), "kWh");

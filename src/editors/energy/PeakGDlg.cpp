@@ -72,10 +72,12 @@ void PeakGDlg::setUpChart()
     graph->addSeries(series);
 
     QStringList rows;
+    // Labels of several words ("Cur. month") take one line per word, to fit the width of a month.
     for (uint16_t id : PeakGraphRowTexts)
-        rows << QText(id);
+        rows << QText(id).toHtmlEscaped().replace(QLatin1Char(' '), QStringLiteral("<br>"));
     auto* categories = new QBarCategoryAxis(graph);
     categories->append(rows);
+    categories->setTruncateLabels(false);
     graph->addAxis(categories, Qt::AlignBottom);
     series->attachAxis(categories);
 
