@@ -64,20 +64,28 @@ protected:
         return r;
     }
 
-    // Runs an editor; the steps run once it is open, as the operator's
-    // clicks. An editor the steps leave open has no result.
-    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
+    // Runs a dialog; the steps run once it is open, as the operator's
+    // clicks. A dialog the steps leave open has no result.
+    static std::optional<int> runDialog(QDialog& dialog, const std::function<void()>& steps)
     {
         constexpr int stillOpen = -99;
-        QTimer::singleShot(0, &editor, [&editor, steps] {
+        QTimer::singleShot(0, &dialog, [&dialog, steps] {
             steps();
-            if (editor.isVisible())
-                editor.done(stillOpen);
+            if (dialog.isVisible())
+                dialog.done(stillOpen);
         });
-        const int result = editor.exec();
+        const int result = dialog.exec();
         if (result == stillOpen)
             return std::nullopt;
-        return EditorResult(result);
+        return result;
+    }
+    // The same for an editor, with its result.
+    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
+    {
+        const std::optional<int> result = runDialog(editor, steps);
+        if (!result)
+            return std::nullopt;
+        return EditorResult(*result);
     }
     template <typename T>
     static T* child(QDialog& d, const char* name)

@@ -39,21 +39,6 @@ protected:
         return std::make_unique<PeakGDlg>("001:125", number, PeakShavingType, "Peak shaving", mode);
     }
 
-    // Runs the graph; the steps run once it is open. A graph the steps leave open has no result.
-    static std::optional<int> show(PeakGDlg& dialog, const std::function<void()>& steps)
-    {
-        constexpr int stillOpen = -99;
-        QTimer::singleShot(0, &dialog, [&dialog, steps] {
-            steps();
-            if (dialog.isVisible())
-                dialog.done(stillOpen);
-        });
-        const int result = dialog.exec();
-        if (result == stillOpen)
-            return std::nullopt;
-        return result;
-    }
-
     static QBarSeries* bars(PeakGDlg& d) { return static_cast<QBarSeries*>(d.chart()->series().value(0)); }
 
     static QColor boxColour(PeakGDlg& d, const char* name)
@@ -75,7 +60,7 @@ TEST_F(PeakGraphTest, ConsumptionShowsNormalAndLowTariffPerMonthInKwh)
     start();
     auto dialog = graph(PeakGDlg::Mode::Consumption);
     PeakGDlg& d = *dialog;
-    const auto result = show(d, [&d] {
+    const auto result = runDialog(d, [&d] {
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.windowTitle(), "ZUL control function - Peak Shaving, Consumption");
         auto* categories = static_cast<QBarCategoryAxis*>(d.chart()->axes(Qt::Horizontal).value(0));
@@ -118,7 +103,7 @@ TEST_F(PeakGraphTest, LoadShowsNormalAndPeakLoadPerMonthInKw)
     start();
     auto dialog = graph(PeakGDlg::Mode::Load);
     PeakGDlg& d = *dialog;
-    const auto result = show(d, [&d] {
+    const auto result = runDialog(d, [&d] {
         EXPECT_EQ(d.windowTitle(), "ZUL control function - Peak Shaving, Load");
         EXPECT_EQ(static_cast<QValueAxis*>(d.chart()->axes(Qt::Vertical).value(0))->titleText(), "kW");
         const QList<QBarSet*> sets = bars(d)->barSets();
@@ -155,7 +140,7 @@ TEST_F(PeakGraphTest, CloseEscapeAndTheCloseBoxEndTheGraphAlike)
             SCOPED_TRACE(wayName);
             auto dialog = graph(mode);
             PeakGDlg& d = *dialog;
-            EXPECT_EQ(show(d, [&d, &way] { way(d); }), IDCANCEL);
+            EXPECT_EQ(runDialog(d, [&d, &way] { way(d); }), IDCANCEL);
         }
     }
 }
@@ -169,7 +154,7 @@ TEST_F(PeakGraphTest, AGraphWithoutDataEndsWithMinusOneUnshown)
     auto dialog = graph(PeakGDlg::Mode::Load);
     PeakGDlg& d = *dialog;
     bool shown = false;
-    EXPECT_EQ(show(d, [&d, &shown] { shown = d.isVisible(); }), -1);
+    EXPECT_EQ(runDialog(d, [&d, &shown] { shown = d.isVisible(); }), -1);
     EXPECT_FALSE(shown);
     ASSERT_FALSE(m_script.prompts().empty());
     EXPECT_EQ(m_script.prompts().back().style & MB::IconMask, unsigned(MB::IconStop));
@@ -184,7 +169,7 @@ TEST_F(PeakGraphTest, ExportWritesBothGraphsOfTheLastTwelveMonthsAndTheGraphStay
     m_script.expectSaveFile(QString::fromStdString(path));
     auto dialog = graph(PeakGDlg::Mode::Load);
     PeakGDlg& d = *dialog;
-    const auto result = show(d, [&d] {
+    const auto result = runDialog(d, [&d] {
         button(d, "exportButton")->click();
         EXPECT_TRUE(d.isVisible());
     });
@@ -210,7 +195,7 @@ TEST_F(PeakGraphTest, AnInvalidFileNameIsRefusedAndAskedAgain)
         .expectSaveFile(std::nullopt);
     auto dialog = graph(PeakGDlg::Mode::Consumption);
     PeakGDlg& d = *dialog;
-    const auto result = show(d, [&d] { button(d, "exportButton")->click(); });
+    const auto result = runDialog(d, [&d] { button(d, "exportButton")->click(); });
     EXPECT_FALSE(result);
     EXPECT_EQ(m_script.beeps(), 1);
     EXPECT_FALSE(std::filesystem::exists("bad|name.csv"));
