@@ -136,11 +136,13 @@ TEST_F(PeakGraphTest, CloseEscapeAndTheCloseBoxEndTheGraphAlike)
         {"close box", [](PeakGDlg& d) { d.close(); }},
     };
     for (const PeakGDlg::Mode mode : {PeakGDlg::Mode::Consumption, PeakGDlg::Mode::Load}) {
+        // One graph opened again and again shows its months once.
+        auto dialog = graph(mode);
+        PeakGDlg& d = *dialog;
         for (const auto& [wayName, way] : ways) {
             SCOPED_TRACE(wayName);
-            auto dialog = graph(mode);
-            PeakGDlg& d = *dialog;
             EXPECT_EQ(runDialog(d, [&d, &way] { way(d); }), IDCANCEL);
+            EXPECT_EQ(bars(d)->barSets().at(0)->count(), PeakGraphRows);
         }
     }
 }
