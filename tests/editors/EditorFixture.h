@@ -16,13 +16,16 @@
 #include "references/IOList.h"
 #include "support/Db.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 
 constexpr uint8_t NewNumber = 20;
@@ -87,6 +90,22 @@ protected:
             return std::nullopt;
         return EditorResult(*result);
     }
+    // The three ways of leaving a dialog without its OK, by name: its cancel
+    // button (this object name), Escape, the close box.
+    using LeavingWay = std::pair<const char*, std::function<void(QDialog&)>>;
+    static std::vector<LeavingWay> leavingWays(const char* cancelButton)
+    {
+        return {
+            {cancelButton, [cancelButton](QDialog& d) { button(d, cancelButton)->click(); }},
+            {"Escape",
+             [](QDialog& d) {
+                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                 QApplication::sendEvent(&d, &escape);
+             }},
+            {"close box", [](QDialog& d) { d.close(); }},
+        };
+    }
+
     template <typename T>
     static T* child(QDialog& d, const char* name)
     {

@@ -8,12 +8,10 @@
 #include "editors/energy/PeakGDlg.h"
 #include "support/Clock.h"
 
-#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QValueAxis>
 
@@ -126,20 +124,11 @@ TEST_F(PeakGraphTest, LoadShowsNormalAndPeakLoadPerMonthInKw)
 TEST_F(PeakGraphTest, CloseEscapeAndTheCloseBoxEndTheGraphAlike)
 {
     start();
-    const std::vector<std::pair<const char*, std::function<void(PeakGDlg&)>>> ways = {
-        {"Close", [](PeakGDlg& d) { button(d, "closeButton")->click(); }},
-        {"Escape",
-         [](PeakGDlg& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](PeakGDlg& d) { d.close(); }},
-    };
     for (const PeakGDlg::Mode mode : {PeakGDlg::Mode::Consumption, PeakGDlg::Mode::Load}) {
         // One graph opened again and again shows its months once.
         auto dialog = graph(mode);
         PeakGDlg& d = *dialog;
-        for (const auto& [wayName, way] : ways) {
+        for (const auto& [wayName, way] : leavingWays("closeButton")) {
             SCOPED_TRACE(wayName);
             EXPECT_EQ(runDialog(d, [&d, &way] { way(d); }), IDCANCEL);
             EXPECT_EQ(bars(d)->barSets().at(0)->count(), PeakGraphRows);
