@@ -52,19 +52,20 @@ bool readSlot(const QebTypeIni& ini, const std::string& word, int slotNumber, Mu
         slot.p1 = numbers->p1;
         slot.p2 = numbers->p2;
         slot.p3 = numbers->p3;
-        QebDesRecord description;
         uint16_t status = DbStatus::Success;
-        switch (DescribeParameter(row.descKey, slot.p1, slot.p2, slot.p3, description, status)) {
+        const ParameterSlot before = slot;
+        switch (DescribeSlot(row.descKey, slot, status)) {
         case DescriptionLookup::Found:
-            slot.parameterClass = description.parameterClass;
-            slot.defaultText = description.defaultText;
-            slot.customText = description.customText;
             return true;
         case DescriptionLookup::Failed:
             failure = failedAt(table::QebDes, status);
             return false;
         case DescriptionLookup::Missing:
-            break;
+            if (!before.defaultText.empty()) {
+                slot.defaultText = before.defaultText;
+                slot.customText = before.customText;
+            }
+            return false;
         }
     }
     if (slot.defaultText.empty())
@@ -117,6 +118,20 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
 
 } // namespace
 
+DescriptionLookup DescribeSlot(const std::string& descKey, ParameterSlot& slot, uint16_t& status)
+{
+    QebDesRecord description;
+    const DescriptionLookup lookup = DescribeParameter(descKey, slot.p1, slot.p2, slot.p3, description, status);
+    if (lookup == DescriptionLookup::Found) {
+        slot.parameterClass = description.parameterClass;
+        slot.defaultText = description.defaultText;
+        slot.customText = description.customText;
+    } else if (lookup == DescriptionLookup::Missing) {
+        slot.defaultText = slot.customText = "???";
+    }
+    return lookup;
+}
+
 SlotFill FillRowSlots(const QebTypeIni& ini, MultiParmRow& row)
 {
     SlotFill fill;
@@ -147,6 +162,12 @@ uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row)
             return uint8_t(index);
     }
     return NoLoop;
+}
+
+char FindLoopLetter(const QebTypeIni& ini, const MultiParmRow& row)
+{
+    const uint8_t loop = FindLoop(ini, row);
+    return loop == NoLoop ? QebTypeIni::UnknownLoop : ini.loopLetters(row.ident)[loop];
 }
 
 MultiRowsRead ReadMultiReferenceRows(const std::string& gatewayAddress, uint8_t functionNumber, uint8_t blockType,
@@ -192,20 +213,13 @@ MultiRowsRead ReadMultiReferenceRows(const std::string& gatewayAddress, uint8_t 
             slot.parameterClass = bytes[3];
             if (!described || (slot.p1 == 0 && slot.p2 == 0 && slot.p3 == 0))
                 continue;
-            QebDesRecord description;
             uint16_t status = DbStatus::Success;
-            switch (DescribeParameter(row.descKey, slot.p1, slot.p2, slot.p3, description, status)) {
-            case DescriptionLookup::Found:
-                slot.defaultText = description.defaultText;
-                slot.customText = description.customText;
-                break;
-            case DescriptionLookup::Missing:
-                slot.defaultText = slot.customText = "???";
-                break;
-            case DescriptionLookup::Failed:
+            const uint8_t storedClass = slot.parameterClass;
+            if (DescribeSlot(row.descKey, slot, status) == DescriptionLookup::Failed) {
                 read.failure = failedAt(table::QebDes, status);
                 return read;
             }
+            slot.parameterClass = storedClass;
         }
         ApplyStatusFlags(flagsA, flagsB, row.message, row.status);
         row.flags = uint16_t(flagsA + 256 * flagsB);

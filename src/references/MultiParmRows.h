@@ -5,6 +5,7 @@
 // writing their records, the candidates a gateway offers for a role, and the
 // loop a row's slots belong to.
 
+#include "model/Descriptions.h"
 #include "model/McdefRecord.h"
 #include "references/QebTypeIni.h"
 #include "references/ReferenceRow.h"
@@ -45,6 +46,10 @@ struct MultiParmRow {
     bool incomplete = false;
 };
 
+// The class and texts of a slot's parameter in a controller description;
+// "???" when the description lacks it. `status` keeps a failure's status.
+DescriptionLookup DescribeSlot(const std::string& descKey, ParameterSlot& slot, uint16_t& status);
+
 // Reads the slots of a row from QebType.ini for its identification and loop:
 // input slots 1..8, then output slot 1, each with its description's class and
 // texts. A slot without a reference stays as it was; one whose parameter the
@@ -59,6 +64,8 @@ SlotFill FillRowSlots(const QebTypeIni& ini, MultiParmRow& row);
 // equal the row's slots; NoLoop when none does.
 constexpr uint8_t NoLoop = 255;
 uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row);
+// The letter of that loop; "?" when none.
+char FindLoopLetter(const QebTypeIni& ini, const MultiParmRow& row);
 
 struct MultiRowsRead {
     std::vector<MultiParmRow> rows; // in record order
