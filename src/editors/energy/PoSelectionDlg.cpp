@@ -21,17 +21,15 @@ void PoSelectionDlg::setUp(QLineEdit* nameEdit, MultiParmList* candidates, QPush
     nameEdit->setText(m_selection.name.left(int(FunctionNameLength)));
     connect(ok, &QPushButton::clicked, this, &PoSelectionDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &PoSelectionDlg::reject);
-}
-
-int PoSelectionDlg::exec()
-{
-    if (m_selection.type != FunctionType::PoOptimizer || m_selection.number < 1
-        || m_selection.number > MaxFunctionNumber || !m_selection.editorList)
-        return Rejected;
+    m_valid = m_selection.type == FunctionType::PoOptimizer && m_selection.number >= 1
+        && m_selection.number <= MaxFunctionNumber && m_selection.editorList;
+    if (!m_valid)
+        return;
     m_candidates->SetFunctionNumber(m_selection.number);
     m_candidates->FillMultiCandidates(m_selection.gatewayAddress, *m_selection.editorList);
-    return QDialog::exec();
 }
+
+int PoSelectionDlg::exec() { return m_valid ? QDialog::exec() : int(Rejected); }
 
 void PoSelectionDlg::accept()
 {

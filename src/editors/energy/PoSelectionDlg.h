@@ -26,10 +26,10 @@ class PoSelectionDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Cancel at once without a Po optimizer's type and number; otherwise the
-    // candidates are read and the dialog runs.
+    // Cancel at once without a Po optimizer's type and number.
     int exec() override;
     void accept() override;
+    // The candidates are read when the dialog is made.
     // The rows selected when OK was pressed, in list order.
     const std::vector<MultiParmRow>& chosenRows() const { return m_chosen; }
 
@@ -40,5 +40,6 @@ protected:
 private:
     PoSelection m_selection;
     MultiParmList* m_candidates = nullptr;
+    bool m_valid = false;
     std::vector<MultiParmRow> m_chosen;
 };
