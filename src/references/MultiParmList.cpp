@@ -8,7 +8,9 @@
 #include <QBrush>
 #include <QPalette>
 
+#include <algorithm>
 #include <new>
+#include <numeric>
 
 namespace {
 
@@ -175,18 +177,18 @@ bool MultiParmList::CopyRows(const MultiParmList& source, bool onlySelected)
     return ShowRows(onlySelected ? source.SelectedMultiRows() : source.Rows());
 }
 
-std::vector<MultiParmRow> MultiParmList::Rows() const
+std::vector<MultiParmRow> MultiParmList::rowsAt(const std::vector<int>& indexes) const
 {
-    std::vector<MultiParmRow> rows;
-    for (int i = 0; i < rowCount(); ++i)
-        rows.push_back(row(i));
+    std::vector<MultiParmRow> rows(indexes.size());
+    std::transform(indexes.begin(), indexes.end(), rows.begin(), [this](int index) { return row(index); });
     return rows;
 }
 
-std::vector<MultiParmRow> MultiParmList::SelectedMultiRows() const
+std::vector<MultiParmRow> MultiParmList::Rows() const
 {
-    std::vector<MultiParmRow> rows;
-    for (int i : selectedRows())
-        rows.push_back(row(i));
-    return rows;
+    std::vector<int> every(static_cast<size_t>(rowCount()));
+    std::iota(every.begin(), every.end(), 0);
+    return rowsAt(every);
 }
+
+std::vector<MultiParmRow> MultiParmList::SelectedMultiRows() const { return rowsAt(selectedRows()); }

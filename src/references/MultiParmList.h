@@ -79,6 +79,7 @@ protected:
     QVariant cellData(const ListRow& row, int column, int role) const override;
 
 private:
+    std::vector<MultiParmRow> rowsAt(const std::vector<int>& indexes) const;
     QString slotText(const ParameterSlot& slot) const;
 
     int m_role;

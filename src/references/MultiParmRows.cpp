@@ -23,15 +23,11 @@ constexpr uint16_t OlderControllerNodeKind = 31;
 constexpr int LastControllerAddress = 124;
 constexpr uint8_t EveryLoopUsed = 255;
 
-// Evaporator parameter records of a Po optimizer: a count and 5-byte entries.
-constexpr uint8_t EvaporatorBlock = 2;
 constexpr size_t EntryCountOffset = 6;
 constexpr size_t EntriesOffset = 7;
 constexpr size_t EntrySize = 5;
-constexpr size_t MaxEntries = 20;
-// The compressor's input slot and the compressor loop byte of data block 1.
+// The compressor's input slot.
 constexpr uint8_t CompressorInputBlock = 2;
-constexpr size_t CompressorLoopByte = 23;
 
 RowReadFailure failedAt(const char* table, uint16_t status,
                         std::source_location where = std::source_location::current())
@@ -88,15 +84,11 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
             continue;
         if (role == PoRole::Evaporator) {
             std::vector<McdefRecord> records;
-            if ((status = ReadBlocks(n, BlockType::Data, EvaporatorBlock, records)) != DbStatus::Success)
+            if ((status = ReadBlocks(n, BlockType::Data, PoLayout::EvaporatorBlock, records)) != DbStatus::Success)
                 return failedAt(table::Mcdef, status);
-            for (const McdefRecord& record : records) {
-                const size_t count = std::min<size_t>(record[EntryCountOffset], MaxEntries);
-                for (size_t i = 0; i < count; ++i) {
-                    const uint8_t* entry = &record[EntriesOffset + EntrySize * i];
-                    used.insert({entry[1], char('A' + entry[2])});
-                }
-            }
+            for (const McdefRecord& record : records)
+                for (const EvaporatorEntry& entry : ReadEvaporatorEntries(record))
+                    used.insert({entry.address, char('A' + entry.loop)});
         } else {
             std::vector<McdefRecord> references;
             if ((status = ReadBlocks(n, BlockType::Input, CompressorInputBlock, references)) != DbStatus::Success)
@@ -104,13 +96,13 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
             if (references.empty())
                 continue;
             McdefRecord settings;
-            status = ReadBlock(n, BlockType::Data, 1, 0, settings);
+            status = ReadBlock(n, BlockType::Data, PoLayout::SettingsBlock, 0, settings);
             if (status == DbStatus::KeyNotFound)
                 continue;
             if (status != DbStatus::Success)
                 return failedAt(table::Mcdef, status);
             for (const McdefRecord& reference : references)
-                used.insert({reference.item(), char('A' + settings[CompressorLoopByte])});
+                used.insert({reference.item(), char('A' + settings[PoLayout::CompressorLoopByte])});
         }
     }
     return std::nullopt;
@@ -130,6 +122,31 @@ DescriptionLookup DescribeSlot(const std::string& descKey, ParameterSlot& slot, 
         slot.defaultText = slot.customText = "???";
     }
     return lookup;
+}
+
+std::vector<EvaporatorEntry> ReadEvaporatorEntries(const McdefRecord& record)
+{
+    std::vector<EvaporatorEntry> entries(std::min<size_t>(record[EntryCountOffset], PoLayout::EntriesPerRecord));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const uint8_t* bytes = &record[EntriesOffset + EntrySize * i];
+        entries[i] = {bytes[0], bytes[1], bytes[2], le::u16(&bytes[3])};
+    }
+    return entries;
+}
+
+McdefRecord EvaporatorRecord(uint8_t number, uint8_t sequence, const std::vector<EvaporatorEntry>& entries)
+{
+    McdefRecord record(number, BlockType::Data, PoLayout::EvaporatorBlock, sequence);
+    const size_t count = std::min(entries.size(), PoLayout::EntriesPerRecord);
+    record[EntryCountOffset] = uint8_t(count);
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t* bytes = &record[EntriesOffset + EntrySize * i];
+        bytes[0] = entries[i].index;
+        bytes[1] = entries[i].address;
+        bytes[2] = entries[i].loop;
+        le::putU16(&bytes[3], entries[i].delay);
+    }
+    return record;
 }
 
 SlotFill FillRowSlots(const QebTypeIni& ini, MultiParmRow& row)
@@ -189,16 +206,10 @@ MultiRowsRead ReadMultiReferenceRows(const std::string& gatewayAddress, uint8_t 
             row.status = ReferenceStatus::Error;
         } else {
             NetCnfRecord node;
-            const uint16_t status =
-                netcnf.status() == DbStatus::Success ? ReadControllerNode(prefix, row.address, node) : netcnf.status();
-            if (status == DbStatus::KeyNotFound) {
-                read.controllerMissing = true;
+            const NodeRead found = ReadReferencedNode(netcnf.status(), prefix, row.address, node, read.failure);
+            read.controllerMissing = found == NodeRead::Missing;
+            if (found != NodeRead::Found)
                 return read;
-            }
-            if (status != DbStatus::Success) {
-                read.failure = failedAt(table::NetCnf, status);
-                return read;
-            }
             row.idCode = node.idCode;
             row.ident = node.ident;
             row.descKey = node.descKey;

@@ -91,6 +91,25 @@ enum class MultiStore { Stored, NotReferenceSlot, Failed };
 MultiStore StoreMultiReferenceRows(uint8_t functionType, uint8_t functionNumber, uint8_t blockType, uint8_t block,
                                    const std::vector<MultiParmRow>& rows, uint16_t& status);
 
+// Where a Po optimizer keeps what the candidate scan looks at: the
+// compressor's loop in data block 1, and its evaporators in the records
+// {number, 4, 2, s} of data block 2, each a count and up to twenty entries.
+namespace PoLayout {
+inline constexpr uint8_t SettingsBlock = 1;
+inline constexpr size_t CompressorLoopByte = 23;
+inline constexpr uint8_t EvaporatorBlock = 2;
+inline constexpr size_t EntriesPerRecord = 20;
+} // namespace PoLayout
+
+struct EvaporatorEntry {
+    uint8_t index = 0;   // row index over all records
+    uint8_t address = 0;
+    uint8_t loop = 0;    // loop letter - 'A'
+    uint16_t delay = 0;  // individual defrost delay in seconds
+};
+std::vector<EvaporatorEntry> ReadEvaporatorEntries(const McdefRecord& record);
+McdefRecord EvaporatorRecord(uint8_t number, uint8_t sequence, const std::vector<EvaporatorEntry>& entries);
+
 struct MultiCandidate {
     MultiParmRow row;
     bool selected = false; // the editor's list holds this loop

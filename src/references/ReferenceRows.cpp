@@ -71,6 +71,19 @@ uint16_t ReadControllerNode(const std::string& networkPrefix, int address, NetCn
     return status;
 }
 
+NodeRead ReadReferencedNode(uint16_t netcnfStatus, const std::string& networkPrefix, int address, NetCnfRecord& node,
+                            std::optional<RowReadFailure>& failure)
+{
+    const uint16_t status =
+        netcnfStatus == DbStatus::Success ? ReadControllerNode(networkPrefix, address, node) : netcnfStatus;
+    if (status == DbStatus::Success)
+        return NodeRead::Found;
+    if (status == DbStatus::KeyNotFound)
+        return NodeRead::Missing;
+    failure = failedAt(table::NetCnf, status);
+    return NodeRead::Failed;
+}
+
 RowKey RowKeyOf(const ReferenceRow& row)
 {
     RowKey key{};
@@ -102,17 +115,10 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                 r.status = ReferenceStatus::Error;
             } else {
                 NetCnfRecord controller;
-                const uint16_t status = netcnf.status() == DbStatus::Success
-                    ? ReadControllerNode(prefix, record.item(), controller)
-                    : netcnf.status();
-                if (status == DbStatus::KeyNotFound) {
-                    read.controllerMissing = true;
+                const NodeRead node = ReadReferencedNode(netcnf.status(), prefix, record.item(), controller, read.failure);
+                read.controllerMissing = node == NodeRead::Missing;
+                if (node != NodeRead::Found)
                     return read;
-                }
-                if (status != DbStatus::Success) {
-                    read.failure = failedAt(table::NetCnf, status);
-                    return read;
-                }
                 r.idCode = controller.idCode;
                 r.ident = controller.ident;
                 r.descKey = controller.descKey;

@@ -30,6 +30,12 @@ void ApplyStatusFlags(uint8_t flagsA, uint8_t flagsB, std::string& message, uint
 // Get-equal of a controller's node "NNN:AAA" in NETCNF, which must be open.
 uint16_t ReadControllerNode(const std::string& networkPrefix, int address, NetCnfRecord& node);
 
+enum class NodeRead { Found, Missing, Failed };
+// The controller a reference names, with NETCNF opened as `netcnfStatus`
+// says; a failure is kept in `failure`.
+NodeRead ReadReferencedNode(uint16_t netcnfStatus, const std::string& networkPrefix, int address, NetCnfRecord& node,
+                            std::optional<RowReadFailure>& failure);
+
 // The row's address and parameter numbers, as the selection keeps them.
 RowKey RowKeyOf(const ReferenceRow& row);
 

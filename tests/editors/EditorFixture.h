@@ -16,7 +16,9 @@
 #include "references/IOList.h"
 #include "support/Db.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -142,6 +144,19 @@ protected:
         for (const auto& bytes : TestHome::records(table::EventLog))
             rows.push_back(EventLogRecord::read(bytes.data()));
         return rows;
+    }
+
+    // Replaces an edit's text through the keyboard, as the operator types.
+    static void typeInto(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(edit, &erase);
+        for (const QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &key);
+        }
     }
 
     // Types a new name into the editor's name edit, as the operator does.

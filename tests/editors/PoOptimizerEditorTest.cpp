@@ -24,20 +24,7 @@ constexpr uint8_t PoMt = 12;
 
 class PoOptimizerEditorTest : public EditorFixture {
 protected:
-    static void typeInto(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-        QApplication::sendEvent(edit, &erase);
-        for (const QChar c : text) {
-            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(edit, &key);
-        }
-    }
-
-    // The evaporator selection: the first `count` complete candidates, or
-    // all loops of these addresses when given.
+    // The evaporator selection: the first `count` complete candidates.
     void expectEvaporatorChoice(int count)
     {
         m_script.expectDialog("SelectEvaporatorDlg", [count](QDialog& d) {

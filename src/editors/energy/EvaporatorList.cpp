@@ -6,12 +6,6 @@
 #include "model/Texts.h"
 #include "support/Db.h"
 
-namespace {
-
-constexpr uint8_t DelayBlock = 2;
-
-} // namespace
-
 EvaporatorList::EvaporatorList(QWidget* parent, uint32_t hideMask)
     : MultiParmList(PoRole::Evaporator, InputBlock, parent)
 {
@@ -40,7 +34,7 @@ bool EvaporatorList::LoadEvaporators(const std::string& gatewayAddress, uint8_t 
     if (!LoadMultiReferences(gatewayAddress, functionNumber, BlockType::Input))
         return false;
     std::vector<McdefRecord> records;
-    const uint16_t status = ReadBlocks(functionNumber, BlockType::Data, DelayBlock, records);
+    const uint16_t status = ReadBlocks(functionNumber, BlockType::Data, PoLayout::EvaporatorBlock, records);
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
         return false;
@@ -55,7 +49,7 @@ bool EvaporatorList::LoadEvaporators(const std::string& gatewayAddress, uint8_t 
 bool EvaporatorList::StoreDefrostDelays(uint8_t functionNumber)
 {
     const uint16_t status =
-        ReplaceBlocks(functionNumber, BlockType::Data, DelayBlock, EvaporatorDelayRecords(functionNumber, Rows()));
+        ReplaceBlocks(functionNumber, BlockType::Data, PoLayout::EvaporatorBlock, EvaporatorDelayRecords(functionNumber, Rows()));
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
         return false;

@@ -182,27 +182,31 @@ bool PoOptimiserDlg::log(int)
 
 void PoOptimiserDlg::reject() { done(int(m_updateFailed ? EditorResult::ConnectionLost : EditorResult::Cancel)); }
 
+bool PoOptimiserDlg::choose(PoSelectionDlg& dialog, MultiParmList& list)
+{
+    if (ui().runModal(dialog) != QDialog::Accepted)
+        return false;
+    list.ShowRows(dialog.chosenRows());
+    list.SetModified(true);
+    return true;
+}
+
+PoSelection PoOptimiserDlg::selection(const MultiParmList& list) const
+{
+    return {request().gatewayAddress, type(), number(), m_ui->nameEdit->text(), &list};
+}
+
 void PoOptimiserDlg::onSelectEvaporators()
 {
-    SelectEvaporatorDlg dialog({request().gatewayAddress, type(), number(), m_ui->nameEdit->text(),
-                                m_ui->evaporatorList},
-                               this);
-    if (ui().runModal(dialog) != QDialog::Accepted)
-        return;
-    m_ui->evaporatorList->ShowRows(dialog.chosenRows());
-    m_ui->evaporatorList->SetModified(true);
-    enableDelayButton();
+    SelectEvaporatorDlg dialog(selection(*m_ui->evaporatorList), this);
+    if (choose(dialog, *m_ui->evaporatorList))
+        enableDelayButton();
 }
 
 void PoOptimiserDlg::onSelectCompressor()
 {
-    SelectCompressorDlg dialog({request().gatewayAddress, type(), number(), m_ui->nameEdit->text(),
-                                m_ui->compressorList},
-                               this);
-    if (ui().runModal(dialog) != QDialog::Accepted)
-        return;
-    m_ui->compressorList->ShowRows(dialog.chosenRows());
-    m_ui->compressorList->SetModified(true);
+    SelectCompressorDlg dialog(selection(*m_ui->compressorList), this);
+    choose(dialog, *m_ui->compressorList);
 }
 
 void PoOptimiserDlg::onAdvanced()

@@ -6,6 +6,7 @@
 
 #include "editors/EditorDlg.h"
 #include "editors/energy/PoOptimizerSettings.h"
+#include "editors/energy/PoSelectionDlg.h"
 
 #include <memory>
 
@@ -40,6 +41,9 @@ protected:
 private:
     void showOffset();
     void enableDelayButton();
+    PoSelection selection(const MultiParmList& list) const;
+    // Runs a selection dialog; its rows replace the list's on OK.
+    bool choose(PoSelectionDlg& dialog, MultiParmList& list);
     void onSelectEvaporators();
     void onSelectCompressor();
     void onAdvanced();

@@ -15,16 +15,10 @@ constexpr size_t KpByte = 10;
 constexpr size_t TnByte = 14;
 constexpr size_t OffsetDisableByte = 18;
 constexpr size_t ActualOffsetByte = 19;
-constexpr size_t CompressorLoopByte = 23;
 constexpr size_t AlarmEnableByte = 24;
 constexpr size_t AlarmDelayByte = 25;
 constexpr size_t OptimiseCommunicationByte = 27;
 
-constexpr uint8_t EvaporatorBlock = 2;
-constexpr size_t EntryCountByte = 6;
-constexpr size_t EntriesByte = 7;
-constexpr size_t EntrySize = 5;
-constexpr size_t EntriesPerRecord = 20;
 constexpr size_t MaxRecords = 3;
 
 constexpr size_t OutputSlotByte = 6;
@@ -45,7 +39,7 @@ PoSettings UnpackPoSettings(const McdefRecord& block)
     s.tn = le::f32(&block[TnByte]);
     s.offsetDisable = block[OffsetDisableByte];
     s.actualOffset = le::f32(&block[ActualOffsetByte]);
-    s.compressorLoop = block[CompressorLoopByte];
+    s.compressorLoop = block[PoLayout::CompressorLoopByte];
     s.alarmEnable = block[AlarmEnableByte];
     s.alarmDelay = le::u16(&block[AlarmDelayByte]);
     s.optimiseCommunication = block[OptimiseCommunicationByte];
@@ -59,7 +53,7 @@ void PackPoSettings(const PoSettings& s, McdefRecord& block)
     le::putF32(&block[KpByte], s.kp);
     le::putF32(&block[TnByte], s.tn);
     block[OffsetDisableByte] = s.offsetDisable;
-    block[CompressorLoopByte] = s.compressorLoop;
+    block[PoLayout::CompressorLoopByte] = s.compressorLoop;
     block[AlarmEnableByte] = s.alarmEnable;
     le::putU16(&block[AlarmDelayByte], s.alarmDelay);
     block[OptimiseCommunicationByte] = s.optimiseCommunication;
@@ -76,20 +70,12 @@ std::string PoOffsetText(float offset, bool disabled)
 std::vector<McdefRecord> EvaporatorDelayRecords(uint8_t number, const std::vector<MultiParmRow>& rows)
 {
     std::vector<McdefRecord> records;
-    const size_t kept = std::min(rows.size(), EntriesPerRecord * MaxRecords);
-    for (size_t first = 0; first < kept; first += EntriesPerRecord) {
-        McdefRecord record(number, BlockType::Data, EvaporatorBlock, uint8_t(records.size() + 1));
-        const size_t count = std::min(EntriesPerRecord, kept - first);
-        record[EntryCountByte] = uint8_t(count);
-        for (size_t i = 0; i < count; ++i) {
-            const MultiParmRow& row = rows[first + i];
-            uint8_t* entry = &record[EntriesByte + EntrySize * i];
-            entry[0] = uint8_t(first + i);
-            entry[1] = row.address;
-            entry[2] = uint8_t(row.loop - 'A');
-            le::putU16(&entry[3], row.defrostDelay);
-        }
-        records.push_back(record);
+    const size_t kept = std::min(rows.size(), PoLayout::EntriesPerRecord * MaxRecords);
+    for (size_t first = 0; first < kept; first += PoLayout::EntriesPerRecord) {
+        std::vector<EvaporatorEntry> entries;
+        for (size_t i = first; i < std::min(kept, first + PoLayout::EntriesPerRecord); ++i)
+            entries.push_back({uint8_t(i), rows[i].address, uint8_t(rows[i].loop - 'A'), rows[i].defrostDelay});
+        records.push_back(EvaporatorRecord(number, uint8_t(records.size() + 1), entries));
     }
     return records;
 }
@@ -103,16 +89,17 @@ void ApplyEvaporatorDelays(const std::vector<McdefRecord>& records, const QebTyp
     };
     size_t next = 0;
     for (const McdefRecord& record : records) {
-        const size_t count = std::min<size_t>(record[EntryCountByte], EntriesPerRecord);
-        for (size_t i = 0; i < count && next < rows.size(); ++i, ++next) {
-            const uint8_t* entry = &record[EntriesByte + EntrySize * i];
+        for (const EvaporatorEntry& entry : ReadEvaporatorEntries(record)) {
+            if (next == rows.size())
+                return;
             MultiParmRow& row = rows[next];
-            if (row.address == entry[1] && next == entry[0]) {
-                row.defrostDelay = le::u16(&entry[3]);
-                row.loop = char('A' + entry[2]);
+            if (row.address == entry.address && next == entry.index) {
+                row.defrostDelay = entry.delay;
+                row.loop = char('A' + entry.loop);
             } else {
-                lookUpLoop(row, entry[1]);
+                lookUpLoop(row, entry.address);
             }
+            ++next;
         }
     }
     for (; next < rows.size(); ++next)
