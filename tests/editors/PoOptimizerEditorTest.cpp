@@ -10,6 +10,9 @@
 #include "editors/energy/EvaporatorList.h"
 #include "editors/energy/PoOptimiserDlg.h"
 #include "gateway/UpdateJob.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
 #include "protocol/LittleEndian.h"
 #include "support/CEditCtrlEx.h"
 
@@ -326,8 +329,8 @@ TEST_F(PoOptimizerEditorTest, HistoryOpensTheFunctionsHistoryAndAViewOnlyEditorC
 {
     start();
     PoOptimiserDlg editor(request(FunctionType::PoOptimizer, PoMt, true));
-    m_script.expectDialog("PoOptimizerHistory", [](QDialog& d) {
-        EXPECT_TRUE(d.findChild<QLabel*>() != nullptr);
+    m_script.expectDialog("PoOptimizerHistory", [&editor](QDialog& d) {
+        EXPECT_EQ(d.parentWidget(), &editor);
         return int(QDialog::Accepted);
     });
     m_script.expectDialog("PoAdvancedDlg", [](QDialog& d) {
@@ -346,7 +349,21 @@ TEST_F(PoOptimizerEditorTest, HistoryOpensTheFunctionsHistoryAndAViewOnlyEditorC
         button(editor, "cancelButton")->click();
     });
     EXPECT_EQ(result, EditorResult::Cancel);
-    EXPECT_TRUE(EditorForType(FunctionType::PoOptimizer)) << "the function list opens this editor for type 8";
+}
+
+TEST_F(PoOptimizerEditorTest, TheFunctionListOpensThisEditorForItsPoOptimizers)
+{
+    start();
+    MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
+    m_script.expectDialog("PoOptimiserDlg", [](QDialog& editor) {
+        return int(run(editor, [&] {
+                       EXPECT_EQ(child<QLabel>(editor, "numberLabel")->text(), "12");
+                       EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "Po MT");
+                       button(editor, "cancelButton")->click();
+                   }).value_or(EditorResult::DatabaseFailure));
+    });
+    list.list().setRowSelected(list.list().rowOf(PoMt), true);
+    button(list, "editButton")->click();
 }
 
 } // namespace
