@@ -20,7 +20,7 @@
 
 namespace {
 
-// The value axes are divided into five parts, as the operators know them.
+// Each value axis is divided into five parts.
 constexpr int AxisTicks = 6;
 
 } // namespace
@@ -129,17 +129,16 @@ void PoOptimizerHistory::fillChart(HistoryPeriod period, const std::vector<Histo
     rows->append(labels);
     chart->addAxis(rows, Qt::AlignBottom);
     series->attachAxis(rows);
-    auto* hours = new QValueAxis;
-    hours->setTitleText(QText(txt::HoursOfSelection));
-    hours->setRange(0, maxima.hoursMaximum);
-    hours->setTickCount(AxisTicks);
-    chart->addAxis(hours, Qt::AlignLeft);
-    series->attachAxis(hours);
-    auto* percent = new QValueAxis;
-    percent->setTitleText(QText(txt::HoursInPercent));
-    percent->setRange(0, maxima.percentMaximum);
-    percent->setTickCount(AxisTicks);
-    chart->addAxis(percent, Qt::AlignRight);
+    const auto valueAxis = [chart](uint16_t titleId, int maximum, Qt::Alignment side) {
+        auto* axis = new QValueAxis;
+        axis->setTitleText(QText(titleId));
+        axis->setRange(0, maximum);
+        axis->setTickCount(AxisTicks);
+        chart->addAxis(axis, side);
+        return axis;
+    };
+    series->attachAxis(valueAxis(txt::HoursOfSelection, maxima.hoursMaximum, Qt::AlignLeft));
+    valueAxis(txt::HoursInPercent, maxima.percentMaximum, Qt::AlignRight);
 }
 
 void PoOptimizerHistory::exportHistory()
