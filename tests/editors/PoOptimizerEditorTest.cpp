@@ -1,8 +1,8 @@
 // The Po optimizer editor end to end: the real dialogs offscreen, the demo
 // gateway 001 uploaded from a real qelnetd. Function 12 "Po MT" is a started
 // Po optimizer with six evaporator loops and Pack MT (040) loop A as its
-// compressor; it last reported an offset of 1.25. Function 14 "Po LT" uses
-// Pack LT (041) loop B.
+// compressor; it last reported an offset of 1.25. The loops that no function
+// uses are those of the fourteen "Aisle" controllers and Pack LT (041) loop A.
 
 #include "editors/EditorFixture.h"
 
@@ -100,7 +100,7 @@ TEST_F(PoOptimizerEditorTest, ANewFunctionWith25EvaporatorsIsSavedSentAndReadBac
         button(d, "okButton")->click();
     });
     expectEvaporatorChoice(25);
-    expectCompressorChoice({{40, 'B'}});
+    expectCompressorChoice({{41, 'A'}});
     expectUpdate();
     const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "Po Optimizer");
@@ -114,7 +114,7 @@ TEST_F(PoOptimizerEditorTest, ANewFunctionWith25EvaporatorsIsSavedSentAndReadBac
         EXPECT_EQ(evaporators(editor)->text(0, 4), "20") << "the default delay in minutes";
         button(editor, "compressorSelectButton")->click();
         ASSERT_EQ(compressor(editor)->rowCount(), 1);
-        EXPECT_EQ(compressor(editor)->text(0, 1), "B");
+        EXPECT_EQ(compressor(editor)->text(0, 1), "A");
         EXPECT_EQ(compressor(editor)->text(0, 5).toStdString(), compressor(editor)->row(0).output.defaultText);
         button(editor, "okButton")->click();
     });
@@ -126,7 +126,7 @@ TEST_F(PoOptimizerEditorTest, ANewFunctionWith25EvaporatorsIsSavedSentAndReadBac
     EXPECT_EQ(le::f32(&settings[10]), 1.0f);
     EXPECT_EQ(le::f32(&settings[14]), 900.0f);
     EXPECT_EQ(settings[18], 0);
-    EXPECT_EQ(settings[23], 1) << "loop B";
+    EXPECT_EQ(settings[23], 0) << "loop A";
     EXPECT_EQ(settings[24], 0);
     EXPECT_EQ(le::u16(&settings[25]), 240);
     std::vector<McdefRecord> delays;
@@ -136,8 +136,8 @@ TEST_F(PoOptimizerEditorTest, ANewFunctionWith25EvaporatorsIsSavedSentAndReadBac
     EXPECT_EQ(delays[1][6], 5);
     EXPECT_EQ(delays[1][7], 20) << "the second record starts at index 20";
     EXPECT_EQ(delays[1][7 + 4 * 5], 24);
-    EXPECT_EQ(block(NewNumber, BlockType::Output, 1, 40)[7], 1) << "dP0 out of loop B (9,1,3)";
-    EXPECT_EQ(block(NewNumber, BlockType::Output, 2, 40)[9], 249);
+    EXPECT_EQ(block(NewNumber, BlockType::Output, 1, 41)[6], 8) << "dP0 out of loop A (8,1,3)";
+    EXPECT_EQ(block(NewNumber, BlockType::Output, 2, 41)[9], 249);
     EXPECT_EQ(count(sentCommands(), int(Command::WriteMultiInputs)), 14)
         << "25 evaporators two a telegram, and the compressor";
     const std::vector<EventLogRecord> rows = eventRows();
@@ -154,9 +154,9 @@ TEST_F(PoOptimizerEditorTest, ANewFunctionWith25EvaporatorsIsSavedSentAndReadBac
         ASSERT_EQ(evaporators(reloaded)->rowCount(), 25);
         for (int i = 0; i < 25; ++i)
             EXPECT_NE(evaporators(reloaded)->row(i).loop, '?') << i;
-        EXPECT_EQ(evaporators(reloaded)->text(1, 2), "B") << "Meat 2 loop B follows loop A";
+        EXPECT_EQ(evaporators(reloaded)->text(1, 2), "B") << "Aisle 1 loop B follows loop A";
         ASSERT_EQ(compressor(reloaded)->rowCount(), 1);
-        EXPECT_EQ(compressor(reloaded)->text(0, 1), "B");
+        EXPECT_EQ(compressor(reloaded)->text(0, 1), "A");
         EXPECT_TRUE(button(reloaded, "historyButton")->isEnabled());
         button(reloaded, "cancelButton")->click();
     });
@@ -254,7 +254,7 @@ TEST_F(PoOptimizerEditorTest, OkRefusesMissingControllersAndTwoCompressors)
     expectEvaporatorChoice(2);
     expectCompressorChoice({});
     m_script.expectMessage("No Output controllers selected");
-    expectCompressorChoice({{40, 'B'}, {41, 'A'}});
+    expectCompressorChoice({{41, 'A'}, {50, '?'}});
     m_script.expectMessage("No Output controllers selected");
     m_script.expectMessage("Please specify a function name.");
     const std::optional<EditorResult> result = run(editor, [&] {
@@ -349,6 +349,52 @@ TEST_F(PoOptimizerEditorTest, HistoryOpensTheFunctionsHistoryAndAViewOnlyEditorC
         button(editor, "cancelButton")->click();
     });
     EXPECT_EQ(result, EditorResult::Cancel);
+}
+
+TEST_F(PoOptimizerEditorTest, EscapeAndTheCloseBoxGiveCancelsResultInEveryDialog)
+{
+    start();
+    for (const auto& [wayName, way] : escapeAndCloseBox()) {
+        SCOPED_TRACE(wayName);
+        const auto closedBy = [this, way = way](const char* dialog) {
+            m_script.expectDialog(dialog, [way](QDialog& d) {
+                d.show();
+                way(d);
+                EXPECT_FALSE(d.isVisible());
+                return d.result();
+            });
+        };
+        PoOptimiserDlg started(request(FunctionType::PoOptimizer, PoMt));
+        closedBy("PoAdvancedDlg");
+        closedBy("PoDefrostDelayDlg");
+        EXPECT_EQ(run(started,
+                      [&, way = way] {
+                          button(started, "advancedButton")->click();
+                          evaporators(started)->setRowSelected(0, true);
+                          button(started, "defrostDelayButton")->click();
+                          EXPECT_EQ(evaporators(started)->text(0, 4), "20");
+                          way(started);
+                      }),
+                  EditorResult::Cancel);
+
+        PoOptimiserDlg created(request(FunctionType::PoOptimizer, NewNumber));
+        closedBy("SelectEvaporatorDlg");
+        closedBy("SelectCompressorDlg");
+        EXPECT_EQ(run(created,
+                      [&, way = way] {
+                          button(created, "inputSelectButton")->click();
+                          button(created, "compressorSelectButton")->click();
+                          EXPECT_EQ(evaporators(created)->rowCount(), 0);
+                          EXPECT_FALSE(evaporators(created)->IsModified());
+                          EXPECT_EQ(compressor(created)->rowCount(), 0);
+                          way(created);
+                      }),
+                  EditorResult::Cancel);
+    }
+    EXPECT_TRUE(eventRows().empty());
+    std::vector<McdefRecord> blocks;
+    ASSERT_EQ(ReadFunction(NewNumber, blocks), DbStatus::Success);
+    EXPECT_TRUE(blocks.empty());
 }
 
 TEST_F(PoOptimizerEditorTest, TheFunctionListOpensThisEditorForItsPoOptimizers)
