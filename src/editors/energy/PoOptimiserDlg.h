@@ -56,8 +56,7 @@ private:
     bool m_advancedChanged = false;
     bool m_delaysChanged = false;
     bool m_fullUpdate = false;
-    // The change being saved, for the log after the update.
-    bool m_listsChanged = false;
+    // The lists that the save stored, for the log after the update.
     bool m_evaporatorsChanged = false;
     bool m_compressorChanged = false;
 };
