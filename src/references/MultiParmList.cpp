@@ -9,7 +9,6 @@
 #include <QPalette>
 
 #include <algorithm>
-#include <new>
 #include <numeric>
 
 namespace {
@@ -110,26 +109,12 @@ QVariant MultiParmList::cellData(const ListRow& r, int, int role) const
 
 bool MultiParmList::ShowRows(const std::vector<MultiParmRow>& rows, const std::vector<bool>& selected)
 {
-    setRedraw(false);
     if (rowCount() > 0 || !rows.empty())
         m_modified = true;
-    removeAllRows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        int index = -1;
-        try {
-            index = appendRow(std::make_unique<MultiListRow>(rows[i]));
-        } catch (const std::bad_alloc&) {
-        }
-        if (index < 0) {
-            setRedraw(true);
-            MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
-            return false;
-        }
-        if (i < selected.size() && selected[i])
-            setRowSelected(index, true);
-    }
-    setRedraw(true);
-    return true;
+    if (replaceRows(rows.size(), [&rows](size_t i) { return std::make_unique<MultiListRow>(rows[i]); }, selected))
+        return true;
+    MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
+    return false;
 }
 
 bool MultiParmList::LoadMultiReferences(const std::string& gatewayAddress, uint8_t functionNumber, uint8_t blockType)
