@@ -184,6 +184,19 @@ protected:
         return rows;
     }
 
+    // Replaces an edit's text through the keyboard, as the operator types.
+    static void typeInto(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(edit, &erase);
+        for (const QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &key);
+        }
+    }
+
     // Types a new name into the editor's name edit, as the operator does.
     static void rename(QDialog& editor, const QString& name)
     {
