@@ -72,6 +72,19 @@ bool EditorDlg::saveHeader(const std::string& name, uint8_t extraFlags)
     return true;
 }
 
+bool EditorDlg::saveHeaderWithManualBlock(const std::string& name, QWidget* manualButton)
+{
+    const bool wasNew = !headerExists();
+    if (!saveHeader(name))
+        return false;
+    if (!wasNew)
+        return true;
+    if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
+        return false;
+    manualButton->setEnabled(true);
+    return true;
+}
+
 void EditorDlg::setUpName(QLineEdit* edit)
 {
     const std::string name = m_header.existed ? m_header.record.name() : TypeName(type());

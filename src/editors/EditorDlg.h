@@ -84,6 +84,10 @@ protected:
     const McdefRecord& header() const { return m_header.record; }
     // Reads the header again, clears its error marks, stores the name and writes it.
     bool saveHeader(const std::string& name, uint8_t extraFlags = 0);
+    // saveHeader() for the editors with a manual mode: a function saved for the
+    // first time also gets its zeroed manual-mode block (data block 1), and
+    // its manual button becomes usable.
+    bool saveHeaderWithManualBlock(const std::string& name, QWidget* manualButton);
     // The name edit: limited to 16 characters, showing the header's name (the
     // type name for a new function), which is remembered as the loaded name.
     void setUpName(QLineEdit* edit);

@@ -134,14 +134,8 @@ UpdatePlan DefrostDlg::updatePlan(int change) const
 
 SaveOutcome DefrostDlg::save(int change)
 {
-    const bool wasNew = !headerExists();
-    if (!saveHeader(nameText()))
+    if (!saveHeaderWithManualBlock(nameText(), m_ui->manualButton))
         return SaveOutcome::Failed;
-    if (wasNew) {
-        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return SaveOutcome::Failed;
-        m_ui->manualButton->setEnabled(true);
-    }
     if (created() || change == Schedules || change == CheckBox) {
         McdefRecord switchesBlock, timesBlock;
         if (!readDataBlock(2, switchesBlock, true))

@@ -180,14 +180,8 @@ UpdatePlan AlimDlg::updatePlan(int change) const
 
 SaveOutcome AlimDlg::save(int change)
 {
-    const bool wasNew = !headerExists();
-    if (!saveHeader(nameText()))
+    if (!saveHeaderWithManualBlock(nameText(), m_ui->manualButton))
         return SaveOutcome::Failed;
-    if (wasNew) {
-        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return SaveOutcome::Failed;
-        m_ui->manualButton->setEnabled(true);
-    }
     if (created() || (change & Settings)) {
         McdefRecord settingsBlock;
         if (!readDataBlock(2, settingsBlock, true))

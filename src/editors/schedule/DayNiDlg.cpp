@@ -119,14 +119,8 @@ bool DayNiDlg::validate()
 
 SaveOutcome DayNiDlg::save(int change)
 {
-    const bool wasNew = !headerExists();
-    if (!saveHeader(nameText()))
+    if (!saveHeaderWithManualBlock(nameText(), m_ui->manualButton))
         return SaveOutcome::Failed;
-    if (wasNew) {
-        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return SaveOutcome::Failed;
-        m_ui->manualButton->setEnabled(true);
-    }
     if (external() && (created() || change == 1 || change == ExternalSignal)) {
         McdefRecord block;
         if (!readDataBlock(2, block, true))

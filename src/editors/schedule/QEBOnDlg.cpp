@@ -67,14 +67,8 @@ bool QEBOnDlg::validate()
 
 SaveOutcome QEBOnDlg::save(int)
 {
-    const bool wasNew = !headerExists();
-    if (!saveHeader(nameText()))
+    if (!saveHeaderWithManualBlock(nameText(), m_ui->manualButton))
         return SaveOutcome::Failed;
-    if (wasNew) {
-        if (!writeDataBlock(McdefRecord(number(), BlockType::Data, 1, 0)))
-            return SaveOutcome::Failed;
-        m_ui->manualButton->setEnabled(true);
-    }
     return storeReferenceGroups() ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
