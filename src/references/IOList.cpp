@@ -30,7 +30,7 @@ const ReferenceRow& dataOf(const ListRow& row) { return static_cast<const Refere
 
 void reportFailure(const RowReadFailure& failure, QWidget* parent)
 {
-    ReportDbError(failure.table, failure.status, failure.where.file_name(), int(failure.where.line()), parent);
+    ReportDbError(failure.table, failure.status, failure.file, failure.line, parent);
 }
 
 } // namespace

@@ -29,12 +29,6 @@ constexpr size_t EntrySize = 5;
 // The compressor's input slot.
 constexpr uint8_t CompressorInputBlock = 2;
 
-RowReadFailure failedAt(const char* table, uint16_t status,
-                        std::source_location where = std::source_location::current())
-{
-    return {table, status, where};
-}
-
 // Reads one slot; false when the file names no parameter there or the
 // description lacks it. `failure` is set after a database error.
 bool readSlot(const QebTypeIni& ini, const std::string& word, int slotNumber, MultiParmRow& row, ParameterSlot& slot,
@@ -54,7 +48,7 @@ bool readSlot(const QebTypeIni& ini, const std::string& word, int slotNumber, Mu
         case DescriptionLookup::Found:
             return true;
         case DescriptionLookup::Failed:
-            failure = failedAt(table::QebDes, status);
+            failure = FailedRowRead(table::QebDes, status);
             return false;
         case DescriptionLookup::Missing:
             if (!before.defaultText.empty()) {
@@ -77,7 +71,7 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
     std::vector<McdefRecord> headers;
     uint16_t status = ReadHeaders(headers);
     if (status != DbStatus::Success)
-        return failedAt(table::Mcdef, status);
+        return FailedRowRead(table::Mcdef, status);
     for (const McdefRecord& header : headers) {
         const uint8_t n = header.number();
         if (n == ownNumber || header.type() != FunctionType::PoOptimizer)
@@ -85,14 +79,14 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
         if (role == PoRole::Evaporator) {
             std::vector<McdefRecord> records;
             if ((status = ReadBlocks(n, BlockType::Data, PoLayout::EvaporatorBlock, records)) != DbStatus::Success)
-                return failedAt(table::Mcdef, status);
+                return FailedRowRead(table::Mcdef, status);
             for (const McdefRecord& record : records)
                 for (const EvaporatorEntry& entry : ReadEvaporatorEntries(record))
                     used.insert({entry.address, char('A' + entry.loop)});
         } else {
             std::vector<McdefRecord> references;
             if ((status = ReadBlocks(n, BlockType::Input, CompressorInputBlock, references)) != DbStatus::Success)
-                return failedAt(table::Mcdef, status);
+                return FailedRowRead(table::Mcdef, status);
             if (references.empty())
                 continue;
             McdefRecord settings;
@@ -100,7 +94,7 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
             if (status == DbStatus::KeyNotFound)
                 continue;
             if (status != DbStatus::Success)
-                return failedAt(table::Mcdef, status);
+                return FailedRowRead(table::Mcdef, status);
             for (const McdefRecord& reference : references)
                 used.insert({reference.item(), char('A' + settings[PoLayout::CompressorLoopByte])});
         }
@@ -227,7 +221,7 @@ MultiRowsRead ReadMultiReferenceRows(const std::string& gatewayAddress, uint8_t 
             uint16_t status = DbStatus::Success;
             const uint8_t storedClass = slot.parameterClass;
             if (DescribeSlot(row.descKey, slot, status) == DescriptionLookup::Failed) {
-                read.failure = failedAt(table::QebDes, status);
+                read.failure = FailedRowRead(table::QebDes, status);
                 return read;
             }
             slot.parameterClass = storedClass;
@@ -237,7 +231,7 @@ MultiRowsRead ReadMultiReferenceRows(const std::string& gatewayAddress, uint8_t 
         read.rows.push_back(std::move(row));
     }
     if (scan != DbStatus::Success)
-        read.failure = failedAt(table::Mcdef, scan);
+        read.failure = FailedRowRead(table::Mcdef, scan);
     return read;
 }
 
@@ -283,7 +277,7 @@ MultiCandidatesRead ReadMultiCandidates(const QebTypeIni& ini, const std::string
     }
     ScopedTable netcnf(table::NetCnf, DbMode::ReadOnly);
     if (netcnf.status() != DbStatus::Success) {
-        read.failure = failedAt(table::NetCnf, netcnf.status());
+        read.failure = FailedRowRead(table::NetCnf, netcnf.status());
         return read;
     }
     const std::string prefix = NetworkPrefix(gatewayAddress);
@@ -294,7 +288,7 @@ MultiCandidatesRead ReadMultiCandidates(const QebTypeIni& ini, const std::string
         if (status == DbStatus::KeyNotFound)
             continue;
         if (status != DbStatus::Success) {
-            read.failure = failedAt(table::NetCnf, status);
+            read.failure = FailedRowRead(table::NetCnf, status);
             return read;
         }
         if (node.nodeKind != ControllerNodeKind && node.nodeKind != OlderControllerNodeKind)

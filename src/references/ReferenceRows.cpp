@@ -14,12 +14,6 @@
 
 namespace {
 
-RowReadFailure failedAt(const char* table, uint16_t status,
-                        std::source_location where = std::source_location::current())
-{
-    return {table, status, where};
-}
-
 bool holds(const std::vector<ReferenceRow>& rows, const std::string& address, uint8_t p1, uint8_t p2, uint8_t p3,
            bool addressOnly)
 {
@@ -28,6 +22,11 @@ bool holds(const std::vector<ReferenceRow>& rows, const std::string& address, ui
 }
 
 } // namespace
+
+RowReadFailure FailedRowRead(const char* table, uint16_t status, const char* file, int line)
+{
+    return {table, status, file, line};
+}
 
 void ApplyStatusFlags(uint8_t flagsA, uint8_t flagsB, std::string& message, uint32_t& status)
 {
@@ -80,7 +79,7 @@ NodeRead ReadReferencedNode(uint16_t netcnfStatus, const std::string& networkPre
         return NodeRead::Found;
     if (status == DbStatus::KeyNotFound)
         return NodeRead::Missing;
-    failure = failedAt(table::NetCnf, status);
+    failure = FailedRowRead(table::NetCnf, status);
     return NodeRead::Failed;
 }
 
@@ -141,7 +140,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                     r.customText = "???";
                     break;
                 case DescriptionLookup::Failed:
-                    read.failure = failedAt(table::QebDes, status);
+                    read.failure = FailedRowRead(table::QebDes, status);
                     return read;
                 }
             }
@@ -155,7 +154,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
             read.rows.push_back(std::move(r));
         }
         if (scan != DbStatus::Success) {
-            read.failure = failedAt(table::Mcdef, scan);
+            read.failure = FailedRowRead(table::Mcdef, scan);
             return read;
         }
     }
@@ -179,7 +178,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
 
     ScopedTable netcnf(table::NetCnf, DbMode::ReadOnly);
     if (netcnf.status() != DbStatus::Success) {
-        read.failure = failedAt(table::NetCnf, netcnf.status());
+        read.failure = FailedRowRead(table::NetCnf, netcnf.status());
         return read;
     }
     ScopedTable qebdes(table::QebDes, DbMode::ReadOnly);
@@ -216,13 +215,13 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
 
         if (limits.parametersAllowed()) {
             if (qebdes.status() != DbStatus::Success) {
-                read.failure = failedAt(table::QebDes, qebdes.status());
+                read.failure = FailedRowRead(table::QebDes, qebdes.status());
                 return read;
             }
             bool described = false;
             const uint16_t probe = ProbeDescription(node.descKey, described);
             if (probe != DbStatus::Success && probe != DbStatus::EndOfFile) {
-                read.failure = failedAt(table::QebDes, probe);
+                read.failure = FailedRowRead(table::QebDes, probe);
                 return read;
             }
             if (!described) {
@@ -237,7 +236,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
             }
 
             if (mcpardef.status() != DbStatus::Success) {
-                read.failure = failedAt(table::McParDef, mcpardef.status());
+                read.failure = FailedRowRead(table::McParDef, mcpardef.status());
                 return read;
             }
             std::vector<ParameterTriple> seen;
@@ -245,7 +244,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
                 std::vector<ParameterTriple> triples;
                 const uint16_t pass = ReadDefinedTriples({node.ident, nodeText, limits.functionParameter}, triples);
                 if (pass != DbStatus::Success) {
-                    read.failure = failedAt(table::McParDef, pass);
+                    read.failure = FailedRowRead(table::McParDef, pass);
                     return read;
                 }
                 for (const ParameterTriple& triple : triples) {
@@ -257,7 +256,7 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
                     const DescriptionLookup lookup =
                         DescribeParameter(node.descKey, triple.p1, triple.p2, triple.p3, description, status);
                     if (lookup == DescriptionLookup::Failed) {
-                        read.failure = failedAt(table::QebDes, status);
+                        read.failure = FailedRowRead(table::QebDes, status);
                         return read;
                     }
                     ReferenceRow row = base;
@@ -297,6 +296,6 @@ CandidateRowsRead ReadCandidateRows(const std::string& networkPrefix, const Grou
         }
     }
     if (scan != DbStatus::EndOfFile)
-        read.failure = failedAt(table::NetCnf, scan);
+        read.failure = FailedRowRead(table::NetCnf, scan);
     return read;
 }

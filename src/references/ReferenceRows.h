@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -20,8 +19,13 @@
 struct RowReadFailure {
     const char* table = nullptr;
     uint16_t status = 0;
-    std::source_location where;
+    const char* file = "";
+    int line = 0;
 };
+
+// The failure of a call on `table`, marked with the place of the call.
+RowReadFailure FailedRowRead(const char* table, uint16_t status, const char* file = __builtin_FILE(),
+                             int line = __builtin_LINE());
 
 // The message and status of a reference's status flags A and B, later flags
 // replacing what earlier ones gave.
