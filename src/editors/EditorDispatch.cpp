@@ -1,6 +1,7 @@
 #include "editors/EditorDispatch.h"
 
 #include "editors/defrost/DefrostDlg.h"
+#include "editors/energy/PeakBDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
 #include "editors/schedule/YeSchDlg.h"
@@ -19,6 +20,7 @@ constexpr EditorEntry editors[] = {
     {FunctionType::DayNightControl, RunDayNightEditor},
     {FunctionType::DayNightExternal, RunDayNightEditor},
     {FunctionType::CentralDefrost, RunCentralDefrostEditor},
+    {FunctionType::PeakShaving, RunPeakShavingEditor},
 };
 
 } // namespace

@@ -11,11 +11,14 @@
 #include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "references/SelPaDlg.h"
+#include "support/CEditCtrlEx.h"
 #include "support/CodePageValidator.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
 #include <QLineEdit>
+
+#include <algorithm>
 
 EditorDlg::EditorDlg(const EditorRequest& request, QWidget* parent)
     : QDialog(parent)
@@ -91,6 +94,11 @@ bool EditorDlg::validateName()
     if (m_nameEdit)
         m_nameEdit->setFocus();
     return false;
+}
+
+bool EditorDlg::validateNumbers(std::initializer_list<CEditCtrlEx*> edits)
+{
+    return std::all_of(edits.begin(), edits.end(), [](CEditCtrlEx* edit) { return edit->ValidateData(); });
 }
 
 void EditorDlg::disable(std::initializer_list<QWidget*> controls)
@@ -215,6 +223,17 @@ bool EditorDlg::writeDataBlock(const McdefRecord& record)
         return false;
     }
     return true;
+}
+
+std::optional<bool> EditorDlg::dataBlockExists(uint8_t block)
+{
+    bool exists = false;
+    const uint16_t status = FindBlockKey(number(), BlockType::Data, block, 0, exists);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return std::nullopt;
+    }
+    return exists;
 }
 
 bool EditorDlg::readDataBlockRange(uint8_t block, std::vector<McdefRecord>& records)

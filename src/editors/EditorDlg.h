@@ -15,8 +15,10 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 #include <vector>
 
+class CEditCtrlEx;
 class IOList;
 class MaModDlg;
 class QLineEdit;
@@ -87,6 +89,9 @@ protected:
     void setUpName(QLineEdit* edit);
     // An empty name is refused with its message and the focus on the name.
     bool validateName();
+    // Each numeric edit in turn holds a number in its range; the first that
+    // does not tells the operator its range and takes the focus.
+    static bool validateNumbers(std::initializer_list<CEditCtrlEx*> edits);
     // Disables controls (a started function's references, a view-only editor).
     static void disable(std::initializer_list<QWidget*> controls);
     std::string nameText() const;
@@ -118,6 +123,9 @@ protected:
     // block with its key. False after a database error (reported).
     bool readDataBlock(uint8_t block, McdefRecord& record, bool mayBeMissing);
     bool writeDataBlock(const McdefRecord& record);
+    // Whether a data block exists, read by its key alone; none after a
+    // database error (reported).
+    std::optional<bool> dataBlockExists(uint8_t block);
     // Records that share one key {number, 4, block, *}: read, and replaced as
     // a whole (all deleted, the new ones inserted in order). False after a
     // database error (reported).
