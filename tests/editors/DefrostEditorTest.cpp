@@ -26,17 +26,6 @@ constexpr uint8_t IceDefrost = 9;
 
 class DefrostEditorTest : public EditorFixture {
 protected:
-    // Replaces an edit's text through the keyboard, as the operator types.
-    static void typeInto(QLineEdit* edit, const QString& text)
-    {
-        edit->selectAll();
-        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-        QApplication::sendEvent(edit, &erase);
-        for (const QChar c : text) {
-            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(edit, &key);
-        }
-    }
     static void typeTime(DefrostSchedulesDlg& d, size_t schedule, size_t row, const QString& hours,
                          const QString& minutes)
     {

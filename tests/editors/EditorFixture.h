@@ -16,7 +16,9 @@
 #include "references/IOList.h"
 #include "support/Db.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -90,12 +92,14 @@ protected:
 
     void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
 
-    // The schedule selection: choose these schedules and press "&Select".
+    // The schedule selection: choose exactly these schedules (the list's
+    // current ones come selected) and press "&Select".
     void expectScheduleChoice(std::vector<uint8_t> schedules)
     {
         m_script.expectDialog("SelSchDlg", [schedules](QDialog& d) {
             auto& dialog = static_cast<SelSchDlg&>(d);
             ScheList& list = dialog.candidates();
+            list.clearSelection();
             for (uint8_t schedule : schedules)
                 list.item(list.lineOf(schedule))->setSelected(true);
             button(d, "selectButton")->click();
@@ -142,6 +146,18 @@ protected:
         for (const auto& bytes : TestHome::records(table::EventLog))
             rows.push_back(EventLogRecord::read(bytes.data()));
         return rows;
+    }
+
+    // Replaces an edit's text through the keyboard, as the operator types.
+    static void typeInto(QLineEdit* edit, const QString& text)
+    {
+        edit->selectAll();
+        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(edit, &erase);
+        for (const QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &key);
+        }
     }
 
     // Types a new name into the editor's name edit, as the operator does.
