@@ -16,15 +16,8 @@ constexpr size_t RowBudget = EventLogRecord::MaxText;
 
 std::string gatewayIdCode(const std::string& gatewayAddress)
 {
-    ScopedTable open(table::NetCnf, DbMode::ReadOnly);
-    if (open.status() != DbStatus::Success)
-        return "???";
-    uint8_t key[8] = {};
-    le::putStr(key, sizeof key, gatewayAddress);
-    uint8_t record[NetCnfRecord::Size];
-    if (DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual) != DbStatus::Success)
-        return "???";
-    return NetCnfRecord::read(record).idCode;
+    NetCnfRecord node;
+    return ReadNetCnfNode(gatewayAddress, node) == DbStatus::Success ? node.idCode : "???";
 }
 
 std::string loggedOnUser()

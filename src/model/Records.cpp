@@ -1,6 +1,7 @@
 #include "model/Records.h"
 
 #include "protocol/LittleEndian.h"
+#include "support/Db.h"
 
 #include <cstring>
 
@@ -69,3 +70,17 @@ std::array<uint8_t, XrtApplRecord::Size> XrtApplRecord::bytes() const { return b
 XrtBrugRecord XrtBrugRecord::read(const uint8_t* b) { return ReadRecord<XrtBrugRecord>(XrtBrugFields, b); }
 void XrtBrugRecord::write(uint8_t* b) const { WriteRecord(XrtBrugFields, *this, b); }
 std::array<uint8_t, XrtBrugRecord::Size> XrtBrugRecord::bytes() const { return bytesOf(*this); }
+
+uint16_t ReadNetCnfNode(const std::string& nodeKey, NetCnfRecord& node)
+{
+    ScopedTable open(table::NetCnf, DbMode::ReadOnly);
+    if (open.status() != DbStatus::Success)
+        return open.status();
+    uint8_t key[8] = {};
+    le::putStr(key, sizeof key, nodeKey);
+    uint8_t record[NetCnfRecord::Size];
+    const uint16_t status = DbGet(table::NetCnf, 0, key, sizeof key, record, sizeof record, DbOp::GetEqual);
+    if (status == DbStatus::Success)
+        node = NetCnfRecord::read(record);
+    return status;
+}

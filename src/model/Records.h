@@ -60,6 +60,10 @@ inline constexpr std::tuple NetCnfFields{
 };
 inline constexpr auto NetCnfLayout = LayoutOf(NetCnfFields);
 
+// Reads the node of a node key ("001:125") from NETCNF, opening the table for
+// the read when it is not open: 0, 4 when there is no such node, or another status.
+uint16_t ReadNetCnfNode(const std::string& nodeKey, NetCnfRecord& node);
+
 // One parameter of a controller description (QEBDES, 186 bytes).
 struct QebDesRecord {
     static constexpr uint16_t Size = 186;
