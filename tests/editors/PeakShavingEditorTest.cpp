@@ -14,6 +14,9 @@
 #include "protocol/Telegram.h"
 #include "support/CEditCtrlEx.h"
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -118,6 +121,41 @@ TEST_F(PeakShavingEditorTest, ShowsWhatTheGatewayReportedAndTheCommittedAdvanced
     const EditorFunction open = EditorForType(FunctionType::PeakShaving);
     ASSERT_TRUE(open);
     EXPECT_EQ(open(nullptr, request(FunctionType::PeakShaving, PeakShaving)), EditorResult::Cancel);
+}
+
+TEST_F(PeakShavingEditorTest, TheGraphButtonsOpenTheGraphOfTheirMode)
+{
+    start();
+    struct Shown {
+        QString caption;
+        double firstJanuary = 0;
+    };
+    std::vector<Shown> graphs;
+    const auto expectGraph = [&] {
+        m_script.expectDialog("PeakGDlg", [&graphs](QDialog& d) {
+            QTimer::singleShot(0, &d, [&graphs, &d] {
+                const auto* bars = static_cast<QBarSeries*>(static_cast<PeakGDlg&>(d).chart()->series().value(0));
+                graphs.push_back({d.windowTitle(), bars ? bars->barSets().value(0)->at(0) : -1});
+                button(d, "closeButton")->click();
+            });
+            return d.exec();
+        });
+    };
+    expectGraph();
+    expectGraph();
+    PeakBDlg editor(request(FunctionType::PeakShaving, PeakShaving));
+    EXPECT_EQ(run(editor, [&] {
+                  button(editor, "consumptionButton")->click();
+                  button(editor, "loadButton")->click();
+                  EXPECT_TRUE(editor.isVisible());
+                  button(editor, "cancelButton")->click();
+              }),
+              EditorResult::Cancel);
+    ASSERT_EQ(graphs.size(), 2u);
+    EXPECT_EQ(graphs[0].caption, "ZUL control function - Peak Shaving, Consumption");
+    EXPECT_FLOAT_EQ(graphs[0].firstJanuary, 21350.4) << "normal tariff in January";
+    EXPECT_EQ(graphs[1].caption, "ZUL control function - Peak Shaving, Load");
+    EXPECT_FLOAT_EQ(graphs[1].firstJanuary, 142.5) << "normal load in January";
 }
 
 TEST_F(PeakShavingEditorTest, ANewFunctionShowsItsDefaultsAndIsSavedSentAndLogged)

@@ -8,6 +8,7 @@
 #include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "support/CEditCtrlEx.h"
+#include "support/UiSeam.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ PeakBDlg::PeakBDlg(const EditorRequest& request, QWidget* parent)
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &PeakBDlg::reject);
     connect(m_ui->outputButton, &QPushButton::clicked, this, [this] { selectReferences(ThermostatControllers); });
     connect(m_ui->advancedButton, &QPushButton::clicked, m_advanced, &PeakAdvancedDlg::showAdvanced);
+    connect(m_ui->consumptionButton, &QPushButton::clicked, this, [this] { showGraph(PeakGDlg::Mode::Consumption); });
+    connect(m_ui->loadButton, &QPushButton::clicked, this, [this] { showGraph(PeakGDlg::Mode::Load); });
     connect(m_advanced, &PeakAdvancedDlg::committedChanged, this, &PeakBDlg::showPeakMeterLine);
 }
 
@@ -171,6 +174,13 @@ bool PeakBDlg::log(int)
     const std::vector<std::string> settingsLines = PeakSettingsChangeLines(m_loaded, m_saved);
     lines.insert(lines.end(), settingsLines.begin(), settingsLines.end());
     return writeChangeLog({ChangedListLines(lists), lines});
+}
+
+void PeakBDlg::showGraph(PeakGDlg::Mode mode)
+{
+    // The graph reports missing or unreadable data itself.
+    PeakGDlg graph(request().gatewayAddress, number(), type(), nameText(), mode, this);
+    ui().runModal(graph);
 }
 
 void PeakBDlg::cancelKept()

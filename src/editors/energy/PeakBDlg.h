@@ -7,6 +7,7 @@
 // readings and the offset it calculated.
 
 #include "editors/EditorDlg.h"
+#include "editors/energy/PeakGDlg.h"
 #include "editors/energy/PeakSettings.h"
 
 #include <memory>
@@ -40,6 +41,7 @@ private:
     void showPeakMeterLine();
     PeakSettings enteredSettings() const;
     bool mainEditModified() const;
+    void showGraph(PeakGDlg::Mode mode);
 
     std::unique_ptr<Ui::PeakBDlg> m_ui;
     PeakAdvancedDlg* m_advanced;
