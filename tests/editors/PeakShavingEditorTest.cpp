@@ -328,6 +328,72 @@ TEST_F(PeakShavingEditorTest, CancelInTheAdvancedDialogKeepsTheCommittedValuesAn
     EXPECT_TRUE(eventRows().empty());
 }
 
+TEST_F(PeakShavingEditorTest, EscapeAndTheCloseBoxOfTheAdvancedDialogAskAsCancelDoes)
+{
+    start();
+    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
+        {"Escape",
+         [](QDialog& d) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&d, &escape);
+         }},
+        {"close box", [](QDialog& d) { d.close(); }},
+    };
+    for (const auto& [wayName, way] : ways) {
+        SCOPED_TRACE(wayName);
+        PeakBDlg editor(request(FunctionType::PeakShaving, PeakShaving));
+        m_script.expectMessage(question(), IDCANCEL);
+        m_script.expectMessage(question(), IDNO);
+        EXPECT_EQ(run(editor, [&, way = way] {
+                      PeakAdvancedDlg& d = advanced(editor);
+                      button(editor, "advancedButton")->click();
+                      child<QComboBox>(d, "offsetStepCombo")->setCurrentIndex(0);
+                      way(d);
+                      EXPECT_TRUE(d.isVisible()) << "Cancel stays";
+                      way(d);
+                      EXPECT_FALSE(d.isVisible());
+                      EXPECT_TRUE(editor.isEnabled());
+                      button(editor, "advancedButton")->click();
+                      EXPECT_EQ(child<QComboBox>(d, "offsetStepCombo")->currentText(), "0.2");
+                      way(d);
+                      EXPECT_FALSE(d.isVisible()) << "nothing to ask";
+                      button(editor, "cancelButton")->click();
+                  }),
+                  EditorResult::Cancel);
+    }
+    EXPECT_TRUE(eventRows().empty());
+}
+
+TEST_F(PeakShavingEditorTest, AScheduleWithAConflictMarkKeepsTheAdvancedDialogOpen)
+{
+    start();
+    McdefRecord reference;
+    ASSERT_EQ(ReadBlock(PeakShaving, BlockType::ScheduleReference, 3, ShopHours, reference), DbStatus::Success);
+    reference[4] = ScheduleStatus::UnknownFunction;
+    ASSERT_EQ(UpdateBlock(reference), DbStatus::Success);
+    PeakBDlg editor(request(FunctionType::PeakShaving, PeakShaving));
+    m_script.expectMessage("There are schedules with conflict mark in list 'Peak period'.");
+    expectScheduleChoice({NightTariff}); // the marked reference cannot be chosen again
+    expectUpdate();
+    EXPECT_EQ(run(editor, [&] {
+                  PeakAdvancedDlg& d = advanced(editor);
+                  button(editor, "advancedButton")->click();
+                  EXPECT_EQ(child<ScheList>(d, "peakList")->lineText(0), "!\t001\tUnknown function");
+                  button(d, "okButton")->click();
+                  EXPECT_TRUE(d.isVisible());
+                  EXPECT_EQ(d.focusWidget(), button(d, "peakButton"));
+                  button(d, "peakButton")->click();
+                  button(d, "okButton")->click();
+                  EXPECT_FALSE(d.isVisible());
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    EXPECT_EQ(storedSchedules(PeakShaving, 3), std::vector<uint8_t>{NightTariff});
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, logHead() + "Peak shaving\nSchedule: Peak period is/are changed");
+}
+
 TEST_F(PeakShavingEditorTest, ThePeakMeterLineFollowsTheCommittedBoxBeforeAnythingIsSaved)
 {
     start();
