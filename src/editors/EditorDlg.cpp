@@ -305,17 +305,8 @@ void EditorDlg::accept()
 void EditorDlg::reject()
 {
     // A view-only editor has nothing to save, whatever was clicked in it.
-    if (!viewOnly() && changeCode() != 0) {
-        switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
-        case IDYES:
-            accept();
-            return;
-        case IDCANCEL:
-            cancelKept();
-            return;
-        default:
-            break;
-        }
-    }
+    if (!viewOnly() && changeCode() != 0
+        && !ChangesDiscarded(this, [this] { accept(); }, [this] { cancelKept(); }))
+        return;
     end(m_updateFailed ? EditorResult::ConnectionLost : EditorResult::Cancel);
 }

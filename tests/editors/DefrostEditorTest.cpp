@@ -370,15 +370,7 @@ TEST_F(DefrostEditorTest, CancelEscapeAndTheCloseBoxGiveCancelsResultInBothDialo
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
-    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
-        {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }},
-        {"Escape",
-         [](QDialog& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](QDialog& d) { d.close(); }},
-    };
+    const auto& ways = cancelWays();
     for (const auto& [wayName, way] : ways) {
         SCOPED_TRACE(wayName);
         DefrostDlg editor(request(FunctionType::CentralDefrost, IceDefrost));

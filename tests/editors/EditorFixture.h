@@ -160,6 +160,22 @@ protected:
         }
     }
 
+    // The ways out of a dialog that all give Cancel's result: its Cancel
+    // button, Escape and the close box.
+    static const std::vector<std::pair<const char*, std::function<void(QDialog&)>>>& cancelWays()
+    {
+        static const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
+            {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }},
+            {"Escape",
+             [](QDialog& d) {
+                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                 QApplication::sendEvent(&d, &escape);
+             }},
+            {"close box", [](QDialog& d) { d.close(); }},
+        };
+        return ways;
+    }
+
     // Types a new name into the editor's name edit, as the operator does.
     static void rename(QDialog& editor, const QString& name)
     {

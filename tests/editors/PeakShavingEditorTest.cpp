@@ -328,18 +328,10 @@ TEST_F(PeakShavingEditorTest, CancelInTheAdvancedDialogKeepsTheCommittedValuesAn
     EXPECT_TRUE(eventRows().empty());
 }
 
-TEST_F(PeakShavingEditorTest, EscapeAndTheCloseBoxOfTheAdvancedDialogAskAsCancelDoes)
+TEST_F(PeakShavingEditorTest, CancelEscapeAndTheCloseBoxOfTheAdvancedDialogAskAlike)
 {
     start();
-    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
-        {"Escape",
-         [](QDialog& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](QDialog& d) { d.close(); }},
-    };
-    for (const auto& [wayName, way] : ways) {
+    for (const auto& [wayName, way] : cancelWays()) {
         SCOPED_TRACE(wayName);
         PeakBDlg editor(request(FunctionType::PeakShaving, PeakShaving));
         m_script.expectMessage(question(), IDCANCEL);

@@ -163,17 +163,8 @@ void PeakAdvancedDlg::accept()
 
 void PeakAdvancedDlg::reject()
 {
-    if (visitStatus() != 0) {
-        switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
-        case IDYES:
-            accept();
-            return;
-        case IDCANCEL:
-            return;
-        default:
-            break;
-        }
-    }
+    if (visitStatus() != 0 && !ChangesDiscarded(this, [this] { accept(); }))
+        return;
     finish(Rejected);
 }
 
