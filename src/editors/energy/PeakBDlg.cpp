@@ -30,6 +30,7 @@ PeakBDlg::PeakBDlg(const EditorRequest& request, QWidget* parent)
     SetUpNumberEdit(m_ui->impulsesEdit, 20, 10000, 5);
     SetUpNumberEdit(m_ui->loadPeriodEdit, 5, 60, 2);
     SetUpNumberEdit(m_ui->peakLimitEdit, 0, 999, 3);
+    // Room for "5.00", then the range as a float.
     SetUpNumberEdit(m_ui->thermostatOffsetEdit, 0, 5, 4);
     m_ui->thermostatOffsetEdit->SetNumRange(0.0, 5.0);
     addReferenceGroup({m_ui->outputList, BlockType::Output, {1, 0, 0, 0}, 1017, GroupIcon, 1018},
