@@ -370,7 +370,7 @@ TEST_F(DefrostEditorTest, CancelEscapeAndTheCloseBoxGiveCancelsResultInBothDialo
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
-    const auto& ways = cancelWays();
+    const auto& ways = leavingWays("cancelButton");
     for (const auto& [wayName, way] : ways) {
         SCOPED_TRACE(wayName);
         DefrostDlg editor(request(FunctionType::CentralDefrost, IceDefrost));

@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 
 constexpr uint8_t NewNumber = 20;
@@ -66,21 +67,45 @@ protected:
         return r;
     }
 
-    // Runs an editor; the steps run once it is open, as the operator's
-    // clicks. An editor the steps leave open has no result.
-    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
+    // Runs a dialog; the steps run once it is open, as the operator's
+    // clicks. A dialog the steps leave open has no result.
+    static std::optional<int> runDialog(QDialog& dialog, const std::function<void()>& steps)
     {
         constexpr int stillOpen = -99;
-        QTimer::singleShot(0, &editor, [&editor, steps] {
+        QTimer::singleShot(0, &dialog, [&dialog, steps] {
             steps();
-            if (editor.isVisible())
-                editor.done(stillOpen);
+            if (dialog.isVisible())
+                dialog.done(stillOpen);
         });
-        const int result = editor.exec();
+        const int result = dialog.exec();
         if (result == stillOpen)
             return std::nullopt;
-        return EditorResult(result);
+        return result;
     }
+    // The same for an editor, with its result.
+    static std::optional<EditorResult> run(QDialog& editor, const std::function<void()>& steps)
+    {
+        const std::optional<int> result = runDialog(editor, steps);
+        if (!result)
+            return std::nullopt;
+        return EditorResult(*result);
+    }
+    // The three ways of leaving a dialog without its OK, by name: its cancel
+    // button (this object name), Escape, the close box.
+    using LeavingWay = std::pair<const char*, std::function<void(QDialog&)>>;
+    static std::vector<LeavingWay> leavingWays(const char* cancelButton)
+    {
+        return {
+            {cancelButton, [cancelButton](QDialog& d) { button(d, cancelButton)->click(); }},
+            {"Escape",
+             [](QDialog& d) {
+                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                 QApplication::sendEvent(&d, &escape);
+             }},
+            {"close box", [](QDialog& d) { d.close(); }},
+        };
+    }
+
     template <typename T>
     static T* child(QDialog& d, const char* name)
     {
@@ -158,22 +183,6 @@ protected:
             QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
             QApplication::sendEvent(edit, &key);
         }
-    }
-
-    // The ways out of a dialog that all give Cancel's result: its Cancel
-    // button, Escape and the close box.
-    static const std::vector<std::pair<const char*, std::function<void(QDialog&)>>>& cancelWays()
-    {
-        static const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
-            {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }},
-            {"Escape",
-             [](QDialog& d) {
-                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                 QApplication::sendEvent(&d, &escape);
-             }},
-            {"close box", [](QDialog& d) { d.close(); }},
-        };
-        return ways;
     }
 
     // Types a new name into the editor's name edit, as the operator does.

@@ -133,12 +133,12 @@ TEST_F(PeakShavingEditorTest, TheGraphButtonsOpenTheGraphOfTheirMode)
     std::vector<Shown> graphs;
     const auto expectGraph = [&] {
         m_script.expectDialog("PeakGDlg", [&graphs](QDialog& d) {
-            QTimer::singleShot(0, &d, [&graphs, &d] {
+            const std::optional<int> result = runDialog(d, [&graphs, &d] {
                 const auto* bars = static_cast<QBarSeries*>(static_cast<PeakGDlg&>(d).chart()->series().value(0));
                 graphs.push_back({d.windowTitle(), bars ? bars->barSets().value(0)->at(0) : -1});
                 button(d, "closeButton")->click();
             });
-            return d.exec();
+            return result.value_or(IDOK);
         });
     };
     expectGraph();
@@ -331,7 +331,7 @@ TEST_F(PeakShavingEditorTest, CancelInTheAdvancedDialogKeepsTheCommittedValuesAn
 TEST_F(PeakShavingEditorTest, CancelEscapeAndTheCloseBoxOfTheAdvancedDialogAskAlike)
 {
     start();
-    for (const auto& [wayName, way] : cancelWays()) {
+    for (const auto& [wayName, way] : leavingWays("cancelButton")) {
         SCOPED_TRACE(wayName);
         PeakBDlg editor(request(FunctionType::PeakShaving, PeakShaving));
         m_script.expectMessage(question(), IDCANCEL);

@@ -332,7 +332,7 @@ TEST_F(EditorTest, CancelEscapeAndTheCloseBoxOfEveryManualDialogChangeNothing)
         {"value", [] { return std::make_unique<ManualValueDlg>(4, "K", -20, 20); }},
         {"defrost", [] { return std::make_unique<ManualDefrostDlg>(4); }},
     };
-    const auto& ways = cancelWays();
+    const auto& ways = leavingWays("cancelButton");
     for (const auto& [dialogName, make] : dialogs) {
         for (const auto& [wayName, way] : ways) {
             SCOPED_TRACE(std::string(dialogName) + ", " + wayName);

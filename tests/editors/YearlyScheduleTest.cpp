@@ -162,7 +162,7 @@ TEST_F(YearlyScheduleTest, AnUntouchedNewScheduleClosesOnCancelEscapeAndTheClose
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
-    const auto& ways = cancelWays();
+    const auto& ways = leavingWays("cancelButton");
     for (const auto& [name, close] : ways) {
         SCOPED_TRACE(name);
         YeSchDlg editor(request(FunctionType::YearlySchedule, NewNumber));

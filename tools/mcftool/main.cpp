@@ -1,7 +1,8 @@
 // mcftool: the command-line companion of velt. Builds a home of the
 // monitoring system from a plant description and dumps its tables, runs the
 // gateway jobs (upload, update, start, stop, delete, backup writing) without a
-// window, and shows and verifies backup files.
+// window, shows and verifies backup files, and writes the exports of the
+// function histories.
 //
 // Each verb is one function in the verb table below; a new verb (upload,
 // start, stop, delete, backup ...) is one more function and one more row.
@@ -10,6 +11,7 @@
 #include "PlantBuilder.h"
 #include "TableDump.h"
 
+#include "editors/energy/CurveExport.h"
 #include "gateway/BackupFile.h"
 #include "gateway/BackupWriter.h"
 #include "gateway/GatewaySession.h"
@@ -25,6 +27,7 @@
 #include "protocol/TelegramText.h"
 #include "protocol/TypeCatalogue.h"
 #include "protocol/Version.h"
+#include "support/Clock.h"
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
@@ -654,6 +657,61 @@ int backupVerify(const Args& args)
     return Failed;
 }
 
+// --- exports ------------------------------------------------------------------
+
+// The curve file of a peak shaving function from MCDEF, as the graph's Export
+// button writes it; --out stands for the path chosen in the save dialog.
+int exportCurve(const Args& args)
+{
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {"--out", "--now"}, error);
+    if (!parsed)
+        return usageError("export curve", error);
+    if (parsed->positional.size() != 3)
+        return usageError("export curve", "expected HOME, NETWORK and one function NUMBER");
+    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
+    if (!address)
+        return usageError("export curve", parsed->positional[1] + " is not a network number (three digits)");
+    const auto numbers = functionNumbers({parsed->positional[2]}, error);
+    if (!numbers)
+        return usageError("export curve", error);
+    if (const std::optional<std::string> now = parsed->value("--now")) {
+        const std::optional<std::time_t> time = ParseUtcTime(*now);
+        if (!time)
+            return usageError("export curve", "--now " + *now + " is not a date YYYY-MM-DD");
+        SetFixedTime(*time);
+    }
+    ConsoleUi console;
+    if (!useHome(parsed->positional[0], error) || !functionsInTable(*numbers, error)) {
+        std::cerr << "mcftool export curve: " << error << "\n";
+        return Failed;
+    }
+    const uint8_t number = numbers->front();
+    McdefRecord header;
+    ReadBlock(number, BlockType::Header, 0, 0, header);
+    if (header.type() != FunctionType::PeakShaving) {
+        std::cerr << "mcftool export curve: function " << int(number) << " " << header.name()
+                  << " is not a peak shaving function\n";
+        return Failed;
+    }
+    const std::optional<std::string> out = parsed->value("--out");
+    std::string written;
+    const CurveExportResult result = ExportCurve(
+        {*address, number, header.type(), header.name()},
+        [&out](const std::string& folder, const std::string& fileName) -> std::optional<std::string> {
+            const std::string chosen = out ? *out : folder + fileName;
+            if (!AcceptCurveFileName(chosen))
+                return std::nullopt;
+            return chosen;
+        },
+        nullptr, &written);
+    RecordStore::instance().closeAll();
+    if (result != CurveExportResult::Written)
+        return Failed;
+    std::cout << written << "\n";
+    return Done;
+}
+
 // --- help -------------------------------------------------------------------
 
 void printOverview(std::ostream& out)
@@ -663,8 +721,9 @@ void printOverview(std::ostream& out)
            "\n"
            "The command-line companion of velt: builds the monitoring system's home\n"
            "folder from a plant description and shows its tables, runs velt's gateway\n"
-           "jobs without a window (through the communication server of the home), and\n"
-           "shows and verifies backup files.\n"
+           "jobs without a window (through the communication server of the home),\n"
+           "shows and verifies backup files, and writes the exports of the function\n"
+           "histories.\n"
            "\n"
            "Verbs:\n";
     for (const Verb& v : verbs())
@@ -834,6 +893,25 @@ const std::vector<Verb>& verbs()
          "and the checksum (the sum of every byte from offset 6). Exit code 0 when the\n"
          "upload would take the file, 1 (with the reason) when not.\n",
          backupVerify},
+        {"export curve", "HOME NETWORK NUMBER [--out PATH] [--now YYYY-MM-DD]",
+         "write a peak shaving function's curve file from MCDEF",
+         "Writes the curve file of the peak shaving function NUMBER from MCDEF of HOME\n"
+         "(as an upload of the gateway of NETWORK left it), exactly as the Export button\n"
+         "of velt's consumption and load graph does: the twelve complete months before\n"
+         "the current one, consumption and load, fields separated by the list separator\n"
+         "of HOME's USER.INI (section intl, sList) and decimals written with its decimal\n"
+         "separator (sDecimal), CR LF line ends, and a first line with the checksum.\n"
+         "Identical separators are refused before anything is written.\n"
+         "\n"
+         "  --out PATH        the file, as if chosen in velt's save dialog: a path that\n"
+         "                    holds more than one '.' is cut at its last '.'; without\n"
+         "                    it the file is MC<year since 1900><month>01.csv in\n"
+         "                    [Install] EXPDir of HOME's ORPA.INI\n"
+         "  --now YYYY-MM-DD  the current date (UTC) instead of the clock's\n"
+         "\n"
+         "Prints the path written. Every failure (separators, a missing history, a\n"
+         "file that cannot be written) prints velt's message and exits 1.\n",
+         exportCurve},
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };

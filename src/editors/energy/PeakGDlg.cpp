@@ -72,16 +72,17 @@ void PeakGDlg::setUpChart()
     graph->addSeries(series);
 
     QStringList rows;
+    // Labels of several words ("Cur. month") take one line per word, to fit the width of a month.
     for (uint16_t id : PeakGraphRowTexts)
-        rows << QText(id);
+        rows << QText(id).toHtmlEscaped().replace(QLatin1Char(' '), QStringLiteral("<br>"));
     auto* categories = new QBarCategoryAxis(graph);
     categories->append(rows);
+    categories->setTruncateLabels(false);
     graph->addAxis(categories, Qt::AlignBottom);
     series->attachAxis(categories);
 
     auto* values = new QValueAxis(graph);
     values->setTitleText(QText(style.unitText));
-    values->setLabelFormat(QStringLiteral("%.0f"));
     graph->addAxis(values, Qt::AlignLeft);
     series->attachAxis(values);
 
@@ -94,6 +95,8 @@ void PeakGDlg::showGraph(const PeakGraphData& data)
     auto* series = static_cast<QBarSeries*>(chart()->series().first());
     QBarSet* first = series->barSets().at(0);
     QBarSet* second = series->barSets().at(1);
+    first->remove(0, first->count());
+    second->remove(0, second->count());
     double largest = 0;
     for (const PeakGraphPair& pair : data) {
         first->append(pair.first);
@@ -104,6 +107,7 @@ void PeakGDlg::showGraph(const PeakGraphData& data)
     auto* values = static_cast<QValueAxis*>(chart()->axes(Qt::Vertical).first());
     values->setRange(0, largest > 0 ? largest : 1);
     values->applyNiceNumbers();
+    values->setLabelFormat(largest >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
 }
 
 int PeakGDlg::exec()

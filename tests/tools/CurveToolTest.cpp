@@ -1,0 +1,119 @@
+// mcftool export curve, run as the built program on a demo home after an
+// upload of gateway 001 from a real qelnetd: function 5 "Peak shaving" has
+// consumption and load history (June: 23560.5 kWh normal tariff, no low
+// tariff, 156.9 kW normal load, 189.5 kW peak load).
+
+#include "editors/energy/CurveExport.h"
+#include "QelnetProcess.h"
+#include "TestHome.h"
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class CurveToolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.ok());
+        m_server = std::make_unique<QelnetProcess>(
+            home(), QStringList{"--gateway", QString::fromStdString("001=" + m_home.path() + "gateways/gateway-001.img")});
+        ASSERT_TRUE(m_server->running());
+        ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    }
+
+    ToolRun run(const QStringList& arguments) const
+    {
+        const ToolRun result = RunTool(QStringLiteral(MCFTOOL_PATH), arguments, 60000);
+        EXPECT_FALSE(result.timedOut) << "mcftool " << arguments.join(' ').toStdString() << " did not end";
+        return result;
+    }
+    ToolRun exportCurve(const QStringList& rest) const { return run(QStringList{"export", "curve", home(), "001"} + rest); }
+
+    QString home() const { return QString::fromStdString(m_home.path()); }
+    std::string exportFolder() const { return m_home.path() + "export/"; }
+
+    static std::string fileText(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    TestHome m_home;
+    std::unique_ptr<QelnetProcess> m_server;
+};
+
+TEST_F(CurveToolTest, WritesTheDefaultFileInTheExportFolder)
+{
+    const ToolRun done = exportCurve({"5", "--now", "2026-07-15"});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    const std::string path = exportFolder() + "MC1260701.csv";
+    EXPECT_EQ(done.out, path + "\n");
+    const std::string text = fileText(path);
+    ASSERT_GT(text.size(), 16u);
+    EXPECT_EQ(text.substr(0, 16), CurveChecksumLine(CurveChecksum(text.substr(16))) + "\r\n");
+    EXPECT_NE(text.find("\r\nPeak Shaving\r\n\r\nLog name;"), std::string::npos);
+    EXPECT_NE(text.find("\r\n2025-07-31 00:00:00;"), std::string::npos) << "the first of the twelve months";
+    EXPECT_NE(text.find("\r\n2026-06-30 00:00:00;23560,5;0,0;156,9;189,5;\r\n\r\n"), std::string::npos)
+        << "the last of them, then the closing empty line";
+}
+
+TEST_F(CurveToolTest, OutIsTakenAsTheChosenPath)
+{
+    const std::string chosen = exportFolder() + "curve.old.csv";
+    const ToolRun done = exportCurve({"5", "--out", QString::fromStdString(chosen)});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(done.out, exportFolder() + "curve.old\n");
+    EXPECT_TRUE(std::filesystem::is_regular_file(exportFolder() + "curve.old"));
+    EXPECT_FALSE(std::filesystem::exists(chosen));
+}
+
+TEST_F(CurveToolTest, EveryFailureExitsOneWithTheMessage)
+{
+    // A regular file where the folder should be stops even root.
+    std::ofstream(exportFolder() + "plain") << "not a folder";
+    const std::string blocked = exportFolder() + "plain/curve.csv";
+    const ToolRun notWritten = exportCurve({"5", "--out", QString::fromStdString(blocked)});
+    EXPECT_EQ(notWritten.exitCode, 1);
+    EXPECT_NE(notWritten.err.find("Cannot write to file " + blocked), std::string::npos) << notWritten.err;
+    EXPECT_TRUE(notWritten.out.empty());
+
+    const ToolRun invalid = exportCurve({"5", "--out", "bad|name.csv"});
+    EXPECT_EQ(invalid.exitCode, 1);
+    EXPECT_NE(invalid.err.find("bad|name.csv\nThis is not a valid filename."), std::string::npos) << invalid.err;
+
+    const ToolRun notPeakShaving = exportCurve({"1"});
+    EXPECT_EQ(notPeakShaving.exitCode, 1);
+    EXPECT_NE(notPeakShaving.err.find("is not a peak shaving function"), std::string::npos) << notPeakShaving.err;
+
+    const ToolRun unknown = exportCurve({"20"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("function 20 is not in MCDEF"), std::string::npos) << unknown.err;
+
+    m_home.setIni("USER.INI", "intl", "sDecimal", ";");
+    const ToolRun identical = exportCurve({"5"});
+    EXPECT_EQ(identical.exitCode, 1);
+    EXPECT_NE(identical.err.find("The list and decimal separators specified by the system are identical. "
+                                 "Replace the list or decimal separator."),
+              std::string::npos)
+        << identical.err;
+
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(exportFolder()), std::filesystem::directory_iterator()), 1)
+        << "nothing but the blocking file";
+}
+
+TEST_F(CurveToolTest, AWrongDateOrMissingNumberIsAUsageError)
+{
+    EXPECT_EQ(exportCurve({"5", "--now", "2026-02-30"}).exitCode, 2);
+    EXPECT_EQ(exportCurve({}).exitCode, 2);
+    EXPECT_EQ(run({"export", "curve", home(), "1x", "5"}).exitCode, 2);
+}
+
+} // namespace
