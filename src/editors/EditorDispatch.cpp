@@ -1,6 +1,7 @@
 #include "editors/EditorDispatch.h"
 
 #include "editors/defrost/DefrostDlg.h"
+#include "editors/energy/AlimDlg.h"
 #include "editors/energy/PeakBDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
@@ -17,7 +18,9 @@ struct EditorEntry {
 constexpr EditorEntry editors[] = {
     {FunctionType::YearlySchedule, RunYearlyScheduleEditor},
     {FunctionType::QebOn, RunControllerOnEditor},
+    {FunctionType::AlarmLimitOffset, RunAlarmLimitEditor},
     {FunctionType::DayNightControl, RunDayNightEditor},
+    {FunctionType::AlarmLimitDirect, RunAlarmLimitEditor},
     {FunctionType::DayNightExternal, RunDayNightEditor},
     {FunctionType::CentralDefrost, RunCentralDefrostEditor},
     {FunctionType::PeakShaving, RunPeakShavingEditor},

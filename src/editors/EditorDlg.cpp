@@ -11,7 +11,6 @@
 #include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
 #include "references/SelPaDlg.h"
-#include "support/CEditCtrlEx.h"
 #include "support/CodePageValidator.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
@@ -94,11 +93,6 @@ bool EditorDlg::validateName()
     if (m_nameEdit)
         m_nameEdit->setFocus();
     return false;
-}
-
-bool EditorDlg::validateNumbers(std::initializer_list<CEditCtrlEx*> edits)
-{
-    return std::all_of(edits.begin(), edits.end(), [](CEditCtrlEx* edit) { return edit->ValidateData(); });
 }
 
 void EditorDlg::disable(std::initializer_list<QWidget*> controls)

@@ -18,7 +18,6 @@
 #include <optional>
 #include <vector>
 
-class CEditCtrlEx;
 class IOList;
 class MaModDlg;
 class QLineEdit;
@@ -89,9 +88,6 @@ protected:
     void setUpName(QLineEdit* edit);
     // An empty name is refused with its message and the focus on the name.
     bool validateName();
-    // Each numeric edit in turn holds a number in its range; the first that
-    // does not tells the operator its range and takes the focus.
-    static bool validateNumbers(std::initializer_list<CEditCtrlEx*> edits);
     // Disables controls (a started function's references, a view-only editor).
     static void disable(std::initializer_list<QWidget*> controls);
     std::string nameText() const;

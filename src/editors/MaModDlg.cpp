@@ -212,8 +212,8 @@ std::vector<std::string> ManualValueDlg::changeLines() const
     std::vector<std::string> lines;
     if (m_manual != m_loadedManual)
         lines.push_back(stateLine(ManualStateText(m_variant, m_loadedManual, m_loadedValue), stateText()));
-    if (m_value != m_loadedValue)
-        lines.push_back(StrFormat("%s  %hd -> %hd", TextById(txt::ManualModeValue).c_str(), m_loadedValue, m_value));
+    const std::vector<std::string> valueLines = NumberChangeLines(txt::ManualModeValue, m_loadedValue, m_value);
+    lines.insert(lines.end(), valueLines.begin(), valueLines.end());
     return lines;
 }
 

@@ -18,4 +18,12 @@ void SetUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits)
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('0'))));
 }
 
+bool ValidateNumbers(std::initializer_list<CEditCtrlEx*> edits)
+{
+    for (CEditCtrlEx* edit : edits)
+        if (edit->isEnabled() && !edit->ValidateData())
+            return false;
+    return true;
+}
+
 QString TwoDigits(int value) { return QString::asprintf("%02d", value); }

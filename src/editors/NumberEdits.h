@@ -1,9 +1,11 @@
 #pragma once
-// The small numeric edits of the editors' time and date fields: an empty
-// field is nothing, numbers are shown with two digits.
+// The numeric edits of the editors: time and date fields, where an empty
+// field is nothing and numbers are shown with two digits; and the check of
+// a dialog's numbers on OK.
 
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 
 class CEditCtrlEx;
@@ -12,5 +14,9 @@ class CEditCtrlEx;
 std::optional<int> TypedNumber(const CEditCtrlEx* edit);
 // A range and a width for `digits` digits.
 void SetUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits);
+// Validates the enabled edits in order: the first whose content is not a
+// number in its range tells the operator and takes the focus. A disabled edit
+// shows what was read and cannot be corrected, so it is not held against OK.
+bool ValidateNumbers(std::initializer_list<CEditCtrlEx*> edits);
 // "%02d": a leading zero below ten.
 QString TwoDigits(int value);

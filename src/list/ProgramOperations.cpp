@@ -1,6 +1,7 @@
 #include "list/ProgramOperations.h"
 
 #include "editors/EditorDispatch.h"
+#include "editors/energy/PoOptimizerHistory.h"
 #include "gateway/BackupWriter.h"
 #include "gateway/CurrentServer.h"
 #include "gateway/OnOffDlg.h"
@@ -8,6 +9,7 @@
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "protocol/Telegram.h"
+#include "support/UiSeam.h"
 
 namespace {
 
@@ -23,6 +25,12 @@ StartStopResult startStop(MCFODlg& list, int command, const std::vector<uint8_t>
     OnOffDlg dialog(list.gatewayAddress(), CurrentServerWindow(), gatewayCommand, numbers,
                     [&list](uint8_t number) { return list.refreshRow(number); }, &list);
     return dialog.run();
+}
+
+void history(MCFODlg& list, uint8_t number)
+{
+    PoOptimizerHistory dialog(list.gatewayAddress(), number, &list);
+    ui().runModal(dialog);
 }
 
 void writeBackup(MCFODlg& list)
@@ -41,6 +49,7 @@ ListOperations ProgramListOperations()
     operations.editorFor = EditorForType;
     operations.deleteFunctions = deleteFunctions;
     operations.startStop = startStop;
+    operations.history = history;
     operations.writeBackup = writeBackup;
     return operations;
 }

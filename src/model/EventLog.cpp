@@ -174,3 +174,18 @@ std::vector<std::string> CheckBoxChangeLines(const std::string& group, const std
         return {};
     return {StrFormat("%s %s  %d -> %d", group.c_str(), box.c_str(), loaded, saved)};
 }
+
+std::vector<std::string> SwitchChangeLines(uint16_t labelId, bool loaded, bool saved)
+{
+    if (loaded == saved)
+        return {};
+    const auto text = [](bool on) { return TextById(on ? txt::SwitchOn : txt::SwitchOff); };
+    return {StrFormat("%s  %s -> %s", TextById(labelId).c_str(), text(loaded).c_str(), text(saved).c_str())};
+}
+
+std::vector<std::string> NumberChangeLines(uint16_t labelId, int16_t loaded, int16_t saved)
+{
+    if (loaded == saved)
+        return {};
+    return {StrFormat("%s  %hd -> %hd", TextById(labelId).c_str(), loaded, saved)};
+}

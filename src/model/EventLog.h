@@ -37,6 +37,10 @@ std::vector<std::string> ChangedListLines(const std::vector<ChangedList>& change
 std::vector<std::string> NameChangeLines(const std::string& loadedName, const std::string& savedName);
 // "group box  old -> new" for a check box; nothing when its state stayed.
 std::vector<std::string> CheckBoxChangeLines(const std::string& group, const std::string& box, int loaded, int saved);
+// "label  OFF -> ON" for a setting switched on or off; nothing when it stayed.
+std::vector<std::string> SwitchChangeLines(uint16_t labelId, bool loaded, bool saved);
+// "label  old -> new" for a whole number; nothing when it stayed.
+std::vector<std::string> NumberChangeLines(uint16_t labelId, int16_t loaded, int16_t saved);
 
 // The rows that a call would write, without writing them (for the tools and tests).
 std::vector<std::string> PackEventRows(const std::string& header, const std::string& functionName,

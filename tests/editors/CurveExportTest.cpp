@@ -260,12 +260,6 @@ TEST_F(CurveExportTest, SeparatorsComeFromTheUserProfile)
     EXPECT_EQ(changed.decimal, '.') << "the default for an empty value";
 }
 
-TEST_F(CurveExportTest, NoPathWritesNothing)
-{
-    EXPECT_EQ(exportTo(std::nullopt), CurveExportResult::NoPath);
-    EXPECT_TRUE(std::filesystem::is_empty(exportFolder()));
-}
-
 TEST_F(CurveExportTest, AMissingGraphStopsTheExportBeforeTheFile)
 {
     ASSERT_EQ(RemoveBlocks(Number, BlockType::Data, 4), DbStatus::Success);
@@ -292,13 +286,6 @@ TEST_F(CurveExportTest, AGatewayWithoutNodeRecordHasAnEmptyIdCode)
     const std::vector<std::string> lines = linesOf(fileText(written));
     const std::string blank(17, ' ');
     EXPECT_EQ(lines.at(4).substr(0, 80), "[01] Peak shaving 005;009:125;009:125;" + blank + ";" + blank + ";Normal");
-}
-
-TEST_F(CurveExportTest, AnInvalidFileNameIsRefusedWithItsName)
-{
-    m_script.expectMessage("a\x01.csv\nThis is not a valid filename.");
-    EXPECT_FALSE(AcceptCurveFileName("a\x01.csv"));
-    EXPECT_TRUE(AcceptCurveFileName(exportFolder() + "curve.csv"));
 }
 
 } // namespace

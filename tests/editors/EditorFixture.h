@@ -115,6 +115,19 @@ protected:
     }
     static QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
 
+    // Escape and the close box: besides Cancel the ways to close a dialog that give Cancel's result.
+    static std::vector<std::pair<const char*, std::function<void(QDialog&)>>> escapeAndCloseBox()
+    {
+        return {
+            {"Escape",
+             [](QDialog& d) {
+                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                 QApplication::sendEvent(&d, &escape);
+             }},
+            {"close box", [](QDialog& d) { d.close(); }},
+        };
+    }
+
     void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
 
     // The schedule selection: choose exactly these schedules (the list's

@@ -111,7 +111,7 @@ TEST_F(BackupWriteTest, TheNextUploadTakesEveryUnchangedFunctionFromTheFile)
     restartServer();
     const Upload again = upload();
     ASSERT_EQ(again.result, UploadResult::UpToDate);
-    EXPECT_EQ(again.fromBackup, 10);
+    EXPECT_EQ(again.fromBackup, 11);
     EXPECT_EQ(again.fromGateway, 1);
     EXPECT_EQ(functionsReadFromGateway(), (std::set<int>{9})) << "only the function in error is read";
     EXPECT_GT(count(sentCommands(), Command::ReadDataBlock), 0) << "blocks read at upload come fresh";
@@ -156,7 +156,7 @@ TEST_F(BackupWriteTest, AFileThatCannotBeTrustedGivesATotalUpload)
         const Upload result = upload();
         EXPECT_EQ(result.result, UploadResult::UpToDate);
         EXPECT_EQ(result.fromBackup, 0);
-        EXPECT_EQ(result.fromGateway, 11);
+        EXPECT_EQ(result.fromGateway, 12);
         EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
     }
 }
@@ -230,7 +230,7 @@ TEST_F(BackupWriteTest, AFailedBuildLeavesAFileThatTheNextUploadRefuses)
     const Upload next = upload();
     EXPECT_EQ(next.result, UploadResult::UpToDate);
     EXPECT_EQ(next.fromBackup, 0);
-    EXPECT_EQ(next.fromGateway, 11);
+    EXPECT_EQ(next.fromGateway, 12);
 }
 
 TEST_F(BackupWriteTest, ABackupFileThatIsNoFileOrTooLargeIsNotRead)
@@ -243,7 +243,7 @@ TEST_F(BackupWriteTest, ABackupFileThatIsNoFileOrTooLargeIsNotRead)
     m_script.expectMessage("Not a valid ZUL control backup file. Checksum error.\nContinuing with total upload.");
     const Upload fromDirectory = upload();
     EXPECT_EQ(fromDirectory.result, UploadResult::UpToDate);
-    EXPECT_EQ(fromDirectory.fromGateway, 11);
+    EXPECT_EQ(fromDirectory.fromGateway, 12);
     std::filesystem::remove(fileName());
 
     // A sparse file far larger than any gateway's backup: refused before a buffer is allocated.

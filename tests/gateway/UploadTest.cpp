@@ -145,7 +145,7 @@ TEST_F(UploadTest, ReferencesToControllersMissingFromThePlantAreMarked)
     // The function list shows every function with its state.
     MCFODlg list("001:125", "GW Market North", true, {});
     FunctionListCtrl& rows = list.list();
-    ASSERT_EQ(rows.rowCount(), 11);
+    ASSERT_EQ(rows.rowCount(), 12);
     EXPECT_EQ(rows.text(rows.rowOf(3), FunctionListCtrl::ErrorColumn), "Error");
     EXPECT_EQ(rows.text(rows.rowOf(4), FunctionListCtrl::ManualColumn), "Manual");
     EXPECT_EQ(rows.text(rows.rowOf(7), FunctionListCtrl::StartedColumn), "");

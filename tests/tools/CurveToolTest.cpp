@@ -109,11 +109,4 @@ TEST_F(CurveToolTest, EveryFailureExitsOneWithTheMessage)
         << "nothing but the blocking file";
 }
 
-TEST_F(CurveToolTest, AWrongDateOrMissingNumberIsAUsageError)
-{
-    EXPECT_EQ(exportCurve({"5", "--now", "2026-02-30"}).exitCode, 2);
-    EXPECT_EQ(exportCurve({}).exitCode, 2);
-    EXPECT_EQ(run({"export", "curve", home(), "1x", "5"}).exitCode, 2);
-}
-
 } // namespace

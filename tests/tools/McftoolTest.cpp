@@ -1,5 +1,6 @@
 // mcftool's gateway verbs, run as the built program against a real qelnetd
-// on a demo home: upload, update, start, stop, delete, and the backup file verbs.
+// on a demo home: upload, update, start, stop, delete, the backup file verbs
+// and the history export.
 
 #include "gateway/BackupFile.h"
 #include "GatewayImage.h"
@@ -93,7 +94,7 @@ TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
     startServer();
     const ToolRun first = run({"upload", home(), "001"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_TRUE(contains(first.out, "functions from the backup file 0, from the gateway 11")) << first.out;
+    EXPECT_TRUE(contains(first.out, "functions from the backup file 0, from the gateway 12")) << first.out;
     EXPECT_TRUE(contains(first.out, "result 0 (uploaded, net configuration up to date)")) << first.out;
     ASSERT_TRUE(header(9));
 
@@ -115,7 +116,7 @@ TEST_F(McftoolTest, UploadBackupAndTheUploadThatTakesFromIt)
 
     const ToolRun second = run({"upload", home(), "001"});
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_TRUE(contains(second.out, "functions from the backup file 10, from the gateway 1")) << second.out;
+    EXPECT_TRUE(contains(second.out, "functions from the backup file 11, from the gateway 1")) << second.out;
 }
 
 TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
@@ -140,7 +141,7 @@ TEST_F(McftoolTest, ADamagedBackupFileFailsVerifyAndTheUploadGoesToTheGateway)
     EXPECT_TRUE(contains(upload.err, "warning: Not a valid ZUL control backup file. Checksum error.\n"
                                      "Continuing with total upload."))
         << upload.err;
-    EXPECT_TRUE(contains(upload.out, "from the gateway 11")) << upload.out;
+    EXPECT_TRUE(contains(upload.out, "from the gateway 12")) << upload.out;
 
     std::ofstream(backupFile(), std::ios::trunc) << "too short";
     EXPECT_EQ(run({"backup", "verify", QString::fromStdString(backupFile())}).exitCode, 1);
@@ -392,6 +393,45 @@ TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
     EXPECT_TRUE(contains(yes.out, "result 1 (uploaded, net configuration not up to date)")) << yes.out;
 }
 
+TEST_F(McftoolTest, ExportHistoryWritesThePoOptimizerHistoryThatTheUploadStored)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun exported = run({"export", "history", home(), "001", "12", "--now", "2026-12-06 14:08:09"});
+    EXPECT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string path = m_home.path() + "export/001_MCF_12.csv";
+    EXPECT_EQ(exported.out, path + "\n");
+    std::ifstream file(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content,
+              "Po Optimizer 'Po MT'\r\nNet address 001, MCF number 12, 12/06/26 14:08:09\r\n\r\n"
+              "24 Hour period\r\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\r\n"
+              "1;001;A;21.5;5.2\r\n2;002;A;6.6;1.6\r\n3;003;A;36.1;8.7\r\n"
+              "4;003;B;12.5;3.0\r\n5;012;A;0.0;0.0\r\n6;070;A;23.3;5.6\r\n\r\n"
+              "7 day period\r\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\r\n"
+              "1;001;A;21.3;35.8\r\n2;002;A;8.6;14.5\r\n3;003;A;32.8;55.2\r\n"
+              "4;003;B;14.1;23.7\r\n5;012;A;2.4;4.0\r\n6;070;A;20.7;34.8\r\n\r\n");
+
+    const std::string elsewhere = m_home.path() + "lt.csv";
+    const ToolRun lt = run({"export", "history", home(), "001:125", "14", "--out", QString::fromStdString(elsewhere)});
+    EXPECT_EQ(lt.exitCode, 0) << lt.err;
+    EXPECT_EQ(lt.out, elsewhere + "\n");
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(elsewhere)));
+
+    const std::string folder = m_home.path() + "export";
+    const ToolRun intoFolder = run({"export", "history", home(), "001", "12", "--out", QString::fromStdString(folder)});
+    EXPECT_EQ(intoFolder.exitCode, 1);
+    EXPECT_TRUE(contains(intoFolder.err, "Output file could not be created ('" + folder + "')")) << intoFolder.err;
+    const ToolRun notPo = run({"export", "history", home(), "001", "3"});
+    EXPECT_EQ(notPo.exitCode, 1);
+    EXPECT_TRUE(contains(notPo.err, "function 3 Sales night is not a Po optimizer")) << notPo.err;
+    const ToolRun missing = run({"export", "history", home(), "001", "20"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.err, "function 20 is not in MCDEF")) << missing.err;
+    EXPECT_EQ(run({"export", "history", home(), "001", "12", "--now", "2026-02-30 10:00:00"}).exitCode, 2);
+    EXPECT_EQ(run({"export", "history", home(), "001"}).exitCode, 2);
+}
+
 TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
 {
     EXPECT_EQ(onGateway("start").exitCode, 2);
@@ -415,7 +455,8 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
                              "update HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
                              "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
-                             "backup write HOME NETWORK", "backup show FILE", "backup verify FILE"})
+                             "backup write HOME NETWORK", "backup show FILE", "backup verify FILE",
+                             "export history HOME NETWORK NUMBER [--out PATH]"})
         EXPECT_TRUE(contains(help.out, verb)) << verb;
     const ToolRun deleteHelp = run({"help", "delete"});
     EXPECT_TRUE(contains(deleteHelp.out, "--stop   stop the deletion")) << deleteHelp.out;

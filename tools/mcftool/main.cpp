@@ -1,8 +1,7 @@
 // mcftool: the command-line companion of velt. Builds a home of the
 // monitoring system from a plant description and dumps its tables, runs the
 // gateway jobs (upload, update, start, stop, delete, backup writing) without a
-// window, shows and verifies backup files, and writes the exports of the
-// function histories.
+// window, shows and verifies backup files, and writes the exports.
 //
 // Each verb is one function in the verb table below; a new verb (upload,
 // start, stop, delete, backup ...) is one more function and one more row.
@@ -12,6 +11,7 @@
 #include "TableDump.h"
 
 #include "editors/energy/CurveExport.h"
+#include "editors/energy/PoHistoryExport.h"
 #include "gateway/BackupFile.h"
 #include "gateway/BackupWriter.h"
 #include "gateway/GatewaySession.h"
@@ -659,6 +659,58 @@ int backupVerify(const Args& args)
 
 // --- exports ------------------------------------------------------------------
 
+// Writes the Po optimizer history of a function from MCDEF, as the history
+// window's Export does.
+int exportHistory(const Args& args)
+{
+    const char* verb = "export history";
+    std::string error;
+    const auto parsed = parseArgs(args, {}, {"--out", "--now"}, error);
+    if (!parsed)
+        return usageError(verb, error);
+    if (parsed->positional.size() != 3)
+        return usageError(verb, "expected HOME, NETWORK and one function NUMBER");
+    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
+    if (!address)
+        return usageError(verb, parsed->positional[1] + " is not a network number (three digits)");
+    const auto numbers = functionNumbers({parsed->positional[2]}, error);
+    if (!numbers)
+        return usageError(verb, error);
+    if (const std::optional<std::string> now = parsed->value("--now")) {
+        const std::optional<std::time_t> time = ParseUtcTime(*now);
+        if (!time)
+            return usageError(verb, "--now " + *now + " is not a time YYYY-MM-DD HH:MM:SS");
+        SetFixedTime(*time);
+    }
+    ConsoleUi console;
+    if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        return Failed;
+    }
+    const uint8_t number = numbers->front();
+    McdefRecord header;
+    if (!functionsInTable(*numbers, error) || ReadBlock(number, BlockType::Header, 0, 0, header) != DbStatus::Success) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        RecordStore::instance().closeAll();
+        return Failed;
+    }
+    if (header.type() != FunctionType::PoOptimizer) {
+        std::cerr << "mcftool " << verb << ": function " << int(number) << " " << header.name()
+                  << " is not a Po optimizer\n";
+        RecordStore::instance().closeAll();
+        return Failed;
+    }
+    const std::string path = parsed->value("--out").value_or(DefaultHistoryExportPath(*address, number));
+    const bool written = ExportHistory(path, *address, number, header.name());
+    RecordStore::instance().closeAll();
+    if (!written) {
+        std::cerr << "mcftool " << verb << ": " << HistoryNotExportedMessage(path) << "\n";
+        return Failed;
+    }
+    std::cout << path << "\n";
+    return Done;
+}
+
 // The curve file of a peak shaving function from MCDEF, as the graph's Export
 // button writes it; --out stands for the path chosen in the save dialog.
 int exportCurve(const Args& args)
@@ -721,9 +773,8 @@ void printOverview(std::ostream& out)
            "\n"
            "The command-line companion of velt: builds the monitoring system's home\n"
            "folder from a plant description and shows its tables, runs velt's gateway\n"
-           "jobs without a window (through the communication server of the home),\n"
-           "shows and verifies backup files, and writes the exports of the function\n"
-           "histories.\n"
+           "jobs without a window (through the communication server of the home), and\n"
+           "shows and verifies backup files.\n"
            "\n"
            "Verbs:\n";
     for (const Verb& v : verbs())
@@ -893,6 +944,22 @@ const std::vector<Verb>& verbs()
          "and the checksum (the sum of every byte from offset 6). Exit code 0 when the\n"
          "upload would take the file, 1 (with the reason) when not.\n",
          backupVerify},
+        {"export history", "HOME NETWORK NUMBER [--out PATH] [--now \"YYYY-MM-DD HH:MM:SS\"]",
+         "write a Po optimizer's history to a semicolon-separated file",
+         "Writes the history of the Po optimizer NUMBER of the gateway of NETWORK from\n"
+         "MCDEF of HOME, as the Export button of velt's history window does: the\n"
+         "minutes each evaporator was the critical case in the last 24 hours and the\n"
+         "last 7 days, as the last upload stored them (run mcftool upload first).\n"
+         "\n"
+         "  --out PATH   the file to write (default: [Install] EXPDir of ORPA.INI,\n"
+         "               the network number and the function number, for example\n"
+         "               HOME/export/001_MCF_12.csv)\n"
+         "  --now TIME   the date and time in the file's heading, \"YYYY-MM-DD\" or\n"
+         "               \"YYYY-MM-DD HH:MM:SS\" (default: the current time, UTC)\n"
+         "\n"
+         "Prints the path written. Exit code 1 with the reason when the function is\n"
+         "not a Po optimizer of MCDEF or the file cannot be created.\n",
+         exportHistory},
         {"export curve", "HOME NETWORK NUMBER [--out PATH] [--now YYYY-MM-DD]",
          "write a peak shaving function's curve file from MCDEF",
          "Writes the curve file of the peak shaving function NUMBER from MCDEF of HOME\n"

@@ -134,9 +134,8 @@ int PeakAdvancedDlg::visitStatus() const
 
 void PeakAdvancedDlg::accept()
 {
-    for (CEditCtrlEx* edit : {m_ui->maxShaveTimeEdit, m_ui->internLoadPeriodEdit})
-        if (!edit->ValidateData())
-            return;
+    if (!ValidateNumbers({m_ui->maxShaveTimeEdit, m_ui->internLoadPeriodEdit}))
+        return;
     for (size_t slot = 0; slot < PeakScheduleSlots; ++slot) {
         const ScheList& list = *m_visibleLists[slot];
         if (m_useChecks[slot]->isChecked() && list.lineCount() == 0) {

@@ -119,7 +119,7 @@ bool PeakBDlg::mainEditModified() const
 
 bool PeakBDlg::validate()
 {
-    return validateNumbers({m_ui->impulsesEdit, m_ui->loadPeriodEdit, m_ui->peakLimitEdit, m_ui->thermostatOffsetEdit})
+    return ValidateNumbers({m_ui->impulsesEdit, m_ui->loadPeriodEdit, m_ui->peakLimitEdit, m_ui->thermostatOffsetEdit})
         && validateName() && validateReferenceGroup(ThermostatControllers, false);
 }
 
@@ -186,7 +186,7 @@ void PeakBDlg::showGraph(PeakGDlg::Mode mode)
 
 void PeakBDlg::cancelKept()
 {
-    validateNumbers({m_ui->impulsesEdit, m_ui->loadPeriodEdit, m_ui->peakLimitEdit, m_ui->thermostatOffsetEdit});
+    ValidateNumbers({m_ui->impulsesEdit, m_ui->loadPeriodEdit, m_ui->peakLimitEdit, m_ui->thermostatOffsetEdit});
 }
 
 EditorResult RunPeakShavingEditor(QWidget* parent, const EditorRequest& request)

@@ -1,0 +1,103 @@
+#include "editors/energy/PoHistoryExport.h"
+
+#include "model/Texts.h"
+#include "protocol/CodePage.h"
+#include "protocol/StrFormat.h"
+#include "support/Clock.h"
+#include "support/OrpaPaths.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// One decimal with a point whatever the process's locale says.
+std::string oneDecimal(double value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
+    return std::string(buffer, result.ptr);
+}
+
+void appendPeriod(std::string& text, HistoryPeriod period, const std::vector<HistoryEntry>& entries)
+{
+    const double periodMinutes = PeriodInfo(period).hours * 60.0;
+    text += TextById(PeriodInfo(period).titleId) + "\n" + TextById(txt::PoColumnCaseNo) + ";";
+    for (const uint16_t column : {txt::PoColumnAddress, txt::PoColumnSection, txt::HoursInPercent})
+        text += TextById(column) + ";";
+    text += TextById(txt::HoursOfSelection) + ";\n";
+    for (const HistoryEntry& e : entries)
+        text += StrFormat("%d;%03d;%c;", e.caseNumber + 1, e.address, e.loopLetter())
+            + oneDecimal(e.minutes * 100.0 / periodMinutes) + ";" + oneDecimal(e.hours()) + "\n";
+    text += "\n";
+}
+
+std::string withCrLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string DefaultHistoryExportPath(const std::string& gatewayAddress, uint8_t number)
+{
+    return StrFormat("%s%-3.3s_MCF_%d.csv", ExportDirectory().c_str(), gatewayAddress.c_str(), number);
+}
+
+std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number, const std::string& name,
+                              const std::vector<HistoryEntry>& day, const std::vector<HistoryEntry>& week,
+                              const CalendarTime& now)
+{
+    std::string text = StrFormat("%s '%s'", TextById(txt::TypePoOptimizer).c_str(), name.c_str());
+    text += StrFormat("\n%s %-3.3s", TextById(txt::NetAddress).c_str(), gatewayAddress.c_str());
+    text += StrFormat(", %s %d", TextById(txt::McfNumber).c_str(), number);
+    text += StrFormat(", %02d/%02d/%02d", now.month, now.day, now.year % 100);
+    text += StrFormat(" %02d:%02d:%02d\n\n", now.hour, now.minute, now.second);
+    appendPeriod(text, HistoryPeriod::Day, day);
+    appendPeriod(text, HistoryPeriod::Week, week);
+    return text;
+}
+
+bool ExportHistory(const std::string& path, const std::string& gatewayAddress, uint8_t number,
+                   const std::string& name)
+{
+    // A folder, a FIFO or a device is not a file to write the export into.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return false;
+
+    std::vector<HistoryEntry> day;
+    std::vector<HistoryEntry> week;
+    // A database error ends that period's list: what was read before it is exported.
+    ReadHistoryPeriod(number, HistoryPeriod::Day, day);
+    ReadHistoryPeriod(number, HistoryPeriod::Week, week);
+    // The file is in the code page of the names, as the monitoring system's tools read it.
+    const std::string text =
+        withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentUtcTime())));
+
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    file.write(text.data(), std::streamsize(text.size()));
+    file.close();
+    return !file.fail();
+}
+
+std::string HistoryNotExportedMessage(const std::string& path)
+{
+    return TextById(txt::OutputFileNotCreated) + " ('" + path + "')";
+}
+
+std::string HistoryExportedMessage(const std::string& path)
+{
+    return TextById(txt::PoOptimizerExported) + "\n'" + path + "'";
+}
