@@ -189,6 +189,7 @@ protected:
     // Replaces an edit's text through the keyboard, as the operator types.
     static void typeInto(QLineEdit* edit, const QString& text)
     {
+        edit->setFocus();
         edit->selectAll();
         QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
         QApplication::sendEvent(edit, &erase);
