@@ -3,6 +3,7 @@
 #include "editors/defrost/DefrostDlg.h"
 #include "editors/energy/AlimDlg.h"
 #include "editors/energy/PeakBDlg.h"
+#include "editors/energy/PoOptimiserDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
 #include "editors/schedule/YeSchDlg.h"
@@ -24,6 +25,7 @@ constexpr EditorEntry editors[] = {
     {FunctionType::DayNightExternal, RunDayNightEditor},
     {FunctionType::CentralDefrost, RunCentralDefrostEditor},
     {FunctionType::PeakShaving, RunPeakShavingEditor},
+    {FunctionType::PoOptimizer, RunPoOptimizerEditor},
 };
 
 } // namespace

@@ -271,7 +271,7 @@ void EditorDlg::accept()
     if (saved == SaveOutcome::KeptOpen)
         return;
     if (saved == SaveOutcome::Failed) {
-        end(EditorResult::DatabaseFailure);
+        end(saveFailureResult());
         return;
     }
     const UpdatePlan plan = updatePlan(change);

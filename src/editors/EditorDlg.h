@@ -64,6 +64,8 @@ protected:
     virtual UpdatePlan updatePlan(int change) const;
     // After the update's local failure: log and close (true), or close with EditorResult::DatabaseFailure.
     virtual bool logAfterLocalUpdateFailure() const { return true; }
+    // How the editor ends when its save failed.
+    virtual EditorResult saveFailureResult() const { return EditorResult::DatabaseFailure; }
     // The operator chose to stay after Cancel's question.
     virtual void cancelKept() {}
 

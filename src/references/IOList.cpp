@@ -28,16 +28,6 @@ struct ReferenceListRow : ListRow {
 
 const ReferenceRow& dataOf(const ListRow& row) { return static_cast<const ReferenceListRow&>(row).data; }
 
-// Painting is off while a list is filled and on again at the end, whatever way it ends.
-class RedrawOff {
-public:
-    explicit RedrawOff(CListCtrlEx& list) : m_list(list) { m_list.setRedraw(false); }
-    ~RedrawOff() { m_list.setRedraw(true); }
-
-private:
-    CListCtrlEx& m_list;
-};
-
 void reportFailure(const RowReadFailure& failure, QWidget* parent)
 {
     ReportDbError(failure.table, failure.status, failure.where.file_name(), int(failure.where.line()), parent);
@@ -158,17 +148,12 @@ bool IOList::FillCandidates(const std::string& networkPrefix, const GroupLimits&
 
 bool IOList::ShowRows(const std::vector<ReferenceRow>& rows, const std::vector<bool>& selected)
 {
-    RedrawOff redrawOff(*this);
-    DeleteAllRows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int index = AddRow(rows[i]);
-        if (index < 0) {
-            setRedraw(true);
-            MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
-            return false;
-        }
-        if (i < selected.size() && selected[i])
-            setRowSelected(index, true);
+    if (rowCount() > 0 || !rows.empty())
+        m_modified = true;
+    if (!replaceRows(rows.size(), [&rows](size_t i) { return std::make_unique<ReferenceListRow>(rows[i]); },
+                     selected)) {
+        MessageById(txt::ListFull, MB::Ok | MB::IconStop, this);
+        return false;
     }
     sortRows(sortColumn(), sortAscending());
     return true;

@@ -20,38 +20,6 @@ RowReadFailure failedAt(const char* table, uint16_t status,
     return {table, status, where};
 }
 
-// The message and status of a reference's status flags, later ones replacing earlier ones.
-void applyStatusFlags(uint8_t flagsA, uint8_t flagsB, ReferenceRow& row)
-{
-    if ((flagsA & ReferenceFlag::NoDescription) && row.status != ReferenceStatus::Error) {
-        row.message = TextById(txt::NoQebDescription);
-        row.status = ReferenceStatus::Error;
-    }
-    if (flagsA & ReferenceFlag::NoParameterInGateway) {
-        row.message = TextById(txt::ParameterNotExistMcb);
-        row.status = ReferenceStatus::Error;
-    }
-    if (flagsA & ReferenceFlag::NoParameter) {
-        row.message = TextById(txt::ParameterNotExist);
-        row.status = ReferenceStatus::Error;
-    }
-    bool checkB = row.status < ReferenceStatus::Error;
-    if (flagsA & ReferenceFlag::NeedsApproval) {
-        row.message = TextById(txt::ParameterNeedsApproval);
-        row.status = ReferenceStatus::Warning;
-        checkB = true;
-    }
-    if (!checkB)
-        return;
-    if (flagsB & (ReferenceFlag::CommunicationError >> 8)) {
-        row.message = TextById(txt::CommunicationError);
-        row.status = ReferenceStatus::Error;
-    } else if (row.status < ReferenceStatus::Error && (flagsB & (ReferenceFlag::TypeConflict >> 8))) {
-        row.message = TextById(txt::QebTypeConflict);
-        row.status = ReferenceStatus::Error;
-    }
-}
-
 bool holds(const std::vector<ReferenceRow>& rows, const std::string& address, uint8_t p1, uint8_t p2, uint8_t p3,
            bool addressOnly)
 {
@@ -60,6 +28,61 @@ bool holds(const std::vector<ReferenceRow>& rows, const std::string& address, ui
 }
 
 } // namespace
+
+void ApplyStatusFlags(uint8_t flagsA, uint8_t flagsB, std::string& message, uint32_t& status)
+{
+    if ((flagsA & ReferenceFlag::NoDescription) && status != ReferenceStatus::Error) {
+        message = TextById(txt::NoQebDescription);
+        status = ReferenceStatus::Error;
+    }
+    if (flagsA & ReferenceFlag::NoParameterInGateway) {
+        message = TextById(txt::ParameterNotExistMcb);
+        status = ReferenceStatus::Error;
+    }
+    if (flagsA & ReferenceFlag::NoParameter) {
+        message = TextById(txt::ParameterNotExist);
+        status = ReferenceStatus::Error;
+    }
+    bool checkB = status < ReferenceStatus::Error;
+    if (flagsA & ReferenceFlag::NeedsApproval) {
+        message = TextById(txt::ParameterNeedsApproval);
+        status = ReferenceStatus::Warning;
+        checkB = true;
+    }
+    if (!checkB)
+        return;
+    if (flagsB & (ReferenceFlag::CommunicationError >> 8)) {
+        message = TextById(txt::CommunicationError);
+        status = ReferenceStatus::Error;
+    } else if (status < ReferenceStatus::Error && (flagsB & (ReferenceFlag::TypeConflict >> 8))) {
+        message = TextById(txt::QebTypeConflict);
+        status = ReferenceStatus::Error;
+    }
+}
+
+uint16_t ReadControllerNode(const std::string& networkPrefix, int address, NetCnfRecord& node)
+{
+    uint8_t key[8] = {};
+    le::putStr(key, sizeof key, NodeKey(networkPrefix, address));
+    uint8_t bytes[NetCnfRecord::Size];
+    const uint16_t status = DbGet(table::NetCnf, 0, key, sizeof key, bytes, sizeof bytes, DbOp::GetEqual);
+    if (status == DbStatus::Success)
+        node = NetCnfRecord::read(bytes);
+    return status;
+}
+
+NodeRead ReadReferencedNode(uint16_t netcnfStatus, const std::string& networkPrefix, int address, NetCnfRecord& node,
+                            std::optional<RowReadFailure>& failure)
+{
+    const uint16_t status =
+        netcnfStatus == DbStatus::Success ? ReadControllerNode(networkPrefix, address, node) : netcnfStatus;
+    if (status == DbStatus::Success)
+        return NodeRead::Found;
+    if (status == DbStatus::KeyNotFound)
+        return NodeRead::Missing;
+    failure = failedAt(table::NetCnf, status);
+    return NodeRead::Failed;
+}
 
 RowKey RowKeyOf(const ReferenceRow& row)
 {
@@ -91,22 +114,11 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                 r.message = TextById(txt::QebNotFound);
                 r.status = ReferenceStatus::Error;
             } else {
-                const std::string nodeKey = NodeKey(prefix, record.item());
-                uint8_t key[8] = {};
-                le::putStr(key, sizeof key, nodeKey);
-                uint8_t node[NetCnfRecord::Size];
-                const uint16_t status = netcnf.status() == DbStatus::Success
-                    ? DbGet(table::NetCnf, 0, key, sizeof key, node, sizeof node, DbOp::GetEqual)
-                    : netcnf.status();
-                if (status == DbStatus::KeyNotFound) {
-                    read.controllerMissing = true;
+                NetCnfRecord controller;
+                const NodeRead node = ReadReferencedNode(netcnf.status(), prefix, record.item(), controller, read.failure);
+                read.controllerMissing = node == NodeRead::Missing;
+                if (node != NodeRead::Found)
                     return read;
-                }
-                if (status != DbStatus::Success) {
-                    read.failure = failedAt(table::NetCnf, status);
-                    return read;
-                }
-                const NetCnfRecord controller = NetCnfRecord::read(node);
                 r.idCode = controller.idCode;
                 r.ident = controller.ident;
                 r.descKey = controller.descKey;
@@ -133,7 +145,7 @@ ReferenceRowsRead ReadReferenceRows(const std::string& gatewayAddress, uint8_t f
                     return read;
                 }
             }
-            applyStatusFlags(flagsA, flagsB, r);
+            ApplyStatusFlags(flagsA, flagsB, r.message, r.status);
             r.address = StrFormat("%03d", record.item());
             r.flags = uint16_t(flagsA + 256 * flagsB);
             r.par1 = record[6];

@@ -4,6 +4,7 @@
 // offers for a group. The lists only show what these give them, and a report
 // reads the same rows.
 
+#include "model/Records.h"
 #include "references/ReferenceRow.h"
 #include "references/SelectionRules.h"
 
@@ -21,6 +22,19 @@ struct RowReadFailure {
     uint16_t status = 0;
     std::source_location where;
 };
+
+// The message and status of a reference's status flags A and B, later flags
+// replacing what earlier ones gave.
+void ApplyStatusFlags(uint8_t flagsA, uint8_t flagsB, std::string& message, uint32_t& status);
+
+// Get-equal of a controller's node "NNN:AAA" in NETCNF, which must be open.
+uint16_t ReadControllerNode(const std::string& networkPrefix, int address, NetCnfRecord& node);
+
+enum class NodeRead { Found, Missing, Failed };
+// The controller a reference names, with NETCNF opened as `netcnfStatus`
+// says; a failure is kept in `failure`.
+NodeRead ReadReferencedNode(uint16_t netcnfStatus, const std::string& networkPrefix, int address, NetCnfRecord& node,
+                            std::optional<RowReadFailure>& failure);
 
 // The row's address and parameter numbers, as the selection keeps them.
 RowKey RowKeyOf(const ReferenceRow& row);

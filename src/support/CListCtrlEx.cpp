@@ -164,6 +164,26 @@ void CListCtrlEx::setSingleSelection(bool single)
     setSelectionMode(single ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
 }
 
+bool CListCtrlEx::replaceRows(size_t count, const std::function<std::unique_ptr<ListRow>(size_t)>& makeRow,
+                              const std::vector<bool>& selected)
+{
+    setRedraw(false);
+    removeAllRows();
+    bool complete = true;
+    for (size_t i = 0; i < count && complete; ++i) {
+        int index = -1;
+        try {
+            index = appendRow(makeRow(i));
+        } catch (const std::bad_alloc&) {
+        }
+        complete = index >= 0;
+        if (complete && i < selected.size() && selected[i])
+            setRowSelected(index, true);
+    }
+    setRedraw(true);
+    return complete;
+}
+
 int CListCtrlEx::appendRow(std::unique_ptr<ListRow> row)
 {
     if (!row)

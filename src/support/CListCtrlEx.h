@@ -6,6 +6,7 @@
 
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
     // Appends a row; its index, or -1 when it could not be added.
     int appendRow(std::unique_ptr<ListRow> row);
     void removeRow(int index);
+    // Replaces every row by `count` rows that makeRow makes, selecting those
+    // marked in `selected`, with painting off meanwhile; false when a row
+    // could not be added (the rows before it stay).
+    bool replaceRows(size_t count, const std::function<std::unique_ptr<ListRow>(size_t)>& makeRow,
+                     const std::vector<bool>& selected = {});
     void removeAllRows();
     ListRow& rowAt(int index) { return *m_rows[size_t(index)]; }
     const ListRow& rowAt(int index) const { return *m_rows[size_t(index)]; }

@@ -119,10 +119,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     return ProfileValue(*content, section, key).value_or(defaultValue);
 }
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                         const std::string& file)
+int ProfileInt(const std::string& value, int defaultValue)
 {
-    const std::string value = GetPrivateProfileString(section, key, "", file);
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+'))
@@ -133,6 +131,12 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
     while (i < value.size() && value[i] >= '0' && value[i] <= '9' && number < 10000000000LL)
         number = number * 10 + (value[i++] - '0');
     return int(negative ? -number : number);
+}
+
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                         const std::string& file)
+{
+    return ProfileInt(GetPrivateProfileString(section, key, "", file), defaultValue);
 }
 
 std::string ProfileWithValue(const std::string& content, const std::string& section, const std::string& key,

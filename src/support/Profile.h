@@ -18,6 +18,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // when the key is missing or its value does not start with a number.
 int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
                          const std::string& file);
+// The same reading of a value already at hand.
+int ProfileInt(const std::string& value, int defaultValue);
 
 // Sets one key. An existing line is replaced in place, keeping every other byte
 // of the file; a missing key is added at the end of its section, a missing

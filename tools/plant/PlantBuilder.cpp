@@ -1,6 +1,7 @@
 #include "PlantBuilder.h"
 
 #include "model/Records.h"
+#include "references/QebTypeIni.h"
 #include "support/Db.h"
 #include "support/RecordStore.h"
 #include "support/RegularFile.h"
@@ -687,22 +688,9 @@ void checkQebTypeIni(const Plant& plant)
                                                 + (loops.empty() ? std::string() : " of " + inQuotes(loops)));
             if (e.value.empty())
                 continue;
-            // The last three comma-separated fields are P1, P2, P3.
-            std::vector<std::string> fields;
-            size_t start = 0;
-            for (size_t comma; (comma = e.value.find(',', start)) != std::string::npos; start = comma + 1)
-                fields.push_back(e.value.substr(start, comma - start));
-            fields.push_back(e.value.substr(start));
-            Triple t{};
-            bool ok = fields.size() >= 3;
-            for (size_t k = 0; ok && k < 3; ++k) {
-                std::string f = fields[fields.size() - 3 + k];
-                f.erase(0, f.find_first_not_of(' '));
-                f.erase(f.find_last_not_of(' ') + 1);
-                ok = allDigits(f) && f.size() <= 3 && std::stoi(f) < 255;
-                if (ok)
-                    t[k] = uint16_t(std::stoi(f));
-            }
+            const std::optional<ParameterNumbers> numbers = ParseParameterReference(e.value);
+            const bool ok = numbers.has_value();
+            const Triple t = ok ? Triple{numbers->p1, numbers->p2, numbers->p3} : Triple{};
             if (!ok)
                 invalid(element(e.place, 1), inQuotes(e.value) + " does not end in three parameter numbers P1,P2,P3");
             for (const std::string& key : keys)
