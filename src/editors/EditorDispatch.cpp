@@ -2,6 +2,7 @@
 
 #include "editors/defrost/DefrostDlg.h"
 #include "editors/energy/AlimDlg.h"
+#include "editors/energy/PeakBDlg.h"
 #include "editors/energy/PoOptimiserDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
@@ -23,6 +24,7 @@ constexpr EditorEntry editors[] = {
     {FunctionType::AlarmLimitDirect, RunAlarmLimitEditor},
     {FunctionType::DayNightExternal, RunDayNightEditor},
     {FunctionType::CentralDefrost, RunCentralDefrostEditor},
+    {FunctionType::PeakShaving, RunPeakShavingEditor},
     {FunctionType::PoOptimizer, RunPoOptimizerEditor},
 };
 

@@ -17,6 +17,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 EditorDlg::EditorDlg(const EditorRequest& request, QWidget* parent)
     : QDialog(parent)
     , m_request(request)
@@ -230,6 +232,17 @@ bool EditorDlg::writeDataBlock(const McdefRecord& record)
     return true;
 }
 
+std::optional<bool> EditorDlg::dataBlockExists(uint8_t block)
+{
+    bool exists = false;
+    const uint16_t status = FindBlockKey(number(), BlockType::Data, block, 0, exists);
+    if (status != DbStatus::Success) {
+        reportDatabaseError(status);
+        return std::nullopt;
+    }
+    return exists;
+}
+
 bool EditorDlg::readDataBlockRange(uint8_t block, std::vector<McdefRecord>& records)
 {
     const uint16_t status = ReadBlocks(number(), BlockType::Data, block, records);
@@ -299,17 +312,8 @@ void EditorDlg::accept()
 void EditorDlg::reject()
 {
     // A view-only editor has nothing to save, whatever was clicked in it.
-    if (!viewOnly() && changeCode() != 0) {
-        switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
-        case IDYES:
-            accept();
-            return;
-        case IDCANCEL:
-            cancelKept();
-            return;
-        default:
-            break;
-        }
-    }
+    if (!viewOnly() && changeCode() != 0
+        && !ChangesDiscarded(this, [this] { accept(); }, [this] { cancelKept(); }))
+        return;
     end(m_updateFailed ? EditorResult::ConnectionLost : EditorResult::Cancel);
 }

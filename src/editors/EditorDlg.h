@@ -15,6 +15,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class IOList;
@@ -124,6 +125,9 @@ protected:
     // block with its key. False after a database error (reported).
     bool readDataBlock(uint8_t block, McdefRecord& record, bool mayBeMissing);
     bool writeDataBlock(const McdefRecord& record);
+    // Whether a data block exists, read by its key alone; none after a
+    // database error (reported).
+    std::optional<bool> dataBlockExists(uint8_t block);
     // Records that share one key {number, 4, block, *}: read, and replaced as
     // a whole (all deleted, the new ones inserted in order). False after a
     // database error (reported).

@@ -63,6 +63,21 @@ uint16_t ReadBlock(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8
     return getMcdef({number, blockType, blockNumber, item}, record, DbOp::GetEqual);
 }
 
+uint16_t FindBlockKey(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8_t item, bool& exists)
+{
+    exists = false;
+    if (const uint16_t open = OpenMcdef(); open != DbStatus::Success)
+        return open;
+    const uint8_t wanted[4] = {number, blockType, blockNumber, item};
+    uint8_t key[4];
+    std::memcpy(key, wanted, 4);
+    const uint16_t status = DbGet(table::Mcdef, 0, key, 4, nullptr, 0, DbOp::KeyGetGreaterOrEqual);
+    if (status == DbStatus::EndOfFile)
+        return DbStatus::Success;
+    exists = status == DbStatus::Success && std::memcmp(key, wanted, 4) == 0;
+    return status;
+}
+
 uint16_t ReadFunction(uint8_t number, std::vector<McdefRecord>& blocks)
 {
     return readRange({number, 0, 0, 0}, 1, blocks);

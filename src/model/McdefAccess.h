@@ -14,6 +14,9 @@ uint16_t OpenMcdef();
 
 // Get-equal on {number, block type, block number, item}: 0, 4 (not found) or an error.
 uint16_t ReadBlock(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8_t item, McdefRecord& record);
+// Whether the block {number, block type, block number, item} exists, by its
+// key alone; 0, or an error status.
+uint16_t FindBlockKey(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8_t item, bool& exists);
 // Every block of a function in key order; 0, or an error status.
 uint16_t ReadFunction(uint8_t number, std::vector<McdefRecord>& blocks);
 // The blocks {number, block type, block number, *} in key order; 0, or an error status.

@@ -1,5 +1,6 @@
 #include "model/Messages.h"
 
+#include "model/TextIds.h"
 #include "model/Texts.h"
 #include "protocol/StrFormat.h"
 #include "support/DbStatus.h"
@@ -32,4 +33,19 @@ int ShowMessage(const QString& text, unsigned style, QWidget* parent, bool beep)
     if (beep)
         ui().beep();
     return ui().messageBox(parent, text, style);
+}
+
+bool ChangesDiscarded(QWidget* parent, const std::function<void()>& save, const std::function<void()>& stay)
+{
+    switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, parent)) {
+    case IDYES:
+        save();
+        return false;
+    case IDCANCEL:
+        if (stay)
+            stay();
+        return false;
+    default:
+        return true;
+    }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -19,3 +20,8 @@ void ReportDbError(const char* table, uint16_t status, const char* source, int l
 
 // A message built by the caller: a beep when asked, then the box.
 int ShowMessage(const QString& text, unsigned style, QWidget* parent = nullptr, bool beep = false);
+
+// Cancelling a dialog with changes: "The data has been changed. Do you want to
+// save the changes ?". Yes runs `save`, Cancel runs `stay`; true only for No,
+// when the caller closes without the changes.
+bool ChangesDiscarded(QWidget* parent, const std::function<void()>& save, const std::function<void()>& stay = {});

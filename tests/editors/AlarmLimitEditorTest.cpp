@@ -28,18 +28,6 @@ constexpr uint8_t ColdRoomAlarm = 7;
 
 class AlarmLimitEditorTest : public EditorFixture {
 protected:
-    // Replaces an edit's text through the keyboard, as the operator types.
-    static void typeInto(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-        QApplication::sendEvent(edit, &erase);
-        for (const QChar c : text) {
-            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(edit, &key);
-        }
-    }
     static CEditCtrlEx* edit(QDialog& d, const char* name) { return child<CEditCtrlEx>(d, name); }
     static QString label(QDialog& d, const char* name) { return child<QLabel>(d, name)->text(); }
 

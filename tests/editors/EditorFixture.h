@@ -130,12 +130,14 @@ protected:
 
     void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
 
-    // The schedule selection: choose these schedules and press "&Select".
+    // The schedule selection: choose exactly these schedules (the list's
+    // current ones come selected) and press "&Select".
     void expectScheduleChoice(std::vector<uint8_t> schedules)
     {
         m_script.expectDialog("SelSchDlg", [schedules](QDialog& d) {
             auto& dialog = static_cast<SelSchDlg&>(d);
             ScheList& list = dialog.candidates();
+            list.clearSelection();
             for (uint8_t schedule : schedules)
                 list.item(list.lineOf(schedule))->setSelected(true);
             button(d, "selectButton")->click();

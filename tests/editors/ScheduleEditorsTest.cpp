@@ -332,15 +332,7 @@ TEST_F(EditorTest, CancelEscapeAndTheCloseBoxOfEveryManualDialogChangeNothing)
         {"value", [] { return std::make_unique<ManualValueDlg>(4, "K", -20, 20); }},
         {"defrost", [] { return std::make_unique<ManualDefrostDlg>(4); }},
     };
-    const std::vector<std::pair<const char*, std::function<void(MaModDlg&)>>> ways = {
-        {"Cancel", [](MaModDlg& d) { button(d, "cancelButton")->click(); }},
-        {"Escape",
-         [](MaModDlg& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](MaModDlg& d) { d.close(); }},
-    };
+    const auto& ways = leavingWays("cancelButton");
     for (const auto& [dialogName, make] : dialogs) {
         for (const auto& [wayName, way] : ways) {
             SCOPED_TRACE(std::string(dialogName) + ", " + wayName);
@@ -350,7 +342,7 @@ TEST_F(EditorTest, CancelEscapeAndTheCloseBoxOfEveryManualDialogChangeNothing)
             EXPECT_EQ(d.exec(), IDCANCEL);
             m_script.expectDialog(d.objectName(), [&way](QDialog& shown) {
                 shown.show();
-                way(static_cast<MaModDlg&>(shown));
+                way(shown);
                 return shown.result();
             });
             EXPECT_EQ(RunManualModeSequence(d, "001:125", "Dairy night", EditorResult::DatabaseFailure), std::nullopt)

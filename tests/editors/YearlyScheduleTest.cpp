@@ -162,15 +162,7 @@ TEST_F(YearlyScheduleTest, AnUntouchedNewScheduleClosesOnCancelEscapeAndTheClose
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
-    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> ways = {
-        {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }},
-        {"Escape",
-         [](QDialog& d) {
-             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &escape);
-         }},
-        {"close box", [](QDialog& d) { d.close(); }},
-    };
+    const auto& ways = leavingWays("cancelButton");
     for (const auto& [name, close] : ways) {
         SCOPED_TRACE(name);
         YeSchDlg editor(request(FunctionType::YearlySchedule, NewNumber));

@@ -155,17 +155,8 @@ void DefrostSchedulesDlg::accept()
 
 void DefrostSchedulesDlg::reject()
 {
-    if (edited()) {
-        switch (MessageById(txt::DataChangedSave, MB::YesNoCancel | MB::IconQuestion, this)) {
-        case IDYES:
-            accept();
-            return;
-        case IDCANCEL:
-            return;
-        default:
-            break;
-        }
-    }
+    if (edited() && !ChangesDiscarded(this, [this] { accept(); }))
+        return;
     m_changed = false;
     QDialog::reject();
 }
