@@ -370,9 +370,7 @@ TEST_F(DefrostEditorTest, CancelEscapeAndTheCloseBoxGiveCancelsResultInBothDialo
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
-    auto ways = escapeAndCloseBox();
-    ways.insert(ways.begin(), {"Cancel", [](QDialog& d) { button(d, "cancelButton")->click(); }});
-    for (const auto& [wayName, way] : ways) {
+    for (const auto& [wayName, way] : leavingWays("cancelButton")) {
         SCOPED_TRACE(wayName);
         DefrostDlg editor(request(FunctionType::CentralDefrost, IceDefrost));
         int schedulesResult = -1;

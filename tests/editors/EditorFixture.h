@@ -90,13 +90,11 @@ protected:
             return std::nullopt;
         return EditorResult(*result);
     }
-    // The three ways of leaving a dialog without its OK, by name: its cancel
-    // button (this object name), Escape, the close box.
+    // The ways of leaving a dialog by the window alone, by name: Escape and the close box.
     using LeavingWay = std::pair<const char*, std::function<void(QDialog&)>>;
-    static std::vector<LeavingWay> leavingWays(const char* cancelButton)
+    static std::vector<LeavingWay> escapeAndCloseBox()
     {
         return {
-            {cancelButton, [cancelButton](QDialog& d) { button(d, cancelButton)->click(); }},
             {"Escape",
              [](QDialog& d) {
                  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -104,6 +102,14 @@ protected:
              }},
             {"close box", [](QDialog& d) { d.close(); }},
         };
+    }
+    // The three ways of leaving a dialog without its OK: its cancel button
+    // (this object name), Escape, the close box.
+    static std::vector<LeavingWay> leavingWays(const char* cancelButton)
+    {
+        std::vector<LeavingWay> ways = escapeAndCloseBox();
+        ways.insert(ways.begin(), {cancelButton, [cancelButton](QDialog& d) { button(d, cancelButton)->click(); }});
+        return ways;
     }
 
     template <typename T>
@@ -114,19 +120,6 @@ protected:
         return found;
     }
     static QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
-
-    // Escape and the close box: besides Cancel the ways to close a dialog that give Cancel's result.
-    static std::vector<std::pair<const char*, std::function<void(QDialog&)>>> escapeAndCloseBox()
-    {
-        return {
-            {"Escape",
-             [](QDialog& d) {
-                 QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                 QApplication::sendEvent(&d, &escape);
-             }},
-            {"close box", [](QDialog& d) { d.close(); }},
-        };
-    }
 
     void expectUpdate() { m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); }); }
 
