@@ -659,52 +659,91 @@ int backupVerify(const Args& args)
 
 // --- exports ------------------------------------------------------------------
 
+// What an export verb writes from: the one function it names, read from MCDEF
+// of HOME, and the path given with --out.
+struct ExportSource {
+    std::string address;
+    uint8_t number = 0;
+    McdefRecord header;
+    std::optional<std::string> out;
+};
+
+// Checks the arguments every export verb takes (HOME NETWORK NUMBER [--out PATH]
+// [--now TIME]), fixes the clock for --now and reads the function's header,
+// which must be of `type`. Nothing after a failure, whose exit code is in
+// `exitCode`. The caller's ConsoleUi shows the messages.
+std::optional<ExportSource> exportSource(const Args& args, const char* verb, uint8_t type, const char* typeWords,
+                                         int& exitCode)
+{
+    std::string error;
+    exitCode = Usage;
+    const auto parsed = parseArgs(args, {}, {"--out", "--now"}, error);
+    if (!parsed) {
+        usageError(verb, error);
+        return std::nullopt;
+    }
+    if (parsed->positional.size() != 3) {
+        usageError(verb, "expected HOME, NETWORK and one function NUMBER");
+        return std::nullopt;
+    }
+    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
+    if (!address) {
+        usageError(verb, parsed->positional[1] + " is not a network number (three digits)");
+        return std::nullopt;
+    }
+    const auto numbers = functionNumbers({parsed->positional[2]}, error);
+    if (!numbers) {
+        usageError(verb, error);
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> now = parsed->value("--now")) {
+        const std::optional<std::time_t> time = ParseUtcTime(*now);
+        if (!time) {
+            usageError(verb, "--now " + *now + " is neither a date YYYY-MM-DD nor a time YYYY-MM-DD HH:MM:SS");
+            return std::nullopt;
+        }
+        SetFixedTime(*time);
+    }
+    exitCode = Failed;
+    if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
+        return std::nullopt;
+    }
+    ExportSource source{*address, numbers->front(), {}, parsed->value("--out")};
+    const uint16_t status = ReadBlock(source.number, BlockType::Header, 0, 0, source.header);
+    if (status != DbStatus::Success) {
+        std::cerr << "mcftool " << verb << ": "
+                  << (status == DbStatus::KeyNotFound ? "function " + std::to_string(source.number)
+                              + " is not in MCDEF (run mcftool upload first)"
+                                                      : tableProblem(table::Mcdef, status))
+                  << "\n";
+        RecordStore::instance().closeAll();
+        return std::nullopt;
+    }
+    if (source.header.type() != type) {
+        std::cerr << "mcftool " << verb << ": function " << int(source.number) << " " << source.header.name()
+                  << " is not " << typeWords << "\n";
+        RecordStore::instance().closeAll();
+        return std::nullopt;
+    }
+    return source;
+}
+
 // Writes the Po optimizer history of a function from MCDEF, as the history
 // window's Export does.
 int exportHistory(const Args& args)
 {
-    const char* verb = "export history";
-    std::string error;
-    const auto parsed = parseArgs(args, {}, {"--out", "--now"}, error);
-    if (!parsed)
-        return usageError(verb, error);
-    if (parsed->positional.size() != 3)
-        return usageError(verb, "expected HOME, NETWORK and one function NUMBER");
-    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
-    if (!address)
-        return usageError(verb, parsed->positional[1] + " is not a network number (three digits)");
-    const auto numbers = functionNumbers({parsed->positional[2]}, error);
-    if (!numbers)
-        return usageError(verb, error);
-    if (const std::optional<std::string> now = parsed->value("--now")) {
-        const std::optional<std::time_t> time = ParseUtcTime(*now);
-        if (!time)
-            return usageError(verb, "--now " + *now + " is not a time YYYY-MM-DD HH:MM:SS");
-        SetFixedTime(*time);
-    }
     ConsoleUi console;
-    if (!useHome(parsed->positional[0], error)) {
-        std::cerr << "mcftool " << verb << ": " << error << "\n";
-        return Failed;
-    }
-    const uint8_t number = numbers->front();
-    McdefRecord header;
-    if (!functionsInTable(*numbers, error) || ReadBlock(number, BlockType::Header, 0, 0, header) != DbStatus::Success) {
-        std::cerr << "mcftool " << verb << ": " << error << "\n";
-        RecordStore::instance().closeAll();
-        return Failed;
-    }
-    if (header.type() != FunctionType::PoOptimizer) {
-        std::cerr << "mcftool " << verb << ": function " << int(number) << " " << header.name()
-                  << " is not a Po optimizer\n";
-        RecordStore::instance().closeAll();
-        return Failed;
-    }
-    const std::string path = parsed->value("--out").value_or(DefaultHistoryExportPath(*address, number));
-    const bool written = ExportHistory(path, *address, number, header.name());
+    int exitCode = Done;
+    const std::optional<ExportSource> source
+        = exportSource(args, "export history", FunctionType::PoOptimizer, "a Po optimizer", exitCode);
+    if (!source)
+        return exitCode;
+    const std::string path = source->out.value_or(DefaultHistoryExportPath(source->address, source->number));
+    const bool written = ExportHistory(path, source->address, source->number, source->header.name());
     RecordStore::instance().closeAll();
     if (!written) {
-        std::cerr << "mcftool " << verb << ": " << HistoryNotExportedMessage(path) << "\n";
+        std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << "\n";
         return Failed;
     }
     std::cout << path << "\n";
@@ -715,41 +754,16 @@ int exportHistory(const Args& args)
 // button writes it; --out stands for the path chosen in the save dialog.
 int exportCurve(const Args& args)
 {
-    std::string error;
-    const auto parsed = parseArgs(args, {}, {"--out", "--now"}, error);
-    if (!parsed)
-        return usageError("export curve", error);
-    if (parsed->positional.size() != 3)
-        return usageError("export curve", "expected HOME, NETWORK and one function NUMBER");
-    const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
-    if (!address)
-        return usageError("export curve", parsed->positional[1] + " is not a network number (three digits)");
-    const auto numbers = functionNumbers({parsed->positional[2]}, error);
-    if (!numbers)
-        return usageError("export curve", error);
-    if (const std::optional<std::string> now = parsed->value("--now")) {
-        const std::optional<std::time_t> time = ParseUtcTime(*now);
-        if (!time)
-            return usageError("export curve", "--now " + *now + " is not a date YYYY-MM-DD");
-        SetFixedTime(*time);
-    }
     ConsoleUi console;
-    if (!useHome(parsed->positional[0], error) || !functionsInTable(*numbers, error)) {
-        std::cerr << "mcftool export curve: " << error << "\n";
-        return Failed;
-    }
-    const uint8_t number = numbers->front();
-    McdefRecord header;
-    ReadBlock(number, BlockType::Header, 0, 0, header);
-    if (header.type() != FunctionType::PeakShaving) {
-        std::cerr << "mcftool export curve: function " << int(number) << " " << header.name()
-                  << " is not a peak shaving function\n";
-        return Failed;
-    }
-    const std::optional<std::string> out = parsed->value("--out");
+    int exitCode = Done;
+    const std::optional<ExportSource> source
+        = exportSource(args, "export curve", FunctionType::PeakShaving, "a peak shaving function", exitCode);
+    if (!source)
+        return exitCode;
+    const std::optional<std::string> out = source->out;
     std::string written;
     const CurveExportResult result = ExportCurve(
-        {*address, number, header.type(), header.name()},
+        {source->address, source->number, source->header.type(), source->header.name()},
         [&out](const std::string& folder, const std::string& fileName) -> std::optional<std::string> {
             const std::string chosen = out ? *out : folder + fileName;
             if (!AcceptCurveFileName(chosen))
