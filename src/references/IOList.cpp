@@ -28,12 +28,12 @@ struct ReferenceListRow : ListRow {
 
 const ReferenceRow& dataOf(const ListRow& row) { return static_cast<const ReferenceListRow&>(row).data; }
 
-void reportFailure(const RowReadFailure& failure, QWidget* parent)
+} // namespace
+
+void ReportRowReadFailure(const RowReadFailure& failure, QWidget* parent)
 {
     ReportDbError(failure.table, failure.status, failure.file, failure.line, parent);
 }
-
-} // namespace
 
 int ReadTextMode() { return GetPrivateProfileInt("QEBCtrl", "TxtMode", 0, OrpaIniFile()) == 1 ? 1 : 0; }
 
@@ -126,7 +126,7 @@ bool IOList::LoadReferences(const std::string& gatewayAddress, uint8_t functionN
         ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconStop, this, true);
     }
     if (read.failure)
-        reportFailure(*read.failure, this);
+        ReportRowReadFailure(*read.failure, this);
     return read.complete() && ShowRows(read.rows);
 }
 
@@ -142,7 +142,7 @@ bool IOList::FillCandidates(const std::string& networkPrefix, const GroupLimits&
     }
     const bool shown = ShowRows(rows, selected);
     if (read.failure)
-        reportFailure(*read.failure, this);
+        ReportRowReadFailure(*read.failure, this);
     return shown && !read.failure;
 }
 

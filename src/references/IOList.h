@@ -77,3 +77,7 @@ private:
 
 // The text mode of the reference lists: 1 custom texts, 0 default texts.
 int ReadTextMode();
+
+struct RowReadFailure;
+// Shows a failed read of rows from the tables with the database error message.
+void ReportRowReadFailure(const RowReadFailure& failure, QWidget* parent);

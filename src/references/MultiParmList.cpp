@@ -20,11 +20,6 @@ struct MultiListRow : ListRow {
 
 const MultiParmRow& dataOf(const ListRow& row) { return static_cast<const MultiListRow&>(row).data; }
 
-void reportFailure(const RowReadFailure& failure, QWidget* parent)
-{
-    ReportDbError(failure.table, failure.status, failure.file, failure.line, parent);
-}
-
 } // namespace
 
 MultiParmList::MultiParmList(int role, uint8_t block, QWidget* parent)
@@ -121,7 +116,7 @@ bool MultiParmList::LoadMultiReferences(const std::string& gatewayAddress, uint8
 {
     const MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, functionNumber, blockType, m_block);
     if (read.failure)
-        reportFailure(*read.failure, this);
+        ReportRowReadFailure(*read.failure, this);
     return read.complete() && ShowRows(read.rows);
 }
 
@@ -153,7 +148,7 @@ bool MultiParmList::FillMultiCandidates(const std::string& gatewayAddress, const
     }
     const bool shown = ShowRows(rows, selected);
     if (read.failure)
-        reportFailure(*read.failure, this);
+        ReportRowReadFailure(*read.failure, this);
     return shown && !read.failure;
 }
 
