@@ -86,7 +86,10 @@ void PeakGDlg::setUpChart()
     graph->addAxis(values, Qt::AlignLeft);
     series->attachAxis(values);
 
+    // The view gives up its previous chart without deleting it.
+    QChart* previous = m_ui->chartView->chart();
     m_ui->chartView->setChart(graph);
+    delete previous;
     m_ui->chartView->setRenderHint(QPainter::Antialiasing);
 }
 
