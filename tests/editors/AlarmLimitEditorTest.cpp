@@ -224,7 +224,7 @@ TEST_F(AlarmLimitEditorTest, BandAndRangeMessagesFocusTheEditToCorrect)
         CEditCtrlEx* lower = edit(editor, "lowerBandEdit");
         CEditCtrlEx* upper = edit(editor, "upperBandEdit");
         typeInto(upper, "31");
-        button(editor, "okButton")->click();
+        pressEnter(upper);
         EXPECT_EQ(editor.focusWidget(), upper);
         typeInto(lower, "25");
         typeInto(upper, "25");
@@ -240,7 +240,7 @@ TEST_F(AlarmLimitEditorTest, BandAndRangeMessagesFocusTheEditToCorrect)
         EXPECT_EQ(editor.focusWidget(), edit(editor, "entranceEdit"));
         EXPECT_TRUE(editor.isVisible());
         typeInto(edit(editor, "entranceEdit"), "-19");
-        button(editor, "okButton")->click();
+        pressEnter(edit(editor, "entranceEdit"));
     });
     ASSERT_EQ(result, EditorResult::Ok);
 

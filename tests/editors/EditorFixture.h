@@ -180,6 +180,14 @@ protected:
     }
 
     // Replaces an edit's text through the keyboard, as the operator types.
+    // Enter in a widget, as the keyboard gives it: the widget passes it on to
+    // its dialog, whose default button takes it once.
+    static void pressEnter(QWidget* widget)
+    {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(widget, &enter);
+    }
+
     static void typeInto(QLineEdit* edit, const QString& text)
     {
         edit->setFocus();

@@ -421,7 +421,7 @@ TEST_F(PeakShavingEditorTest, NumbersOutOfRangeAreRefusedWithTheFocusOnTheirEdit
                   button(editor, "advancedButton")->click();
                   auto* intern = child<CEditCtrlEx>(d, "internLoadPeriodEdit");
                   typeInto(intern, "20");
-                  button(d, "okButton")->click();
+                  pressEnter(intern);
                   EXPECT_TRUE(d.isVisible());
                   EXPECT_EQ(d.focusWidget(), intern);
                   typeInto(intern, "300");
@@ -431,7 +431,7 @@ TEST_F(PeakShavingEditorTest, NumbersOutOfRangeAreRefusedWithTheFocusOnTheirEdit
                   auto* impulses = child<CEditCtrlEx>(editor, "impulsesEdit");
                   auto* offset = child<CEditCtrlEx>(editor, "thermostatOffsetEdit");
                   typeInto(impulses, "10");
-                  button(editor, "okButton")->click();
+                  pressEnter(impulses);
                   EXPECT_TRUE(editor.isVisible());
                   EXPECT_EQ(editor.focusWidget(), impulses);
                   typeInto(impulses, "10000");

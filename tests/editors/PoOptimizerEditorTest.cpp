@@ -296,7 +296,7 @@ TEST_F(PoOptimizerEditorTest, RangeMessagesKeepTheDialogOpenWithTheFocusInTheFie
             auto* edit = child<CEditCtrlEx>(d, field);
             const QString kept = edit->text();
             typeInto(edit, text);
-            button(d, "okButton")->click();
+            pressEnter(edit);
             EXPECT_TRUE(d.isVisible()) << field;
             EXPECT_EQ(d.focusWidget(), edit) << field;
             typeInto(edit, kept);
@@ -309,7 +309,7 @@ TEST_F(PoOptimizerEditorTest, RangeMessagesKeepTheDialogOpenWithTheFocusInTheFie
         d.show();
         auto* edit = child<CEditCtrlEx>(d, "delayEdit");
         typeInto(edit, "241");
-        button(d, "okButton")->click();
+        pressEnter(edit);
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.focusWidget(), edit);
         button(d, "cancelButton")->click();

@@ -37,8 +37,10 @@ PoAdvancedDlg::PoAdvancedDlg(const PoSettings& settings, bool readOnly, QWidget*
     connect(m_ui->alarmEnableCheck, &QCheckBox::toggled, m_ui->alarmDelayEdit, &QWidget::setEnabled);
     for (CEditCtrlEx* edit : {m_ui->alarmDelayEdit, m_ui->periodEdit, m_ui->filterEdit, m_ui->kpEdit, m_ui->tnEdit}) {
         edit->setModified(false);
+        // Leaving a changed field checks them all; Enter, which also finishes
+        // the editing, is the OK button's and must not check twice.
         connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
-            if (!edit->isModified())
+            if (!edit->isModified() || window()->focusWidget() == edit)
                 return;
             edit->setModified(false);
             validateFields();
