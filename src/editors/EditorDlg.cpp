@@ -15,6 +15,7 @@
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -48,7 +49,7 @@ void EditorDlg::setEditorCaption()
     setWindowTitle(QText(txt::ControlFunction) + QStringLiteral(" - ") + QString::fromStdString(TypeName(type())));
 }
 
-bool EditorDlg::loadHeader()
+bool EditorDlg::loadHeader(QLabel* numberLabel, QLineEdit* nameEdit)
 {
     const uint16_t status = LoadEditorHeader(number(), type(), m_header);
     if (status != DbStatus::Success) {
@@ -56,6 +57,14 @@ bool EditorDlg::loadHeader()
         return false;
     }
     m_created = !m_header.existed;
+    numberLabel->setText(QString::number(number()));
+    const std::string name = m_header.existed ? m_header.record.name() : TypeName(type());
+    m_nameEdit = nameEdit;
+    nameEdit->setMaxLength(int(FunctionNameLength));
+    nameEdit->setValidator(new CodePageValidator(nameEdit));
+    nameEdit->setText(QString::fromStdString(name));
+    nameEdit->setModified(false);
+    m_loadedName = name;
     return true;
 }
 
@@ -85,17 +94,6 @@ bool EditorDlg::saveHeaderWithManualBlock(const std::string& name, QWidget* manu
         return false;
     manualButton->setEnabled(true);
     return true;
-}
-
-void EditorDlg::setUpName(QLineEdit* edit)
-{
-    const std::string name = m_header.existed ? m_header.record.name() : TypeName(type());
-    m_nameEdit = edit;
-    edit->setMaxLength(int(FunctionNameLength));
-    edit->setValidator(new CodePageValidator(edit));
-    edit->setText(QString::fromStdString(name));
-    edit->setModified(false);
-    m_loadedName = name;
 }
 
 bool EditorDlg::validateName()

@@ -20,6 +20,7 @@
 
 class IOList;
 class MaModDlg;
+class QLabel;
 class QLineEdit;
 
 // What a save did: written; refused by a check that kept the dialog open
@@ -80,8 +81,11 @@ protected:
 
     // "ZUL control function - <type name>".
     void setEditorCaption();
-    // Reads the header; a new function gets a zeroed one. False after a database error.
-    bool loadHeader();
+    // Reads the header (a new function gets a zeroed one) and shows the
+    // function's number and name; the name edit is limited to 16 characters and
+    // shows the header's name, the type name for a new function, which is
+    // remembered as the loaded name. False after a database error.
+    bool loadHeader(QLabel* numberLabel, QLineEdit* nameEdit);
     const McdefRecord& header() const { return m_header.record; }
     // Reads the header again, clears its error marks, stores the name and writes it.
     bool saveHeader(const std::string& name, uint8_t extraFlags = 0);
@@ -89,9 +93,6 @@ protected:
     // first time also gets its zeroed manual-mode block (data block 1), and
     // its manual button becomes usable.
     bool saveHeaderWithManualBlock(const std::string& name, QWidget* manualButton);
-    // The name edit: limited to 16 characters, showing the header's name (the
-    // type name for a new function), which is remembered as the loaded name.
-    void setUpName(QLineEdit* edit);
     // An empty name is refused with its message and the focus on the name.
     bool validateName();
     // Disables controls (a started function's references, a view-only editor).

@@ -67,10 +67,8 @@ bool DefrostDlg::load()
     m_change = 0;
     m_updateFailed = false;
     m_defrost = DefrostTimes();
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     bool manual = false;
     if (!headerExists()) {
         m_ui->manualButton->setEnabled(false);

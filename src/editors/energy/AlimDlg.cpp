@@ -91,10 +91,8 @@ bool AlimDlg::load()
     m_outdoorClicked = false;
     m_updateFailed = false;
     m_loaded = AlarmSettings();
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     if (!headerExists()) {
         showManualState(false, 0);
         m_ui->manualButton->setEnabled(false);

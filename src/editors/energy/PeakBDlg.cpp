@@ -51,11 +51,9 @@ PeakBDlg::~PeakBDlg() = default;
 bool PeakBDlg::load()
 {
     m_updateFailed = false;
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
     m_advanced->setNewFunction(created());
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     PeakSettings settings;
     float calculatedOffset = 0;
     if (headerExists()) {

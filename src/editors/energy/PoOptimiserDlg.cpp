@@ -48,10 +48,8 @@ bool PoOptimiserDlg::load()
     m_settings = PoSettings();
     m_advancedChanged = m_delaysChanged = m_fullUpdate = false;
     m_updateFailed = false;
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     m_ui->evaporatorList->SetFunctionNumber(number());
     m_ui->compressorList->SetFunctionNumber(number());
     if (headerExists()) {

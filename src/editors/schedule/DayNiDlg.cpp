@@ -56,10 +56,8 @@ bool DayNiDlg::load()
 {
     m_change = 0;
     m_updateFailed = false;
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     if (!headerExists()) {
         showManualState(false, 0);
         m_ui->manualButton->setEnabled(false);

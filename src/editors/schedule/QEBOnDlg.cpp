@@ -38,10 +38,8 @@ void QEBOnDlg::showManualState(bool manual, uint8_t value)
 bool QEBOnDlg::load()
 {
     m_updateFailed = false;
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     if (!headerExists()) {
         showManualState(false, 0);
         m_ui->manualButton->setEnabled(false);

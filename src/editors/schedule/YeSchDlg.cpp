@@ -94,10 +94,8 @@ bool YeSchDlg::load()
 {
     m_periodsChanged = false;
     m_updateFailed = false;
-    if (!loadHeader())
+    if (!loadHeader(m_ui->numberLabel, m_ui->nameEdit))
         return false;
-    m_ui->numberLabel->setText(QString::number(number()));
-    setUpName(m_ui->nameEdit);
     if (headerExists()) {
         McdefRecord block2, block3;
         std::vector<McdefRecord> periodRecords;
