@@ -333,7 +333,7 @@ TEST_F(AlarmLimitEditorTest, AnUpdateThatFailsLocallyStillLogsAndCloses)
     EXPECT_EQ(rows[0].text, "002:125 GW Market South\nDairy alarm\nOffset start temp.  21 -> 22");
 }
 
-TEST_F(AlarmLimitEditorTest, CancelAsksAndItsCancelChecksTheNumbersAndShowsTheTopValue)
+TEST_F(AlarmLimitEditorTest, CancelEscapeAndTheCloseBoxAskAndTheQuestionsCancelChecksTheNumbers)
 {
     start();
     const auto before = TestHome::records(table::Mcdef);
@@ -342,13 +342,15 @@ TEST_F(AlarmLimitEditorTest, CancelAsksAndItsCancelChecksTheNumbersAndShowsTheTo
     m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDCANCEL);
     m_script.expectMessage("Please enter a number from 10 to 40.");
     m_script.expectMessage("The data has been changed. Do you want to save the changes ?", IDNO);
+    // Escape and the close box ask as Cancel does.
+    const auto ways = leavingWays("cancelButton");
     EXPECT_EQ(run(editor, [&] {
                   typeInto(edit(editor, "upperBandEdit"), "28");
-                  button(editor, "cancelButton")->click();
+                  ways[1].second(editor);
                   EXPECT_TRUE(editor.isVisible());
                   EXPECT_EQ(label(editor, "topValueLabel"), "-10");
                   typeInto(edit(editor, "lowerBandEdit"), "9");
-                  button(editor, "cancelButton")->click();
+                  ways[2].second(editor);
                   EXPECT_EQ(editor.focusWidget(), edit(editor, "lowerBandEdit"));
                   EXPECT_TRUE(editor.isVisible());
                   button(editor, "cancelButton")->click();
