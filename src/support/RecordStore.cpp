@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -53,6 +54,19 @@ uint16_t statusOf(int sqliteCode)
     }
 }
 
+// Whether the last failure on the connection came from a full disk or quota. SQLite
+// reports a journal or journal index that cannot grow as an I/O error; errno tells.
+bool diskFull(sqlite3* db)
+{
+    const int error = db ? sqlite3_system_errno(db) : 0;
+    return error == ENOSPC || error == EDQUOT;
+}
+
+uint16_t statusOf(int sqliteCode, sqlite3* db)
+{
+    return sqliteCode != SQLITE_OK && diskFull(db) ? uint16_t(DbStatus::DiskFull) : statusOf(sqliteCode);
+}
+
 // Finalizes a statement when it goes out of use.
 struct Statement {
     sqlite3_stmt* handle = nullptr;
@@ -70,11 +84,11 @@ uint16_t checkTableMeta(sqlite3* db, const TableSchema& schema)
     Statement check;
     int rc = sqlite3_prepare_v2(db, "SELECT record_length FROM meta WHERE name = ?1", -1, &check.handle, nullptr);
     if (rc != SQLITE_OK)
-        return rc == SQLITE_ERROR ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+        return rc == SQLITE_ERROR && !diskFull(db) ? uint16_t(DbStatus::NotATable) : statusOf(rc, db);
     sqlite3_bind_text(check.handle, 1, schema.name.c_str(), -1, SQLITE_STATIC);
     rc = sqlite3_step(check.handle);
     if (rc != SQLITE_ROW)
-        return rc == SQLITE_DONE ? uint16_t(DbStatus::NotATable) : statusOf(rc);
+        return rc == SQLITE_DONE ? uint16_t(DbStatus::NotATable) : statusOf(rc, db);
     return sqlite3_column_int(check.handle, 0) == schema.recordLength ? uint16_t(DbStatus::Success)
                                                                       : uint16_t(DbStatus::NotATable);
 }
@@ -120,8 +134,10 @@ Outcome checkOpenTable(sqlite3* db, TableCheck how)
         Statement check;
         const char* pragma = how == TableCheck::Integrity ? "PRAGMA integrity_check" : "PRAGMA quick_check";
         if (sqlite3_prepare_v2(db, pragma, -1, &check.handle, nullptr) != SQLITE_OK)
-            return Outcome::SourceNotATable;
+            return diskFull(db) ? Outcome::DiskFull : Outcome::SourceNotATable;
         const int rc = sqlite3_step(check.handle);
+        if (rc != SQLITE_ROW && diskFull(db))
+            return Outcome::DiskFull;
         if (rc == SQLITE_NOTADB)
             return Outcome::SourceNotATable;
         const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(check.handle, 0));
@@ -190,6 +206,7 @@ std::string TableFileReplacement::describe() const
     case SourceDamaged: return file + ": fails the integrity check";
     case JournalPending: return file + ": has unwritten journal content";
     case WriteFailed: return file + ": cannot be written";
+    case DiskFull: return file + ": cannot be opened to be checked, the disk is full";
     }
     return file;
 }
@@ -350,7 +367,7 @@ uint16_t RecordStore::open(const std::string& table, int mode)
     const int flags = t->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     int rc = sqlite3_open_v2(path.c_str(), &t->db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
-        return statusOf(rc);
+        return statusOf(rc, t->db);
     sqlite3_busy_timeout(t->db, 5000);
     sqlite3_extended_result_codes(t->db, 0);
 
@@ -430,7 +447,7 @@ uint16_t RecordStore::get(const std::string& table, int keyNumber, uint8_t* key,
         t->stopScan();
         t->positioned = false;
         if (rc != SQLITE_DONE)
-            return statusOf(rc);
+            return statusOf(rc, t->db);
         return operation == DbOp::GetEqual ? DbStatus::KeyNotFound : DbStatus::EndOfFile;
     }
     const bool wholeRecord = t->takeRow(keyNumber);
@@ -476,7 +493,7 @@ uint16_t RecordStore::relativeGet(const std::string& table, int keyNumber, uint8
     if (rc != SQLITE_ROW) {
         t->stopScan();
         if (rc != SQLITE_DONE)
-            return statusOf(rc);
+            return statusOf(rc, t->db);
         if (operation == DbOp::GetFirst)
             t->positioned = false;
         return DbStatus::EndOfFile;
@@ -538,7 +555,7 @@ uint16_t RecordStore::insert(const std::string& table, const uint8_t* record, ui
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
     if (rc != SQLITE_DONE)
-        return statusOf(rc);
+        return statusOf(rc, t->db);
     // The inserted record becomes the current one, on key path 0.
     t->rowId = sqlite3_last_insert_rowid(t->db);
     t->current.assign(record, record + recordLength);
@@ -566,7 +583,7 @@ uint16_t RecordStore::update(const std::string& table, const uint8_t* record, ui
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
     if (rc != SQLITE_DONE)
-        return statusOf(rc);
+        return statusOf(rc, t->db);
     if (sqlite3_changes(t->db) == 0) {
         t->positioned = false;
         return DbStatus::InvalidPositioning;
@@ -590,7 +607,7 @@ uint16_t RecordStore::remove(const std::string& table)
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
     if (rc != SQLITE_DONE)
-        return statusOf(rc);
+        return statusOf(rc, t->db);
     if (sqlite3_changes(t->db) == 0) {
         t->positioned = false;
         return DbStatus::InvalidPositioning;
@@ -610,7 +627,7 @@ uint16_t RecordStore::beginBatch(const std::string& table)
     const int rc = sqlite3_exec(t->db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         t->batchDepth = 0;
-        return statusOf(rc);
+        return statusOf(rc, t->db);
     }
     return DbStatus::Success;
 }
@@ -632,8 +649,9 @@ uint16_t RecordStore::endBatch(const std::string& table, bool commit)
         const int rc = sqlite3_exec(t->db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK)
             return DbStatus::Success;
+        const uint16_t status = statusOf(rc, t->db);
         sqlite3_exec(t->db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return statusOf(rc);
+        return status;
     }
     sqlite3_exec(t->db, "ROLLBACK", nullptr, nullptr, nullptr);
     // Asked to commit what an inner level abandoned: nothing was kept.
@@ -649,8 +667,9 @@ uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
+        const uint16_t status = statusOf(rc, db);
         sqlite3_close(db);
-        return statusOf(rc);
+        return status;
     }
     std::string sql = "PRAGMA journal_mode=WAL;"
                       "CREATE TABLE meta(name TEXT NOT NULL, record_length INTEGER NOT NULL);"
@@ -670,8 +689,9 @@ uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema
     rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    const uint16_t status = statusOf(rc, db);
     sqlite3_close(db);
-    return statusOf(rc);
+    return status;
 }
 
 TableFileReplacement RecordStore::replaceTableFile(const std::string& source, const std::string& target)

@@ -24,6 +24,7 @@ struct TableFileReplacement {
         SourceDamaged,         // fails the integrity check
         JournalPending,        // unwritten journal content beside it: open elsewhere or left broken
         WriteFailed,           // the copy, its flush, the journal removal or the rename failed
+        DiskFull,              // no room for the journal index that opening it needs
     };
     Outcome outcome = Replaced;
     std::string file;

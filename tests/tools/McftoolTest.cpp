@@ -362,6 +362,46 @@ TEST_F(McftoolTest, ALostEventLogRowFailsTheVerbAfterItsWorkIsDone)
         << deleted.err;
 }
 
+// The data folder becomes a small tmpfs, filled up, in a mount namespace of its
+// own (so the test needs no free disk and leaves the real folder untouched): a
+// verb says the disk is full and fails, the check does not call the tables
+// damaged, and once room is made the same verb succeeds on the same files.
+TEST_F(McftoolTest, AFullDiskIsNamedAsSuchAndLosesNothing)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const QString script = QStringLiteral(R"(
+        data=$1 mcf=$2 home=$3
+        saved=$(mktemp -d) && cp -a "$data/." "$saved/" || exit 98
+        mount -t tmpfs -o size=2m tmpfs "$data" 2>/dev/null || exit 99
+        cp -a "$saved/." "$data/" && rm -rf "$saved" || exit 98
+        dd if=/dev/zero of="$data/filler" bs=1k 2>/dev/null
+        "$mcf" stop "$home" 001 9; echo "full stop $?"
+        "$mcf" db check "$home"; echo "full check $?"
+        rm "$data/filler"
+        "$mcf" db check "$home"; echo "freed check $?"
+        "$mcf" stop "$home" 001 9; echo "freed stop $?"
+    )");
+    const QStringList namespaceOptions = geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
+    const ToolRun full = RunTool(QStringLiteral("unshare"),
+                                 namespaceOptions
+                                     + QStringList{"sh", "-c", script, "sh", QString::fromStdString(m_home.dataDir()),
+                                                   QStringLiteral(MCFTOOL_PATH), home()},
+                                 120000);
+    if (full.exitCode == 99 || (full.exitCode != 0 && full.out.empty()))
+        GTEST_SKIP() << "no mount namespace with a tmpfs here: " << full.err;
+    ASSERT_EQ(full.exitCode, 0) << full.out << full.err;
+    const std::string mcdef = m_home.dataDir() + "MCDEF.DAT";
+    EXPECT_TRUE(contains(full.out, "full stop 1")) << full.out;
+    EXPECT_TRUE(contains(full.err, "mcftool stop: " + mcdef + ": MCDEF cannot be read or written: status 18 (disk full)"))
+        << full.err;
+    EXPECT_TRUE(contains(full.out, "full check 1")) << full.out;
+    EXPECT_TRUE(contains(full.err, mcdef + ": cannot be opened to be checked, the disk is full")) << full.err;
+    EXPECT_FALSE(contains(full.err, "not a table")) << full.err;
+    EXPECT_TRUE(contains(full.out, "freed check 0")) << full.out << full.err;
+    EXPECT_TRUE(contains(full.out, "freed stop 0")) << full.out << full.err;
+}
+
 TEST_F(McftoolTest, ADeletionCutShortByTheLinkSaysWhatWasAndWasNotDeleted)
 {
     startServer();

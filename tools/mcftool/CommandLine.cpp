@@ -104,7 +104,9 @@ std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::stri
 // is kept from it by a read-only file or folder, and says so.
 std::string tableProblem(const char* table, uint16_t status)
 {
-    const char* what = status == DbStatus::AccessDenied ? " cannot be written: " : " cannot be read: ";
+    const char* what = status == DbStatus::AccessDenied ? " cannot be written: "
+        : status == DbStatus::DiskFull                 ? " cannot be read or written: "
+                                                       : " cannot be read: ";
     return RecordStore::instance().tableFile(table) + ": " + table + what + DbStatusText(status);
 }
 
