@@ -1,9 +1,12 @@
 #include "editors/energy/PoOptimizerSettings.h"
 
+#include "model/McdefAccess.h"
+#include "model/Records.h"
 #include "protocol/IdentityChecksum.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/NodeAddress.h"
 #include "protocol/StrFormat.h"
+#include "support/DbStatus.h"
 
 #include <algorithm>
 
@@ -132,4 +135,48 @@ std::vector<McdefRecord> CompressorOutputRecords(uint8_t number, uint8_t block, 
         records.push_back(record);
     }
     return records;
+}
+
+MultiRowsRead ReadEvaporatorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+{
+    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, EvaporatorInputSlot);
+    if (!read.complete())
+        return read;
+    std::vector<McdefRecord> records;
+    const uint16_t status = ReadBlocks(number, BlockType::Data, PoLayout::EvaporatorBlock, records);
+    if (status != DbStatus::Success) {
+        read.failure = FailedRowRead(table::Mcdef, status);
+        return read;
+    }
+    ApplyEvaporatorDelays(records, ini, read.rows);
+    return read;
+}
+
+MultiRowsRead ReadCompressorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+{
+    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, CompressorInputSlot);
+    if (!read.complete())
+        return read;
+    std::vector<McdefRecord> outputs;
+    uint16_t status = ReadBlocks(number, BlockType::Output, 1, outputs);
+    if (status != DbStatus::Success) {
+        read.failure = FailedRowRead(table::Mcdef, status);
+        return read;
+    }
+    for (MultiParmRow& row : read.rows) {
+        row.loop = FindLoopLetter(ini, row);
+        for (const McdefRecord& output : outputs) {
+            if (output.item() != row.address)
+                continue;
+            row.output.p1 = output[6];
+            row.output.p2 = output[7];
+            row.output.p3 = output[8];
+            if (DescribeSlot(row.descKey, row.output, status) == DescriptionLookup::Failed) {
+                read.failure = FailedRowRead(table::QebDes, status);
+                return read;
+            }
+            row.output.parameterClass = output[9];
+        }
+    }
+    return read;
 }
