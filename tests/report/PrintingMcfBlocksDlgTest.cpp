@@ -28,12 +28,8 @@ protected:
         appState().mode = AppMode::Edit;
         appState().capacity.totalMemory = 64 * 1024;
         appState().capacity.freeMemory = 48 * 1024;
-        for (const auto& [number, name] : {std::pair<uint8_t, const char*>{1, "Week"}, {2, "Night"}}) {
-            McdefRecord header(number, BlockType::Header, 0, 0);
-            header.setType(number == 1 ? FunctionType::YearlySchedule : FunctionType::DayNightControl);
-            header.setName(name);
-            ASSERT_EQ(InsertBlock(header), DbStatus::Success);
-        }
+        TestHome::addFunction(1, FunctionType::YearlySchedule, "Week");
+        TestHome::addFunction(2, FunctionType::DayNightControl, "Night");
     }
     void TearDown() override { appState() = ApplicationState(); }
 

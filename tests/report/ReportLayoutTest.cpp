@@ -38,14 +38,6 @@ protected:
     }
     void TearDown() override { SetFixedTime(std::nullopt); }
 
-    static void addFunction(uint8_t number, uint8_t type, const std::string& name, uint8_t flags = 0)
-    {
-        McdefRecord header(number, BlockType::Header, 0, 0);
-        header.setType(type);
-        header.setName(name);
-        header.setFlags(flags);
-        ASSERT_EQ(InsertBlock(header), DbStatus::Success);
-    }
     static McdefRecord block(uint8_t number, uint8_t blockNumber) { return {number, BlockType::Data, blockNumber, 0}; }
     static void insert(const McdefRecord& record) { ASSERT_EQ(InsertBlock(record), DbStatus::Success); }
     static void addReference(uint8_t number, uint8_t blockType, uint8_t slot, uint8_t address, uint8_t flagsA = 0)
@@ -94,13 +86,13 @@ protected:
 
 TEST_F(ReportLayoutTest, PageHeaderOverviewAndSectionHeader)
 {
-    addFunction(1, FunctionType::YearlySchedule, "Week", FunctionFlag::Started);
-    addFunction(3, FunctionType::DayNightControl, "Night", FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::ErrorMark);
+    TestHome::addFunction(1, FunctionType::YearlySchedule, "Week", FunctionFlag::Started);
+    TestHome::addFunction(3, FunctionType::DayNightControl, "Night", FunctionFlag::Started | FunctionFlag::Manual | FunctionFlag::ErrorMark);
     McdefRecord manual = block(3, 1);
     manual[6] = 1;
     manual[7] = 1;
     insert(manual);
-    addFunction(7, FunctionType::QebOn, "Compressor");
+    TestHome::addFunction(7, FunctionType::QebOn, "Compressor");
 
     const ReportLayout layout = layOut({3});
     ASSERT_EQ(layout.pages.size(), 1u);
@@ -142,7 +134,7 @@ TEST_F(ReportLayoutTest, AGatewayWithoutFunctionsGetsTheHeaderAndTheOverview)
 
 TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
 {
-    addFunction(1, FunctionType::YearlySchedule, "Week");
+    TestHome::addFunction(1, FunctionType::YearlySchedule, "Week");
     BasicSchedule schedule{};
     schedule[0][0] = {6 * 60, 18 * 60 + 30};
     schedule[0][1] = {19 * 60, 21 * 60};
@@ -182,7 +174,7 @@ TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
 
 TEST_F(ReportLayoutTest, DefrostTimesWithTheScheduleOfEachWeekday)
 {
-    addFunction(2, FunctionType::CentralDefrost, "Defrost");
+    TestHome::addFunction(2, FunctionType::CentralDefrost, "Defrost");
     DefrostTimes defrost;
     defrost.times[DefrostTimes::index(0, 0)] = 6 * 60;
     defrost.times[DefrostTimes::index(0, 1)] = 14 * 60 + 30;
@@ -212,7 +204,7 @@ TEST_F(ReportLayoutTest, AlarmLimitManualValueAndSettingsLine)
 {
     for (const uint8_t type : {FunctionType::AlarmLimitOffset, FunctionType::AlarmLimitDirect}) {
         const uint8_t number = type == FunctionType::AlarmLimitOffset ? 5 : 6;
-        addFunction(number, type, "Alarm", FunctionFlag::Manual);
+        TestHome::addFunction(number, type, "Alarm", FunctionFlag::Manual);
         McdefRecord manual = block(number, 1);
         manual[6] = 1;
         le::putI16(&manual[7], -3);
@@ -233,7 +225,7 @@ TEST_F(ReportLayoutTest, AlarmLimitManualValueAndSettingsLine)
 
 TEST_F(ReportLayoutTest, PoOptimizerSettingsLines)
 {
-    addFunction(12, FunctionType::PoOptimizer, "Po MT");
+    TestHome::addFunction(12, FunctionType::PoOptimizer, "Po MT");
     PoSettings po;
     po.offsetDisable = 1;
     po.alarmEnable = 1;
@@ -258,14 +250,14 @@ TEST_F(ReportLayoutTest, PoOptimizerSettingsLines)
 
 TEST_F(ReportLayoutTest, ReferenceRowsMarkTheirStatusAndStopAtAMissingController)
 {
-    addFunction(4, FunctionType::QebOn, "Injection");
+    TestHome::addFunction(4, FunctionType::QebOn, "Injection");
     insert(block(4, 1));
     addReference(4, BlockType::Input, 1, 1);
     addReference(4, BlockType::Output, 1, 2, ReferenceFlag::NoParameter);
     addReference(4, BlockType::Output, 1, 99);
     addReference(4, BlockType::Output, 2, 3);
-    addFunction(9, FunctionType::DayNightControl, "Night");
-    addFunction(1, FunctionType::YearlySchedule, "Week");
+    TestHome::addFunction(9, FunctionType::DayNightControl, "Night");
+    TestHome::addFunction(1, FunctionType::YearlySchedule, "Week");
     insert(McdefRecord(9, BlockType::ScheduleReference, 1, 1));
     insert(McdefRecord(9, BlockType::ScheduleReference, 1, 44));
 
@@ -289,7 +281,7 @@ TEST_F(ReportLayoutTest, ReferenceRowsMarkTheirStatusAndStopAtAMissingController
 TEST_F(ReportLayoutTest, PageBreakAndTheFifteenLineRule)
 {
     for (uint8_t n = 1; n <= 3; ++n) {
-        addFunction(n, FunctionType::QebOn, "On " + std::to_string(n));
+        TestHome::addFunction(n, FunctionType::QebOn, "On " + std::to_string(n));
         insert(block(n, 1));
     }
     const ReportLayout oneBreak = layOut({1, 2, 3}, 200, true);
@@ -314,7 +306,7 @@ TEST_F(ReportLayoutTest, PageBreakAndTheFifteenLineRule)
 
 TEST_F(ReportLayoutTest, AReferenceListThatSpillsOverGetsThePageHeaderFirst)
 {
-    addFunction(4, FunctionType::QebOn, "Injection");
+    TestHome::addFunction(4, FunctionType::QebOn, "Injection");
     for (const uint8_t address : {1, 2, 3, 4, 6, 8, 10, 12})
         addReference(4, BlockType::Output, 1, address);
     const int linesPerPage = 20;

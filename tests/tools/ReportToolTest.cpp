@@ -2,50 +2,23 @@
 // gateway 001 from a real qelnetd: the text file and the PDF hold the same
 // lines, read back from the PDF by pdftotext.
 
-#include "QelnetProcess.h"
-#include "TestHome.h"
-#include "ToolRun.h"
-
-#include <gtest/gtest.h>
+#include "UploadedDemoHome.h"
 
 #include <QStandardPaths>
 
-#include <fstream>
 #include <sstream>
 
 namespace {
 
-class ReportToolTest : public ::testing::Test {
+class ReportToolTest : public UploadedDemoHome {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.ok());
-        m_server = std::make_unique<QelnetProcess>(
-            home(), QStringList{"--gateway", QString::fromStdString("001=" + m_home.path() + "gateways/gateway-001.img")});
-        ASSERT_TRUE(m_server->running());
-        ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
-    }
-
-    ToolRun run(const QStringList& arguments) const
-    {
-        const ToolRun result = RunTool(QStringLiteral(MCFTOOL_PATH), arguments, 120000);
-        EXPECT_FALSE(result.timedOut) << "mcftool " << arguments.join(' ').toStdString() << " did not end";
-        return result;
-    }
     ToolRun report(const QStringList& rest) const
     {
         return run(QStringList{"report", home(), "001"} + rest + QStringList{"--now", "2026-12-06 14:08"});
     }
-    QString home() const { return QString::fromStdString(m_home.path()); }
     QString file(const char* name) const { return QString::fromStdString(m_home.path() + name); }
+    static std::string fileText(const QString& path) { return UploadedDemoHome::fileText(path.toStdString()); }
 
-    static std::string fileText(const QString& path)
-    {
-        std::ifstream in(path.toStdString(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     // The words of a line with one blank between them: pdftotext places words
     // by their position on the page, not by the blanks that were printed.
     static std::string words(const std::string& line)
@@ -78,9 +51,6 @@ protected:
             all.pop_back();
         return all;
     }
-
-    TestHome m_home;
-    std::unique_ptr<QelnetProcess> m_server;
 };
 
 TEST_F(ReportToolTest, ThePdfReadsBackWithTheLinesOfTheTextFile)

@@ -137,32 +137,41 @@ std::vector<McdefRecord> CompressorOutputRecords(uint8_t number, uint8_t block, 
     return records;
 }
 
-MultiRowsRead ReadEvaporatorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+namespace {
+
+// The rows of an input slot, and the blocks {number, block type, block, *}
+// that complete them; a failed read of either is kept in the rows' read.
+MultiRowsRead ReadRowsWithBlocks(const std::string& gatewayAddress, uint8_t number, uint8_t inputSlot,
+                                 uint8_t blockType, uint8_t block, std::vector<McdefRecord>& blocks)
 {
-    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, EvaporatorInputSlot);
+    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, inputSlot);
     if (!read.complete())
         return read;
-    std::vector<McdefRecord> records;
-    const uint16_t status = ReadBlocks(number, BlockType::Data, PoLayout::EvaporatorBlock, records);
-    if (status != DbStatus::Success) {
+    const uint16_t status = ReadBlocks(number, blockType, block, blocks);
+    if (status != DbStatus::Success)
         read.failure = FailedRowRead(table::Mcdef, status);
-        return read;
-    }
-    ApplyEvaporatorDelays(records, ini, read.rows);
+    return read;
+}
+
+} // namespace
+
+MultiRowsRead ReadEvaporatorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+{
+    std::vector<McdefRecord> delays;
+    MultiRowsRead read = ReadRowsWithBlocks(gatewayAddress, number, EvaporatorInputSlot, BlockType::Data,
+                                            PoLayout::EvaporatorBlock, delays);
+    if (read.complete())
+        ApplyEvaporatorDelays(delays, ini, read.rows);
     return read;
 }
 
 MultiRowsRead ReadCompressorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
 {
-    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, CompressorInputSlot);
+    std::vector<McdefRecord> outputs;
+    MultiRowsRead read = ReadRowsWithBlocks(gatewayAddress, number, CompressorInputSlot, BlockType::Output, 1, outputs);
     if (!read.complete())
         return read;
-    std::vector<McdefRecord> outputs;
-    uint16_t status = ReadBlocks(number, BlockType::Output, 1, outputs);
-    if (status != DbStatus::Success) {
-        read.failure = FailedRowRead(table::Mcdef, status);
-        return read;
-    }
+    uint16_t status = DbStatus::Success;
     for (MultiParmRow& row : read.rows) {
         row.loop = FindLoopLetter(ini, row);
         for (const McdefRecord& output : outputs) {
