@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev libgtest-dev libbenchmark-dev
   xvfb xauth
   dpkg-dev help2man librsvg2-bin lintian desktop-file-utils
+  fonts-dejavu-core poppler-utils
 )
 
 missing=()

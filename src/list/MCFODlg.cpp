@@ -21,6 +21,7 @@ MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool net
     : QDialog(parent)
     , m_ui(new Ui::MCFODlg)
     , m_gatewayAddress(std::move(gatewayAddress))
+    , m_idCode(idCode)
     , m_editable(netConfigUpToDate)
     , m_operations(std::move(operations))
 {

@@ -25,6 +25,7 @@ public:
     ~MCFODlg() override;
 
     const std::string& gatewayAddress() const { return m_gatewayAddress; }
+    const std::string& idCode() const { return m_idCode; }
     FunctionListCtrl& list() const;
 
     // Re-reads a function's header into its row; false after a database error
@@ -60,6 +61,7 @@ private:
 
     std::unique_ptr<Ui::MCFODlg> m_ui;
     std::string m_gatewayAddress;
+    std::string m_idCode;
     bool m_editable;
     ListOperations m_operations;
 };

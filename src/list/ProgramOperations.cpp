@@ -9,6 +9,7 @@
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "protocol/Telegram.h"
+#include "report/PrintingMcfBlocksDlg.h"
 #include "support/UiSeam.h"
 
 namespace {
@@ -33,6 +34,12 @@ void history(MCFODlg& list, uint8_t number)
     ui().runModal(dialog);
 }
 
+void print(MCFODlg& list, const std::vector<uint8_t>& numbers)
+{
+    PrintingMcfBlocksDlg dialog(list.gatewayAddress(), list.idCode(), numbers, &list);
+    dialog.run();
+}
+
 void writeBackup(MCFODlg& list)
 {
     std::vector<ListedFunction> functions;
@@ -49,6 +56,7 @@ ListOperations ProgramListOperations()
     operations.editorFor = EditorForType;
     operations.deleteFunctions = deleteFunctions;
     operations.startStop = startStop;
+    operations.print = print;
     operations.history = history;
     operations.writeBackup = writeBackup;
     return operations;

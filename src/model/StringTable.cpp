@@ -362,8 +362,12 @@ constexpr BuiltinText kTexts[] = {
     {DefinitionsChanged, "Parameter definition setup for one or more QEB's has been changed ."},
     {KeepChanges, "Do you want to keep the changes ?"},
 
-    // Report: the print job's document name.
+    // Report: the print job's document name, and what the report dialog tells of the print run.
     {PrintDocumentName, "MCF Print Report"},
+    {ReportCancelled, "Nothing was printed: printing was cancelled."},
+    {ReportNotStarted, "Nothing was printed: the report could not be started on"},
+    {ReportPrintedPages, "The report was printed. Pages:"},
+    {ReportNotComplete, "Nothing was printed: the report stopped at a database error."},
 };
 
 constexpr BuiltinControlText kControlTexts[] = {

@@ -313,6 +313,10 @@ enum TextId : uint16_t {
 
     // --- 8000..8999: report ---
     PrintDocumentName = 8000,
+    ReportCancelled = 8001,      // the print dialog was cancelled
+    ReportNotStarted = 8002,     // "%s '%s'." with the printer or file
+    ReportPrintedPages = 8003,   // "%s %d" with the number of pages
+    ReportNotComplete = 8004,    // a database error stopped the report before printing
 };
 
 }  // namespace txt

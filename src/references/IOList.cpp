@@ -35,8 +35,6 @@ void ReportRowReadFailure(const RowReadFailure& failure, QWidget* parent)
     ReportDbError(failure.table, failure.status, failure.file, failure.line, parent);
 }
 
-int ReadTextMode() { return GetPrivateProfileInt("QEBCtrl", "TxtMode", 0, OrpaIniFile()) == 1 ? 1 : 0; }
-
 IOList::IOList(QWidget* parent)
     : CListCtrlEx(parent)
     , m_textMode(ReadTextMode())
@@ -70,7 +68,7 @@ QString IOList::cellText(const ListRow& r, int column) const
     case IdCodeColumn:
         return QString::fromStdString(d.idCode);
     case ParameterColumn:
-        return QString::fromStdString(m_textMode == 1 && !d.customText.empty() ? d.customText : d.defaultText);
+        return QString::fromStdString(TextByMode(d.defaultText, d.customText, m_textMode));
     case MessageColumn:
         return QString::fromStdString(d.message);
     case IdentColumn:

@@ -4,6 +4,7 @@
 // the row data, a text mode (default or custom parameter texts) and a changed
 // mark that the editor reads to decide whether to store the group.
 
+#include "references/ParameterDefinitions.h"
 #include "references/ReferenceRow.h"
 #include "references/SelectionRules.h"
 #include "support/CListCtrlEx.h"
@@ -74,9 +75,6 @@ private:
     int m_textMode = 0;
     bool m_modified = false;
 };
-
-// The text mode of the reference lists: 1 custom texts, 0 default texts.
-int ReadTextMode();
 
 struct RowReadFailure;
 // Shows a failed read of rows from the tables with the database error message.

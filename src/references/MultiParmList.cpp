@@ -48,7 +48,7 @@ MultiParmRow& MultiParmList::row(int index) { return static_cast<MultiListRow&>(
 
 QString MultiParmList::slotText(const ParameterSlot& slot) const
 {
-    return QString::fromStdString(m_textMode == 1 && !slot.customText.empty() ? slot.customText : slot.defaultText);
+    return QString::fromStdString(TextByMode(slot.defaultText, slot.customText, m_textMode));
 }
 
 QString MultiParmList::cellText(const ListRow& r, int column) const

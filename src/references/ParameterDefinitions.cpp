@@ -7,6 +7,7 @@
 #include "references/ReferenceRows.h"
 #include "support/Db.h"
 #include "support/OrpaPaths.h"
+#include "support/Profile.h"
 #include "support/RecordStore.h"
 #include "support/UiSeam.h"
 
@@ -154,6 +155,8 @@ uint16_t HasDefinitions(const DefinitionKey& key, bool& found)
     found = status == DbStatus::Success && samePrefix(returned, start);
     return endOfScan(status);
 }
+
+int ReadTextMode() { return GetPrivateProfileInt("QEBCtrl", "TxtMode", 0, OrpaIniFile()) == 1 ? 1 : 0; }
 
 std::string TextByMode(const std::string& defaultText, const std::string& customText, int textMode)
 {

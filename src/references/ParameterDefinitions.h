@@ -57,6 +57,8 @@ uint16_t ReadDefinedTriples(const DefinitionKey& key, std::vector<ParameterTripl
 // Whether the key has at least one stored triple.
 uint16_t HasDefinitions(const DefinitionKey& key, bool& found);
 
+// The text mode of the reference lists (QEBCtrl/TxtMode): 1 custom texts, 0 default texts.
+int ReadTextMode();
 // The custom text under text mode 1 when there is one, else the default text.
 std::string TextByMode(const std::string& defaultText, const std::string& customText, int textMode);
 

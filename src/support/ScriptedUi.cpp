@@ -1,6 +1,7 @@
 #include "support/ScriptedUi.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -61,9 +62,9 @@ ScriptedUi& ScriptedUi::expectPassword(std::optional<QString> answer)
     return *this;
 }
 
-ScriptedUi& ScriptedUi::expectPrint(bool accept)
+ScriptedUi& ScriptedUi::expectPrint(bool accept, const QString& pdfFile)
 {
-    m_expected.push_back({Kind::Print, {}, false, accept ? IDOK : IDCANCEL, {}, {}});
+    m_expected.push_back({Kind::Print, {}, false, accept ? IDOK : IDCANCEL, {}, pdfFile});
     return *this;
 }
 
@@ -138,10 +139,15 @@ std::optional<QString> ScriptedUi::password(QWidget*, const PasswordPrompt& prom
     return std::nullopt;
 }
 
-bool ScriptedUi::printDialog(QWidget*, QPrinter&)
+bool ScriptedUi::printDialog(QWidget*, QPrinter& printer)
 {
     m_prompts.push_back({Kind::Print, {}, 0});
-    if (auto e = take(Kind::Print, {}))
-        return e->answer == IDOK;
-    return false;
+    auto e = take(Kind::Print, {});
+    if (!e || e->answer != IDOK)
+        return false;
+    if (e->textAnswer && !e->textAnswer->isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*e->textAnswer);
+    }
+    return true;
 }

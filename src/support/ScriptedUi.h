@@ -36,7 +36,8 @@ public:
     ScriptedUi& expectDialog(const QString& objectName, DialogDriver driver);
     ScriptedUi& expectSaveFile(std::optional<QString> answer);
     ScriptedUi& expectPassword(std::optional<QString> answer);
-    ScriptedUi& expectPrint(bool accept);
+    // The print dialog; accepted with a file, the printer prints into that PDF file.
+    ScriptedUi& expectPrint(bool accept, const QString& pdfFile = {});
 
     const std::vector<Prompt>& prompts() const { return m_prompts; }
     // Messages shown, in order (for assertions on the exact texts).

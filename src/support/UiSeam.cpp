@@ -172,7 +172,9 @@ std::optional<QString> QtUi::password(QWidget* parent, const PasswordPrompt& pro
 bool QtUi::printDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    // Here this option is the printer "Print to File (PDF)", the one printer every
+    // machine has; there is no print-to-file box of a printer driver to hide.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     const int result = dialog.exec();

@@ -35,11 +35,7 @@ protected:
 
     static void addFunction(uint8_t number, uint8_t type, const std::string& name, uint8_t flags = 0)
     {
-        McdefRecord header(number, BlockType::Header, 0, 0);
-        header.setType(type);
-        header.setName(name);
-        header.setFlags(flags);
-        ASSERT_EQ(InsertBlock(header), DbStatus::Success);
+        TestHome::addFunction(number, type, name, flags);
         ASSERT_EQ(InsertBlock(McdefRecord(number, BlockType::Data, 1, 0)), DbStatus::Success);
     }
 

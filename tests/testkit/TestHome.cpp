@@ -1,5 +1,6 @@
 #include "TestHome.h"
 
+#include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "PlantBuilder.h"
 #include "protocol/LittleEndian.h"
@@ -99,4 +100,13 @@ void TestHome::setNetConfigStamp(const std::string& gatewayAddress, uint16_t sta
     node.netConfigStamp = stamp;
     node.write(record);
     ASSERT_EQ(DbUpdate(table::NetCnf, 0, record, sizeof record), DbStatus::Success);
+}
+
+void TestHome::addFunction(uint8_t number, uint8_t type, const std::string& name, uint8_t flags)
+{
+    McdefRecord header(number, BlockType::Header, 0, 0);
+    header.setType(type);
+    header.setName(name);
+    header.setFlags(flags);
+    EXPECT_EQ(InsertBlock(header), DbStatus::Success) << "header of function " << int(number);
 }

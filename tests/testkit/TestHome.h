@@ -39,6 +39,9 @@ public:
     // stamp, so that its upload finds the configuration out of date.
     static void setNetConfigStamp(const std::string& gatewayAddress, uint16_t stamp);
 
+    // Inserts a function's header into MCDEF (a test failure when it cannot).
+    static void addFunction(uint8_t number, uint8_t type, const std::string& name, uint8_t flags = 0);
+
     // Sets one key of one of the home's ini files (ORPA.INI, QebType.ini, USER.INI).
     void setIni(const std::string& fileName, const std::string& section, const std::string& key,
                 const std::string& value) const;

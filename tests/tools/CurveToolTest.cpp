@@ -4,9 +4,7 @@
 // tariff, 156.9 kW normal load, 189.5 kW peak load).
 
 #include "editors/energy/CurveExport.h"
-#include "QelnetProcess.h"
-#include "TestHome.h"
-#include "ToolRun.h"
+#include "UploadedDemoHome.h"
 
 #include <gtest/gtest.h>
 
@@ -16,38 +14,10 @@
 
 namespace {
 
-class CurveToolTest : public ::testing::Test {
+class CurveToolTest : public UploadedDemoHome {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.ok());
-        m_server = std::make_unique<QelnetProcess>(
-            home(), QStringList{"--gateway", QString::fromStdString("001=" + m_home.path() + "gateways/gateway-001.img")});
-        ASSERT_TRUE(m_server->running());
-        ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
-    }
-
-    ToolRun run(const QStringList& arguments) const
-    {
-        const ToolRun result = RunTool(QStringLiteral(MCFTOOL_PATH), arguments, 60000);
-        EXPECT_FALSE(result.timedOut) << "mcftool " << arguments.join(' ').toStdString() << " did not end";
-        return result;
-    }
     ToolRun exportCurve(const QStringList& rest) const { return run(QStringList{"export", "curve", home(), "001"} + rest); }
-
-    QString home() const { return QString::fromStdString(m_home.path()); }
     std::string exportFolder() const { return m_home.path() + "export/"; }
-
-    static std::string fileText(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    TestHome m_home;
-    std::unique_ptr<QelnetProcess> m_server;
 };
 
 TEST_F(CurveToolTest, WritesTheDefaultFileInTheExportFolder)

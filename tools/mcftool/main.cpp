@@ -8,6 +8,7 @@
 // Exit codes: 0 done, 1 failed, 2 wrong usage.
 
 #include "CommandLine.h"
+#include "ReportCommand.h"
 #include "PlantBuilder.h"
 #include "TableDump.h"
 
@@ -33,7 +34,7 @@
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstring>
@@ -702,6 +703,7 @@ const std::vector<Verb>& mcftool::verbs()
          "Prints the path written. Every failure (separators, a missing history, a\n"
          "file that cannot be written) prints velt's message and exits 1.\n",
          exportCurve},
+        ReportVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };
@@ -731,7 +733,11 @@ int runVerb(const Verb& verb, const Args& rest)
 int main(int argc, char** argv)
 {
     // The jobs are driven by the communication server's messages through an event loop.
-    QCoreApplication application(argc, argv);
+    // The report measures and paints text, which needs the GUI application; mcftool
+    // shows no window, so it runs offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     const Args args(argv + 1, argv + argc);
     if (args.empty()) {
         printOverview(std::cerr);

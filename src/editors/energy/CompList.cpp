@@ -4,6 +4,7 @@
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "references/IOList.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
 
@@ -27,32 +28,12 @@ CompList::CompList(QWidget* parent)
 
 bool CompList::LoadCompressor(const std::string& gatewayAddress, uint8_t functionNumber)
 {
-    if (!LoadMultiReferences(gatewayAddress, functionNumber, BlockType::Input))
+    const MultiRowsRead read = ReadCompressorRows(gatewayAddress, functionNumber, QebTypeIni());
+    if (read.failure)
+        ReportRowReadFailure(*read.failure, this);
+    if (!read.complete())
         return false;
-    std::vector<McdefRecord> outputs;
-    uint16_t status = ReadBlocks(functionNumber, BlockType::Output, 1, outputs);
-    if (status != DbStatus::Success) {
-        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
-        return false;
-    }
-    const QebTypeIni ini;
-    std::vector<MultiParmRow> rows = Rows();
-    for (MultiParmRow& row : rows) {
-        row.loop = FindLoopLetter(ini, row);
-        for (const McdefRecord& output : outputs) {
-            if (output.item() != row.address)
-                continue;
-            row.output.p1 = output[6];
-            row.output.p2 = output[7];
-            row.output.p3 = output[8];
-            if (DescribeSlot(row.descKey, row.output, status) == DescriptionLookup::Failed) {
-                ReportDbError(table::QebDes, status, __FILE__, __LINE__, this);
-                return false;
-            }
-            row.output.parameterClass = output[9];
-        }
-    }
-    const bool shown = ShowRows(rows);
+    const bool shown = ShowRows(read.rows);
     SetModified(false);
     return shown;
 }

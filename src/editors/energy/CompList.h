@@ -3,13 +3,14 @@
 // output references (the Po offset it receives, and a second output when
 // QebType.ini names one for the compressor's loop).
 
+#include "editors/energy/PoOptimizerSettings.h"
 #include "references/MultiParmList.h"
 
 class CompList : public MultiParmList {
     Q_OBJECT
 
 public:
-    static constexpr uint8_t InputBlock = 2;
+    static constexpr uint8_t InputBlock = CompressorInputSlot;
 
     explicit CompList(QWidget* parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
 #include "model/Texts.h"
+#include "references/IOList.h"
 #include "support/Db.h"
 
 EvaporatorList::EvaporatorList(QWidget* parent, uint32_t hideMask)
@@ -31,17 +32,12 @@ EvaporatorList::EvaporatorList(QWidget* parent, uint32_t hideMask)
 
 bool EvaporatorList::LoadEvaporators(const std::string& gatewayAddress, uint8_t functionNumber)
 {
-    if (!LoadMultiReferences(gatewayAddress, functionNumber, BlockType::Input))
+    const MultiRowsRead read = ReadEvaporatorRows(gatewayAddress, functionNumber, QebTypeIni());
+    if (read.failure)
+        ReportRowReadFailure(*read.failure, this);
+    if (!read.complete())
         return false;
-    std::vector<McdefRecord> records;
-    const uint16_t status = ReadBlocks(functionNumber, BlockType::Data, PoLayout::EvaporatorBlock, records);
-    if (status != DbStatus::Success) {
-        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
-        return false;
-    }
-    std::vector<MultiParmRow> rows = Rows();
-    ApplyEvaporatorDelays(records, QebTypeIni(), rows);
-    const bool shown = ShowRows(rows);
+    const bool shown = ShowRows(read.rows);
     SetModified(false);
     return shown;
 }

@@ -3,13 +3,14 @@
 // the individual defrost delay of each evaporator in the records of data
 // block 2. Columns may be left out by a hide mask (bit k leaves out column k).
 
+#include "editors/energy/PoOptimizerSettings.h"
 #include "references/MultiParmList.h"
 
 class EvaporatorList : public MultiParmList {
     Q_OBJECT
 
 public:
-    static constexpr uint8_t InputBlock = 1;
+    static constexpr uint8_t InputBlock = EvaporatorInputSlot;
 
     explicit EvaporatorList(QWidget* parent = nullptr, uint32_t hideMask = 0);
 

@@ -1,9 +1,12 @@
 #include "editors/energy/PoOptimizerSettings.h"
 
+#include "model/McdefAccess.h"
+#include "model/Records.h"
 #include "protocol/IdentityChecksum.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/NodeAddress.h"
 #include "protocol/StrFormat.h"
+#include "support/DbStatus.h"
 
 #include <algorithm>
 
@@ -132,4 +135,57 @@ std::vector<McdefRecord> CompressorOutputRecords(uint8_t number, uint8_t block, 
         records.push_back(record);
     }
     return records;
+}
+
+namespace {
+
+// The rows of an input slot, and the blocks {number, block type, block, *}
+// that complete them; a failed read of either is kept in the rows' read.
+MultiRowsRead ReadRowsWithBlocks(const std::string& gatewayAddress, uint8_t number, uint8_t inputSlot,
+                                 uint8_t blockType, uint8_t block, std::vector<McdefRecord>& blocks)
+{
+    MultiRowsRead read = ReadMultiReferenceRows(gatewayAddress, number, BlockType::Input, inputSlot);
+    if (!read.complete())
+        return read;
+    const uint16_t status = ReadBlocks(number, blockType, block, blocks);
+    if (status != DbStatus::Success)
+        read.failure = FailedRowRead(table::Mcdef, status);
+    return read;
+}
+
+} // namespace
+
+MultiRowsRead ReadEvaporatorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+{
+    std::vector<McdefRecord> delays;
+    MultiRowsRead read = ReadRowsWithBlocks(gatewayAddress, number, EvaporatorInputSlot, BlockType::Data,
+                                            PoLayout::EvaporatorBlock, delays);
+    if (read.complete())
+        ApplyEvaporatorDelays(delays, ini, read.rows);
+    return read;
+}
+
+MultiRowsRead ReadCompressorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini)
+{
+    std::vector<McdefRecord> outputs;
+    MultiRowsRead read = ReadRowsWithBlocks(gatewayAddress, number, CompressorInputSlot, BlockType::Output, 1, outputs);
+    if (!read.complete())
+        return read;
+    uint16_t status = DbStatus::Success;
+    for (MultiParmRow& row : read.rows) {
+        row.loop = FindLoopLetter(ini, row);
+        for (const McdefRecord& output : outputs) {
+            if (output.item() != row.address)
+                continue;
+            row.output.p1 = output[6];
+            row.output.p2 = output[7];
+            row.output.p3 = output[8];
+            if (DescribeSlot(row.descKey, row.output, status) == DescriptionLookup::Failed) {
+                read.failure = FailedRowRead(table::QebDes, status);
+                return read;
+            }
+            row.output.parameterClass = output[9];
+        }
+    }
+    return read;
 }

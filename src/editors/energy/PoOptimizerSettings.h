@@ -26,6 +26,10 @@ struct PoSettings {
     bool operator==(const PoSettings&) const = default;
 };
 
+// The input slots of a Po optimizer's evaporators and of its compressor.
+inline constexpr uint8_t EvaporatorInputSlot = 1;
+inline constexpr uint8_t CompressorInputSlot = 2;
+
 // Ranges of the settings as entered.
 namespace PoRange {
 inline constexpr int PeriodMin = 5, PeriodMax = 30;
@@ -59,3 +63,10 @@ void ApplyEvaporatorDelays(const std::vector<McdefRecord>& records, const QebTyp
 // block 2 the "Output2" reference of the row's loop when QebType.ini has one.
 std::vector<McdefRecord> CompressorOutputRecords(uint8_t number, uint8_t block, const std::vector<MultiParmRow>& rows,
                                                  const QebTypeIni& ini);
+
+// The evaporators of a Po optimizer: the rows of its input slot 1 with the
+// delays and loop letters of its delay records (data block 2).
+MultiRowsRead ReadEvaporatorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini);
+// The compressor of a Po optimizer: the rows of its input slot 2, each with
+// its loop letter and the output parameter of its reference in output slot 1.
+MultiRowsRead ReadCompressorRows(const std::string& gatewayAddress, uint8_t number, const QebTypeIni& ini);

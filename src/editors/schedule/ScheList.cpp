@@ -24,9 +24,7 @@ ScheList::ScheList(QWidget* parent)
 
 QString ScheList::textFor(uint8_t schedule, uint8_t status, const std::string& name)
 {
-    std::string shown = name;
-    if (status != 0)
-        shown = TextById((status & ScheduleStatus::UnknownFunction) ? txt::UnknownFunction : txt::FunctionNotSchedule);
+    const std::string shown = status != 0 ? TextById(ScheduleStatusText(status)) : name;
     return QString::fromStdString(StrFormat("%s\t%03d\t%s", status != 0 ? "!" : " ", schedule, shown.c_str()));
 }
 
@@ -60,27 +58,22 @@ int ScheList::lineOf(uint8_t schedule) const
 
 bool ScheList::LoadSchedules(uint8_t functionNumber, uint8_t slot)
 {
-    std::vector<McdefRecord> records;
-    uint16_t status = ReadBlocks(functionNumber, BlockType::ScheduleReference, slot, records);
+    std::vector<ScheduleRow> rows;
+    uint16_t status = ReadScheduleRows(functionNumber, slot, rows);
+    for (const ScheduleRow& row : rows) {
+        if (status != DbStatus::Success)
+            break;
+        if (row.status == 0 && !row.name) {
+            status = DbStatus::KeyNotFound;
+            break;
+        }
+        const uint32_t value = row.schedule | (uint32_t(row.status) << ScheduleLine::StatusShift);
+        if (!addLine(textFor(row.schedule, row.status, row.name.value_or(std::string())), value, false))
+            return false;
+    }
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
         return false;
-    }
-    for (const McdefRecord& record : records) {
-        const uint8_t referenceStatus = record[4];
-        std::string name;
-        if (!(referenceStatus & (ScheduleStatus::UnknownFunction | ScheduleStatus::NotASchedule))) {
-            McdefRecord header;
-            status = ReadBlock(record.item(), BlockType::Header, 0, 0, header);
-            if (status != DbStatus::Success) {
-                ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
-                return false;
-            }
-            name = header.name();
-        }
-        const uint32_t value = record.item() | (uint32_t(referenceStatus) << ScheduleLine::StatusShift);
-        if (!addLine(textFor(record.item(), referenceStatus, name), value, false))
-            return false;
     }
     return true;
 }

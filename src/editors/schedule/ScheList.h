@@ -3,6 +3,8 @@
 // function follows, one line each ("mark, number, name"), read from and
 // written to the schedule reference records of one slot.
 
+#include "editors/schedule/ScheduleRows.h"
+
 #include <QListWidget>
 
 #include <cstdint>
@@ -15,13 +17,6 @@ constexpr int StatusShift = 8;
 constexpr uint32_t StatusMask = 0x0000FF00;
 constexpr uint32_t Stored = 0x00010000;
 } // namespace ScheduleLine
-
-// Reference status of a schedule reference (record byte 4).
-namespace ScheduleStatus {
-constexpr uint8_t GatewayReported = 0x01;
-constexpr uint8_t UnknownFunction = 0x20;
-constexpr uint8_t NotASchedule = 0x40;
-} // namespace ScheduleStatus
 
 class ScheList : public QListWidget {
     Q_OBJECT

@@ -1,0 +1,89 @@
+// "&Print" of the function list as the program wires it: the print dialog,
+// then "Printing MCF blocks" telling what came of the print run.
+
+#include "CheckedScript.h"
+#include "TestHome.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/ApplicationState.h"
+#include "model/McdefAccess.h"
+#include "protocol/TypeCatalogue.h"
+#include "support/DbStatus.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+class PrintingMcfBlocksDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.ok());
+        appState().mode = AppMode::Edit;
+        appState().capacity.totalMemory = 64 * 1024;
+        appState().capacity.freeMemory = 48 * 1024;
+        TestHome::addFunction(1, FunctionType::YearlySchedule, "Week");
+        TestHome::addFunction(2, FunctionType::DayNightControl, "Night");
+    }
+    void TearDown() override { appState() = ApplicationState(); }
+
+    // Presses "&Print" with function 2 selected; the report dialog's text, and
+    // whether it was visible until its Cancel closed it with result 1.
+    QString printFunction2()
+    {
+        MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
+        list.show();
+        FunctionListCtrl& functions = list.list();
+        functions.clearRowSelection();
+        functions.setRowSelected(functions.rowOf(2), true);
+        QString shown;
+        m_script.expectDialog("PrintingMcfBlocksDlg", [&shown](QDialog& d) {
+            d.show();
+            EXPECT_TRUE(d.isVisible());
+            shown = d.findChild<QLabel*>("statusLabel")->text();
+            d.findChild<QPushButton*>("cancelButton")->click();
+            EXPECT_FALSE(d.isVisible());
+            EXPECT_EQ(d.result(), 1);
+            return d.result();
+        });
+        list.findChild<QPushButton*>("printButton")->click();
+        EXPECT_TRUE(list.isVisible()) << "the list stays open after the report";
+        return shown;
+    }
+
+    TestHome m_home;
+    CheckedScript m_script;
+};
+
+TEST_F(PrintingMcfBlocksDlgTest, CancelInThePrintDialogPrintsNothingAndSaysSo)
+{
+    m_script.expectPrint(false);
+    EXPECT_EQ(printFunction2(), "Nothing was printed: printing was cancelled.");
+}
+
+TEST_F(PrintingMcfBlocksDlgTest, APrinterThatCannotStartTheDocumentPrintsNothingAndSaysSo)
+{
+    const std::string unwritable = m_home.path() + "no-such-folder/report.pdf";
+    m_script.expectPrint(true, QString::fromStdString(unwritable));
+    m_script.expectMessageContaining("Nothing was printed: the report could not be started on");
+    EXPECT_TRUE(printFunction2().contains(QString::fromStdString(unwritable)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(unwritable)));
+}
+
+TEST_F(PrintingMcfBlocksDlgTest, AnAcceptedPrintDialogPrintsTheReport)
+{
+    const QString pdf = QString::fromStdString(m_home.path() + "report.pdf");
+    m_script.expectPrint(true, pdf);
+    EXPECT_EQ(printFunction2(), "The report was printed. Pages: 1");
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+// mcftool report, run as the built program on a demo home after an upload of
+// gateway 001 from a real qelnetd: the text file and the PDF hold the same
+// lines, read back from the PDF by pdftotext.
+
+#include "UploadedDemoHome.h"
+
+#include <QStandardPaths>
+
+#include <sstream>
+
+namespace {
+
+class ReportToolTest : public UploadedDemoHome {
+protected:
+    ToolRun report(const QStringList& rest) const
+    {
+        return run(QStringList{"report", home(), "001"} + rest + QStringList{"--now", "2026-12-06 14:08"});
+    }
+    QString file(const char* name) const { return QString::fromStdString(m_home.path() + name); }
+    static std::string fileText(const QString& path) { return UploadedDemoHome::fileText(path.toStdString()); }
+
+    // The words of a line with one blank between them: pdftotext places words
+    // by their position on the page, not by the blanks that were printed.
+    static std::string words(const std::string& line)
+    {
+        std::istringstream in(line);
+        std::string word, all;
+        while (in >> word)
+            all += (all.empty() ? "" : " ") + word;
+        return all;
+    }
+    // The pages of a text, each a list of its lines as words; blank lines left
+    // out, as a PDF has no text to read back for them.
+    static std::vector<std::vector<std::string>> pages(const std::string& text)
+    {
+        std::vector<std::vector<std::string>> all(1);
+        std::istringstream in(text);
+        std::string line;
+        while (std::getline(in, line)) {
+            size_t feed;
+            while ((feed = line.find('\f')) != std::string::npos) {
+                if (const std::string before = words(line.substr(0, feed)); !before.empty())
+                    all.back().push_back(before);
+                all.emplace_back();
+                line = line.substr(feed + 1);
+            }
+            if (const std::string rest = words(line); !rest.empty())
+                all.back().push_back(rest);
+        }
+        while (!all.empty() && all.back().empty())
+            all.pop_back();
+        return all;
+    }
+};
+
+TEST_F(ReportToolTest, ThePdfReadsBackWithTheLinesOfTheTextFile)
+{
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (Debian poppler-utils) is needed";
+    const ToolRun done = report({"--all", "--memory", "64", "--pdf", file("report.pdf"), "--text", file("report.txt")});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+
+    const std::string text = fileText(file("report.txt"));
+    const auto printed = pages(text);
+    ASSERT_GE(printed.size(), 2u) << "every function of the demo gateway takes more than a page";
+    EXPECT_EQ(done.out, std::to_string(printed.size()) + " pages\n");
+    EXPECT_EQ(printed[0][0], "Function report printed by HOLM [Karin Holm] 2026-12-06 14:08 Page 1");
+    EXPECT_TRUE(printed[0][1].starts_with("Network: 001:125, GW Market North, Used space: "));
+    EXPECT_TRUE(printed[0][1].ends_with("[65K]"));
+    EXPECT_NE(text.find("°C"), std::string::npos) << "the text file is UTF-8";
+
+    const ToolRun read = RunTool(pdftotext, {"-layout", file("report.pdf"), file("readback.txt")}, 60000);
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(pages(fileText(file("readback.txt"))), printed);
+
+    const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+    ASSERT_FALSE(pdfinfo.isEmpty());
+    const ToolRun info = RunTool(pdfinfo, {file("report.pdf")}, 60000);
+    EXPECT_NE(info.out.find("MCF Print Report"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("A4"), std::string::npos) << info.out;
+}
+
+TEST_F(ReportToolTest, PageLinesAndChosenFunctions)
+{
+    ASSERT_EQ(report({"3", "--page-lines", "30", "--text", file("short.txt")}).exitCode, 0);
+    const std::string text = fileText(file("short.txt"));
+    std::istringstream in(text);
+    std::string line;
+    size_t onPage = 0;
+    while (std::getline(in, line)) {
+        if (line.starts_with("\f")) {
+            EXPECT_LE(onPage, 30u);
+            onPage = 0;
+        }
+        ++onPage;
+    }
+    EXPECT_LE(onPage, 30u);
+    EXPECT_NE(text.find("\f"), std::string::npos) << "30 lines do not hold the overview and the section";
+    EXPECT_NE(text.find("\nNo.: 3 "), std::string::npos);
+    EXPECT_EQ(text.find("\nNo.: 1 "), std::string::npos) << "only the function asked for";
+}
+
+TEST_F(ReportToolTest, MistakesAreRefused)
+{
+    EXPECT_EQ(report({"--all"}).exitCode, 2) << "neither --pdf nor --text";
+    EXPECT_EQ(report({"3", "--all", "--text", file("x.txt")}).exitCode, 2);
+    EXPECT_EQ(report({"--all", "--page-lines", "0", "--text", file("x.txt")}).exitCode, 2);
+    const ToolRun unwritable = report({"--all", "--text", file("missing/x.txt")});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.err.find("missing/x.txt"), std::string::npos) << unwritable.err;
+}
+
+} // namespace
