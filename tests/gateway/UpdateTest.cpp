@@ -6,14 +6,18 @@
 #include "gateway/CurrentServer.h"
 #include "gateway/MCUpdDlg.h"
 #include "gateway/MCUplDlg.h"
+#include "gateway/SyncState.h"
 #include "model/McdefAccess.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/Clock.h"
 #include "support/Db.h"
 #include "support/RecordStore.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <tuple>
 
@@ -42,6 +46,16 @@ protected:
         McdefRecord header;
         EXPECT_EQ(ReadBlock(number, BlockType::Header, 0, 0, header), DbStatus::Success) << int(number);
         return header;
+    }
+
+    // The mark of a function, as the file holds it; nothing when it is not marked.
+    static std::optional<UnsentFunction> markOf(const std::string& address, uint8_t number)
+    {
+        std::string problem;
+        const std::optional<SyncState> state = ReadSyncState(problem);
+        EXPECT_TRUE(state) << problem;
+        const UnsentFunction* mark = state ? state->find(address, number) : nullptr;
+        return mark ? std::optional<UnsentFunction>(*mark) : std::nullopt;
     }
 
     static bool isWrite(int command) { return command >= Command::WriteHeader && command <= Command::WriteDataBlock; }
@@ -278,6 +292,98 @@ TEST_F(UpdateTest, RunUpdateShowsTheProgressOnTheCurrentServer)
               UpdateResult::Done);
     EXPECT_GT(telegrams, 4);
     SetCurrentServerWindow(0);
+}
+
+constexpr std::time_t Dec6 = 1796568600; // 2026-12-06 14:50:00 UTC
+
+TEST_F(UpdateTest, AFunctionStaysMarkedFromItsFirstUpdateNotAcceptedUntilOneIs)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    SetFixedTime(Dec6);
+
+    restartServer({"--refuse-writes", "3"});
+    m_script.expectMessage("Error updating ZUL.\nReturn code is 3.");
+    MCUpdDlg refused("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
+    EXPECT_EQ(UpdateResult(refused.exec()), UpdateResult::Refused);
+    std::optional<UnsentFunction> mark = markOf("001:125", 3);
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(mark->name, headerOf(3).name());
+    EXPECT_EQ(mark->since, Dec6);
+    EXPECT_EQ(mark->reason,
+              "refused by the gateway: return code 3, telegram 1 of " + std::to_string(refused.job().telegramCount()));
+
+    SetFixedTime(Dec6 + 600);
+    restartServer({"--fail-link-after", "2"});
+    m_script.expectMessage("Communication error. Please try again.");
+    MCUpdDlg dialog("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
+    EXPECT_EQ(UpdateResult(dialog.exec()), UpdateResult::LinkFailure);
+    mark = markOf("001:125", 3);
+    ASSERT_TRUE(mark) << "half-written";
+    EXPECT_EQ(mark->since, Dec6) << "since the first update that was not accepted";
+    EXPECT_EQ(mark->reason, "link failure, partly sent: 2 of " + std::to_string(dialog.job().telegramCount())
+                                + " telegrams taken");
+
+    restartServer();
+    EXPECT_EQ(update(3), UpdateResult::Done);
+    EXPECT_FALSE(markOf("001:125", 3));
+    SetFixedTime(std::nullopt);
+}
+
+TEST_F(UpdateTest, ARefusedOrCancelledPasswordMarksTheFunction)
+{
+    startServer({}, "002:125");
+    ASSERT_EQ(upload("002:125"), UploadResult::UpToDate);
+    m_script.expectPassword(std::nullopt);
+    m_script.expectMessage("Password is invalid");
+    EXPECT_EQ(update(2, UpdateMode::DataBlocksOnly, "002:125"), UpdateResult::LocalFailure);
+    const std::optional<UnsentFunction> mark = markOf("002:125", 2);
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(mark->reason, "local failure: the password was refused or not given");
+    EXPECT_FALSE(markOf("001:125", 2)) << "the mark is the gateway's";
+}
+
+TEST_F(UpdateTest, AnUploadForgetsTheMarksOfItsOwnGatewayOnly)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    ASSERT_FALSE(ChangeSyncState([](SyncState& state) {
+        state.mark({"001:125", 9, "Po MT", Dec6, "link failure, partly sent"});
+        state.mark({"002:125", 2, "Night covers", Dec6, "local failure"});
+        return true;
+    }));
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    EXPECT_FALSE(markOf("001:125", 9)) << "MCDEF holds what the gateway holds";
+    EXPECT_TRUE(markOf("002:125", 2));
+
+    ASSERT_FALSE(ChangeSyncState([](SyncState& state) {
+        state.mark({"001:125", 9, "Po MT", Dec6, "link failure, partly sent"});
+        return true;
+    }));
+    restartServer({"--fail-link-after", "3"});
+    m_script.expectMessage("Communication error. Please try again.");
+    EXPECT_EQ(upload(), UploadResult::Failed);
+    EXPECT_TRUE(markOf("001:125", 9)) << "an upload that failed replaced nothing";
+}
+
+TEST_F(UpdateTest, AFileOfMarksThatCannotBeReadIsReportedAndLeftAsItIs)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    const std::string path = SyncStateFile();
+    std::ofstream(path) << "not a mark\n";
+    restartServer({"--refuse-writes", "3"});
+    m_script.expectMessage("Error updating ZUL.\nReturn code is 3.");
+    m_script.expectMessage(QString::fromStdString("Which functions were not sent to the gateway cannot be recorded.\n"
+                                                  + path + ", line 1: 1 fields separated by tabs, not 5"));
+    MCUpdDlg dialog("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
+    EXPECT_EQ(UpdateResult(dialog.exec()), UpdateResult::Refused) << "the update's own result stands";
+    EXPECT_TRUE(dialog.job().syncStateProblem());
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
+    std::ifstream in(path);
+    std::string text;
+    std::getline(in, text);
+    EXPECT_EQ(text, "not a mark");
 }
 
 } // namespace
