@@ -279,15 +279,13 @@ int update(const Args& args)
     for (const uint8_t number : *numbers) {
         McdefRecord header;
         UpdateResult result = UpdateResult::LocalFailure;
-        std::string meaning = UpdateResultMeaning(result);
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
                           TypeWritableBlocks(header.type()), nullptr, nullptr);
             result = runJob(job);
             marksRecorded = marksRecorded && !job.syncStateProblem();
-            meaning = UpdateResultMeaning(result)
-                + (job.failureDetail().empty() ? std::string() : ": " + job.failureDetail());
         }
+        const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
         std::cout << "function " << function << ": result " << int(result) << " (" << meaning << ")\n";
         std::string& list = result == UpdateResult::Done ? updated : notUpdated;
