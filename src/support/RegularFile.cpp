@@ -68,18 +68,14 @@ std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t max
     return content;
 }
 
-namespace {
-
-bool flushToDisk(const std::string& path, int flags)
+bool FlushToDisk(const std::string& path, int openFlags)
 {
-    const int fd = ::open(path.c_str(), flags);
+    const int fd = ::open(path.c_str(), openFlags);
     if (fd < 0)
         return false;
     const bool flushed = ::fsync(fd) == 0;
     return ::close(fd) == 0 && flushed;
 }
-
-} // namespace
 
 bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem)
 {
@@ -91,13 +87,13 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
         out.flush();
         written = bool(out);
     }
-    written = written && flushToDisk(temporary, O_RDONLY);
+    written = written && FlushToDisk(temporary, O_RDONLY);
     if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         problem = path + " cannot be written: " + std::strerror(errno);
         std::remove(temporary.c_str());
         return false;
     }
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    flushToDisk(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+    FlushToDisk(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
     return true;
 }
