@@ -97,6 +97,9 @@ void UpdateJob::start()
         fail(UpdateResult::LocalFailure, "the password was refused or not given");
         return;
     }
+    // A program that dies while the telegrams go out leaves its function marked; the end replaces the mark.
+    // A file that cannot take it is reported once, at the end.
+    markUnsent("the update did not end: the program stopped while it was sending");
     sendNext();
 }
 
@@ -173,18 +176,23 @@ void UpdateJob::fail(UpdateResult result, std::string detail)
 
 void UpdateJob::recordSyncState(UpdateResult result)
 {
+    if (result == UpdateResult::Done)
+        m_syncStateProblem = ChangeSyncState([&](SyncState& state) { return state.forget(gatewayAddress(), m_number); });
+    else
+        m_syncStateProblem = markUnsent(std::string(UpdateResultMeaning(result))
+                                        + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail));
+    if (m_syncStateProblem)
+        ReportSyncStateProblem(*m_syncStateProblem, messageParent());
+}
+
+std::optional<std::string> UpdateJob::markUnsent(const std::string& reason)
+{
     McdefRecord header;
     const bool named = ReadBlock(m_number, BlockType::Header, 0, 0, header) == DbStatus::Success;
-    const std::string reason = std::string(UpdateResultMeaning(result))
-        + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail);
-    m_syncStateProblem = ChangeSyncState([&](SyncState& state) {
-        if (result == UpdateResult::Done)
-            return state.forget(gatewayAddress(), m_number);
+    return ChangeSyncState([&](SyncState& state) {
         const UnsentFunction* marked = state.find(gatewayAddress(), m_number);
         state.mark({gatewayAddress(), m_number, named ? header.name() : marked ? marked->name : std::string(),
                     CurrentTime(), reason});
         return true;
     });
-    if (m_syncStateProblem)
-        ReportSyncStateProblem(*m_syncStateProblem, messageParent());
 }

@@ -62,6 +62,7 @@ private:
     void fail(UpdateResult result, std::string detail);
     // Marks the function as not sent, or clears its mark, by the result.
     void recordSyncState(UpdateResult result);
+    std::optional<std::string> markUnsent(const std::string& reason);
 
     uint8_t m_number;
     uint32_t m_mode;

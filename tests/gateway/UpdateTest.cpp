@@ -13,6 +13,7 @@
 #include "support/Db.h"
 #include "support/RecordStore.h"
 
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -328,6 +329,24 @@ TEST_F(UpdateTest, AFunctionStaysMarkedFromItsFirstUpdateNotAcceptedUntilOneIs)
     EXPECT_EQ(update(3), UpdateResult::Done);
     EXPECT_FALSE(markOf("001:125", 3));
     SetFixedTime(std::nullopt);
+}
+
+TEST_F(UpdateTest, AFunctionIsMarkedWhileItsTelegramsGoOut)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    UpdateJob job("001:125", serverWindow(), 9, UpdateMode::WholeFunction,
+                  TypeWritableBlocks(headerOf(9).type()), nullptr, nullptr);
+    job.start();
+    ASSERT_FALSE(job.finished());
+    const std::optional<UnsentFunction> sending = markOf("001:125", 9);
+    ASSERT_TRUE(sending) << "a program that dies now leaves it marked";
+    EXPECT_EQ(sending->reason, "the update did not end: the program stopped while it was sending");
+    QEventLoop loop;
+    QObject::connect(&job, &GatewayExchange::done, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(job.result(), UpdateResult::Done);
+    EXPECT_FALSE(markOf("001:125", 9));
 }
 
 TEST_F(UpdateTest, ARefusedOrCancelledPasswordMarksTheFunction)

@@ -460,7 +460,7 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
                              "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
                              "backup write HOME NETWORK", "backup show FILE", "backup verify FILE",
-                             "export history HOME NETWORK NUMBER [--out PATH]"})
+                             "export history HOME NETWORK NUMBER [--out PATH]", "status HOME NETWORK"})
         EXPECT_TRUE(contains(help.out, verb)) << verb;
     const ToolRun deleteHelp = run({"help", "delete"});
     EXPECT_TRUE(contains(deleteHelp.out, "--stop   stop the deletion")) << deleteHelp.out;
