@@ -47,28 +47,23 @@ protected:
         bool enabled = false;
         QTimer::singleShot(0, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            for (QAction* action : menu->actions()) {
-                if (action->text() != entry)
-                    continue;
-                found = true;
-                enabled = action->isEnabled();
-            }
+            QAction* chosen = nullptr;
+            for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+                if (action->text() == entry)
+                    chosen = action;
+            found = chosen;
+            enabled = chosen && chosen->isEnabled();
             if (!enabled) {
-                menu->close();
+                if (menu)
+                    menu->close();
                 return;
             }
-            for (QAction* action : menu->actions())
-                if (action->text() == entry) {
-                    const QPoint center = menu->actionGeometry(action).center();
-                    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-                        QMouseEvent click(type, center, menu->mapToGlobal(center), Qt::LeftButton,
-                                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                          Qt::NoModifier);
-                        QApplication::sendEvent(menu, &click);
-                    }
-                }
+            const QPoint center = menu->actionGeometry(chosen).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, center, menu->mapToGlobal(center), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(menu, &click);
+            }
         });
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
         QApplication::sendEvent(list.viewport(), &request);
@@ -116,8 +111,6 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
         EXPECT_EQ(cell(list, NightCovers, column, Qt::ToolTipRole).toString(), "Not sent to the gateway");
     EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::DisplayRole).toString(), "Night covers")
         << "the mark changes no text of the row";
-    for (int row = 0; row < list.rowCount(); ++row)
-        EXPECT_EQ(list.item(row).notSent, list.item(row).number == NightCovers);
 
     const ToolRun marked = status();
     EXPECT_EQ(marked.exitCode, 0) << marked.err;
@@ -143,20 +136,6 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
     const ToolRun sent = status();
     EXPECT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "gateway 002:125: all functions sent\n");
-}
-
-TEST_F(SendToGatewayTest, ALinkFailureWhileSendingClosesTheListAndKeepsTheMark)
-{
-    restartServer({"--fail-link-after", "2"}, Gateway);
-    SetCurrentServerWindow(serverWindow());
-    MCFODlg dialog(Gateway, "GW", true, ProgramListOperations());
-    dialog.show();
-    expectUpdate(QStringLiteral("1234"));
-    m_script.expectMessage("Communication error. Please try again.");
-    ASSERT_TRUE(chooseFromContextMenu(dialog, NightCovers, SendToGateway));
-    EXPECT_FALSE(dialog.isVisible()) << "as after an editor's update: the connection counts as lost";
-    const ToolRun marked = status();
-    EXPECT_NE(marked.out.find("link failure, partly sent: 2 of 5 telegrams taken"), std::string::npos) << marked.out;
 }
 
 TEST_F(SendToGatewayTest, OnlyAnEditableListSendsAFunction)
