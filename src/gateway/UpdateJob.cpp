@@ -1,13 +1,17 @@
 #include "gateway/UpdateJob.h"
 
 #include "gateway/AnswerCheck.h"
+#include "gateway/SyncState.h"
 #include "gateway/TelegramBuilder.h"
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/Texts.h"
 #include "protocol/LittleEndian.h"
+#include "protocol/Answer.h"
+#include "support/Clock.h"
 #include "support/Db.h"
+#include "support/DbStatus.h"
 #include "support/UiSeam.h"
 
 #include <cstdlib>
@@ -23,6 +27,18 @@ uint16_t networkNumber(const std::string& gatewayAddress)
 }
 
 } // namespace
+
+const char* UpdateResultMeaning(UpdateResult result)
+{
+    switch (result) {
+    case UpdateResult::Done: return "done";
+    case UpdateResult::Refused: return "refused by the gateway";
+    case UpdateResult::NotSent: return "link failure, nothing sent";
+    case UpdateResult::LinkFailure: return "link failure, partly sent";
+    case UpdateResult::LocalFailure: return "local failure";
+    }
+    return "unknown result";
+}
 
 std::array<char, PasswordTexts::Size> PasswordTextBlock()
 {
@@ -52,12 +68,14 @@ UpdateJob::UpdateJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t 
     , m_writableBlocks(writableBlocks)
     , m_passwordParent(passwordParent)
 {
+    // Connected first, so that the mark is recorded before anyone learns of the end, however the update ends.
+    connect(this, &GatewayExchange::done, this, [this](int result) { recordSyncState(UpdateResult(result)); });
 }
 
 void UpdateJob::start()
 {
     if (!createSharedRecord()) {
-        finish(UpdateResult::LocalFailure);
+        fail(UpdateResult::LocalFailure, "no memory for the telegram");
         return;
     }
     const uint16_t status = BuildFunctionTelegramsFromTable(gatewayAddress(), m_number,
@@ -65,20 +83,23 @@ void UpdateJob::start()
                                                             m_telegrams);
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-        finish(UpdateResult::LocalFailure);
+        fail(UpdateResult::LocalFailure, std::string("MCDEF cannot be read: ") + DbStatusText(status));
         return;
     }
     if (m_telegrams.empty()) {
-        finish(UpdateResult::LocalFailure);
+        fail(UpdateResult::LocalFailure, "MCDEF holds nothing to send");
         return;
     }
     Q_EMIT progressRange(telegramCount());
     Q_EMIT progress(0);
     if (!passwordAccepted()) {
         MessageById(txt::PasswordInvalid, MB::Ok | MB::IconStop, messageParent());
-        finish(UpdateResult::LocalFailure);
+        fail(UpdateResult::LocalFailure, "the password was refused or not given");
         return;
     }
+    // A program that dies while the telegrams go out leaves its function marked; the end replaces the mark.
+    // A file that cannot take it is reported once, at the end.
+    markUnsent("the update did not end: the program stopped while it was sending");
     sendNext();
 }
 
@@ -91,7 +112,7 @@ bool UpdateJob::passwordAccepted()
 void UpdateJob::sendNext()
 {
     if (!send(m_telegrams[m_next]))
-        finish(UpdateResult::LocalFailure);
+        fail(UpdateResult::LocalFailure, "the telegram could not be handed to the communication server");
 }
 
 void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
@@ -100,14 +121,20 @@ void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
     Q_EMIT progress(m_answers);
     if (checked.refused()) {
         ShowRefusal(*checked.status, messageParent());
-        finish(UpdateResult::Refused);
+        fail(UpdateResult::Refused, (ChangedInGateway(*checked.status) ? "changed by another user, return code "
+                                                                        : "return code ")
+                                        + std::to_string(*checked.status) + ", telegram " + std::to_string(m_answers)
+                                        + " of " + std::to_string(telegramCount()));
         return;
     }
     if (++m_next < m_telegrams.size()) {
         sendNext();
         return;
     }
-    finish(storeStamp(le::u32(&answer[AnswerStampOffset])) ? UpdateResult::Done : UpdateResult::LocalFailure);
+    if (storeStamp(le::u32(&answer[AnswerStampOffset])))
+        finish(UpdateResult::Done);
+    else
+        fail(UpdateResult::LocalFailure, "the gateway took every telegram, but MCDEF did not take its new stamp");
 }
 
 bool UpdateJob::storeStamp(uint32_t stamp)
@@ -129,13 +156,43 @@ bool UpdateJob::storeStamp(uint32_t stamp)
 void UpdateJob::onUnexpectedAnswer()
 {
     ShowUnexpectedAnswer(messageParent());
-    finish(UpdateResult::LocalFailure);
+    fail(UpdateResult::LocalFailure, "an answer that does not answer telegram " + std::to_string(m_answers + 1));
 }
 
 void UpdateJob::onLinkFailure()
 {
     MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
-    finish(m_answers > 0 ? UpdateResult::LinkFailure : UpdateResult::NotSent);
+    fail(m_answers > 0 ? UpdateResult::LinkFailure : UpdateResult::NotSent,
+         std::to_string(m_answers) + " of " + std::to_string(telegramCount()) + " telegrams taken");
 }
 
-void UpdateJob::onReadFailure() { finish(UpdateResult::LocalFailure); }
+void UpdateJob::onReadFailure() { fail(UpdateResult::LocalFailure, "no memory for the answer"); }
+
+void UpdateJob::fail(UpdateResult result, std::string detail)
+{
+    m_failureDetail = std::move(detail);
+    finish(result);
+}
+
+void UpdateJob::recordSyncState(UpdateResult result)
+{
+    if (result == UpdateResult::Done)
+        m_syncStateProblem = ChangeSyncState([&](SyncState& state) { return state.forget(gatewayAddress(), m_number); });
+    else
+        m_syncStateProblem = markUnsent(std::string(UpdateResultMeaning(result))
+                                        + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail));
+    if (m_syncStateProblem)
+        ReportSyncStateProblem(*m_syncStateProblem, messageParent());
+}
+
+std::optional<std::string> UpdateJob::markUnsent(const std::string& reason)
+{
+    McdefRecord header;
+    const bool named = ReadBlock(m_number, BlockType::Header, 0, 0, header) == DbStatus::Success;
+    return ChangeSyncState([&](SyncState& state) {
+        const UnsentFunction* marked = state.find(gatewayAddress(), m_number);
+        state.mark({gatewayAddress(), m_number, named ? header.name() : marked ? marked->name : std::string(),
+                    CurrentTime(), reason});
+        return true;
+    });
+}

@@ -2,13 +2,17 @@
 // The update: writes one function from MCDEF into the gateway. Its records
 // become write telegrams, the gateway's password is asked for, the telegrams
 // go out one by one, and after the last one is accepted the gateway's new
-// stamp of the function is stored in its header.
+// stamp of the function is stored in its header. However it ends, the
+// function is marked as not sent to the gateway, or the mark is cleared
+// (gateway/SyncState.h).
 
 #include "gateway/GatewayExchange.h"
 #include "support/ServerLink.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 enum class UpdateResult : int {
@@ -18,6 +22,9 @@ enum class UpdateResult : int {
     LinkFailure = 3,  // the link failed after at least one answer
     LocalFailure = 4, // allocation, build, password or database
 };
+
+// "done", "refused by the gateway", "link failure, nothing sent", ...
+const char* UpdateResultMeaning(UpdateResult result);
 
 namespace UpdateMode {
 // Any other value writes the whole function.
@@ -37,6 +44,10 @@ public:
 
     int telegramCount() const { return int(m_telegrams.size()); }
     int answersReceived() const { return m_answers; }
+    // Why the update did not end with Done, beyond its result: "return code 3", ...
+    const std::string& failureDetail() const { return m_failureDetail; }
+    // The problem, naming the file, when the function's mark could not be recorded.
+    const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
 
 protected:
     void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
@@ -48,6 +59,10 @@ private:
     bool passwordAccepted();
     void sendNext();
     bool storeStamp(uint32_t stamp);
+    void fail(UpdateResult result, std::string detail);
+    // Marks the function as not sent, or clears its mark, by the result.
+    void recordSyncState(UpdateResult result);
+    std::optional<std::string> markUnsent(const std::string& reason);
 
     uint8_t m_number;
     uint32_t m_mode;
@@ -56,6 +71,8 @@ private:
     std::vector<Telegram> m_telegrams;
     size_t m_next = 0;
     int m_answers = 0;
+    std::string m_failureDetail;
+    std::optional<std::string> m_syncStateProblem;
 };
 
 // The text block of the gateway password prompt (ServerLink.h, PasswordTexts).

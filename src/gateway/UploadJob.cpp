@@ -1,5 +1,6 @@
 #include "gateway/UploadJob.h"
 
+#include "gateway/SyncState.h"
 #include "model/ApplicationState.h"
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
@@ -40,6 +41,9 @@ UploadJob::~UploadJob() = default;
 void UploadJob::end(UploadResult result)
 {
     m_phase = Phase::Done;
+    // MCDEF now holds what the gateway holds: nothing of it is left unsent.
+    if (result == UploadResult::UpToDate || result == UploadResult::NotUpToDate)
+        ForgetUnsentFunctions(gatewayAddress(), std::nullopt, messageParent());
     finish(result);
 }
 

@@ -1,6 +1,7 @@
 #include "list/DeleteJob.h"
 
 #include "gateway/AnswerCheck.h"
+#include "gateway/SyncState.h"
 #include "model/ApplicationState.h"
 #include "model/EventLog.h"
 #include "model/McdefAccess.h"
@@ -166,6 +167,7 @@ void DeleteJob::removeLocally()
     }
     m_deletedNames.push_back(name);
     m_deletedNumbers.push_back(number);
+    ForgetUnsentFunctions(gatewayAddress(), number, messageParent());
     if (m_hooks.removeRow && !m_hooks.removeRow(number)) {
         end(DeleteResult::LocalFailure);
         return;

@@ -2,6 +2,8 @@
 
 #include "model/Texts.h"
 
+#include <QStyle>
+
 namespace {
 
 struct FunctionRow : ListRow {
@@ -25,6 +27,7 @@ void FunctionListCtrl::setUpColumns()
     m_startedText = QText(txt::StateStarted);
     m_manualText = QText(txt::StateManual);
     m_errorText = QText(txt::StateError);
+    m_notSentText = QText(txt::NotSentToGateway);
     setColumns({
         {QText(txt::ColumnType), 130},
         {QText(txt::ColumnName), 130},
@@ -91,4 +94,15 @@ int FunctionListCtrl::compareRows(const ListRow& a, const ListRow& b, int column
     if (column == NumberColumn)
         return int(itemOf(a).number) - int(itemOf(b).number);
     return CListCtrlEx::compareRows(a, b, column);
+}
+
+QVariant FunctionListCtrl::cellData(const ListRow& row, int column, int role) const
+{
+    if (!itemOf(row).notSent)
+        return {};
+    if (role == Qt::DecorationRole && column == TypeColumn)
+        return style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    if (role == Qt::ToolTipRole)
+        return m_notSentText;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The list of the function list dialog: one row per control function with
-// its type, name, number and state columns.
+// its type, name, number and state columns. A function that the gateway has
+// not accepted as MCDEF defines it carries a mark and says so in its tool tip.
 
 #include "list/FunctionListRules.h"
 #include "support/CListCtrlEx.h"
@@ -27,10 +28,12 @@ public:
 protected:
     QString cellText(const ListRow& row, int column) const override;
     int compareRows(const ListRow& a, const ListRow& b, int column) const override;
+    QVariant cellData(const ListRow& row, int column, int role) const override;
 
 private:
     // The state texts, read once: cells are drawn far more often than texts change.
     QString m_startedText;
     QString m_manualText;
     QString m_errorText;
+    QString m_notSentText;
 };

@@ -20,6 +20,8 @@ struct FunctionItem {
     uint8_t number = 0;
     std::string name;
     uint16_t state = 0;
+    // MCDEF holds a definition of it that the gateway has not accepted (gateway/SyncState.h).
+    bool notSent = false;
 };
 
 // The row of a header record's type and flags.

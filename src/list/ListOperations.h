@@ -1,11 +1,12 @@
 #pragma once
 // What the function list hands its operations to: the editor of each type,
-// the deletion, start and stop, the report, the Po optimizer history and the
-// backup file. An operation that is not there leaves its button disabled; a
+// the deletion, start and stop, sending a function to the gateway again, the
+// report, the Po optimizer history and the backup file. An operation that is not there leaves its button disabled; a
 // type without an editor answers that it is not implemented.
 
 #include "editors/EditorRequest.h"
 #include "gateway/StartStopJob.h"
+#include "gateway/UpdateJob.h"
 #include "list/DeleteJob.h"
 
 #include <cstdint>
@@ -25,6 +26,8 @@ struct ListOperations {
     std::function<StartStopResult(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)> startStop;
     std::function<void(MCFODlg& list, const std::vector<uint8_t>& numbers)> print;
     std::function<void(MCFODlg& list, uint8_t number)> history;
+    // Sends a function whole to the gateway, as its editor's update does.
+    std::function<UpdateResult(MCFODlg& list, uint8_t number, uint8_t type)> sendToGateway;
     // Writes the backup file of the gateway when the list closes while editable.
     std::function<void(MCFODlg& list)> writeBackup;
 };

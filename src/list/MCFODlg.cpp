@@ -1,6 +1,7 @@
 #include "list/MCFODlg.h"
 #include "ui_MCFODlg.h"
 
+#include "gateway/SyncState.h"
 #include "list/FunctionListCtrl.h"
 #include "list/NewFunctionDlg.h"
 #include "model/ApplicationState.h"
@@ -14,6 +15,7 @@
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
+#include <QMenu>
 #include <QTimer>
 
 MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool netConfigUpToDate,
@@ -53,12 +55,15 @@ MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool net
         if (m_ui->editButton->isEnabled())
             onEdit();
     });
+    m_ui->functionList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->functionList, &QWidget::customContextMenuRequested, this, &MCFODlg::onContextMenu);
 
     updateUsedSpace();
     if (!fillList()) {
         QTimer::singleShot(0, this, &MCFODlg::closeList);
         return;
     }
+    refreshSyncMarks();
     updateButtons();
     if (m_ui->functionList->rowCount() == 0)
         m_ui->newButton->setFocus();
@@ -169,6 +174,7 @@ bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult resul
     if (!created) {
         if ((result == EditorResult::Ok || result == EditorResult::Cancel) && !refreshRow(number))
             return false;
+        refreshSyncMarks();
         updateButtons();
         return true;
     }
@@ -189,6 +195,7 @@ bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult resul
     GatewayCapacity& capacity = appState().capacity;
     capacity.freeMemory -= std::min<uint32_t>(capacity.freeMemory, TypeSize(type));
     updateUsedSpace();
+    refreshSyncMarks();
     updateButtons();
     return true;
 }
@@ -279,6 +286,62 @@ void MCFODlg::onHistory()
     const std::vector<FunctionItem> selected = m_ui->functionList->selectedItems();
     if (selected.size() == 1 && selected.front().type == FunctionType::PoOptimizer && m_operations.history)
         m_operations.history(*this, selected.front().number);
+}
+
+void MCFODlg::onContextMenu(const QPoint& position)
+{
+    FunctionListCtrl& list = *m_ui->functionList;
+    const QModelIndex index = list.indexAt(position);
+    if (!index.isValid())
+        return;
+    const FunctionItem item = list.item(index.row());
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("functionMenu"));
+    QAction* send = menu.addAction(QText(txt::SendToGateway));
+    send->setObjectName(QStringLiteral("sendToGatewayAction"));
+    send->setEnabled(maySend(item));
+    if (menu.exec(list.viewport()->mapToGlobal(position)) == send)
+        sendToGateway(item);
+}
+
+bool MCFODlg::maySend(const FunctionItem& item) const
+{
+    return m_operations.sendToGateway && m_editable && appState().mode != AppMode::Browse
+        && !(item.state & RowState::UnknownType) && !readOnlyForUser();
+}
+
+void MCFODlg::sendToGateway(const FunctionItem& item)
+{
+    switch (m_operations.sendToGateway(*this, item.number, item.type)) {
+    case UpdateResult::Done:
+    case UpdateResult::LocalFailure:
+        if (!refreshRow(item.number))
+            return;
+        refreshSyncMarks();
+        updateButtons();
+        return;
+    case UpdateResult::Refused:
+    case UpdateResult::NotSent:
+    case UpdateResult::LinkFailure:
+        // As after an editor's update that failed so: the connection counts as lost.
+        closeList();
+        return;
+    }
+}
+
+void MCFODlg::refreshSyncMarks()
+{
+    std::string problem;
+    const std::optional<SyncState> state = ReadSyncState(problem);
+    if (!state && !m_syncProblemReported) {
+        m_syncProblemReported = true;
+        ShowMessage(QText(txt::SyncStateNotRead) + "\n" + QString::fromStdString(problem), MB::Ok | MB::IconStop,
+                    this, true);
+    }
+    FunctionListCtrl& list = *m_ui->functionList;
+    for (int row = 0; row < list.rowCount(); ++row)
+        list.item(row).notSent = state && state->find(m_gatewayAddress, list.item(row).number);
+    list.refreshAll();
 }
 
 void MCFODlg::reject()

@@ -2,7 +2,8 @@
 // "ZUL control functions": the functions of the connected gateway with their
 // type, name, number and state, and the starting point of every operation.
 // The list is editable only while the net configuration matched the gateway
-// at upload.
+// at upload. A function whose last update the gateway did not accept is
+// marked; the context menu of its row sends it to the gateway again.
 
 #include "list/FunctionListRules.h"
 #include "list/ListOperations.h"
@@ -51,6 +52,12 @@ private:
     void onStop();
     void startOrStop(int command, const std::vector<uint8_t>& numbers);
     void onHistory();
+    void onContextMenu(const QPoint& position);
+    // The operator may send this function to the gateway again.
+    bool maySend(const FunctionItem& item) const;
+    void sendToGateway(const FunctionItem& item);
+    // Marks the rows of the functions the gateway has not accepted.
+    void refreshSyncMarks();
     bool fillList();
     EditorResult runEditor(uint8_t type, uint8_t number);
     // What an editor's result means for the list: a new row, a refreshed row,
@@ -64,4 +71,6 @@ private:
     std::string m_idCode;
     bool m_editable;
     ListOperations m_operations;
+    // A file of marks that cannot be read is reported once, not at every refresh.
+    bool m_syncProblemReported = false;
 };

@@ -4,11 +4,13 @@
 #include "editors/energy/PoOptimizerHistory.h"
 #include "gateway/BackupWriter.h"
 #include "gateway/CurrentServer.h"
+#include "gateway/MCUpdDlg.h"
 #include "gateway/OnOffDlg.h"
 #include "list/DeletDlg.h"
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "protocol/Telegram.h"
+#include "protocol/TypeCatalogue.h"
 #include "report/PrintingMcfBlocksDlg.h"
 #include "support/UiSeam.h"
 
@@ -26,6 +28,11 @@ StartStopResult startStop(MCFODlg& list, int command, const std::vector<uint8_t>
     OnOffDlg dialog(list.gatewayAddress(), CurrentServerWindow(), gatewayCommand, numbers,
                     [&list](uint8_t number) { return list.refreshRow(number); }, &list);
     return dialog.run();
+}
+
+UpdateResult sendToGateway(MCFODlg& list, uint8_t number, uint8_t type)
+{
+    return RunUpdate(&list, list.gatewayAddress(), number, UpdateMode::WholeFunction, TypeWritableBlocks(type));
 }
 
 void history(MCFODlg& list, uint8_t number)
@@ -57,6 +64,7 @@ ListOperations ProgramListOperations()
     operations.deleteFunctions = deleteFunctions;
     operations.startStop = startStop;
     operations.print = print;
+    operations.sendToGateway = sendToGateway;
     operations.history = history;
     operations.writeBackup = writeBackup;
     return operations;

@@ -220,6 +220,12 @@ constexpr BuiltinText kTexts[] = {
     {BackupRestoreOrUpdate, "You can restore MC definition or update QOR with the gateway definition."},
     {BackupUpdateQuestion, "Do you want to update QOR?"},
 
+    // Functions whose update the gateway did not accept: the list's mark and its menu entry.
+    {NotSentToGateway, "Not sent to the gateway"},
+    {SendToGateway, "Send to gateway"},
+    {SyncStateNotRecorded, "Which functions were not sent to the gateway cannot be recorded."},
+    {SyncStateNotRead, "Which functions were not sent to the gateway cannot be shown."},
+
     // Every editor's validation and its save question.
     {SpecifyFunctionName, "Please specify a function name."},
     {SpecifyReference, "Please specify at least one QEB or parameter reference."},

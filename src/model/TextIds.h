@@ -178,6 +178,10 @@ enum TextId : uint16_t {
     BackupConflict = 4035,
     BackupRestoreOrUpdate = 4036,
     BackupUpdateQuestion = 4037,
+    NotSentToGateway = 4040,
+    SendToGateway = 4041,
+    SyncStateNotRecorded = 4042,
+    SyncStateNotRead = 4043,
 
     // --- 5000..5999: schedule and switching editors ---
     SpecifyFunctionName = 5000,

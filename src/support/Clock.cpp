@@ -1,5 +1,7 @@
 #include "support/Clock.h"
 
+#include "protocol/StrFormat.h"
+
 #include <atomic>
 #include <cstdint>
 
@@ -22,15 +24,26 @@ void SetFixedTime(std::optional<std::time_t> fixed)
     timeIsFixed.store(fixed.has_value());
 }
 
-CalendarTime CurrentUtcTime()
+namespace {
+
+// The gateway's calendar seconds run to 2106; clamp rather than wrap.
+CalendarTime utcTimeOf(std::time_t time)
 {
-    const std::time_t now = CurrentTime();
-    // The gateway's calendar seconds run to 2106; clamp rather than wrap.
-    if (now <= 0)
+    if (time <= 0)
         return FromCalendarSeconds(0);
-    if (now >= static_cast<std::time_t>(UINT32_MAX))
+    if (time >= static_cast<std::time_t>(UINT32_MAX))
         return FromCalendarSeconds(UINT32_MAX);
-    return FromCalendarSeconds(static_cast<uint32_t>(now));
+    return FromCalendarSeconds(static_cast<uint32_t>(time));
+}
+
+} // namespace
+
+CalendarTime CurrentUtcTime() { return utcTimeOf(CurrentTime()); }
+
+std::string FormatUtcTime(std::time_t time)
+{
+    const CalendarTime t = utcTimeOf(time);
+    return StrFormat("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
 std::optional<std::time_t> ParseUtcTime(const std::string& text)

@@ -22,3 +22,6 @@ CalendarTime CurrentUtcTime();
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" read as UTC; nothing when the text
 // is not such a date or names a day the calendar does not have.
 std::optional<std::time_t> ParseUtcTime(const std::string& text);
+
+// "YYYY-MM-DD HH:MM:SS" of a time in UTC, as ParseUtcTime reads it.
+std::string FormatUtcTime(std::time_t time);

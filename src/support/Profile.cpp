@@ -5,8 +5,6 @@
 
 #include <QtGlobal>
 
-#include <cstdio>
-#include <fstream>
 #include <optional>
 #include <strings.h>
 #include <vector>
@@ -200,22 +198,9 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         return false;
     const std::string updated = ProfileWithValue(content, section, key, value);
 
-    // Write beside the file and rename, so that a failed write leaves the old file.
-    const std::string temp = file + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(updated.data(), std::streamsize(updated.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), file.c_str()) != 0) {
-        std::remove(temp.c_str());
+    std::string writeProblem;
+    if (!WriteFileReplacing(file, updated, writeProblem)) {
+        qWarning("%s", writeProblem.c_str());
         return false;
     }
     return true;

@@ -6,7 +6,6 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -182,15 +181,6 @@ Outcome checkTable(const std::string& path, TableCheck how)
         outcome = checkOpenTable(db, how);
     sqlite3_close(db);
     return outcome;
-}
-
-bool flushToDisk(const std::string& path, int flags)
-{
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && flushed;
 }
 
 } // namespace
@@ -705,7 +695,7 @@ TableFileReplacement RecordStore::replaceTableFile(const std::string& source, co
     const fs::path folder = fs::path(target).parent_path();
     std::error_code ec;
     fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
-    bool written = !ec && flushToDisk(temporary, O_RDONLY);
+    bool written = !ec && FlushToDisk(temporary, O_RDONLY);
     // An empty journal and its index hold nothing of the old target; gone, they cannot meet the new file.
     for (const char* journal : {"-wal", "-shm"})
         written = written && (fs::remove(target + journal, ec) || !ec);
@@ -715,7 +705,7 @@ TableFileReplacement RecordStore::replaceTableFile(const std::string& source, co
         fs::remove(temporary, ec);
         return {Outcome::WriteFailed, target};
     }
-    flushToDisk(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+    FlushToDisk(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
     return {Outcome::Replaced, target};
 }
 

@@ -1,11 +1,15 @@
 #include "support/RegularFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize)
 {
@@ -62,4 +66,34 @@ std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t max
     if (found != FileProblem::None)
         return std::nullopt;
     return content;
+}
+
+bool FlushToDisk(const std::string& path, int openFlags)
+{
+    const int fd = ::open(path.c_str(), openFlags);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem)
+{
+    const std::string temporary = path + ".tmp";
+    bool written = false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), std::streamsize(content.size()));
+        out.flush();
+        written = bool(out);
+    }
+    written = written && FlushToDisk(temporary, O_RDONLY);
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        problem = path + " cannot be written: " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    FlushToDisk(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+    return true;
 }

@@ -17,3 +17,13 @@ std::string DescribeFileProblem(const std::string& path, FileProblem problem, ui
 
 // The whole file, or nothing with the problem.
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem = nullptr);
+
+// Opens the file or folder with `openFlags` (O_RDONLY, O_DIRECTORY ...) and
+// flushes it to disk; false when either fails.
+bool FlushToDisk(const std::string& path, int openFlags);
+
+// Writes the whole file beside it and renames it into place, flushed to disk
+// first, so that a crash leaves either the old or the new file whole. False,
+// with "PATH cannot be written: reason" in `problem`, when it fails; the old
+// file then stays as it was.
+bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem);

@@ -13,9 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTextStream>
-
 #include <memory>
 
 class GatewayFixture : public ::testing::Test {
@@ -79,18 +76,10 @@ protected:
     std::vector<std::vector<uint8_t>> sentTelegrams(int command) const
     {
         std::vector<std::vector<uint8_t>> telegrams;
-        QFile trace(m_server->tracePath());
-        if (!trace.open(QIODevice::ReadOnly))
-            return telegrams;
-        QTextStream in(&trace);
-        while (!in.atEnd()) {
-            const QStringList fields = in.readLine().split(' ');
-            if (fields.size() > 3 && fields[1] == ">" && fields[2].toInt() == command) {
-                std::vector<uint8_t> bytes;
-                for (int i = 3; i < fields.size(); ++i)
-                    bytes.push_back(uint8_t(fields[i].toUInt(nullptr, 16)));
-                telegrams.push_back(bytes);
-            }
+        for (const Telegram& telegram : m_server->sentTelegrams()) {
+            const std::optional<IdentifiedTelegram> id = IdentifyTelegram(telegram);
+            if (id && id->command == command)
+                telegrams.emplace_back(telegram.begin(), telegram.end());
         }
         return telegrams;
     }

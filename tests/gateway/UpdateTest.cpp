@@ -6,14 +6,18 @@
 #include "gateway/CurrentServer.h"
 #include "gateway/MCUpdDlg.h"
 #include "gateway/MCUplDlg.h"
+#include "gateway/SyncState.h"
 #include "model/McdefAccess.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/Clock.h"
 #include "support/Db.h"
 #include "support/RecordStore.h"
 
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <fstream>
 #include <set>
 #include <tuple>
 
@@ -42,6 +46,16 @@ protected:
         McdefRecord header;
         EXPECT_EQ(ReadBlock(number, BlockType::Header, 0, 0, header), DbStatus::Success) << int(number);
         return header;
+    }
+
+    // The mark of a function, as the file holds it; nothing when it is not marked.
+    static std::optional<UnsentFunction> markOf(const std::string& address, uint8_t number)
+    {
+        std::string problem;
+        const std::optional<SyncState> state = ReadSyncState(problem);
+        EXPECT_TRUE(state) << problem;
+        const UnsentFunction* mark = state ? state->find(address, number) : nullptr;
+        return mark ? std::optional<UnsentFunction>(*mark) : std::nullopt;
     }
 
     static bool isWrite(int command) { return command >= Command::WriteHeader && command <= Command::WriteDataBlock; }
@@ -278,6 +292,73 @@ TEST_F(UpdateTest, RunUpdateShowsTheProgressOnTheCurrentServer)
               UpdateResult::Done);
     EXPECT_GT(telegrams, 4);
     SetCurrentServerWindow(0);
+}
+
+constexpr std::time_t Dec6 = 1796568600; // 2026-12-06 14:50:00 UTC
+
+TEST_F(UpdateTest, AFunctionIsMarkedFromItsFirstUpdateNotAcceptedUntilOneIs)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    SetFixedTime(Dec6);
+    restartServer({"--refuse-writes", "3"});
+    m_script.expectMessage("Error updating ZUL.\nReturn code is 3.");
+    MCUpdDlg refused("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
+    EXPECT_EQ(UpdateResult(refused.exec()), UpdateResult::Refused);
+    EXPECT_EQ(markOf("001:125", 3), (UnsentFunction{"001:125", 3, headerOf(3).name(), Dec6,
+                                                    "refused by the gateway: return code 3, telegram 1 of "
+                                                        + std::to_string(refused.job().telegramCount())}));
+
+    SetFixedTime(Dec6 + 600);
+    restartServer({"--fail-link-after", "2"});
+    m_script.expectMessage("Communication error. Please try again.");
+    EXPECT_EQ(update(3), UpdateResult::LinkFailure);
+    ASSERT_TRUE(markOf("001:125", 3)) << "half-written";
+    EXPECT_EQ(markOf("001:125", 3)->since, Dec6);
+    EXPECT_EQ(markOf("001:125", 3)->reason.rfind("link failure, partly sent: 2 of ", 0), 0u);
+    SetFixedTime(std::nullopt);
+
+    restartServer();
+    UpdateJob job("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()),
+                  nullptr, nullptr);
+    job.start();
+    ASSERT_FALSE(job.finished());
+    EXPECT_EQ(markOf("001:125", 3)->reason, "the update did not end: the program stopped while it was sending")
+        << "a program that dies now leaves it marked";
+    QEventLoop loop;
+    QObject::connect(&job, &GatewayExchange::done, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(job.result(), UpdateResult::Done);
+    EXPECT_FALSE(markOf("001:125", 3));
+}
+
+TEST_F(UpdateTest, AnUploadForgetsTheMarksOfItsOwnGatewayOnly)
+{
+    startServer();
+    ASSERT_FALSE(ChangeSyncState([](SyncState& state) {
+        state.mark({"001:125", 9, "Po MT", Dec6, "link failure, partly sent"});
+        state.mark({"002:125", 2, "Night covers", Dec6, "local failure"});
+        return true;
+    }));
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    EXPECT_FALSE(markOf("001:125", 9)) << "MCDEF holds what the gateway holds";
+    EXPECT_TRUE(markOf("002:125", 2));
+}
+
+TEST_F(UpdateTest, AFileOfMarksThatCannotBeReadIsReportedOnceAndLeftAsItIs)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    std::ofstream(SyncStateFile()) << "not a mark\n";
+    m_script.expectMessage(QString::fromStdString("Which functions were not sent to the gateway cannot be recorded.\n"
+                                                  + SyncStateFile() + ", line 1: 1 fields separated by tabs, not 5"));
+    MCUpdDlg dialog("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
+    EXPECT_EQ(UpdateResult(dialog.exec()), UpdateResult::Done) << "the update's own result stands";
+    EXPECT_TRUE(dialog.job().syncStateProblem());
+    std::ifstream in(SyncStateFile());
+    std::string text;
+    std::getline(in, text);
+    EXPECT_EQ(text, "not a mark");
 }
 
 } // namespace

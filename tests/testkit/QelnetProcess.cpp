@@ -82,14 +82,28 @@ QString QelnetProcess::standardError()
 std::vector<int> QelnetProcess::sentCommands() const
 {
     std::vector<int> commands;
+    for (const Telegram& telegram : sentTelegrams()) {
+        const std::optional<IdentifiedTelegram> id = IdentifyTelegram(telegram);
+        commands.push_back(id ? id->command : -1);
+    }
+    return commands;
+}
+
+std::vector<Telegram> QelnetProcess::sentTelegrams() const
+{
+    std::vector<Telegram> telegrams;
     QFile trace(m_trace);
     if (!trace.open(QIODevice::ReadOnly))
-        return commands;
+        return telegrams;
     QTextStream in(&trace);
     while (!in.atEnd()) {
         const QStringList fields = in.readLine().split(' ');
-        if (fields.size() > 2 && fields[1] == ">")
-            commands.push_back(fields[2] == "?" ? -1 : fields[2].toInt());
+        if (fields.size() != 3 + int(TelegramSize) || fields[1] != ">")
+            continue;
+        Telegram telegram{};
+        for (size_t i = 0; i < TelegramSize; ++i)
+            telegram[i] = uint8_t(fields[3 + int(i)].toUInt(nullptr, 16));
+        telegrams.push_back(telegram);
     }
-    return commands;
+    return telegrams;
 }

@@ -3,6 +3,8 @@
 // qelnet.sock in a given folder, with its trace in qelnet.trace beside it;
 // stopped with SIGTERM when the object goes.
 
+#include "protocol/Telegram.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,8 @@ public:
     // The commands of the telegrams sent to the gateways, in order, as the
     // trace shows them; -1 for a telegram without a known command.
     std::vector<int> sentCommands() const;
+    // The telegrams sent to the gateways, in order, as the trace shows them.
+    std::vector<Telegram> sentTelegrams() const;
     // What qelnetd wrote to standard error so far.
     QString standardError();
 

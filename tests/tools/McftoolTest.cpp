@@ -8,6 +8,8 @@
 #include "model/Records.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"
+#include "protocol/TelegramText.h"
+#include "protocol/TypeCatalogue.h"
 #include "QelnetProcess.h"
 #include "support/Db.h"
 #include "TestHome.h"
@@ -23,6 +25,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -509,10 +512,88 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
                              "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
                              "backup write HOME NETWORK", "backup show FILE", "backup verify FILE",
-                             "export history HOME NETWORK NUMBER [--out PATH]"})
+                             "export history HOME NETWORK NUMBER [--out PATH]", "status HOME NETWORK"})
         EXPECT_TRUE(contains(help.out, verb)) << verb;
     const ToolRun deleteHelp = run({"help", "delete"});
     EXPECT_TRUE(contains(deleteHelp.out, "--stop   stop the deletion")) << deleteHelp.out;
+}
+
+// The lines of text between two markers, each without the marker.
+std::vector<std::string> linesAfter(const std::string& text, const std::string& marker)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t at = line.find(marker);
+        if (at != std::string::npos)
+            lines.push_back(line.substr(at + marker.size()));
+    }
+    return lines;
+}
+
+TEST_F(McftoolTest, ADryRunNamesEveryTelegramTheUpdateSendsInItsOrder)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    ASSERT_EQ(header(3)->type(), FunctionType::DayNightControl);
+    const uint32_t stamp = header(3)->stamp();
+    const size_t events = eventTexts().size();
+    m_server.reset();
+
+    const ToolRun dry = onGateway("update", {"3", "--dry-run"});
+    ASSERT_EQ(dry.exitCode, 0) << "no server is needed: " << dry.err;
+    EXPECT_TRUE(contains(dry.out, "function 3 Sales night: ")) << dry.out;
+    std::vector<std::string> planned;
+    for (const std::string& line : linesAfter(dry.out, ": command "))
+        planned.push_back("command " + line);
+    ASSERT_GE(planned.size(), 4u) << dry.out;
+    EXPECT_EQ(planned.front().rfind("command 11, P 3, length 57: header of function 3 \"Sales night\"", 0), 0u)
+        << planned.front();
+    EXPECT_EQ(header(3)->stamp(), stamp);
+    EXPECT_EQ(eventTexts().size(), events);
+    EXPECT_FALSE(std::filesystem::exists(m_home.dataDir() + "MCSYNC.TXT"));
+
+    startServer();
+    const ToolRun update = onGateway("update", {"3"});
+    ASSERT_EQ(update.exitCode, 0) << update.err;
+    std::vector<std::string> sent;
+    for (const Telegram& telegram : m_server->sentTelegrams())
+        sent.push_back(DescribeTelegram(telegram));
+    EXPECT_EQ(sent, planned);
+}
+
+TEST_F(McftoolTest, StatusListsAHalfWrittenFunctionUntilAnUploadReplacesIt)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun clean = run({"status", home(), "001"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.err;
+    EXPECT_EQ(clean.out, "gateway 001:125: all functions sent\n");
+
+    startServer({"--fail-link-after", "2"});
+    EXPECT_EQ(onGateway("update", {"9"}).exitCode, 1);
+    const ToolRun half = run({"status", home(), "001:125"});
+    EXPECT_EQ(half.exitCode, 0) << half.err;
+    EXPECT_TRUE(contains(half.out, "gateway 001:125: 1 function not sent (" + m_home.dataDir() + "MCSYNC.TXT)\n"))
+        << half.out;
+    EXPECT_TRUE(contains(half.out, "  9\tIce defrost\tsince ")) << half.out;
+    EXPECT_TRUE(contains(half.out, " UTC\tlink failure, partly sent: 2 of ")) << half.out;
+    EXPECT_EQ(run({"status", home(), "002"}).out, "gateway 002:125: all functions sent\n");
+
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    EXPECT_EQ(run({"status", home(), "001"}).out, "gateway 001:125: all functions sent\n");
+}
+
+TEST_F(McftoolTest, StatusFailsOnAFileOfMarksItCannotRead)
+{
+    const std::string path = m_home.dataDir() + "MCSYNC.TXT";
+    std::ofstream(path) << "001:125\t4\t2026-12-06 14:50:00\tNight\tlocal failure\n001:125\t4\n";
+    const ToolRun broken = run({"status", home(), "001"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.err, "mcftool status: " + path + ", line 2: 2 fields separated by tabs, not 5\n");
+    EXPECT_EQ(run({"status", home(), "1"}).exitCode, 2);
 }
 
 } // namespace

@@ -8,8 +8,10 @@
 // Exit codes: 0 done, 1 failed, 2 wrong usage.
 
 #include "CommandLine.h"
-#include "ReportCommand.h"
+#include "DryRunCommand.h"
 #include "PlantBuilder.h"
+#include "ReportCommand.h"
+#include "StatusCommand.h"
 #include "TableDump.h"
 
 #include "editors/energy/CurveExport.h"
@@ -252,7 +254,7 @@ int upload(const Args& args)
 int update(const Args& args)
 {
     std::string error;
-    const auto parsed = parseArgs(args, {"--blocks-only"}, {"--password"}, error);
+    const auto parsed = parseArgs(args, {"--blocks-only", "--dry-run"}, {"--password"}, error);
     if (!parsed)
         return usageError("update", error);
     if (parsed->positional.size() < 3)
@@ -260,6 +262,8 @@ int update(const Args& args)
     const auto numbers = functionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
         return usageError("update", error);
+    if (parsed->has("--dry-run"))
+        return updateDryRun(parsed->positional[0], parsed->positional[1], *numbers, parsed->has("--blocks-only"));
     const std::optional<std::string> password = parsed->value("--password");
     ConsoleUi console(IDNO, password ? std::optional<QString>(QString::fromStdString(*password)) : std::nullopt);
     auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1]);
@@ -272,6 +276,7 @@ int update(const Args& args)
     const uint32_t mode = parsed->has("--blocks-only") ? UpdateMode::DataBlocksOnly : UpdateMode::WholeFunction;
     std::string updated;
     std::string notUpdated;
+    bool marksRecorded = true;
     for (const uint8_t number : *numbers) {
         McdefRecord header;
         UpdateResult result = UpdateResult::LocalFailure;
@@ -279,12 +284,9 @@ int update(const Args& args)
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
                           TypeWritableBlocks(header.type()), nullptr, nullptr);
             result = runJob(job);
+            marksRecorded = marksRecorded && !job.syncStateProblem();
         }
-        const char* meaning = result == UpdateResult::Done ? "done"
-            : result == UpdateResult::Refused               ? "refused by the gateway"
-            : result == UpdateResult::NotSent               ? "link failure, nothing sent"
-            : result == UpdateResult::LinkFailure           ? "link failure, partly sent"
-                                                            : "local failure";
+        const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
         std::cout << "function " << function << ": result " << int(result) << " (" << meaning << ")\n";
         std::string& list = result == UpdateResult::Done ? updated : notUpdated;
@@ -293,7 +295,7 @@ int update(const Args& args)
     RecordStore::instance().closeAll();
     std::cout << "updated " << (updated.empty() ? "none" : updated) << "\n";
     if (notUpdated.empty())
-        return Done;
+        return marksRecorded ? Done : Failed;
     std::cerr << "mcftool update: updated " << (updated.empty() ? "none" : updated) << "; not updated "
               << notUpdated << "\n";
     return Failed;
@@ -592,7 +594,7 @@ const std::vector<Verb>& mcftool::verbs()
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
          "go to standard error. Exit code 0 for results 0 and 1.\n",
          upload},
-        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD] [--dry-run]",
          "write functions from MCDEF into the gateway",
          "Writes the functions NUMBER..., one after the other, from MCDEF of HOME into\n"
          "the gateway of NETWORK, as velt does after a function was edited: every\n"
@@ -606,12 +608,16 @@ const std::vector<Verb>& mcftool::verbs()
          "  --password PASSWORD  the gateway's password; without it a gateway that\n"
          "                       has one asks on the terminal, and without a\n"
          "                       terminal the update fails (\"Password is invalid\")\n"
+         "  --dry-run            print the telegrams each update would send, in\n"
+         "                       order and decoded, and send nothing: no server is\n"
+         "                       needed and nothing is changed\n"
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
          "message goes to standard error), 2 link failure before anything was sent,\n"
          "3 link failure after a part was sent, 4 local failure (database, password).\n"
-         "A failure ends only the update of its own function. Exit code 0 when every\n"
-         "function was updated.\n",
+         "A failure ends only the update of its own function, which stays marked as\n"
+         "not sent (mcftool status). Exit code 0 when every function was updated and\n"
+         "its mark recorded.\n",
          update},
         {"start", "HOME NETWORK NUMBER...", "start functions in the gateway",
          "Starts the functions NUMBER... of the gateway of NETWORK (command 70), as the\n"
@@ -704,6 +710,7 @@ const std::vector<Verb>& mcftool::verbs()
          "file that cannot be written) prints velt's message and exits 1.\n",
          exportCurve},
         ReportVerb,
+        StatusVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };

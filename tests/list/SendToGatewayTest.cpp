@@ -1,0 +1,156 @@
+// The function list against a real qelnetd: a function whose update the
+// gateway did not accept is marked in the list and in mcftool status, and the
+// row's context menu sends it again. Gateway 002 of the demo wants the
+// password 1234.
+
+#include "GatewayFixture.h"
+
+#include "gateway/CurrentServer.h"
+#include "gateway/MCUplDlg.h"
+#include "list/FunctionListCtrl.h"
+#include "list/MCFODlg.h"
+#include "list/ProgramOperations.h"
+#include "model/McdefAccess.h"
+#include "support/DbStatus.h"
+#include "ToolRun.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace {
+
+class SendToGatewayTest : public GatewayFixture {
+protected:
+    void SetUp() override
+    {
+        GatewayFixture::SetUp();
+        startServer({}, Gateway);
+        MCUplDlg upload(Gateway, serverWindow(), false);
+        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
+        SetCurrentServerWindow(serverWindow());
+    }
+    void TearDown() override
+    {
+        SetCurrentServerWindow(0);
+        GatewayFixture::TearDown();
+    }
+
+    // Opens the row's context menu with the right mouse button and clicks
+    // `entry` when it is enabled, else closes the menu. Whether it was enabled.
+    static bool chooseFromContextMenu(MCFODlg& dialog, uint8_t number, const QString& entry)
+    {
+        FunctionListCtrl& list = dialog.list();
+        const QPoint at = list.visualRect(list.model()->index(list.rowOf(number), FunctionListCtrl::NameColumn)).center();
+        bool found = false;
+        bool enabled = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QAction* chosen = nullptr;
+            for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+                if (action->text() == entry)
+                    chosen = action;
+            found = chosen;
+            enabled = chosen && chosen->isEnabled();
+            if (!enabled) {
+                if (menu)
+                    menu->close();
+                return;
+            }
+            const QPoint center = menu->actionGeometry(chosen).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, center, menu->mapToGlobal(center), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(menu, &click);
+            }
+        });
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &request);
+        EXPECT_TRUE(found) << "the row's context menu has no entry " << entry.toStdString();
+        return enabled;
+    }
+
+    // The progress dialog of the update runs, and its password prompt gets `password`.
+    void expectUpdate(std::optional<QString> password)
+    {
+        m_script.expectDialog("MCUpdDlg", [](QDialog& dialog) { return dialog.exec(); });
+        m_script.expectPassword(std::move(password));
+    }
+
+    static QVariant cell(const FunctionListCtrl& list, uint8_t number, int column, int role)
+    {
+        return list.model()->index(list.rowOf(number), column).data(role);
+    }
+
+    ToolRun status() const
+    {
+        return RunTool(QStringLiteral(MCFTOOL_PATH), {"status", QString::fromStdString(m_home.path()), "002"}, 60000);
+    }
+
+    static constexpr const char* Gateway = "002:125";
+    static constexpr uint8_t NightCovers = 2;
+    const QString SendToGateway = QStringLiteral("Send to gateway");
+};
+
+TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgain)
+{
+    MCFODlg dialog(Gateway, "GW", true, ProgramListOperations());
+    dialog.show();
+    const FunctionListCtrl& list = dialog.list();
+    ASSERT_GE(list.rowOf(NightCovers), 0);
+    EXPECT_FALSE(cell(list, NightCovers, FunctionListCtrl::TypeColumn, Qt::DecorationRole).isValid());
+
+    expectUpdate(QStringLiteral("9999"));
+    m_script.expectMessage("Password is invalid");
+    ASSERT_TRUE(chooseFromContextMenu(dialog, NightCovers, SendToGateway));
+    EXPECT_TRUE(dialog.isVisible()) << "a refused password leaves the list open";
+    EXPECT_TRUE(list.item(list.rowOf(NightCovers)).notSent);
+    EXPECT_TRUE(cell(list, NightCovers, FunctionListCtrl::TypeColumn, Qt::DecorationRole).isValid());
+    for (int column = 0; column < list.columnCount(); ++column)
+        EXPECT_EQ(cell(list, NightCovers, column, Qt::ToolTipRole).toString(), "Not sent to the gateway");
+    EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::DisplayRole).toString(), "Night covers")
+        << "the mark changes no text of the row";
+
+    const ToolRun marked = status();
+    EXPECT_EQ(marked.exitCode, 0) << marked.err;
+    EXPECT_NE(marked.out.find("gateway 002:125: 1 function not sent"), std::string::npos) << marked.out;
+    EXPECT_NE(marked.out.find("  2\tNight covers\tsince "), std::string::npos) << marked.out;
+    EXPECT_NE(marked.out.find("local failure: the password was refused or not given"), std::string::npos)
+        << marked.out;
+
+    {
+        MCFODlg reopened(Gateway, "GW", true, ProgramListOperations());
+        EXPECT_TRUE(reopened.list().item(reopened.list().rowOf(NightCovers)).notSent) << "the mark outlives the list";
+    }
+
+    expectUpdate(QStringLiteral("1234"));
+    ASSERT_TRUE(chooseFromContextMenu(dialog, NightCovers, SendToGateway));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(list.item(list.rowOf(NightCovers)).notSent);
+    EXPECT_FALSE(cell(list, NightCovers, FunctionListCtrl::TypeColumn, Qt::DecorationRole).isValid());
+    McdefRecord header;
+    ASSERT_EQ(ReadBlock(NightCovers, BlockType::Header, 0, 0, header), DbStatus::Success);
+    EXPECT_EQ(header.stamp(), readImage("002").functions.at(NightCovers).stamp) << "the gateway took it";
+
+    const ToolRun sent = status();
+    EXPECT_EQ(sent.exitCode, 0) << sent.err;
+    EXPECT_EQ(sent.out, "gateway 002:125: all functions sent\n");
+}
+
+TEST_F(SendToGatewayTest, OnlyAnEditableListSendsAFunction)
+{
+    const size_t sentByUpload = sentCommands().size();
+    MCFODlg outdated(Gateway, "GW", false, ProgramListOperations());
+    outdated.show();
+    EXPECT_FALSE(chooseFromContextMenu(outdated, NightCovers, SendToGateway))
+        << "the net configuration is not up to date";
+
+    appState().mode = AppMode::Browse;
+    MCFODlg browsing(Gateway, "GW", true, ProgramListOperations());
+    browsing.show();
+    EXPECT_FALSE(chooseFromContextMenu(browsing, NightCovers, SendToGateway));
+    EXPECT_EQ(sentCommands().size(), sentByUpload);
+}
+
+} // namespace
