@@ -4,11 +4,14 @@
 // go out one by one, and after the last one is accepted the gateway's new
 // stamp of the function is stored in its header.
 
+#include "gateway/FunctionFields.h"
+#include "gateway/FunctionReader.h"
 #include "gateway/GatewayExchange.h"
 #include "support/ServerLink.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 enum class UpdateResult : int {
@@ -17,6 +20,9 @@ enum class UpdateResult : int {
     NotSent = 2,      // the link failed before the first answer
     LinkFailure = 3,  // the link failed after at least one answer
     LocalFailure = 4, // allocation, build, password or database
+    // The gateway accepted every telegram, but reading the function back
+    // gives other fields than MCDEF holds: it stores something else than was sent.
+    StoredOtherwise = 5,
 };
 
 namespace UpdateMode {
@@ -33,9 +39,15 @@ public:
     UpdateJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
               const std::array<uint8_t, 4>& writableBlocks, QWidget* passwordParent, QWidget* messageParent);
 
+    // After the last telegram is accepted, read the function back and compare
+    // it with MCDEF field by field (VerifyAfterUpdate, mcftool update --verify).
+    void setVerify(bool verify) { m_verify = verify; }
+
     void start();
 
     int telegramCount() const { return int(m_telegrams.size()); }
+    // What the read-back found different: per field the gateway's value, then MCDEF's.
+    const std::vector<FieldDifference>& differences() const { return m_differences; }
     int answersReceived() const { return m_answers; }
 
 protected:
@@ -48,6 +60,9 @@ private:
     bool passwordAccepted();
     void sendNext();
     bool storeStamp(uint32_t stamp);
+    void readBackNext();
+    void onReadBackAnswer(const Telegram& answer);
+    void compareReadBack();
 
     uint8_t m_number;
     uint32_t m_mode;
@@ -56,6 +71,9 @@ private:
     std::vector<Telegram> m_telegrams;
     size_t m_next = 0;
     int m_answers = 0;
+    bool m_verify = false;
+    std::unique_ptr<FunctionReader> m_readBack;
+    std::vector<FieldDifference> m_differences;
 };
 
 // The text block of the gateway password prompt (ServerLink.h, PasswordTexts).

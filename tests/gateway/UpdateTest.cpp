@@ -280,4 +280,36 @@ TEST_F(UpdateTest, RunUpdateShowsTheProgressOnTheCurrentServer)
     SetCurrentServerWindow(0);
 }
 
+// With VerifyAfterUpdate=1 in ORPA.INI an update reads the function back; a
+// gateway that stores a changed byte ends it with its own result and a
+// message naming the fields.
+TEST_F(UpdateTest, VerifyAfterUpdateNamesTheFieldsTheGatewayStoresOtherwise)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    restartServer({"--corrupt-stored-block"});
+    SetCurrentServerWindow(serverWindow());
+    const auto runUpdate = [&] {
+        m_script.expectDialog("MCUpdDlg", [](QDialog& dialog) { return dialog.exec(); });
+        return RunUpdate(nullptr, "001:125", 3, UpdateMode::WholeFunction,
+                         TypeWritableBlocks(FunctionType::DayNightControl));
+    };
+    EXPECT_EQ(runUpdate(), UpdateResult::Done) << "without the setting nothing is read back";
+    EXPECT_EQ(count(sentCommands(), Command::ReadHeader), 0);
+
+    m_home.setIni("ORPA.INI", "VELT", "VerifyAfterUpdate", "1");
+    m_script.expectMessage("The gateway stores something else than was sent. Fields that differ:\n"
+                           "manual, manual mode");
+    EXPECT_EQ(runUpdate(), UpdateResult::StoredOtherwise);
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
+    EXPECT_EQ(count(sentCommands(), Command::ReadHeader), 1);
+    EXPECT_EQ(count(sentCommands(), Command::WriteHeader), 2) << "the read-back writes nothing";
+    EXPECT_EQ(headerOf(3).stamp(), readImage("001").functions.at(3).stamp) << "the accepted update keeps its stamp";
+
+    restartServer();
+    SetCurrentServerWindow(serverWindow());
+    EXPECT_EQ(runUpdate(), UpdateResult::Done) << "a gateway that stores what was sent passes";
+    SetCurrentServerWindow(0);
+}
+
 } // namespace

@@ -10,6 +10,10 @@
 #include "protocol/Telegram.h"
 #include "QelnetProcess.h"
 #include "support/Db.h"
+#include "support/DbStatus.h"
+#include "support/Profile.h"
+#include "support/RecordStore.h"
+#include "model/McdefAccess.h"
 #include "TestHome.h"
 #include "ToolRun.h"
 
@@ -20,6 +24,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <fstream>
 
@@ -460,6 +465,116 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
         EXPECT_TRUE(contains(help.out, verb)) << verb;
     const ToolRun deleteHelp = run({"help", "delete"});
     EXPECT_TRUE(contains(deleteHelp.out, "--stop   stop the deletion")) << deleteHelp.out;
+}
+
+// compare reads the gateway, MCDEF and the backup file the same way: after an
+// update and a new backup file all three agree; an update cut short by the
+// link leaves the gateway without the references it had not yet been sent.
+TEST_F(McftoolTest, CompareAgreesAfterAnUpdateAndNamesWhatACutUpdateLost)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun noBackup = onGateway("compare");
+    EXPECT_EQ(noBackup.exitCode, 1);
+    EXPECT_TRUE(contains(noBackup.err, "the backup file " + backupFile() + " could not be read: missing"))
+        << noBackup.err;
+    EXPECT_TRUE(contains(noBackup.out, "12 functions compared, 0 differ; not every source could be read"))
+        << noBackup.out;
+
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    const ToolRun agreed = onGateway("compare");
+    EXPECT_EQ(agreed.exitCode, 0) << agreed.out << agreed.err;
+    EXPECT_TRUE(contains(agreed.out, "function 3 Sales night: agree\n")) << agreed.out;
+    EXPECT_TRUE(contains(agreed.out, "12 functions compared, 0 differ\n")) << agreed.out;
+
+    ASSERT_EQ(onGateway("update", {"3"}).exitCode, 0);
+    const ToolRun staleBackup = onGateway("compare", {"3", "9"});
+    EXPECT_EQ(staleBackup.exitCode, 1);
+    EXPECT_TRUE(contains(staleBackup.out, "function 3 Sales night: differ\n  stamp: gateway "
+                                              + std::to_string(gatewayStamp("001", 3)) + "; database "
+                                              + std::to_string(gatewayStamp("001", 3)) + "; backup "))
+        << staleBackup.out;
+    EXPECT_TRUE(contains(staleBackup.out, "function 9 Ice defrost: agree")) << staleBackup.out;
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    EXPECT_EQ(onGateway("compare").exitCode, 0);
+
+    startServer({"--fail-link-after", "2"});
+    EXPECT_EQ(onGateway("update", {"3"}).exitCode, 1);
+    startServer();
+    const ToolRun cut = onGateway("compare", {"3"});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_TRUE(contains(cut.out, "  output 2 controller 030: gateway (none); database parameter 15.2.1 class 248"))
+        << cut.out;
+    EXPECT_TRUE(contains(cut.out, "  schedule group 1: gateway (none); database 1; backup 1\n")) << cut.out;
+    EXPECT_FALSE(contains(cut.out, "output 1 controller 077")) << "the simple outputs were sent before the cut";
+    EXPECT_TRUE(contains(cut.out, "1 functions compared, 1 differ")) << cut.out;
+}
+
+// A second home that updates the same gateway changes it behind the first
+// home's back; compare in the first home finds the other name.
+TEST_F(McftoolTest, CompareFindsAFunctionChangedFromAnotherHome)
+{
+    startServer();
+    QTemporaryDir otherDir;
+    const QString other = otherDir.path() + "/home";
+    ASSERT_EQ(run({"plant", "init", other}).exitCode, 0);
+    ASSERT_TRUE(WritePrivateProfileString("Connection", "Server", m_server->socketPath().toStdString(),
+                                          other.toStdString() + "/ORPA.INI"));
+    ASSERT_EQ(run({"upload", other, "001"}).exitCode, 0);
+    ASSERT_EQ(run({"backup", "write", other, "001"}).exitCode, 0);
+    ASSERT_EQ(run({"compare", other, "001"}).exitCode, 0);
+
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string oldName = header(6)->name();
+    {
+        McdefRecord renamed = *header(6);
+        renamed.setName("Dairy day");
+        ASSERT_EQ(UpdateBlock(renamed), DbStatus::Success);
+        RecordStore::instance().closeAll();
+    }
+    ASSERT_EQ(onGateway("update", {"6"}).exitCode, 0);
+
+    const ToolRun changed = run({"compare", other, "001"});
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_TRUE(contains(changed.out, "  name: gateway Dairy day; database " + oldName + "; backup " + oldName + "\n"))
+        << changed.out;
+    EXPECT_TRUE(contains(changed.out, "1 differ")) << changed.out;
+}
+
+// update --verify reads every function back; a gateway that stores one byte
+// changed fails the update with its own result and names the fields.
+TEST_F(McftoolTest, UpdateVerifyCatchesAByteTheGatewayStoredChanged)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun verified = onGateway("update", {"3", "9", "--verify"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.err;
+
+    startServer({"--corrupt-stored-block"});
+    const ToolRun corrupted = onGateway("update", {"3", "--verify"});
+    EXPECT_EQ(corrupted.exitCode, 1);
+    EXPECT_TRUE(contains(corrupted.out, "function 3 Sales night: result 5 (the gateway stores something else than was sent)"))
+        << corrupted.out;
+    EXPECT_TRUE(contains(corrupted.err, "  manual mode: gateway 1; database 0\n")) << corrupted.err;
+    EXPECT_TRUE(contains(corrupted.err, "Fields that differ:\nmanual, manual mode")) << corrupted.err;
+
+    const ToolRun unverified = onGateway("update", {"3"});
+    EXPECT_EQ(unverified.exitCode, 0) << "without --verify the same gateway passes\n" << unverified.err;
+}
+
+// backup show adds the decoded fields of every function after its telegrams.
+TEST_F(McftoolTest, BackupShowPrintsTheFieldsOfEveryFunction)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    const ToolRun show = run({"backup", "show", QString::fromStdString(backupFile())});
+    EXPECT_EQ(show.exitCode, 0) << show.err;
+    for (const char* part : {"function 3 fields:\n  name: Sales night\n  type: 3 Day/Night Contr.\n",
+                             "  output 2 controller 030: parameter 15.2.1 class 248, identification 0x",
+                             "  schedule group 1: 1\n", "  started: yes\n"})
+        EXPECT_TRUE(contains(show.out, part)) << part << "\n" << show.out;
+    EXPECT_LT(show.out.find("header of function 1"), show.out.find("function 1 fields:")) << "after the telegrams";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // Exit codes: 0 done, 1 failed, 2 wrong usage.
 
 #include "CommandLine.h"
+#include "CompareCommand.h"
 #include "PlantBuilder.h"
 #include "TableDump.h"
 
@@ -251,7 +252,7 @@ int upload(const Args& args)
 int update(const Args& args)
 {
     std::string error;
-    const auto parsed = parseArgs(args, {"--blocks-only"}, {"--password"}, error);
+    const auto parsed = parseArgs(args, {"--blocks-only", "--verify"}, {"--password"}, error);
     if (!parsed)
         return usageError("update", error);
     if (parsed->positional.size() < 3)
@@ -277,12 +278,15 @@ int update(const Args& args)
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
                           TypeWritableBlocks(header.type()), nullptr, nullptr);
+            job.setVerify(parsed->has("--verify"));
             result = runJob(job);
+            printDifferences(job.differences(), {"gateway", "database"}, std::cerr);
         }
         const char* meaning = result == UpdateResult::Done ? "done"
             : result == UpdateResult::Refused               ? "refused by the gateway"
             : result == UpdateResult::NotSent               ? "link failure, nothing sent"
             : result == UpdateResult::LinkFailure           ? "link failure, partly sent"
+            : result == UpdateResult::StoredOtherwise       ? "the gateway stores something else than was sent"
                                                             : "local failure";
         const std::string function = std::to_string(number) + " " + header.name();
         std::cout << "function " << function << ": result " << int(result) << " (" << meaning << ")\n";
@@ -384,6 +388,7 @@ int backupShow(const Args& args)
     }
     if ((bytes->size() - BackupHeaderSize) % TelegramSize != 0)
         std::cout << "  " << (bytes->size() - BackupHeaderSize) % TelegramSize << " bytes after the last telegram\n";
+    printBackupFields(*bytes, std::cout);
     return Done;
 }
 
@@ -591,7 +596,7 @@ const std::vector<Verb>& mcftool::verbs()
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
          "go to standard error. Exit code 0 for results 0 and 1.\n",
          upload},
-        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--verify] [--password PASSWORD]",
          "write functions from MCDEF into the gateway",
          "Writes the functions NUMBER..., one after the other, from MCDEF of HOME into\n"
          "the gateway of NETWORK, as velt does after a function was edited: every\n"
@@ -601,14 +606,17 @@ const std::vector<Verb>& mcftool::verbs()
          "sent.\n"
          "\n"
          "  --blocks-only        write only the data blocks the type lets the\n"
-         "                       operator change, not the whole function\n"
+         "                       operator change, not the whole function\n"         "  --verify             after the gateway accepted the function, read it\n"
+         "                       back and compare it with MCDEF field by field; the\n"
+         "                       fields that differ go to standard error\n"
          "  --password PASSWORD  the gateway's password; without it a gateway that\n"
          "                       has one asks on the terminal, and without a\n"
          "                       terminal the update fails (\"Password is invalid\")\n"
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
          "message goes to standard error), 2 link failure before anything was sent,\n"
-         "3 link failure after a part was sent, 4 local failure (database, password).\n"
+         "3 link failure after a part was sent, 4 local failure (database, password),\n"
+         "5 the gateway stores something else than was sent (--verify).\n"
          "A failure ends only the update of its own function. Exit code 0 when every\n"
          "function was updated.\n",
          update},
@@ -702,6 +710,8 @@ const std::vector<Verb>& mcftool::verbs()
          "Prints the path written. Every failure (separators, a missing history, a\n"
          "file that cannot be written) prints velt's message and exits 1.\n",
          exportCurve},
+        {"compare", "HOME NETWORK [NUMBER...]", "show where the gateway, MCDEF and the backup file differ",
+         CompareHelp, compare},
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };
