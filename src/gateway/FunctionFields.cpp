@@ -183,7 +183,7 @@ void addListFields(uint8_t type, uint8_t block, const std::vector<const McdefRec
     const BlockLayout* layout = FindBlockLayout(type, block);
     const bool compared = TypeBlockKind(type, block) == BlockKind::UploadAndWrite;
     for (const auto& [index, entry] : listEntries(records, layout->entrySize)) {
-        FunctionField field{FieldGroup::Settings, {}, {}, {}, compared, {}, {}};
+        FunctionField field{FieldGroup::Settings, {}, {}, {}, compared, {}, {}, block};
         if (type == YearlySchedule) {
             const uint8_t state = entry[1];
             if (state == 255) // a deleted period
@@ -215,7 +215,8 @@ void addBlockFields(uint8_t type, uint8_t block, const std::vector<const McdefRe
         if (setting.type != type || setting.block != block)
             continue;
         fields.push_back({FieldGroup::Settings, setting.name, settingValue(setting.kind, &record[setting.offset]),
-                          setting.unit, writtenField(type, block, setting.offset, kindWidth(setting.kind)), {}, {}});
+                          setting.unit, writtenField(type, block, setting.offset, kindWidth(setting.kind)), {}, {},
+                          block});
     }
 }
 
@@ -279,13 +280,19 @@ FunctionFields DecodeFunction(uint8_t number, const std::vector<McdefRecord>& re
     }
     std::map<uint8_t, std::vector<uint8_t>> scheduleGroups;
     std::map<uint8_t, std::vector<const McdefRecord*>> blocks;
+    std::map<std::string, int> referenceNames;
     for (const McdefRecord& r : records) {
-        if (r.blockType() == BlockType::Input || r.blockType() == BlockType::Output)
-            fields.push_back(referenceField(r));
-        else if (r.blockType() == BlockType::ScheduleReference)
+        if (r.blockType() == BlockType::Input || r.blockType() == BlockType::Output) {
+            FunctionField field = referenceField(r);
+            // A controller with several references in one slot (loops of a multi-parameter list): numbered in order.
+            if (const int seen = referenceNames[field.name]++)
+                field.name += " (" + std::to_string(seen + 1) + ")";
+            fields.push_back(std::move(field));
+        } else if (r.blockType() == BlockType::ScheduleReference) {
             scheduleGroups[r.blockNumber()].push_back(r.item());
-        else if (r.blockType() == BlockType::Data)
+        } else if (r.blockType() == BlockType::Data) {
             blocks[r.blockNumber()].push_back(&r);
+        }
     }
     for (auto& [group, numbers] : scheduleGroups) {
         std::sort(numbers.begin(), numbers.end());
@@ -293,7 +300,7 @@ FunctionFields DecodeFunction(uint8_t number, const std::vector<McdefRecord>& re
         for (const uint8_t n : numbers)
             value += (value.empty() ? "" : ", ") + std::to_string(n);
         fields.push_back(
-            {FieldGroup::Schedule, "schedule group " + std::to_string(group), value, {}, true, {}, numbers});
+            {FieldGroup::Schedule, "schedule group " + std::to_string(group), value, {}, true, {}, numbers, group});
     }
     for (const auto& [block, blockRecords] : blocks)
         addBlockFields(result.type, block, blockRecords, fields);

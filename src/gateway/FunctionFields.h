@@ -38,6 +38,7 @@ struct FunctionField {
     bool compared = true;
     std::optional<ReferenceDetail> reference; // reference fields
     std::vector<uint8_t> schedules;          // schedule fields: the referenced function numbers
+    uint8_t block = 0;                       // settings: the data block; schedules: the group
 };
 
 struct FunctionFields {

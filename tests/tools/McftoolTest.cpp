@@ -3,6 +3,7 @@
 // and the history export.
 
 #include "gateway/BackupFile.h"
+#include "gateway/FunctionFields.h"
 #include "GatewayImage.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
@@ -24,6 +25,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -572,9 +576,78 @@ TEST_F(McftoolTest, BackupShowPrintsTheFieldsOfEveryFunction)
     EXPECT_EQ(show.exitCode, 0) << show.err;
     for (const char* part : {"function 3 fields:\n  name: Sales night\n  type: 3 Day/Night Contr.\n",
                              "  output 2 controller 030: parameter 15.2.1 class 248, identification 0x",
-                             "  schedule group 1: 1\n", "  started: yes\n"})
+                             "  schedule group 1: 1\n", "  started: yes\n",
+                             "  input 1 controller 003 (2): parameter 030f0207", "  alarm delay: 240 min\n"})
         EXPECT_TRUE(contains(show.out, part)) << part << "\n" << show.out;
     EXPECT_LT(show.out.find("header of function 1"), show.out.find("function 1 fields:")) << "after the telegrams";
+}
+
+// export json writes every function of MCDEF; read back, it holds what the
+// table holds: names, types, flags, every reference and schedule reference,
+// and the settings under the names and units of the settings table.
+TEST_F(McftoolTest, ExportJsonReadsBackAsTheTableHoldsIt)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string path = m_home.path() + "export/001_functions.json";
+    const ToolRun json = run({"export", "json", home(), "001"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out, path + "\n");
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    EXPECT_EQ(document["gateway"].toString(), "001:125");
+    const QJsonArray functions = document["functions"].toArray();
+    ASSERT_EQ(functions.size(), 12);
+
+    std::map<uint8_t, std::vector<McdefRecord>> table;
+    for (const auto& bytes : TestHome::records(table::Mcdef)) {
+        const McdefRecord r = McdefRecord::fromBytes(bytes.data());
+        table[r.number()].push_back(r);
+    }
+    for (const QJsonValue& value : functions) {
+        const QJsonObject function = value.toObject();
+        const uint8_t number = uint8_t(function["number"].toInt());
+        SCOPED_TRACE("function " + std::to_string(number));
+        ASSERT_TRUE(table.count(number));
+        const std::vector<McdefRecord>& records = table[number];
+        const McdefRecord& head = records.front();
+        EXPECT_EQ(function["name"].toString().toStdString(), head.name());
+        EXPECT_EQ(function["type"]["code"].toInt(), head.type());
+        EXPECT_EQ(function["stamp"].toDouble(), double(head.stamp()));
+        EXPECT_EQ(function["flags"]["started"].toBool(), bool(head.flags() & FunctionFlag::Started));
+        const auto countOf = [&](uint8_t blockType) {
+            return std::count_if(records.begin(), records.end(),
+                                 [&](const McdefRecord& r) { return r.blockType() == blockType; });
+        };
+        EXPECT_EQ(function["inputs"].toArray().size(), countOf(BlockType::Input));
+        EXPECT_EQ(function["outputs"].toArray().size(), countOf(BlockType::Output));
+        EXPECT_EQ(function["schedules"].toArray().size(), countOf(BlockType::ScheduleReference));
+        for (const QJsonValue& schedule : function["schedules"].toArray())
+            EXPECT_EQ(schedule["name"].toString().toStdString(),
+                      table[uint8_t(schedule["function"].toInt())].front().name());
+        const QJsonObject settings = function["settings"].toObject();
+        for (const SettingField& setting : SettingFields()) {
+            const bool blockPresent = std::any_of(records.begin(), records.end(), [&](const McdefRecord& r) {
+                return r.blockType() == BlockType::Data && r.blockNumber() == setting.block;
+            });
+            if (setting.type != head.type() || !blockPresent)
+                continue;
+            const QJsonObject field = settings[QString::fromStdString(setting.name)].toObject();
+            EXPECT_FALSE(field.isEmpty()) << setting.name;
+            EXPECT_EQ(field["unit"].toString().toStdString(), setting.unit) << setting.name;
+            EXPECT_EQ(field["block"].toInt(), setting.block) << setting.name;
+        }
+    }
+    const QJsonObject night = functions[2].toObject();
+    EXPECT_EQ(night["name"].toString(), "Sales night");
+    EXPECT_EQ(night["outputs"][4]["parameter"].toString(), "15.2.1 class 248");
+    EXPECT_EQ(night["outputs"][0]["automatic"].toBool(), true);
+
+    const ToolRun missing = run({"export", "json", home(), "001", "3", "99", "--out", home() + "/x.json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.err, "function 99 is not in MCDEF")) << missing.err;
+    EXPECT_FALSE(QFile::exists(home() + "/x.json"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "CommandLine.h"
 #include "CompareCommand.h"
+#include "JsonExportCommand.h"
 #include "PlantBuilder.h"
 #include "TableDump.h"
 
@@ -712,6 +713,8 @@ const std::vector<Verb>& mcftool::verbs()
          exportCurve},
         {"compare", "HOME NETWORK [NUMBER...]", "show where the gateway, MCDEF and the backup file differ",
          CompareHelp, compare},
+        {"export json", "HOME NETWORK [NUMBER...] [--out FILE]", "write functions from MCDEF as readable JSON",
+         ExportJsonHelp, exportJson},
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };
