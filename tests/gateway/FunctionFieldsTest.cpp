@@ -13,53 +13,21 @@
 #include "gateway/FunctionReader.h"
 #include "gateway/TelegramBuilder.h"
 #include "gateway/TelegramConversion.h"
-#include "ImageSource.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/HeaderTelegram.h"
 #include "protocol/TypeCatalogue.h"
+#include "SampleGateway.h"
 #include "SimulatedGateway.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
+#include <utility>
 
 namespace {
 
 constexpr const char* Address = "001:125";
-
-// Every kind of reference, schedule references, list blocks and values the gateway measures itself.
-const char* const source = R"({
-  "network": "001", "netConfigStamp": 500, "memoryKiB": 16, "typeLimits": [3, 1, 1, 2, 1, 1, 1, 1, 1],
-  "password": "", "firstStamp": 100,
-  "functions": [
-    {"number": 1, "type": 0, "name": "Week",
-     "settings": {"state": 1, "weekly": [[["07:00", "21:00"]], [], [], [], [], [], [["08:00", "12:00"], ["13:00", "17:00"]]],
-                  "periods": [{"from": "2025-01-06 00:00", "to": "2025-01-06 23:59", "state": "off"}]}},
-    {"number": 3, "type": 3, "name": "Night", "flags": ["started"], "schedules": {"1": [1]},
-     "outputs": {"1": [{"address": 1}, {"address": 77, "status": ["no answer"]}],
-                 "2": [{"address": 30, "parameter": [15, 2, 1], "ident": "RTH-20"}]},
-     "settings": {"manual": 1, "manualValue": 1}},
-    {"number": 5, "type": 8, "name": "Po",
-     "inputs": {"1": [{"address": 1, "inputs": [[3, 14, 2, 7], [1, 1, 3, 250]], "ident": "EVA-100"},
-                      {"address": 2, "inputs": [[3, 14, 2, 7]], "ident": "EVA-100"}],
-                "2": [{"address": 40, "inputs": [[8, 2, 3, 4]], "ident": "PAK-400"}]},
-     "outputs": {"1": [{"address": 40, "parameter": [8, 1, 3], "class": 6, "ident": "PAK-400"}]},
-     "settings": {"period": 1200, "actualOffset": 1.5, "optimiseCommunication": 255,
-                  "evaporators": [{"address": 1, "loop": "A", "defrostDelay": 1200, "critical24h": 1000, "critical7d": 6000},
-                                  {"address": 2, "loop": "B", "defrostDelay": 600, "critical24h": 440, "critical7d": 4080}]}},
-    {"number": 6, "type": 4, "name": "Peak", "schedules": {"1": [1], "3": [2]},
-     "outputs": {"1": [{"address": 30}]},
-     "settings": {"impulsesPerKwh": 200, "normalMeter": 1000.5, "calculatedOffset": 0.5}}
-  ]
-})";
-
-GatewayState sourceState()
-{
-    std::string error;
-    const auto state = GatewayStateFromSource(source, error);
-    EXPECT_TRUE(state) << error;
-    return state.value_or(GatewayState{});
-}
 
 Telegram toGateway(uint8_t command, uint8_t p, uint8_t offset, const std::vector<uint8_t>& data)
 {
@@ -97,6 +65,12 @@ std::string valueOf(const FunctionFields& fields, const std::string& name)
     return field ? field->value + (field->unit.empty() ? "" : " " + field->unit) : "(none)";
 }
 
+void expectFields(const FunctionFields& fields, std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(valueOf(fields, name), value) << name;
+}
+
 McdefRecord headerRecord(uint8_t number, uint8_t type)
 {
     McdefRecord header(number, BlockType::Header, 0, 0);
@@ -111,7 +85,7 @@ McdefRecord headerRecord(uint8_t number, uint8_t type)
 // writes from those records and the answers themselves give the same fields.
 TEST(FunctionFieldsTest, TheThreeSourcesAgreeOnAnUploadedFunction)
 {
-    SimulatedGateway gateway(sourceState());
+    SimulatedGateway gateway(SampleGatewayState());
     const FunctionReader reader = readAll(gateway);
     ASSERT_EQ(reader.functions().size(), 4u);
 
@@ -169,7 +143,7 @@ TEST(FunctionFieldsTest, TheThreeSourcesAgreeOnAnUploadedFunction)
 // names the field, and only that field's block.
 TEST(FunctionFieldsTest, ReadingBackAfterAWriteFindsTheChangedByte)
 {
-    GatewayState state = sourceState();
+    GatewayState state = SampleGatewayState();
     SimulatedGateway clean(state);
     const std::vector<McdefRecord> records = recordsOf(3, readAll(clean, {3}).functions().at(3));
 
@@ -222,11 +196,9 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     McdefRecord alarm(4, BlockType::Data, 2, 0);
     PackAlarmSettings({true, 35, 12, 21, -42}, FunctionType::AlarmLimitDirect, alarm);
     const FunctionFields alarmFields = DecodeFunction(4, {headerRecord(4, FunctionType::AlarmLimitDirect), alarm});
-    EXPECT_EQ(valueOf(alarmFields, "use outdoor temperature"), "1");
-    EXPECT_EQ(valueOf(alarmFields, "outdoor reference temperature"), "35 °C");
-    EXPECT_EQ(valueOf(alarmFields, "lower band temperature"), "12 °C");
-    EXPECT_EQ(valueOf(alarmFields, "upper band temperature"), "21 °C");
-    EXPECT_EQ(valueOf(alarmFields, "entrance value"), "-42 °C");
+    expectFields(alarmFields, {{"use outdoor temperature", "1"}, {"outdoor reference temperature", "35 °C"},
+                               {"lower band temperature", "12 °C"}, {"upper band temperature", "21 °C"},
+                               {"entrance value", "-42 °C"}});
 
     McdefRecord peak(6, BlockType::Data, 2, 0);
     PeakSettings peakSettings;
@@ -236,14 +208,10 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     peakSettings.advanced.useSchedule = {0, 1, 1};
     PackPeakSettings(peakSettings, peak);
     const FunctionFields peakFields = DecodeFunction(6, {headerRecord(6, FunctionType::PeakShaving), peak});
-    EXPECT_EQ(valueOf(peakFields, "impulses per kWh"), "500");
-    EXPECT_EQ(valueOf(peakFields, "load period"), "15 min");
-    EXPECT_EQ(valueOf(peakFields, "intern load period"), "120 s");
-    EXPECT_EQ(valueOf(peakFields, "max shave time"), "90 min");
-    EXPECT_EQ(valueOf(peakFields, "max thermostat offset"), "1.5 K");
-    EXPECT_EQ(valueOf(peakFields, "offset step"), "0.3 K");
-    EXPECT_EQ(valueOf(peakFields, "use tariff schedule"), "0");
-    EXPECT_EQ(valueOf(peakFields, "use peak meter schedule"), "1");
+    expectFields(peakFields, {{"impulses per kWh", "500"}, {"load period", "15 min"}, {"intern load period", "120 s"},
+                              {"max shave time", "90 min"}, {"max thermostat offset", "1.5 K"},
+                              {"offset step", "0.3 K"}, {"use tariff schedule", "0"},
+                              {"use peak meter schedule", "1"}});
 
     McdefRecord po(5, BlockType::Data, 1, 0);
     PoSettings poSettings;
@@ -252,13 +220,8 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     poSettings.alarmDelay = 60;
     PackPoSettings(poSettings, po);
     const FunctionFields poFields = DecodeFunction(5, {headerRecord(5, FunctionType::PoOptimizer), po});
-    EXPECT_EQ(valueOf(poFields, "period"), "1200 s");
-    EXPECT_EQ(valueOf(poFields, "filter"), "900");
-    EXPECT_EQ(valueOf(poFields, "Kp"), "0.5");
-    EXPECT_EQ(valueOf(poFields, "Tn"), "900");
-    EXPECT_EQ(valueOf(poFields, "compressor loop"), "C");
-    EXPECT_EQ(valueOf(poFields, "alarm delay"), "60 min");
-    EXPECT_EQ(valueOf(poFields, "optimise communication"), "0");
+    expectFields(poFields, {{"period", "1200 s"}, {"filter", "900"}, {"Kp", "0.5"}, {"Tn", "900"},
+                            {"compressor loop", "C"}, {"alarm delay", "60 min"}, {"optimise communication", "0"}});
 
     McdefRecord defrost(7, BlockType::Data, 3, 0);
     DefrostTimes times;
@@ -266,9 +229,8 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     times.weekdays[6] = 2;
     PackDefrostTimes(times, defrost);
     const FunctionFields defrostFields = DecodeFunction(7, {headerRecord(7, FunctionType::CentralDefrost), defrost});
-    EXPECT_EQ(valueOf(defrostFields, "schedule 2 time 3"), "06:30");
-    EXPECT_EQ(valueOf(defrostFields, "schedule 3 time 8"), "none");
-    EXPECT_EQ(valueOf(defrostFields, "Sunday schedule"), "2");
+    expectFields(defrostFields, {{"schedule 2 time 3", "06:30"}, {"schedule 3 time 8", "none"},
+                                 {"Sunday schedule", "2"}});
 
     McdefRecord week2(1, BlockType::Data, 2, 0);
     McdefRecord week3(1, BlockType::Data, 3, 0);
@@ -282,9 +244,8 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     for (const McdefRecord& r : PackPeriods(1, {christmas}, 3))
         yearly.push_back(r);
     const FunctionFields yearlyFields = DecodeFunction(1, yearly);
-    EXPECT_EQ(valueOf(yearlyFields, "Monday period 1 off"), "22:00");
-    EXPECT_EQ(valueOf(yearlyFields, "Wednesday period 4 on"), "08:00");
-    EXPECT_EQ(valueOf(yearlyFields, "Wednesday period 4 off"), "17:00");
-    EXPECT_EQ(valueOf(yearlyFields, "special period 1"), "0000.12.24 18:00 -> 0000.12.26 06:00 Off");
+    expectFields(yearlyFields, {{"Monday period 1 off", "22:00"}, {"Wednesday period 4 on", "08:00"},
+                                {"Wednesday period 4 off", "17:00"},
+                                {"special period 1", "0000.12.24 18:00 -> 0000.12.26 06:00 Off"}});
     EXPECT_FALSE(yearlyFields.find("special period 2")) << "deleted entries are no period";
 }
