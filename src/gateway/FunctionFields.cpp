@@ -267,8 +267,8 @@ FunctionFields DecodeFunction(uint8_t number, const std::vector<McdefRecord>& re
         result.type = header->type();
         const uint8_t flags = header->flags();
         fields.push_back({FieldGroup::Header, "name", header->name(), {}, true, {}, {}});
-        fields.push_back({FieldGroup::Header, "type", StrFormat("%u %s", result.type, TypeName(result.type).c_str()), {},
-                          true, {}, {}});
+        const std::string typeText = StrFormat("%u %s", result.type, TypeName(result.type).c_str());
+        fields.push_back({FieldGroup::Header, "type", typeText, {}, true, {}, {}});
         fields.push_back({FieldGroup::Header, "stamp", std::to_string(header->stamp()), {}, true, {}, {}});
         fields.push_back({FieldGroup::Header, "started", yesNo(flags & FunctionFlag::Started), {}, true, {}, {}});
         if (known == HeaderFlags::All) {

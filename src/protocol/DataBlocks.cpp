@@ -66,7 +66,8 @@ const std::vector<ReportedRange>& ReportedRanges()
 bool IsReportedByte(uint8_t type, uint8_t block, size_t byte)
 {
     for (const ReportedRange& range : ReportedRanges())
-        if (range.type == type && range.block == block && byte >= range.first && byte < size_t(range.first + range.length))
+        if (range.type == type && range.block == block && byte >= range.first
+            && byte < size_t(range.first + range.length))
             return true;
     return false;
 }

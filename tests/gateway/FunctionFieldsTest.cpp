@@ -239,8 +239,8 @@ TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
     schedule[2][3] = {480, 1020};
     PackBasicSchedule(schedule, week2, week3);
     std::vector<McdefRecord> yearly = {headerRecord(1, FunctionType::YearlySchedule), week2, week3};
-    const SpecialPeriod christmas{*ToCalendarSeconds({1970, 12, 24, 18, 0, 0}), *ToCalendarSeconds({1970, 12, 26, 6, 0, 0}),
-                                  PeriodState::Off};
+    const SpecialPeriod christmas{*ToCalendarSeconds({1970, 12, 24, 18, 0, 0}),
+                                  *ToCalendarSeconds({1970, 12, 26, 6, 0, 0}), PeriodState::Off};
     for (const McdefRecord& r : PackPeriods(1, {christmas}, 3))
         yearly.push_back(r);
     const FunctionFields yearlyFields = DecodeFunction(1, yearly);

@@ -461,7 +461,8 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* verb : {"upload HOME NETWORK [--yes|--no]",
-                             "update HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+                             "update HOME NETWORK NUMBER... [--blocks-only] [--verify] [--password PASSWORD]",
+                             "compare HOME NETWORK [NUMBER...]", "export json HOME NETWORK [NUMBER...] [--out FILE]",
                              "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
                              "backup write HOME NETWORK", "backup show FILE", "backup verify FILE",
@@ -557,7 +558,8 @@ TEST_F(McftoolTest, UpdateVerifyCatchesAByteTheGatewayStoredChanged)
     startServer({"--corrupt-stored-block"});
     const ToolRun corrupted = onGateway("update", {"3", "--verify"});
     EXPECT_EQ(corrupted.exitCode, 1);
-    EXPECT_TRUE(contains(corrupted.out, "function 3 Sales night: result 5 (the gateway stores something else than was sent)"))
+    EXPECT_TRUE(contains(corrupted.out,
+                         "function 3 Sales night: result 5 (the gateway stores something else than was sent)"))
         << corrupted.out;
     EXPECT_TRUE(contains(corrupted.err, "  manual mode: gateway 1; database 0\n")) << corrupted.err;
     EXPECT_TRUE(contains(corrupted.err, "Fields that differ:\nmanual, manual mode")) << corrupted.err;

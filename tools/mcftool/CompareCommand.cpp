@@ -172,7 +172,8 @@ int compare(const Args& args)
     if (parsed->positional.size() < 2)
         return usageError("compare", "expected HOME, NETWORK and any function NUMBERs");
     // No number: every function that any source holds.
-    const auto numbers = optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
+    const auto numbers =
+        optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
         return usageError("compare", error);
     ConsoleUi console;

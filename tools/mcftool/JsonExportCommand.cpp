@@ -116,7 +116,8 @@ int exportJson(const Args& args)
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
         return usageError("export json", parsed->positional[1] + " is not a network number (three digits)");
-    const auto numbers = optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
+    const auto numbers =
+        optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
         return usageError("export json", error);
     ConsoleUi console;
