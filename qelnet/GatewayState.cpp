@@ -2,17 +2,6 @@
 
 #include "protocol/TypeCatalogue.h"
 
-const std::vector<ReportedRange>& ReportedRanges()
-{
-    static const std::vector<ReportedRange> ranges = {
-        {FunctionType::YearlySchedule, 1, 0, 2},   // the schedule's present output
-        {FunctionType::PeakShaving, 1, 1, 4},      // calculated thermostat offset
-        {FunctionType::PeakShaving, 2, 21, 8},     // normal and peak meter readings
-        {FunctionType::PoOptimizer, 1, 13, 4},     // actual Po offset
-    };
-    return ranges;
-}
-
 bool HasManualState(uint8_t type)
 {
     switch (type) {

@@ -92,14 +92,5 @@ bool operator==(const FunctionHeader& a, const FunctionHeader& b);
 bool operator==(const DataBlock& a, const DataBlock& b);
 bool operator==(const GatewayFunction& a, const GatewayFunction& b);
 
-// Bytes of a plain block that the gateway measures itself; writes leave them alone.
-struct ReportedRange {
-    uint8_t type;
-    uint8_t block;
-    uint8_t first;
-    uint8_t length;
-};
-const std::vector<ReportedRange>& ReportedRanges();
-
 // Types whose data block 1 holds the manual state (byte 0 = manual flag).
 bool HasManualState(uint8_t type);

@@ -35,6 +35,8 @@ rewritten (beside, then renamed) after every accepted change.
   --answer-other-function
                          answer every request about a function as if it
                          named the next function number
+  --corrupt-stored-block accept every data block write but store it with one
+                         byte changed (its lowest bit flipped)
   --check                tell whether a server listens on the --socket PATH:
                          exit code 0 when one does, 1 when none; starts none
   --make-image SOURCE.json IMAGE   make a gateway image from its readable source
@@ -191,6 +193,8 @@ std::optional<QelnetOptions> ParseQelnetOptions(const QStringList& arguments, QS
             options.gatewayFaults.memoryFull = true;
         } else if (option == QLatin1String("--answer-other-function")) {
             options.gatewayFaults.answerOtherFunction = true;
+        } else if (option == QLatin1String("--corrupt-stored-block")) {
+            options.gatewayFaults.corruptStoredBlock = true;
         } else if (option == QLatin1String("--check")) {
             options.action = QelnetOptions::Action::Check;
         } else if (option == QLatin1String("--make-image")) {

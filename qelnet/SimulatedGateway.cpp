@@ -33,14 +33,6 @@ std::vector<uint8_t> emptyEntry(uint8_t type, uint8_t index, size_t size)
     return entry;
 }
 
-bool inReportedRange(uint8_t type, uint8_t block, size_t byte)
-{
-    for (const ReportedRange& range : ReportedRanges())
-        if (range.type == type && range.block == block && byte >= range.first && byte < size_t(range.first + range.length))
-            return true;
-    return false;
-}
-
 } // namespace
 
 SimulatedGateway::SimulatedGateway(GatewayState state, GatewayFaults faults)
@@ -448,7 +440,7 @@ uint8_t SimulatedGateway::writeDataBlock(GatewayFunction& function, uint8_t bloc
         if (length != 1 + layout->writeBytes)
             return GatewayStatus::BadRequest;
         for (size_t k = 0; k < layout->writeBytes; ++k)
-            if (!inReportedRange(function.type, blockNumber, k))
+            if (!IsReportedByte(function.type, blockNumber, k))
                 block.bytes[k] = content[k];
     } else {
         const uint8_t count = content[0];
@@ -460,6 +452,8 @@ uint8_t SimulatedGateway::writeDataBlock(GatewayFunction& function, uint8_t bloc
         }
     }
     block.present = true;
+    if (m_faults.corruptStoredBlock)
+        corruptStoredBlock(function.type, blockNumber, layout->entrySize ? content[1] : 0, block);
     if (blockNumber == 1 && HasManualState(function.type)) {
         if (block.bytes[0])
             function.flags |= FunctionFlag::Manual;
@@ -467,6 +461,24 @@ uint8_t SimulatedGateway::writeDataBlock(GatewayFunction& function, uint8_t bloc
             function.flags &= uint8_t(~FunctionFlag::Manual);
     }
     return GatewayStatus::Accepted;
+}
+
+void SimulatedGateway::corruptStoredBlock(uint8_t type, uint8_t blockNumber, uint8_t firstEntry,
+                                          DataBlock& block) const
+{
+    const BlockLayout* layout = FindBlockLayout(type, blockNumber);
+    if (layout->entrySize != 0) {
+        // The written entry's byte after its index: a period's state, an evaporator's address.
+        const auto entry = block.entries.find(firstEntry);
+        if (entry != block.entries.end())
+            entry->second[1] ^= 0x01;
+        return;
+    }
+    for (size_t k = 0; k < layout->writeBytes; ++k)
+        if (!IsReportedByte(type, blockNumber, k)) {
+            block.bytes[k] ^= 0x01;
+            return;
+        }
 }
 
 Telegram SimulatedGateway::functionListAnswer(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length,

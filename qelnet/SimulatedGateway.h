@@ -35,6 +35,7 @@ struct GatewayFaults {
     bool changedStamp = false;           // stamps move after the stamp read; writes answered 16
     bool memoryFull = false;             // no free memory; new functions refused
     bool answerOtherFunction = false;    // answers name the next function number in place of the asked one
+    bool corruptStoredBlock = false;     // data block writes are accepted but stored with one byte changed
 };
 
 class SimulatedGateway {
@@ -59,6 +60,9 @@ public:
 private:
     std::optional<Telegram> answerAsAsked(const Telegram& request);
     void renumberAnswer(Telegram& answer) const;
+    // The written block's first byte that the gateway does not measure itself,
+    // or the first written entry, with its lowest bit flipped.
+    void corruptStoredBlock(uint8_t type, uint8_t blockNumber, uint8_t firstEntry, DataBlock& block) const;
     Telegram functionListAnswer(const IdentifiedTelegram& id, const uint8_t* data, uint16_t length,
                                 uint8_t status) const;
     Telegram reply(uint8_t command, uint16_t dataLength, uint8_t p, uint8_t offset) const;

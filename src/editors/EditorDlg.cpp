@@ -288,6 +288,7 @@ void EditorDlg::accept()
     const UpdatePlan plan = updatePlan(change);
     switch (RunUpdate(this, m_request.gatewayAddress, number(), plan.mode, plan.writable)) {
     case UpdateResult::Done:
+    case UpdateResult::StoredOtherwise: // sent and accepted; the read-back named the fields that differ
         m_updateFailed = false;
         break;
     case UpdateResult::Refused:

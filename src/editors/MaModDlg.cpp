@@ -253,6 +253,7 @@ std::optional<EditorResult> RunManualModeSequence(MaModDlg& dialog, const std::s
     switch (RunUpdate(dialog.parentWidget(), gatewayAddress, dialog.functionNumber(), UpdateMode::DataBlocksOnly,
                       manualBlock)) {
     case UpdateResult::Done:
+    case UpdateResult::StoredOtherwise: // sent and accepted; the read-back named the fields that differ
         if (dialog.LogChangeLines(gatewayAddress, functionName))
             return std::nullopt;
         break;

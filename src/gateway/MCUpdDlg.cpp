@@ -2,6 +2,8 @@
 
 #include "gateway/CurrentServer.h"
 #include "model/StringTable.h"
+#include "support/OrpaPaths.h"
+#include "support/Profile.h"
 #include "support/UiSeam.h"
 
 #include <QTimer>
@@ -31,5 +33,8 @@ UpdateResult RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8
                        const std::array<uint8_t, 4>& writableBlocks)
 {
     MCUpdDlg dialog(gatewayAddress, CurrentServerWindow(), number, mode, writableBlocks, parent);
+    dialog.job().setVerify(VerifyAfterUpdate());
     return dialog.run();
 }
+
+bool VerifyAfterUpdate() { return GetPrivateProfileInt("VELT", "VerifyAfterUpdate", 0, OrpaIniFile()) == 1; }

@@ -34,3 +34,7 @@ private:
 // caller may write, as TypeWritableBlocks gives them).
 UpdateResult RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
               const std::array<uint8_t, 4>& writableBlocks);
+
+// [VELT] VerifyAfterUpdate=1 of ORPA.INI: every update reads the function back
+// and compares it with MCDEF (UpdateResult::StoredOtherwise when they differ).
+bool VerifyAfterUpdate();

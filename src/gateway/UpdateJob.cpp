@@ -36,6 +36,7 @@ const char* UpdateResultMeaning(UpdateResult result)
     case UpdateResult::NotSent: return "link failure, nothing sent";
     case UpdateResult::LinkFailure: return "link failure, partly sent";
     case UpdateResult::LocalFailure: return "local failure";
+    case UpdateResult::StoredOtherwise: return "the gateway stores something else than was sent";
     }
     return "unknown result";
 }
@@ -117,6 +118,10 @@ void UpdateJob::sendNext()
 
 void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
 {
+    if (m_readBack) {
+        onReadBackAnswer(answer);
+        return;
+    }
     ++m_answers;
     Q_EMIT progress(m_answers);
     if (checked.refused()) {
@@ -131,10 +136,60 @@ void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
         sendNext();
         return;
     }
-    if (storeStamp(le::u32(&answer[AnswerStampOffset])))
-        finish(UpdateResult::Done);
-    else
+    if (!storeStamp(le::u32(&answer[AnswerStampOffset]))) {
         fail(UpdateResult::LocalFailure, "the gateway took every telegram, but MCDEF did not take its new stamp");
+        return;
+    }
+    if (!m_verify) {
+        finish(UpdateResult::Done);
+        return;
+    }
+    m_readBack = std::make_unique<FunctionReader>(std::vector<uint8_t>{m_number});
+    readBackNext();
+}
+
+void UpdateJob::readBackNext()
+{
+    const std::optional<ReadRequest> request = m_readBack->nextRequest();
+    if (!request) {
+        compareReadBack();
+        return;
+    }
+    if (!sendCommand(request->command, uint16_t(request->data.size()), request->p, request->offset,
+                     request->data.data()))
+        fail(UpdateResult::LocalFailure, "the read-back could not be asked for");
+}
+
+void UpdateJob::onReadBackAnswer(const Telegram& answer)
+{
+    if (!m_readBack->takeAnswer(answer)) {
+        onUnexpectedAnswer();
+        return;
+    }
+    readBackNext();
+}
+
+void UpdateJob::compareReadBack()
+{
+    FunctionFields stored;
+    const bool read = m_readBack->functions().count(m_number) != 0;
+    if (read)
+        stored = FunctionFieldsFromAnswers(m_number, m_readBack->functions().at(m_number));
+    FunctionFields sent;
+    const uint16_t status = FunctionFieldsFromTable(m_number, sent);
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        fail(UpdateResult::LocalFailure, "MCDEF could not be read to compare the read-back");
+        return;
+    }
+    m_differences = CompareFunctions({read ? &stored : nullptr, &sent});
+    if (m_differences.empty()) {
+        finish(UpdateResult::Done);
+        return;
+    }
+    ShowMessage(QText(txt::StoredOtherwise) + "\n" + QString::fromStdString(DifferenceNames(m_differences)),
+                MB::Ok | MB::IconExclamation, messageParent());
+    fail(UpdateResult::StoredOtherwise, DifferenceNames(m_differences));
 }
 
 bool UpdateJob::storeStamp(uint32_t stamp)

@@ -6,11 +6,14 @@
 // function is marked as not sent to the gateway, or the mark is cleared
 // (gateway/SyncState.h).
 
+#include "gateway/FunctionFields.h"
+#include "gateway/FunctionReader.h"
 #include "gateway/GatewayExchange.h"
 #include "support/ServerLink.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +24,9 @@ enum class UpdateResult : int {
     NotSent = 2,      // the link failed before the first answer
     LinkFailure = 3,  // the link failed after at least one answer
     LocalFailure = 4, // allocation, build, password or database
+    // The gateway accepted every telegram, but reading the function back
+    // gives other fields than MCDEF holds: it stores something else than was sent.
+    StoredOtherwise = 5,
 };
 
 // "done", "refused by the gateway", "link failure, nothing sent", ...
@@ -40,9 +46,15 @@ public:
     UpdateJob(std::string gatewayAddress, uint32_t serverWindow, uint8_t number, uint32_t mode,
               const std::array<uint8_t, 4>& writableBlocks, QWidget* passwordParent, QWidget* messageParent);
 
+    // After the last telegram is accepted, read the function back and compare
+    // it with MCDEF field by field (VerifyAfterUpdate, mcftool update --verify).
+    void setVerify(bool verify) { m_verify = verify; }
+
     void start();
 
     int telegramCount() const { return int(m_telegrams.size()); }
+    // What the read-back found different: per field the gateway's value, then MCDEF's.
+    const std::vector<FieldDifference>& differences() const { return m_differences; }
     int answersReceived() const { return m_answers; }
     // Why the update did not end with Done, beyond its result: "return code 3", ...
     const std::string& failureDetail() const { return m_failureDetail; }
@@ -63,6 +75,9 @@ private:
     // Marks the function as not sent, or clears its mark, by the result.
     void recordSyncState(UpdateResult result);
     std::optional<std::string> markUnsent(const std::string& reason);
+    void readBackNext();
+    void onReadBackAnswer(const Telegram& answer);
+    void compareReadBack();
 
     uint8_t m_number;
     uint32_t m_mode;
@@ -73,6 +88,9 @@ private:
     int m_answers = 0;
     std::string m_failureDetail;
     std::optional<std::string> m_syncStateProblem;
+    bool m_verify = false;
+    std::unique_ptr<FunctionReader> m_readBack;
+    std::vector<FieldDifference> m_differences;
 };
 
 // The text block of the gateway password prompt (ServerLink.h, PasswordTexts).

@@ -187,6 +187,7 @@ constexpr BuiltinText kTexts[] = {
     {NumberOutOfRange, "Please enter a number from %s to %s."},
     {WholeNumberOutOfRange, "Please enter a whole number from %s to %s."},
     {NotANumber, "Please enter a number."},
+    {StoredOtherwise, "The gateway stores something else than was sent. Fields that differ:"},
 
     // Upload: exchange with the communication server, progress, net check, consistency check.
     {ErrorSendingMessage, "Error sending message to Qelnet driver."},

@@ -148,6 +148,7 @@ enum TextId : uint16_t {
     NumberOutOfRange = 3900,
     WholeNumberOutOfRange = 3901,
     NotANumber = 3902,
+    StoredOtherwise = 3950, // the read-back after an update found other fields than were sent
 
     // --- 4000..4999: upload, update, start/stop, backup ---
     ErrorSendingMessage = 4000,

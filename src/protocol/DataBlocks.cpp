@@ -51,3 +51,23 @@ uint16_t DataBlockWriteLength(uint8_t type, uint8_t block, uint8_t entryCount)
         return uint16_t(layout->entrySize * entryCount + 2);
     return layout->writeBytes ? uint16_t(layout->writeBytes + 1) : 0;
 }
+
+const std::vector<ReportedRange>& ReportedRanges()
+{
+    static const std::vector<ReportedRange> ranges = {
+        {FunctionType::YearlySchedule, 1, 0, 2}, // the schedule's present output
+        {FunctionType::PeakShaving, 1, 1, 4},    // calculated thermostat offset
+        {FunctionType::PeakShaving, 2, 21, 8},   // normal and peak meter readings
+        {FunctionType::PoOptimizer, 1, 13, 4},   // actual Po offset
+    };
+    return ranges;
+}
+
+bool IsReportedByte(uint8_t type, uint8_t block, size_t byte)
+{
+    for (const ReportedRange& range : ReportedRanges())
+        if (range.type == type && range.block == block && byte >= range.first
+            && byte < size_t(range.first + range.length))
+            return true;
+    return false;
+}

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct BlockLayout {
     uint8_t type;
@@ -29,3 +30,14 @@ constexpr size_t DataBlockAnswerContent = 6;
 // configured, and the gateway then answers the short form without it.
 constexpr size_t PoOptimiseCommunicationByte = 21;
 constexpr uint8_t NotConfigured = 255;
+
+// Bytes of a plain block that the gateway measures itself; writes leave them
+// alone. `first` counts from the block's first byte (record byte 6).
+struct ReportedRange {
+    uint8_t type;
+    uint8_t block;
+    uint8_t first;
+    uint8_t length;
+};
+const std::vector<ReportedRange>& ReportedRanges();
+bool IsReportedByte(uint8_t type, uint8_t block, size_t byte);

@@ -88,6 +88,27 @@ TEST_F(EditorTest, RenamingLogsOnlyTheName)
     expectRenamedToDairyEvening();
 }
 
+// With VerifyAfterUpdate=1 the update reads the function back; a gateway that
+// stores a changed byte gets the operator a message naming the fields, and
+// the change, sent and accepted, is saved and logged.
+TEST_F(EditorTest, VerifyAfterUpdateNamesTheFieldsTheGatewayStoredOtherwise)
+{
+    start({"--corrupt-stored-block"});
+    m_home.setIni("ORPA.INI", "VELT", "VerifyAfterUpdate", "1");
+    stopFunction(4);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    expectUpdate();
+    // stopFunction() stops the function in MCDEF only: the gateway still runs it.
+    m_script.expectMessage("The gateway stores something else than was sent. Fields that differ:\n"
+                           "started, manual, manual mode, use external signal");
+    ASSERT_EQ(run(editor, [&] {
+                  rename(editor, "Dairy evening");
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    expectRenamedToDairyEvening();
+}
+
 TEST_F(EditorTest, ANameTakesSixteenCharactersOfTheCodePage)
 {
     start();

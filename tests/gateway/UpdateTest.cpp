@@ -361,4 +361,41 @@ TEST_F(UpdateTest, AFileOfMarksThatCannotBeReadIsReportedOnceAndLeftAsItIs)
     EXPECT_EQ(text, "not a mark");
 }
 
+// With VerifyAfterUpdate=1 in ORPA.INI an update reads the function back; a
+// gateway that stores a changed byte ends it with its own result and a
+// message naming the fields.
+TEST_F(UpdateTest, VerifyAfterUpdateNamesTheFieldsTheGatewayStoresOtherwise)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    restartServer({"--corrupt-stored-block"});
+    SetCurrentServerWindow(serverWindow());
+    const auto runUpdate = [&](const char* message = nullptr) {
+        m_script.expectDialog("MCUpdDlg", [](QDialog& dialog) { return dialog.exec(); });
+        if (message)
+            m_script.expectMessage(message);
+        return RunUpdate(nullptr, "001:125", 3, UpdateMode::WholeFunction,
+                         TypeWritableBlocks(FunctionType::DayNightControl));
+    };
+    EXPECT_EQ(runUpdate(), UpdateResult::Done) << "without the setting nothing is read back";
+    EXPECT_EQ(count(sentCommands(), Command::ReadHeader), 0);
+
+    m_home.setIni("ORPA.INI", "VELT", "VerifyAfterUpdate", "1");
+    EXPECT_EQ(runUpdate("The gateway stores something else than was sent. Fields that differ:\n"
+                        "manual, manual mode"),
+              UpdateResult::StoredOtherwise);
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
+    EXPECT_EQ(count(sentCommands(), Command::ReadHeader), 1);
+    EXPECT_EQ(count(sentCommands(), Command::WriteHeader), 2) << "the read-back writes nothing";
+    EXPECT_EQ(headerOf(3).stamp(), readImage("001").functions.at(3).stamp) << "the accepted update keeps its stamp";
+    ASSERT_TRUE(markOf("001:125", 3)) << "what the gateway stores is not what was sent";
+    EXPECT_EQ(markOf("001:125", 3)->reason, "the gateway stores something else than was sent: manual, manual mode");
+
+    restartServer();
+    SetCurrentServerWindow(serverWindow());
+    EXPECT_EQ(runUpdate(), UpdateResult::Done) << "a gateway that stores what was sent passes";
+    EXPECT_FALSE(markOf("001:125", 3));
+    SetCurrentServerWindow(0);
+}
+
 } // namespace

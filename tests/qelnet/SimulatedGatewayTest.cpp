@@ -4,6 +4,7 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/ServerFrame.h"
 #include "protocol/TypeCatalogue.h"
+#include "SampleGateway.h"
 #include "SimulatedGateway.h"
 
 #include <gtest/gtest.h>
@@ -14,47 +15,6 @@
 #include <initializer_list>
 
 namespace {
-
-// A small gateway: a yearly schedule, a day/night function in manual mode with
-// a reference the gateway gets no answer from, a Po optimizer configured
-// without optimise communication, and a peak shaving function that references
-// a schedule that is not there.
-const char* const source = R"({
-  "network": "001", "netConfigStamp": 500, "memoryKiB": 16, "typeLimits": [3, 1, 1, 2, 1, 1, 1, 1, 1],
-  "password": "", "firstStamp": 100,
-  "functions": [
-    {"number": 1, "type": 0, "name": "Week",
-     "settings": {"state": 1, "weekly": [[["07:00", "21:00"]], [], [], [], [], [], [["08:00", "12:00"], ["13:00", "17:00"]]],
-                  "periods": [{"from": "2025-01-06 00:00", "to": "2025-01-06 23:59", "state": "off"}]}},
-    {"number": 3, "type": 3, "name": "Night", "flags": ["started"], "schedules": {"1": [1]},
-     "outputs": {"1": [{"address": 1}, {"address": 77, "status": ["no answer"]}],
-                 "2": [{"address": 30, "parameter": [15, 2, 1], "ident": "RTH-20"}]},
-     "settings": {"manual": 1, "manualValue": 1}},
-    {"number": 5, "type": 8, "name": "Po",
-     "inputs": {"1": [{"address": 1, "inputs": [[3, 14, 2, 7], [1, 1, 3, 250]], "ident": "EVA-100"},
-                      {"address": 2, "inputs": [[3, 14, 2, 7]], "ident": "EVA-100", "status": ["type conflict"]}],
-                "2": [{"address": 40, "inputs": [[8, 2, 3, 4]], "ident": "PAK-400"}]},
-     "outputs": {"1": [{"address": 40, "parameter": [8, 1, 3], "class": 6, "ident": "PAK-400"}]},
-     "settings": {"period": 1200, "actualOffset": 1.5, "optimiseCommunication": 255,
-                  "evaporators": [{"address": 1, "loop": "A", "defrostDelay": 1200, "critical24h": 1000, "critical7d": 6000},
-                                  {"address": 2, "loop": "B", "defrostDelay": 600, "critical24h": 440, "critical7d": 4080}]}},
-    {"number": 6, "type": 4, "name": "Peak", "schedules": {"1": [1], "3": [2]},
-     "outputs": {"1": [{"address": 30}]},
-     "settings": {"impulsesPerKwh": 200, "normalMeter": 1000.5, "calculatedOffset": 0.5,
-                  "consumption": {"lowTariff": [1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13],
-                                  "normalTariff": [21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33]},
-                  "load": {"normalLoad": [1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1],
-                           "peakLoad": [2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2]}}}
-  ]
-})";
-
-GatewayState sourceState()
-{
-    std::string error;
-    const auto state = GatewayStateFromSource(source, error);
-    EXPECT_TRUE(state) << error;
-    return state.value_or(GatewayState{});
-}
 
 Telegram request(uint8_t command, std::initializer_list<uint8_t> data, uint8_t p = 255, uint8_t offset = 0)
 {
@@ -94,7 +54,7 @@ protected:
     }
     uint32_t stampOf(uint8_t number) { return gateway.state().functions.at(number).stamp; }
 
-    SimulatedGateway gateway{sourceState()};
+    SimulatedGateway gateway{SampleGatewayState()};
 };
 
 } // namespace
@@ -385,7 +345,7 @@ TEST(SimulatedGatewayFaults, RefusedWrites)
 {
     GatewayFaults faults;
     faults.refuseWrites = 7;
-    SimulatedGateway gateway(sourceState(), faults);
+    SimulatedGateway gateway(SampleGatewayState(), faults);
     const uint32_t stamp = gateway.state().functions.at(3).stamp;
     const Telegram answer = *gateway.answer(request(Command::WriteDataBlock, {3, 0, 0}, 3, 1));
     EXPECT_EQ(writeStatus(answer), 7);
@@ -397,7 +357,7 @@ TEST(SimulatedGatewayFaults, ChangedStampBetweenStampReadAndFunctionReads)
 {
     GatewayFaults faults;
     faults.changedStamp = true;
-    SimulatedGateway gateway(sourceState(), faults);
+    SimulatedGateway gateway(SampleGatewayState(), faults);
     const Telegram stamps = *gateway.answer(request(Command::Stamps, {2, 1, 3}));
     const Telegram header = *gateway.answer(request(Command::ReadHeader, {3}));
     const Telegram block = *gateway.answer(request(Command::ReadDataBlock, {1}, 0, 2));
@@ -410,7 +370,7 @@ TEST(SimulatedGatewayFaults, MemoryFull)
 {
     GatewayFaults faults;
     faults.memoryFull = true;
-    SimulatedGateway gateway(sourceState(), faults);
+    SimulatedGateway gateway(SampleGatewayState(), faults);
     EXPECT_EQ(le::u16(&(*gateway.answer(request(Command::Memory, {})))[26]), 0);
     EXPECT_EQ(writeStatus(*gateway.answer(headerWrite(9, FunctionType::QebOn, "New"))), GatewayStatus::MemoryFull);
     EXPECT_EQ(writeStatus(*gateway.answer(headerWrite(3, FunctionType::DayNightControl, "Old"))), GatewayStatus::Accepted)
@@ -421,7 +381,7 @@ TEST(SimulatedGatewayFaults, MemoryFull)
 // fault switched on every answer about a function names the next number.
 TEST(SimulatedGatewayFaults, AnswerForAnotherFunction)
 {
-    SimulatedGateway plain(sourceState());
+    SimulatedGateway plain(SampleGatewayState());
     const Telegram stopped = *plain.answer(request(Command::Stop, {2, 3, 105}));
     EXPECT_EQ(TelegramDataLength(stopped), 3);
     EXPECT_EQ(stopped[TelegramField::Data + 1], 3);
@@ -429,7 +389,7 @@ TEST(SimulatedGatewayFaults, AnswerForAnotherFunction)
 
     GatewayFaults faults;
     faults.answerOtherFunction = true;
-    SimulatedGateway gateway(sourceState(), faults);
+    SimulatedGateway gateway(SampleGatewayState(), faults);
     EXPECT_EQ((*gateway.answer(request(Command::ReadHeader, {3})))[TelegramField::Data], 4);
     EXPECT_EQ((*gateway.answer(request(Command::WriteDataBlock, {3, 0, 0}, 3, 1)))[TelegramField::Data], 4);
     const Telegram deleted = *gateway.answer(request(Command::Delete, {2, 3, 105}));
@@ -442,7 +402,7 @@ TEST(SimulatedGatewayFaults, AnswerForAnotherFunction)
 
 TEST(SimulatedGatewayPassword, AnswersByWhetherTheGatewayHasOne)
 {
-    GatewayState state = sourceState();
+    GatewayState state = SampleGatewayState();
     EXPECT_EQ(SimulatedGateway(state).checkPassword(""), PasswordAnswer::NoPassword);
     EXPECT_EQ(SimulatedGateway(state).checkPassword("x"), PasswordAnswer::NoPassword);
     state.password = "1234";
@@ -456,7 +416,7 @@ TEST(SimulatedGatewayPersistence, EveryAcceptedChangeIsInTheImage)
 {
     QTemporaryDir folder;
     const std::string image = folder.filePath("gateway.img").toStdString();
-    SimulatedGateway gateway(sourceState());
+    SimulatedGateway gateway(SampleGatewayState());
     gateway.setImageFile(image);
     std::string error;
 

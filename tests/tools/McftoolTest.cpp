@@ -3,7 +3,9 @@
 // and the history export.
 
 #include "gateway/BackupFile.h"
+#include "gateway/FunctionFields.h"
 #include "GatewayImage.h"
+#include "model/McdefAccess.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
 #include "protocol/LittleEndian.h"
@@ -12,6 +14,9 @@
 #include "protocol/TypeCatalogue.h"
 #include "QelnetProcess.h"
 #include "support/Db.h"
+#include "support/DbStatus.h"
+#include "support/Profile.h"
+#include "support/RecordStore.h"
 #include "TestHome.h"
 #include "ToolRun.h"
 
@@ -22,6 +27,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
@@ -508,7 +517,8 @@ TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* verb : {"upload HOME NETWORK [--yes|--no]",
-                             "update HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD]",
+                             "update HOME NETWORK NUMBER... [--blocks-only] [--verify] [--password PASSWORD]",
+                             "compare HOME NETWORK [NUMBER...]", "export json HOME NETWORK [NUMBER...] [--out FILE]",
                              "start HOME NETWORK NUMBER...",
                              "stop HOME NETWORK NUMBER...", "delete HOME NETWORK NUMBER... [--skip|--stop]",
                              "backup write HOME NETWORK", "backup show FILE", "backup verify FILE",
@@ -594,6 +604,186 @@ TEST_F(McftoolTest, StatusFailsOnAFileOfMarksItCannotRead)
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_EQ(broken.err, "mcftool status: " + path + ", line 2: 2 fields separated by tabs, not 5\n");
     EXPECT_EQ(run({"status", home(), "1"}).exitCode, 2);
+}
+
+// compare reads the gateway, MCDEF and the backup file the same way: after an
+// update and a new backup file all three agree; an update cut short by the
+// link leaves the gateway without the references it had not yet been sent.
+TEST_F(McftoolTest, CompareAgreesAfterAnUpdateAndNamesWhatACutUpdateLost)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun noBackup = onGateway("compare");
+    EXPECT_EQ(noBackup.exitCode, 1);
+    EXPECT_TRUE(contains(noBackup.err, "the backup file " + backupFile() + " could not be read: missing"))
+        << noBackup.err;
+    EXPECT_TRUE(contains(noBackup.out, "12 functions compared, 0 differ; not every source could be read"))
+        << noBackup.out;
+
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    const ToolRun agreed = onGateway("compare");
+    EXPECT_EQ(agreed.exitCode, 0) << agreed.out << agreed.err;
+    EXPECT_TRUE(contains(agreed.out, "function 3 Sales night: agree\n")) << agreed.out;
+    EXPECT_TRUE(contains(agreed.out, "12 functions compared, 0 differ\n")) << agreed.out;
+
+    ASSERT_EQ(onGateway("update", {"3"}).exitCode, 0);
+    const ToolRun staleBackup = onGateway("compare", {"3", "9"});
+    EXPECT_EQ(staleBackup.exitCode, 1);
+    EXPECT_TRUE(contains(staleBackup.out, "function 3 Sales night: differ\n  stamp: gateway "
+                                              + std::to_string(gatewayStamp("001", 3)) + "; database "
+                                              + std::to_string(gatewayStamp("001", 3)) + "; backup "))
+        << staleBackup.out;
+    EXPECT_TRUE(contains(staleBackup.out, "function 9 Ice defrost: agree")) << staleBackup.out;
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    EXPECT_EQ(onGateway("compare").exitCode, 0);
+
+    startServer({"--fail-link-after", "2"});
+    EXPECT_EQ(onGateway("update", {"3"}).exitCode, 1);
+    startServer();
+    const ToolRun cut = onGateway("compare", {"3"});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_TRUE(contains(cut.out, "  output 2 controller 030: gateway (none); database parameter 15.2.1 class 248"))
+        << cut.out;
+    EXPECT_TRUE(contains(cut.out, "  schedule group 1: gateway (none); database 1; backup 1\n")) << cut.out;
+    EXPECT_FALSE(contains(cut.out, "output 1 controller 077")) << "the simple outputs were sent before the cut";
+    EXPECT_TRUE(contains(cut.out, "1 functions compared, 1 differ")) << cut.out;
+}
+
+// A second home that updates the same gateway changes it behind the first
+// home's back; compare in the first home finds the other name.
+TEST_F(McftoolTest, CompareFindsAFunctionChangedFromAnotherHome)
+{
+    startServer();
+    QTemporaryDir otherDir;
+    const QString other = otherDir.path() + "/home";
+    ASSERT_EQ(run({"plant", "init", other}).exitCode, 0);
+    ASSERT_TRUE(WritePrivateProfileString("Connection", "Server", m_server->socketPath().toStdString(),
+                                          other.toStdString() + "/ORPA.INI"));
+    ASSERT_EQ(run({"upload", other, "001"}).exitCode, 0);
+    ASSERT_EQ(run({"backup", "write", other, "001"}).exitCode, 0);
+    ASSERT_EQ(run({"compare", other, "001"}).exitCode, 0);
+
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string oldName = header(6)->name();
+    {
+        McdefRecord renamed = *header(6);
+        renamed.setName("Dairy day");
+        ASSERT_EQ(UpdateBlock(renamed), DbStatus::Success);
+        RecordStore::instance().closeAll();
+    }
+    ASSERT_EQ(onGateway("update", {"6"}).exitCode, 0);
+
+    const ToolRun changed = run({"compare", other, "001"});
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_TRUE(contains(changed.out, "  name: gateway Dairy day; database " + oldName + "; backup " + oldName + "\n"))
+        << changed.out;
+    EXPECT_TRUE(contains(changed.out, "1 differ")) << changed.out;
+}
+
+// update --verify reads every function back; a gateway that stores one byte
+// changed fails the update with its own result and names the fields.
+TEST_F(McftoolTest, UpdateVerifyCatchesAByteTheGatewayStoredChanged)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun verified = onGateway("update", {"3", "9", "--verify"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.err;
+
+    startServer({"--corrupt-stored-block"});
+    const ToolRun corrupted = onGateway("update", {"3", "--verify"});
+    EXPECT_EQ(corrupted.exitCode, 1);
+    EXPECT_TRUE(contains(corrupted.out,
+                         "function 3 Sales night: result 5 (the gateway stores something else than was sent)"))
+        << corrupted.out;
+    EXPECT_TRUE(contains(corrupted.err, "  manual mode: gateway 1; database 0\n")) << corrupted.err;
+    EXPECT_TRUE(contains(corrupted.err, "Fields that differ:\nmanual, manual mode")) << corrupted.err;
+
+    const ToolRun unverified = onGateway("update", {"3"});
+    EXPECT_EQ(unverified.exitCode, 0) << "without --verify the same gateway passes\n" << unverified.err;
+}
+
+// backup show adds the decoded fields of every function after its telegrams.
+TEST_F(McftoolTest, BackupShowPrintsTheFieldsOfEveryFunction)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    ASSERT_EQ(run({"backup", "write", home(), "001"}).exitCode, 0);
+    const ToolRun show = run({"backup", "show", QString::fromStdString(backupFile())});
+    EXPECT_EQ(show.exitCode, 0) << show.err;
+    for (const char* part : {"function 3 fields:\n  name: Sales night\n  type: 3 Day/Night Contr.\n",
+                             "  output 2 controller 030: parameter 15.2.1 class 248, identification 0x",
+                             "  schedule group 1: 1\n", "  started: yes\n",
+                             "  input 1 controller 003 (2): parameter 030f0207", "  alarm delay: 240 min\n"})
+        EXPECT_TRUE(contains(show.out, part)) << part << "\n" << show.out;
+    EXPECT_LT(show.out.find("header of function 1"), show.out.find("function 1 fields:")) << "after the telegrams";
+}
+
+// export json writes every function of MCDEF; read back, it holds what the
+// table holds: names, types, flags, every reference and schedule reference,
+// and the settings under the names and units of the settings table.
+TEST_F(McftoolTest, ExportJsonReadsBackAsTheTableHoldsIt)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string path = m_home.path() + "export/001_functions.json";
+    const ToolRun json = run({"export", "json", home(), "001"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out, path + "\n");
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    EXPECT_EQ(document["gateway"].toString(), "001:125");
+    const QJsonArray functions = document["functions"].toArray();
+    ASSERT_EQ(functions.size(), 12);
+
+    std::map<uint8_t, std::vector<McdefRecord>> table;
+    for (const auto& bytes : TestHome::records(table::Mcdef)) {
+        const McdefRecord r = McdefRecord::fromBytes(bytes.data());
+        table[r.number()].push_back(r);
+    }
+    for (const QJsonValue& value : functions) {
+        const QJsonObject function = value.toObject();
+        const uint8_t number = uint8_t(function["number"].toInt());
+        SCOPED_TRACE("function " + std::to_string(number));
+        ASSERT_TRUE(table.count(number));
+        const std::vector<McdefRecord>& records = table[number];
+        const McdefRecord& head = records.front();
+        EXPECT_EQ(function["name"].toString().toStdString(), head.name());
+        EXPECT_EQ(function["type"]["code"].toInt(), head.type());
+        EXPECT_EQ(function["stamp"].toDouble(), double(head.stamp()));
+        EXPECT_EQ(function["flags"]["started"].toBool(), bool(head.flags() & FunctionFlag::Started));
+        const auto countOf = [&](uint8_t blockType) {
+            return std::count_if(records.begin(), records.end(),
+                                 [&](const McdefRecord& r) { return r.blockType() == blockType; });
+        };
+        EXPECT_EQ(function["inputs"].toArray().size(), countOf(BlockType::Input));
+        EXPECT_EQ(function["outputs"].toArray().size(), countOf(BlockType::Output));
+        EXPECT_EQ(function["schedules"].toArray().size(), countOf(BlockType::ScheduleReference));
+        for (const QJsonValue& schedule : function["schedules"].toArray())
+            EXPECT_EQ(schedule["name"].toString().toStdString(),
+                      table[uint8_t(schedule["function"].toInt())].front().name());
+        const QJsonObject settings = function["settings"].toObject();
+        for (const SettingField& setting : SettingFields()) {
+            const bool blockPresent = std::any_of(records.begin(), records.end(), [&](const McdefRecord& r) {
+                return r.blockType() == BlockType::Data && r.blockNumber() == setting.block;
+            });
+            if (setting.type != head.type() || !blockPresent)
+                continue;
+            const QJsonObject field = settings[QString::fromStdString(setting.name)].toObject();
+            EXPECT_FALSE(field.isEmpty()) << setting.name;
+            EXPECT_EQ(field["unit"].toString().toStdString(), setting.unit) << setting.name;
+            EXPECT_EQ(field["block"].toInt(), setting.block) << setting.name;
+        }
+    }
+    const QJsonObject night = functions[2].toObject();
+    EXPECT_EQ(night["name"].toString(), "Sales night");
+    EXPECT_EQ(night["outputs"][4]["parameter"].toString(), "15.2.1 class 248");
+    EXPECT_EQ(night["outputs"][0]["automatic"].toBool(), true);
+
+    const ToolRun missing = run({"export", "json", home(), "001", "3", "99", "--out", home() + "/x.json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.err, "function 99 is not in MCDEF")) << missing.err;
+    EXPECT_FALSE(QFile::exists(home() + "/x.json"));
 }
 
 } // namespace

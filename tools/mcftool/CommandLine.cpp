@@ -100,6 +100,13 @@ std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::stri
     return numbers;
 }
 
+std::optional<std::vector<uint8_t>> optionalFunctionNumbers(const Args& texts, std::string& error)
+{
+    if (texts.empty())
+        return std::vector<uint8_t>{};
+    return functionNumbers(texts, error);
+}
+
 // "<file>: MCDEF cannot be read: status 30 (...)". A verb that writes the table
 // is kept from it by a read-only file or folder, and says so.
 std::string tableProblem(const char* table, uint16_t status)

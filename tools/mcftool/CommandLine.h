@@ -66,6 +66,8 @@ int usageError(const char* verbName, const std::string& problem);
 bool useHome(const std::string& home, std::string& error);
 std::optional<std::string> gatewayOf(const std::string& network);
 std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::string& error);
+// The same, where no number at all means every function (an empty list).
+std::optional<std::vector<uint8_t>> optionalFunctionNumbers(const Args& texts, std::string& error);
 std::string tableProblem(const char* table, uint16_t status);
 bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error);
 

@@ -8,7 +8,9 @@
 // Exit codes: 0 done, 1 failed, 2 wrong usage.
 
 #include "CommandLine.h"
+#include "CompareCommand.h"
 #include "DryRunCommand.h"
+#include "JsonExportCommand.h"
 #include "PlantBuilder.h"
 #include "ReportCommand.h"
 #include "StatusCommand.h"
@@ -254,7 +256,7 @@ int upload(const Args& args)
 int update(const Args& args)
 {
     std::string error;
-    const auto parsed = parseArgs(args, {"--blocks-only", "--dry-run"}, {"--password"}, error);
+    const auto parsed = parseArgs(args, {"--blocks-only", "--dry-run", "--verify"}, {"--password"}, error);
     if (!parsed)
         return usageError("update", error);
     if (parsed->positional.size() < 3)
@@ -262,6 +264,8 @@ int update(const Args& args)
     const auto numbers = functionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
         return usageError("update", error);
+    if (parsed->has("--dry-run") && parsed->has("--verify"))
+        return usageError("update", "--dry-run sends nothing, so there is nothing to --verify");
     if (parsed->has("--dry-run"))
         return updateDryRun(parsed->positional[0], parsed->positional[1], *numbers, parsed->has("--blocks-only"));
     const std::optional<std::string> password = parsed->value("--password");
@@ -283,8 +287,10 @@ int update(const Args& args)
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
                           TypeWritableBlocks(header.type()), nullptr, nullptr);
+            job.setVerify(parsed->has("--verify"));
             result = runJob(job);
             marksRecorded = marksRecorded && !job.syncStateProblem();
+            printDifferences(job.differences(), {"gateway", "database"}, std::cerr);
         }
         const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
@@ -387,6 +393,7 @@ int backupShow(const Args& args)
     }
     if ((bytes->size() - BackupHeaderSize) % TelegramSize != 0)
         std::cout << "  " << (bytes->size() - BackupHeaderSize) % TelegramSize << " bytes after the last telegram\n";
+    printBackupFields(*bytes, std::cout);
     return Done;
 }
 
@@ -594,7 +601,7 @@ const std::vector<Verb>& mcftool::verbs()
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
          "go to standard error. Exit code 0 for results 0 and 1.\n",
          upload},
-        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--password PASSWORD] [--dry-run]",
+        {"update", "HOME NETWORK NUMBER... [--blocks-only] [--verify] [--password PASSWORD] [--dry-run]",
          "write functions from MCDEF into the gateway",
          "Writes the functions NUMBER..., one after the other, from MCDEF of HOME into\n"
          "the gateway of NETWORK, as velt does after a function was edited: every\n"
@@ -605,6 +612,9 @@ const std::vector<Verb>& mcftool::verbs()
          "\n"
          "  --blocks-only        write only the data blocks the type lets the\n"
          "                       operator change, not the whole function\n"
+         "  --verify             after the gateway accepted the function, read it\n"
+         "                       back and compare it with MCDEF field by field; the\n"
+         "                       fields that differ go to standard error\n"
          "  --password PASSWORD  the gateway's password; without it a gateway that\n"
          "                       has one asks on the terminal, and without a\n"
          "                       terminal the update fails (\"Password is invalid\")\n"
@@ -614,7 +624,8 @@ const std::vector<Verb>& mcftool::verbs()
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
          "message goes to standard error), 2 link failure before anything was sent,\n"
-         "3 link failure after a part was sent, 4 local failure (database, password).\n"
+         "3 link failure after a part was sent, 4 local failure (database, password),\n"
+         "5 the gateway stores something else than was sent (--verify).\n"
          "A failure ends only the update of its own function, which stays marked as\n"
          "not sent (mcftool status). Exit code 0 when every function was updated and\n"
          "its mark recorded.\n",
@@ -709,6 +720,10 @@ const std::vector<Verb>& mcftool::verbs()
          "Prints the path written. Every failure (separators, a missing history, a\n"
          "file that cannot be written) prints velt's message and exits 1.\n",
          exportCurve},
+        {"compare", "HOME NETWORK [NUMBER...]", "show where the gateway, MCDEF and the backup file differ",
+         CompareHelp, compare},
+        {"export json", "HOME NETWORK [NUMBER...] [--out FILE]", "write functions from MCDEF as readable JSON",
+         ExportJsonHelp, exportJson},
         ReportVerb,
         StatusVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
