@@ -292,7 +292,8 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
     }
     client.outstanding = true;
     QPointer<Client> target(&client);
-    QTimer::singleShot(m_faults.latencyMs, &client, [this, target, answer, failure] {
+    // A coarse timer may fire up to 5 % late, which would make the simulated bus slower than it says.
+    QTimer::singleShot(m_faults.latencyMs, Qt::PreciseTimer, &client, [this, target, answer, failure] {
         if (!target || target->dropped)
             return;
         target->outstanding = false;
@@ -324,7 +325,7 @@ void QelnetServer::trace(char direction, const Telegram& telegram)
         return;
     const std::optional<IdentifiedTelegram> id = IdentifyTelegram(telegram);
     const QString line = QStringLiteral("%1 %2 %3 %4\n")
-                             .arg(m_clock.elapsed())
+                             .arg(double(m_clock.nsecsElapsed()) / 1e6, 0, 'f', 3)
                              .arg(QLatin1Char(direction))
                              .arg(id ? QString::number(id->command) : QStringLiteral("?"))
                              .arg(QString::fromStdString(HexBytes(telegram.data(), telegram.size())));

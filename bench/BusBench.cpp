@@ -1,0 +1,248 @@
+// The gateway jobs against qelnetd answering each telegram after the latency
+// of a slow field bus: what the program adds on top of the bus time, how many
+// requests an upload from the backup file needs, whether the event loop keeps
+// turning during a job, and an upload under a 16 MB ORPA.INI.
+//
+// Each figure is the best of BENCH_RUNS runs (default 3), since other work on
+// the machine only ever adds time.
+
+#include "BenchGateway.h"
+#include "model/Texts.h"
+#include "protocol/GatewayCodes.h"
+#include "protocol/Telegram.h"
+#include "support/ConsoleUi.h"
+#include "support/OrpaPaths.h"
+#include "support/RecordStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <fstream>
+#include <functional>
+#include <limits>
+
+namespace {
+
+int g_runs = 3;
+
+struct Run {
+    double wallMs = std::numeric_limits<double>::max();
+    int requests = 0;
+    double programMs = 0;
+};
+
+// The best of g_runs runs of a job against a server with the given latency.
+Run bestRun(int latencyMs, const std::function<int(uint32_t)>& job, benchmark::State& state)
+{
+    BenchServer server;
+    Run best;
+    if (!server.start(latencyMs)) {
+        state.SkipWithError("qelnetd did not start");
+        return best;
+    }
+    for (int i = 0; i < g_runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const int requests = job(server.serverWindow());
+        const double wallMs = double(clock.nsecsElapsed()) / 1e6;
+        const double programMs = server.programMsSinceLastCall();
+        if (requests < 0) {
+            state.SkipWithError("the job failed");
+            return best;
+        }
+        if (wallMs < best.wallMs)
+            best = {wallMs, requests, programMs};
+    }
+    return best;
+}
+
+void busOverhead(benchmark::State& state, const std::function<int(uint32_t)>& job)
+{
+    const int latencyMs = int(state.range(0));
+    Run run;
+    for (auto _ : state) {
+        run = bestRun(latencyMs, job, state);
+        state.SetIterationTime(run.wallMs / 1000.0);
+    }
+    const double busMs = double(run.requests) * latencyMs;
+    state.counters["requests"] = run.requests;
+    state.counters["bus_ms"] = busMs;
+    state.counters["program_ms"] = run.programMs;
+    if (latencyMs > 0) {
+        state.counters["wall_to_bus"] = run.wallMs / busMs;
+        state.counters["program_pct_of_bus"] = 100.0 * run.programMs / busMs;
+    }
+    state.SetLabel(latencyMs == 30 ? "aim: wall_to_bus <= 1.02, program_pct_of_bus < 2" : "");
+}
+
+// The requests of an upload that takes every function from the backup file,
+// against the least such an upload can do with.
+void MinimumRequests(benchmark::State& state)
+{
+    BenchServer server;
+    if (!server.start(0)) {
+        state.SkipWithError("qelnetd did not start");
+        return;
+    }
+    int requests = 0;
+    for (auto _ : state) {
+        if (RunUpload(server.serverWindow(), false) < 0 || !WriteBenchBackupFile()) {
+            state.SkipWithError("no backup file");
+            return;
+        }
+        requests = RunUpload(server.serverWindow(), true);
+        if (requests < 0)
+            state.SkipWithError("the upload failed");
+    }
+    const int minimum = MinimumBackupUploadRequests();
+    state.counters["requests"] = requests;
+    state.counters["lower_bound"] = minimum;
+    state.counters["ratio"] = double(requests) / minimum;
+    state.SetLabel("aim: ratio 1.0");
+}
+
+// The longest time between two ticks of a 10 ms timer while a job runs
+// without latency, where the job has the most to do between telegrams. The
+// tick's own 10 ms are part of the figure.
+void longestTickGap(benchmark::State& state, const std::function<int(uint32_t)>& job)
+{
+    BenchServer server;
+    double longestMs = std::numeric_limits<double>::max();
+    for (auto _ : state) {
+        for (int i = 0; i < g_runs; ++i) {
+            // Every job starts from the whole gateway uploaded.
+            if (!server.start(0) || RunUpload(server.serverWindow(), false) < 0) {
+                state.SkipWithError("no gateway to work on");
+                return;
+            }
+            QElapsedTimer sinceTick;
+            double longest = 0;
+            QTimer ticker;
+            ticker.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&ticker, &QTimer::timeout, [&] {
+                longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+                sinceTick.restart();
+            });
+            QElapsedTimer clock;
+            clock.start();
+            ticker.start(10);
+            sinceTick.start();
+            const int requests = job(server.serverWindow());
+            ticker.stop();
+            longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+            state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+            if (requests < 0) {
+                state.SkipWithError("the job failed");
+                return;
+            }
+            longestMs = std::min(longestMs, longest);
+        }
+    }
+    state.counters["longest_tick_gap_ms"] = longestMs;
+    state.SetLabel("aim: longest_tick_gap_ms <= 50");
+}
+
+// A whole upload without latency with ORPA.INI as it is and with 16 MB of
+// other programs' sections in front of it.
+void UploadUnderLargeProfile(benchmark::State& state)
+{
+    const std::string profile = OrpaIniFile();
+    std::string original;
+    {
+        std::ifstream in(profile, std::ios::binary);
+        original.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const auto timedUpload = [&state](BenchServer& server) {
+        double best = std::numeric_limits<double>::max();
+        for (int i = 0; i < g_runs; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            if (RunUpload(server.serverWindow(), false) < 0)
+                state.SkipWithError("the upload failed");
+            best = std::min(best, double(clock.nsecsElapsed()) / 1e6);
+        }
+        return best;
+    };
+    BenchServer server;
+    double plainMs = 0, largeMs = 0;
+    for (auto _ : state) {
+        if (!server.start(0)) {
+            state.SkipWithError("qelnetd did not start");
+            return;
+        }
+        plainMs = timedUpload(server);
+        {
+            std::ofstream out(profile, std::ios::binary | std::ios::trunc);
+            const std::string filler = "Entry=a value some other program of the monitoring system keeps here\n";
+            out << "[OtherProgram]\n";
+            for (size_t written = 0; written < 16u * 1024 * 1024; written += filler.size())
+                out << filler;
+            out << original;
+        }
+        largeMs = timedUpload(server);
+        std::ofstream(profile, std::ios::binary | std::ios::trunc) << original;
+        state.SetIterationTime(largeMs / 1000.0);
+    }
+    state.counters["upload_ms"] = plainMs;
+    state.counters["upload_ms_16MB_profile"] = largeMs;
+    state.SetLabel("aim: no slower than a few times upload_ms");
+}
+
+void registerAll()
+{
+    const struct {
+        const char* name;
+        std::function<int(uint32_t)> job;
+    } jobs[] = {
+        {"BusOverhead/upload", [](uint32_t window) { return RunUpload(window, false); }},
+        {"BusOverhead/update_every_function", RunUpdateOfEveryFunction},
+        {"BusOverhead/start_every_function",
+         [](uint32_t window) { return RunStartOrStopOfEveryFunction(window, Command::Start); }},
+        {"BusOverhead/stop_every_function",
+         [](uint32_t window) { return RunStartOrStopOfEveryFunction(window, Command::Stop); }},
+    };
+    for (const auto& job : jobs)
+        benchmark::RegisterBenchmark(job.name, busOverhead, job.job)
+            ->Arg(0)->Arg(10)->Arg(30)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("MinimumRequests/upload_from_backup", MinimumRequests)
+        ->Iterations(1)->Unit(benchmark::kMillisecond);
+    const struct {
+        const char* name;
+        std::function<int(uint32_t)> job;
+    } busyJobs[] = {
+        {"LongestTickGap/upload", [](uint32_t window) { return RunUpload(window, false); }},
+        {"LongestTickGap/update_every_function", RunUpdateOfEveryFunction},
+        {"LongestTickGap/delete_every_function", RunDeletionOfEveryFunction},
+    };
+    for (const auto& job : busyJobs)
+        benchmark::RegisterBenchmark(job.name, longestTickGap, job.job)
+            ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("UploadUnderLargeProfile", UploadUnderLargeProfile)
+        ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    InstallTextService();
+    ConsoleUi noWindows(IDYES);
+    if (const char* runs = std::getenv("BENCH_RUNS"))
+        g_runs = std::max(1, std::atoi(runs));
+    QTemporaryDir dir;
+    if (!PrepareBenchHome(dir.path().toStdString()))
+        return 1;
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    RecordStore::instance().closeAll();
+    return 0;
+}
