@@ -99,7 +99,7 @@ bool BenchServer::start(int latencyMs)
         std::fprintf(stderr, "qelnetd at %s: %s\n", qPrintable(socket), error.c_str());
         return false;
     }
-    programMsSinceLastCall();
+    timesSinceLastCall();
     return true;
 }
 
@@ -113,14 +113,17 @@ void BenchServer::stop()
         m_process.terminate();
         m_process.waitForFinished();
     }
+    // The next server is another process: the link must not write into the old socket.
+    XRServerUnInitC();
 }
 
-double BenchServer::programMsSinceLastCall()
+BenchServer::Parts BenchServer::timesSinceLastCall()
 {
     std::ifstream trace(m_trace);
     trace.seekg(m_traceRead);
-    double total = 0;
+    Parts parts;
     double lastAnswer = -1;
+    double lastRequest = -1;
     std::string line;
     while (std::getline(trace, line)) {
         if (trace.eof())
@@ -131,13 +134,18 @@ double BenchServer::programMsSinceLastCall()
         char direction = 0;
         fields >> milliseconds >> direction;
         if (direction == '<') {
+            if (lastRequest >= 0)
+                parts.busMs += milliseconds - lastRequest;
             lastAnswer = milliseconds;
-        } else if (direction == '>' && lastAnswer >= 0) {
-            total += milliseconds - lastAnswer;
+            lastRequest = -1;
+        } else if (direction == '>') {
+            if (lastAnswer >= 0)
+                parts.programMs += milliseconds - lastAnswer;
+            lastRequest = milliseconds;
             lastAnswer = -1;
         }
     }
-    return total;
+    return parts;
 }
 
 int RunUpload(uint32_t serverWindow, bool useBackupFile)
@@ -151,6 +159,8 @@ int RunUpload(uint32_t serverWindow, bool useBackupFile)
 
 int RunUpdateOfEveryFunction(uint32_t serverWindow)
 {
+    // As mcftool update does: the texts of the jobs from one opening of ORPATEXT.
+    ScopedTable texts(table::OrpaText, DbMode::ReadOnly);
     int telegrams = 0;
     for (int number = 1; number <= MaxFunctionNumber; ++number) {
         McdefRecord header;
@@ -169,8 +179,9 @@ int RunUpdateOfEveryFunction(uint32_t serverWindow)
 int RunStartOrStopOfEveryFunction(uint32_t serverWindow, uint8_t command)
 {
     std::vector<uint8_t> numbers;
-    for (int number = 1; number <= MaxFunctionNumber; ++number)
-        numbers.push_back(uint8_t(number));
+    for (const auto& [number, function] : FullGateway().functions)
+        if (!TypeIsPassive(function.type))
+            numbers.push_back(number);
     StartStopJob job(BenchGatewayAddress, serverWindow, command, numbers, {}, nullptr);
     runToEnd(job);
     return job.result() == StartStopResult::Done ? job.telegramsSent() : -1;

@@ -25,11 +25,16 @@ public:
     bool start(int latencyMs);
     void stop();
     uint32_t serverWindow() const { return m_session ? m_session->serverWindow() : 0; }
-    // From the trace: summed over every telegram that follows an answer, the
-    // time from that answer leaving the server until the telegram reached it
-    // (the program's part, both socket hops included). Zero on the first call
-    // of a start, then what came since the previous call.
-    double programMsSinceLastCall();
+    // From the trace, since the previous call (or the start): the program's
+    // part, summed over every telegram that follows an answer, from that
+    // answer leaving the server until the telegram reached it (both socket
+    // hops included); and the bus's part, from each telegram's arrival until
+    // its answer left.
+    struct Parts {
+        double programMs = 0;
+        double busMs = 0;
+    };
+    Parts timesSinceLastCall();
 
 private:
     QProcess m_process;
@@ -41,6 +46,7 @@ private:
 // The jobs; each returns the telegrams it sent, or -1 when it did not succeed.
 int RunUpload(uint32_t serverWindow, bool useBackupFile);
 int RunUpdateOfEveryFunction(uint32_t serverWindow);
+// Start or stop: every function but the schedule, which is always active.
 int RunStartOrStopOfEveryFunction(uint32_t serverWindow, uint8_t command);
 int RunDeletionOfEveryFunction(uint32_t serverWindow);
 // Writes the backup file from MCDEF, as closing the function list does.

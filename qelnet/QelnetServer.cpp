@@ -254,6 +254,9 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
         drop(client, QStringLiteral("a second telegram while one is outstanding"));
         return;
     }
+    // The answer is due the latency after the telegram came, however long the gateway took to make it.
+    QElapsedTimer sinceArrival;
+    sinceArrival.start();
     const Telegram request = toTelegram(frame.payload);
     trace('>', request);
     const auto unknown = [&] {
@@ -292,8 +295,9 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
     }
     client.outstanding = true;
     QPointer<Client> target(&client);
+    const int due = std::max(0, m_faults.latencyMs - int(sinceArrival.elapsed()));
     // A coarse timer may fire up to 5 % late, which would make the simulated bus slower than it says.
-    QTimer::singleShot(m_faults.latencyMs, Qt::PreciseTimer, &client, [this, target, answer, failure] {
+    QTimer::singleShot(due, Qt::PreciseTimer, &client, [this, target, answer, failure] {
         if (!target || target->dropped)
             return;
         target->outstanding = false;
