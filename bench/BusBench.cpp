@@ -15,6 +15,7 @@
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
+#include "support/Profile.h"
 #include "support/RecordStore.h"
 
 #include <benchmark/benchmark.h>
@@ -24,10 +25,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,14 +185,17 @@ void UploadUnderLargeProfile(benchmark::State& state)
         std::ifstream in(profile, std::ios::binary);
         original.assign(std::istreambuf_iterator<char>(in), {});
     }
-    const auto timedUpload = [&state](BenchServer& server) {
+    uint64_t reads = 0;
+    const auto timedUpload = [&state, &reads](BenchServer& server) {
         double best = std::numeric_limits<double>::max();
         for (int i = 0; i < g_runs; ++i) {
+            const uint64_t readsBefore = ProfileFileReads();
             QElapsedTimer clock;
             clock.start();
             if (RunUpload(server.serverWindow(), false) < 0)
                 state.SkipWithError("the upload failed");
             best = std::min(best, double(clock.nsecsElapsed()) / 1e6);
+            reads = ProfileFileReads() - readsBefore;
         }
         return best;
     };
@@ -210,13 +215,21 @@ void UploadUnderLargeProfile(benchmark::State& state)
                 out << filler;
             out << original;
         }
+        // Changed an hour ago, as a plant's profile is: a file changed just
+        // now is read again for every key until its times can be trusted.
+        struct stat written {};
+        stat(profile.c_str(), &written);
+        const timespec anHourEarlier{written.st_mtim.tv_sec - 3600, 0};
+        const timespec times[2] = {anHourEarlier, anHourEarlier};
+        utimensat(AT_FDCWD, profile.c_str(), times, 0);
         largeMs = timedUpload(server);
         std::ofstream(profile, std::ios::binary | std::ios::trunc) << original;
         state.SetIterationTime(largeMs / 1000.0);
     }
     state.counters["upload_ms"] = plainMs;
     state.counters["upload_ms_16MB_profile"] = largeMs;
-    state.SetLabel("aim: no slower than a few times upload_ms");
+    state.counters["profile_reads_per_upload"] = double(reads);
+    state.SetLabel("aim: the profile read once per upload at most");
 }
 
 void registerAll()

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -142,15 +141,14 @@ protected:
     std::string settledProfile(const std::string& content = Content)
     {
         const std::string path = write("ORPA.INI", content);
-        setModified(path, timeAgo(3600));
+        setBackAnHour(path);
         return path;
     }
-    static timespec timeAgo(time_t seconds)
+    static void setBackAnHour(const std::string& path)
     {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        now.tv_sec -= seconds;
-        return now;
+        timespec modified = modifiedOf(path);
+        modified.tv_sec -= 3600;
+        setModified(path, modified);
     }
     static void setModified(const std::string& path, const timespec& when)
     {
@@ -194,12 +192,12 @@ TEST_F(ProfileCacheTest, EveryChangeToTheFileIsSeen)
     ASSERT_TRUE(WritePrivateProfileString("Install", "ZULDir", "/own/", ini));
     EXPECT_EQ(zulDir(ini), "/own/") << "a write by this process";
 
-    setModified(ini, timeAgo(3600));
+    setBackAnHour(ini);
     ASSERT_EQ(zulDir(ini), "/own/");
     std::ofstream(ini, std::ios::binary | std::ios::trunc) << "[Install]\nZULDir=/other/\n";
     EXPECT_EQ(zulDir(ini), "/other/") << "a write by another program";
 
-    setModified(ini, timeAgo(3600));
+    setBackAnHour(ini);
     ASSERT_EQ(zulDir(ini), "/other/");
     rewriteInPlaceKeepingTimes(ini, "[Install]\nZULDir=/again/\n");
     EXPECT_EQ(zulDir(ini), "/again/") << "same file, size and modification time; only the change time moved";
