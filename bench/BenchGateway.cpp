@@ -10,14 +10,21 @@
 #include "list/DeleteJob.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
+#include "model/Texts.h"
 #include "PlantBuilder.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/ConsoleUi.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 #include "support/ServerLink.h"
 
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -55,7 +62,9 @@ int dataBlockRequests(const GatewayFunction& function, uint8_t block)
 
 } // namespace
 
-bool PrepareBenchHome(const std::string& folder)
+namespace {
+
+bool prepareHome(const std::string& folder)
 {
     g_home = folder + "/home";
     if (auto error = BuildPlantHome(g_home, DefaultPlantDescription(), false)) {
@@ -70,6 +79,24 @@ bool PrepareBenchHome(const std::string& folder)
     for (const char* table : {table::NetCnf, table::QebDes, table::McParDef, table::XrtBrug, table::EventLog})
         DbOpen(table, table == table::McParDef || table == table::EventLog ? DbMode::Normal : DbMode::ReadOnly);
     return true;
+}
+
+} // namespace
+
+int RunGatewayBenchmarks(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    InstallTextService();
+    ConsoleUi noWindows(IDYES);
+    QTemporaryDir dir;
+    if (!prepareHome(dir.path().toStdString()))
+        return 1;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    RecordStore::instance().closeAll();
+    return 0;
 }
 
 BenchServer::~BenchServer() { stop(); }

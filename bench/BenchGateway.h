@@ -13,8 +13,10 @@
 
 constexpr const char* BenchGatewayAddress = "001:125";
 
-// Builds the home in folder and points ORPA_HOME at it; false after printing why.
-bool PrepareBenchHome(const std::string& folder);
+// Runs the benchmarks registered so far in an offscreen application, on a
+// home of their own with the tables open as velt keeps them; a message box
+// would stop the measurement, so messages are printed instead.
+int RunGatewayBenchmarks(int argc, char** argv);
 
 // A qelnetd with its trace, serving a fresh copy of the full gateway.
 class BenchServer {

@@ -5,14 +5,10 @@
 #include "BenchGateway.h"
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
-#include "model/Texts.h"
-#include "support/ConsoleUi.h"
-#include "support/RecordStore.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -42,18 +38,4 @@ BENCHMARK(PeakMemoryWithFunctionListOpen)->Iterations(1)->Unit(benchmark::kMilli
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallTextService();
-    ConsoleUi noWindows(IDYES);
-    QTemporaryDir dir;
-    if (!PrepareBenchHome(dir.path().toStdString()))
-        return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    RecordStore::instance().closeAll();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGatewayBenchmarks(argc, argv); }
