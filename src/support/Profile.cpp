@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -136,8 +137,10 @@ bool settled(const FileVersion& version)
     return now.tv_sec - version.modified.tv_sec > SettledAfterSeconds;
 }
 
+// The name as sameName compares it: up to a NUL byte, without regard to case.
 std::string lowered(std::string text)
 {
+    text.resize(std::strlen(text.c_str()));
     for (char& c : text)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return text;
