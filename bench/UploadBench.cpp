@@ -3,103 +3,26 @@
 // table. The upload reports the telegrams it exchanged and the program's own
 // processor time per telegram.
 
+#include "BenchGateway.h"
 #include "gateway/ConsistencyCheck.h"
-#include "gateway/GatewaySession.h"
 #include "gateway/UploadJob.h"
-#include "GatewayImage.h"
-#include "model/McdefAccess.h"
-#include "model/Records.h"
-#include "model/Texts.h"
-#include "PlantBuilder.h"
-#include "protocol/IdentityChecksum.h"
-#include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
-#include "support/ConsoleUi.h"
-#include "support/Db.h"
-#include "support/ServerLink.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
 
+#include <algorithm>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
-std::string g_home;
-uint32_t g_serverWindow = 0;
-
-ReferenceItem automaticItem(uint8_t address)
-{
-    ReferenceItem item;
-    item.form = Command::WriteSimpleOutputs;
-    item.address = address;
-    item.parameters[0] = item.parameters[1] = item.parameters[2] = 255;
-    return item;
-}
-
-ReferenceItem parameterItem(uint8_t address)
-{
-    ReferenceItem item;
-    item.form = Command::WriteParameterOutputs;
-    item.address = address;
-    item.parameters = {15, 2, 1, 248};
-    le::putU16(&item.parameters[4], IdentityChecksum(32, "EVA-100"));
-    return item;
-}
-
-// Function 1 a yearly schedule; 2..105 day/night functions following it, each
-// with 8 automatic and 4 parameter outputs on the demo plant's controllers.
-GatewayState fullGateway()
-{
-    GatewayState state;
-    state.network = 1;
-    state.netConfigStamp = 14961;
-    state.memoryKiB = 1024;
-    state.typeLimits.fill(105);
-    GatewayFunction& schedule = state.functions[1];
-    schedule.number = 1;
-    schedule.type = FunctionType::YearlySchedule;
-    schedule.flags = FunctionFlag::Started;
-    schedule.stamp = state.nextStamp();
-    schedule.name = "Shop hours";
-    schedule.header.blockMask = TypeBlockMask(FunctionType::YearlySchedule);
-    for (DataBlock& block : schedule.blocks)
-        block.present = true;
-    const uint8_t automaticAddresses[] = {1, 2, 3, 4, 10, 12, 15, 17};
-    const uint8_t parameterAddresses[] = {1, 2, 12, 17};
-    for (int n = 2; n <= 105; ++n) {
-        GatewayFunction& f = state.functions[uint8_t(n)];
-        f.number = uint8_t(n);
-        f.type = FunctionType::DayNightControl;
-        f.flags = FunctionFlag::Started;
-        f.stamp = state.nextStamp();
-        f.name = "Night " + std::to_string(n);
-        const SlotSet outputs = TypeSlots(FunctionType::DayNightControl, Direction::Output);
-        f.header.outputs.mask = outputs.mask;
-        f.header.outputs.kinds = {outputs.descriptors[0].kind, outputs.descriptors[1].kind};
-        f.header.scheduleMask = TypeOption(FunctionType::DayNightControl, 0);
-        f.header.blockMask = TypeBlockMask(FunctionType::DayNightControl);
-        for (uint8_t address : automaticAddresses)
-            f.slot(2, 1).push_back(automaticItem(address));
-        for (uint8_t address : parameterAddresses)
-            f.slot(2, 2).push_back(parameterItem(address));
-        f.schedules[0] = {1};
-        f.blocks[0].present = true;
-    }
-    return state;
-}
-
-bool runUpload(int& telegrams, double& cpuSeconds)
+bool runUpload(uint32_t serverWindow, int& telegrams, double& cpuSeconds)
 {
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
-    UploadJob job("001:125", g_serverWindow, false, nullptr);
+    UploadJob job(BenchGatewayAddress, serverWindow, false, nullptr);
     QEventLoop loop;
     QObject::connect(&job, &GatewayExchange::done, &loop, &QEventLoop::quit);
     job.start();
@@ -115,11 +38,16 @@ bool runUpload(int& telegrams, double& cpuSeconds)
 
 void FullUpload(benchmark::State& state)
 {
+    BenchServer server;
+    if (!server.start(0)) {
+        state.SkipWithError("qelnetd did not start");
+        return;
+    }
     int telegrams = 0;
     double cpu = 0;
     std::vector<double> perTelegram;
     for (auto _ : state) {
-        if (!runUpload(telegrams, cpu))
+        if (!runUpload(server.serverWindow(), telegrams, cpu))
             state.SkipWithError("the upload failed");
         perTelegram.push_back(cpu * 1000.0 / telegrams);
     }
@@ -130,16 +58,19 @@ void FullUpload(benchmark::State& state)
 
 void ConsistencyCheckOfTheFullTable(benchmark::State& state)
 {
+    BenchServer server;
     int telegrams = 0;
     double cpu = 0;
-    if (!runUpload(telegrams, cpu))
+    if (!server.start(0) || !runUpload(server.serverWindow(), telegrams, cpu)) {
         state.SkipWithError("the upload failed");
+        return;
+    }
     ConsistencyCheck::Directory directory{};
     directory[1].type = FunctionType::YearlySchedule;
     for (int n = 2; n <= 105; ++n)
         directory[size_t(n)].type = FunctionType::DayNightControl;
     for (auto _ : state) {
-        ConsistencyCheck check("001:125", directory);
+        ConsistencyCheck check(BenchGatewayAddress, directory);
         for (int n = 1; n <= 105; ++n)
             check.checkFunction(uint8_t(n));
         check.markFunctions();
@@ -152,47 +83,4 @@ BENCHMARK(ConsistencyCheckOfTheFullTable)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallTextService();
-    ConsoleUi noWindows(IDYES);
-    QTemporaryDir dir;
-    g_home = dir.path().toStdString() + "/home";
-    if (auto error = BuildPlantHome(g_home, DefaultPlantDescription(), false)) {
-        std::fprintf(stderr, "%s\n", error->message().c_str());
-        return 1;
-    }
-    setenv("ORPA_HOME", g_home.c_str(), 1);
-    const std::string image = g_home + "/gateways/gateway-001.img";
-    if (auto error = WriteGatewayImage(image, fullGateway())) {
-        std::fprintf(stderr, "%s\n", error->c_str());
-        return 1;
-    }
-    for (const char* table : {table::NetCnf, table::QebDes, table::McParDef, table::XrtBrug, table::EventLog})
-        DbOpen(table, table == table::McParDef || table == table::EventLog ? DbMode::Normal : DbMode::ReadOnly);
-
-    QProcess server;
-    const QString socket = QString::fromStdString(g_home + "/qelnet.sock");
-    server.start(QStringLiteral(QELNETD_PATH),
-                 {"--socket", socket, "--gateway", QString::fromStdString("001=" + image)});
-    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
-        QThread::msleep(20);
-    GatewaySession session("001:125");
-    std::string error;
-    if (!session.open(error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    g_serverWindow = session.serverWindow();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    session.close();
-    server.terminate();
-    server.waitForFinished();
-    RecordStore::instance().closeAll();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGatewayBenchmarks(argc, argv); }

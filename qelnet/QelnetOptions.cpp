@@ -21,8 +21,9 @@ rewritten (beside, then renamed) after every accepted change.
   --gateway-folder DIR   serve every image DIR/gateway-NNN.img as the gateway of
                          network NNN, as --gateway NNN=DIR/gateway-NNN.img does
   --trace FILE           one line per telegram as it passes: milliseconds since
-                         start, ">" program to gateway or "<" gateway to program,
-                         the command number (or "?"), the 134 bytes in hex
+                         start (three decimals), ">" program to gateway or "<"
+                         gateway to program, the command number (or "?"), the
+                         134 bytes in hex
   --latency MS           answer each telegram MS milliseconds after it came
   --fail-link-after N    telegram N+1 of a connection gets the link failure
                          (0x0506 with second parameter 0x00000001)

@@ -254,6 +254,9 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
         drop(client, QStringLiteral("a second telegram while one is outstanding"));
         return;
     }
+    // The answer is due the latency after the telegram came, however long the gateway took to make it.
+    QElapsedTimer sinceArrival;
+    sinceArrival.start();
     const Telegram request = toTelegram(frame.payload);
     trace('>', request);
     const auto unknown = [&] {
@@ -292,7 +295,9 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
     }
     client.outstanding = true;
     QPointer<Client> target(&client);
-    QTimer::singleShot(m_faults.latencyMs, &client, [this, target, answer, failure] {
+    const int due = std::max(0, m_faults.latencyMs - int(sinceArrival.elapsed()));
+    // A coarse timer may fire up to 5 % late, which would make the simulated bus slower than it says.
+    QTimer::singleShot(due, Qt::PreciseTimer, &client, [this, target, answer, failure] {
         if (!target || target->dropped)
             return;
         target->outstanding = false;
@@ -324,7 +329,7 @@ void QelnetServer::trace(char direction, const Telegram& telegram)
         return;
     const std::optional<IdentifiedTelegram> id = IdentifyTelegram(telegram);
     const QString line = QStringLiteral("%1 %2 %3 %4\n")
-                             .arg(m_clock.elapsed())
+                             .arg(double(m_clock.nsecsElapsed()) / 1e6, 0, 'f', 3)
                              .arg(QLatin1Char(direction))
                              .arg(id ? QString::number(id->command) : QStringLiteral("?"))
                              .arg(QString::fromStdString(HexBytes(telegram.data(), telegram.size())));

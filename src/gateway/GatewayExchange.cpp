@@ -1,6 +1,7 @@
 #include "gateway/GatewayExchange.h"
 
 #include "model/Messages.h"
+#include "model/Records.h"
 #include "model/TextIds.h"
 #include "support/ServerLink.h"
 #include "support/UiSeam.h"
@@ -11,6 +12,7 @@ GatewayExchange::GatewayExchange(std::string gatewayAddress, uint32_t serverWind
     : m_gatewayAddress(std::move(gatewayAddress))
     , m_serverWindow(serverWindow)
     , m_messageParent(messageParent)
+    , m_texts(table::OrpaText, DbMode::ReadOnly)
 {
     m_window = ServerLink::instance().registerWindow(this);
 }

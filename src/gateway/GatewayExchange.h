@@ -6,6 +6,7 @@
 
 #include "protocol/Answer.h"
 #include "protocol/Telegram.h"
+#include "support/Db.h"
 
 #include <QObject>
 #include <QPointer>
@@ -61,6 +62,9 @@ private:
     std::string m_gatewayAddress;
     uint32_t m_serverWindow;
     QPointer<QWidget> m_messageParent;
+    // The job's progress lines and messages are looked up in ORPATEXT; kept
+    // open while the job lives, a lookup is a read instead of opening the table.
+    ScopedTable m_texts;
     uint32_t m_window = 0;
     uint16_t m_handle = 0;
     Telegram m_request{};

@@ -36,7 +36,11 @@ UploadJob::UploadJob(std::string gatewayAddress, uint32_t serverWindow, bool res
 {
 }
 
-UploadJob::~UploadJob() = default;
+UploadJob::~UploadJob()
+{
+    if (m_emptying)
+        m_emptying->wait();
+}
 
 void UploadJob::end(UploadResult result)
 {
@@ -63,13 +67,7 @@ void UploadJob::start()
     }
     Q_EMIT progressRange(4);
     Q_EMIT textChanged(QText(txt::UploadingConfiguration));
-    if (!emptyMcdef()) {
-        end(UploadResult::Failed);
-        return;
-    }
-    m_phase = Phase::NetConfig;
-    if (!sendCommand(Command::NetConfigStamp, 0, 255, 0, nullptr))
-        end(UploadResult::Failed);
+    startEmptyingMcdef();
 }
 
 void UploadJob::cancel()
@@ -80,24 +78,42 @@ void UploadJob::cancel()
     Q_EMIT textChanged(QText(txt::Stopping));
 }
 
-bool UploadJob::emptyMcdef()
+void UploadJob::startEmptyingMcdef()
 {
     RecordStore& store = RecordStore::instance();
     DbClose(table::Mcdef);
     const std::string source = store.dataFile("MCDEF.NEW");
-    const TableFileReplacement replacement = RecordStore::replaceTableFile(source, store.tableFile(table::Mcdef));
-    if (!replacement.ok()) {
-        qWarning("the upload cannot empty its table: %s", replacement.describe().c_str());
+    const std::string target = store.tableFile(table::Mcdef);
+    m_emptying.reset(QThread::create([this, source, target] { m_emptied = RecordStore::replaceTableFile(source, target); }));
+    connect(m_emptying.get(), &QThread::finished, this, &UploadJob::onMcdefEmptied);
+    m_emptying->start();
+}
+
+void UploadJob::onMcdefEmptied()
+{
+    if (m_phase == Phase::Done)
+        return;
+    if (!m_emptied.ok()) {
+        qWarning("the upload cannot empty its table: %s", m_emptied.describe().c_str());
+        const std::string source = RecordStore::instance().dataFile("MCDEF.NEW");
         ShowMessage(QString::fromStdString(TextById(txt::FailedToCopyDatabase) + " '" + source + "'"),
                     MB::Ok | MB::IconStop, messageParent());
-        return false;
+        end(UploadResult::Failed);
+        return;
     }
     const uint16_t status = OpenMcdef();
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-        return false;
+        end(UploadResult::Failed);
+        return;
     }
-    return true;
+    if (m_cancelled) {
+        end(UploadResult::Cancelled);
+        return;
+    }
+    m_phase = Phase::NetConfig;
+    if (!sendCommand(Command::NetConfigStamp, 0, 255, 0, nullptr))
+        end(UploadResult::Failed);
 }
 
 void UploadJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)

@@ -11,6 +11,10 @@
 #include "gateway/GatewayExchange.h"
 #include "gateway/TelegramConversion.h"
 
+#include "support/RecordStore.h"
+
+#include <QThread>
+
 #include <deque>
 #include <memory>
 
@@ -40,7 +44,11 @@ protected:
 private:
     enum class Phase { Reset, NetConfig, Memory, Directory, Stamps, HeaderTelegram, FunctionData, Check, Done };
 
-    bool emptyMcdef();
+    // Emptying MCDEF copies its template over it and flushes the copy to
+    // disk; that runs beside the event loop, so that the window keeps
+    // answering, and the upload goes on when it is done.
+    void startEmptyingMcdef();
+    void onMcdefEmptied();
     void onNetConfigStamp(const Telegram& answer);
     void onMemory(const Telegram& answer);
     void onDirectory(const Telegram& answer);
@@ -72,4 +80,6 @@ private:
     int m_fromBackupCount = 0;
     int m_fromGatewayCount = 0;
     std::unique_ptr<ConsistencyCheck> m_check;
+    std::unique_ptr<QThread> m_emptying;
+    TableFileReplacement m_emptied;
 };

@@ -5,11 +5,20 @@
 
 #include <QtGlobal>
 
+#include <atomic>
+#include <cctype>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <strings.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
+
+std::atomic<uint64_t> g_fileReads{0};
 
 std::string trim(const std::string& text)
 {
@@ -28,6 +37,7 @@ bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.
 std::optional<std::string> readWholeFile(const std::string& file, FileProblem* problem = nullptr)
 {
     FileProblem found = FileProblem::None;
+    ++g_fileReads;
     std::optional<std::string> content = ReadRegularFile(file, MaxProfileSize, &found);
     if (found != FileProblem::None && found != FileProblem::Missing)
         qWarning("%s", DescribeFileProblem(file, found, MaxProfileSize).c_str());
@@ -89,32 +99,131 @@ std::optional<KeyLine> keyLine(const std::string& line)
     return KeyLine{trim(t.substr(0, eq)), value};
 }
 
-} // namespace
+// Which version of a file was read: the same name can come to stand for
+// another file (replaced by a rename), or for the same file rewritten.
+struct FileVersion {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
 
-std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key)
+    bool operator==(const FileVersion& other) const
+    {
+        const auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+        return device == other.device && inode == other.inode && size == other.size
+            && same(modified, other.modified) && same(changed, other.changed);
+    }
+};
+
+std::optional<FileVersion> versionOf(const std::string& file)
 {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileVersion{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+// A file changed this recently may change again without its times showing it
+// (they move in ticks of the file system's clock, a second on some).
+bool settled(const FileVersion& version)
+{
+    constexpr time_t SettledAfterSeconds = 2;
+    timespec now{};
+    // The file system's own time, not a date of the program: compared with the file's times only.
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - version.modified.tv_sec > SettledAfterSeconds;
+}
+
+// The name as sameName compares it: up to a NUL byte, without regard to case.
+std::string lowered(std::string text)
+{
+    text.resize(std::strlen(text.c_str()));
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Every key of a profile, by lower-case section and key, the first one of each.
+using ProfileIndex = std::map<std::pair<std::string, std::string>, std::string>;
+
+ProfileIndex indexOf(const std::string& content);
+
+std::optional<std::string> valueIn(const ProfileIndex& index, const std::pair<std::string, std::string>& wanted)
+{
+    const auto it = index.find(wanted);
+    return it == index.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+struct CachedProfile {
+    FileVersion version;
+    ProfileIndex index;
+};
+
+std::mutex g_cacheMutex;
+std::map<std::string, CachedProfile> g_cache;
+
+// The value of a key as the file now reads; nothing when the file or the key is missing.
+std::optional<std::string> cachedValue(const std::string& file, const std::string& section, const std::string& key)
+{
+    const std::pair<std::string, std::string> wanted{lowered(section), lowered(key)};
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    const std::optional<FileVersion> before = versionOf(file);
+    const auto cached = g_cache.find(file);
+    if (before && cached != g_cache.end() && cached->second.version == *before)
+        return valueIn(cached->second.index, wanted);
+    if (cached != g_cache.end())
+        g_cache.erase(cached);
+    const std::optional<std::string> content = readWholeFile(file);
+    if (!content)
+        return std::nullopt;
+    ProfileIndex index = indexOf(*content);
+    std::optional<std::string> value = valueIn(index, wanted);
+    // Kept only when what was read is the version seen before reading, and that version is settled.
+    if (before && settled(*before) && versionOf(file) == before)
+        g_cache[file] = CachedProfile{*before, std::move(index)};
+    return value;
+}
+
+void forget(const std::string& file)
+{
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    g_cache.erase(file);
+}
+
+ProfileIndex indexOf(const std::string& content)
+{
+    ProfileIndex index;
+    std::string section;
     bool inSection = false;
     for (const Line& l : splitLines(content)) {
         const std::string text = content.substr(l.begin, l.end - l.begin);
         if (auto name = sectionName(text)) {
-            inSection = sameName(*name, section);
+            section = lowered(*name);
+            inSection = true;
             continue;
         }
         if (!inSection)
             continue;
-        if (auto kv = keyLine(text); kv && sameName(kv->key, key))
-            return kv->value;
+        if (auto kv = keyLine(text))
+            index.emplace(std::make_pair(section, lowered(kv->key)), kv->value);
     }
-    return std::nullopt;
+    return index;
+}
+
+} // namespace
+
+uint64_t ProfileFileReads() { return g_fileReads; }
+
+std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key)
+{
+    return valueIn(indexOf(content), {lowered(section), lowered(key)});
 }
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& file)
 {
-    const auto content = readWholeFile(file);
-    if (!content)
-        return defaultValue;
-    return ProfileValue(*content, section, key).value_or(defaultValue);
+    return cachedValue(file, section, key).value_or(defaultValue);
 }
 
 int ProfileInt(const std::string& value, int defaultValue)
@@ -198,6 +307,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         return false;
     const std::string updated = ProfileWithValue(content, section, key, value);
 
+    forget(file);
     std::string writeProblem;
     if (!WriteFileReplacing(file, updated, writeProblem)) {
         qWarning("%s", writeProblem.c_str());

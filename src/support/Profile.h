@@ -8,9 +8,14 @@
 #include <optional>
 #include <string>
 
-// Profiles are a few kilobytes; a file far larger is not one.
-constexpr uint64_t MaxProfileSize = 4 * 1024 * 1024;
+// Most profiles are a few kilobytes, but the monitoring system's ORPA.INI
+// collects the sections of all its programs; a file far larger is not a profile.
+constexpr uint64_t MaxProfileSize = 64 * 1024 * 1024;
 
+// A file is read once for all the keys asked of it while it stays the same
+// file with the same size and modification and change times; a file changed
+// within the last seconds is read again for every key, since a change in the
+// same tick of the file system's clock would leave its times as they were.
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& file);
 
@@ -30,6 +35,9 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 // The user profile (USER.INI in the home folder).
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue);
+
+// How many times a profile file has been read in this process.
+uint64_t ProfileFileReads();
 
 // The same rules on a profile's text: the value of a key, and the text with one key set.
 std::optional<std::string> ProfileValue(const std::string& content, const std::string& section, const std::string& key);

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -245,6 +246,23 @@ TEST_F(UploadTest, CancelEndsAtTheNextAnswer)
     EXPECT_EQ(UploadResult(dialog.exec()), UploadResult::Cancelled);
     EXPECT_GT(answersBeforeCancel, 4) << "cancelled inside the loop over the functions";
     EXPECT_LE(dialog.job().telegramsSent(), answersBeforeCancel + 1);
+}
+
+TEST_F(UploadTest, CancelWhileTheTableIsEmptiedSendsNothing)
+{
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+    ASSERT_FALSE(headers().empty());
+    const size_t sentBefore = sentCommands().size();
+    MCUplDlg dialog("001:125", serverWindow(), false);
+    bool pressed = false;
+    QObject::connect(&dialog.job(), &UploadJob::textChanged, &dialog, [&] {
+        if (!std::exchange(pressed, true))
+            dialog.findChild<QPushButton*>("cancelButton")->click();
+    });
+    EXPECT_EQ(UploadResult(dialog.exec()), UploadResult::Cancelled);
+    EXPECT_EQ(sentCommands().size(), sentBefore);
+    EXPECT_TRUE(headers().empty()) << "the table is emptied and open again";
 }
 
 TEST_F(UploadTest, ResetModeClearsTheGateway)

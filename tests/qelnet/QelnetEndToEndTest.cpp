@@ -327,7 +327,7 @@ TEST_F(QelnetEndToEnd, EveryReadCommandOfAnUpload)
     QFile trace(server->tracePath());
     ASSERT_TRUE(trace.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromLatin1(trace.readAll()).split('\n', Qt::SkipEmptyParts);
-    const QRegularExpression line(QStringLiteral("^\\d+ [<>] \\d+( [0-9a-f]{2}){134}$"));
+    const QRegularExpression line(QStringLiteral("^\\d+\\.\\d{3} [<>] \\d+( [0-9a-f]{2}){134}$"));
     ASSERT_GE(lines.size(), 2);
     for (const QString& l : lines)
         EXPECT_TRUE(line.match(l).hasMatch()) << l.toStdString();

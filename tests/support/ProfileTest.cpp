@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -126,3 +127,100 @@ TEST_F(ProfileTest, WhatIsNotARegularFileIsNeitherReadNorWritten)
     EXPECT_FALSE(ReadRegularFile(big + ".missing", 100, &problem));
     EXPECT_EQ(problem, FileProblem::Missing);
 }
+
+namespace {
+
+// A profile read again for each key would make every job as slow as its
+// largest profile; one read per version of the file is enough, and every
+// kind of change to the file must still be seen.
+class ProfileCacheTest : public ProfileTest {
+protected:
+    static constexpr const char* Content = "[Install]\nZULDir=/zul/\nDATADir=/data/\n";
+
+    // A profile last changed an hour ago, as the plant's files are.
+    std::string settledProfile(const std::string& content = Content)
+    {
+        const std::string path = write("ORPA.INI", content);
+        setBackAnHour(path);
+        return path;
+    }
+    static void setBackAnHour(const std::string& path)
+    {
+        timespec modified = modifiedOf(path);
+        modified.tv_sec -= 3600;
+        setModified(path, modified);
+    }
+    static void setModified(const std::string& path, const timespec& when)
+    {
+        const timespec times[2] = {when, when};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    static timespec modifiedOf(const std::string& path)
+    {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return info.st_mtim;
+    }
+    // Rewrites the file's bytes in place (same file, same size) and puts its
+    // modification time back, as a program that keeps the times would.
+    static void rewriteInPlaceKeepingTimes(const std::string& path, const std::string& content)
+    {
+        const timespec modified = modifiedOf(path);
+        std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << content;
+        setModified(path, modified);
+    }
+    static std::string zulDir(const std::string& path) { return GetPrivateProfileString("Install", "ZULDir", "-", path); }
+};
+
+TEST_F(ProfileCacheTest, AnUnchangedFileIsReadOnceForAllItsKeys)
+{
+    const std::string ini = settledProfile();
+    const uint64_t before = ProfileFileReads();
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(zulDir(ini), "/zul/");
+        EXPECT_EQ(GetPrivateProfileString("install", "datadir", "-", ini), "/data/");
+        EXPECT_EQ(GetPrivateProfileString("Install", "Missing", "-", ini), "-");
+    }
+    EXPECT_EQ(ProfileFileReads() - before, 1u);
+}
+
+TEST_F(ProfileCacheTest, EveryChangeToTheFileIsSeen)
+{
+    const std::string ini = settledProfile();
+    ASSERT_EQ(zulDir(ini), "/zul/");
+
+    ASSERT_TRUE(WritePrivateProfileString("Install", "ZULDir", "/own/", ini));
+    EXPECT_EQ(zulDir(ini), "/own/") << "a write by this process";
+
+    setBackAnHour(ini);
+    ASSERT_EQ(zulDir(ini), "/own/");
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << "[Install]\nZULDir=/other/\n";
+    EXPECT_EQ(zulDir(ini), "/other/") << "a write by another program";
+
+    setBackAnHour(ini);
+    ASSERT_EQ(zulDir(ini), "/other/");
+    rewriteInPlaceKeepingTimes(ini, "[Install]\nZULDir=/again/\n");
+    EXPECT_EQ(zulDir(ini), "/again/") << "same file, size and modification time; only the change time moved";
+
+    const std::string replacement = write("ORPA.INI.new", "[Install]\nZULDir=/swap!/\n");
+    setModified(replacement, modifiedOf(ini));
+    ASSERT_EQ(std::rename(replacement.c_str(), ini.c_str()), 0);
+    EXPECT_EQ(zulDir(ini), "/swap!/") << "replaced by another file of the same size and times";
+
+    ASSERT_EQ(std::remove(ini.c_str()), 0);
+    EXPECT_EQ(zulDir(ini), "-") << "a file that disappeared";
+    write("ORPA.INI", "[Install]\nZULDir=/back/\n");
+    EXPECT_EQ(zulDir(ini), "/back/");
+}
+
+TEST_F(ProfileCacheTest, AFileChangedJustNowIsReadForEveryKey)
+{
+    // Rewritten within the same tick of the file system's clock, the file
+    // would keep every time it had; only reading it again can tell.
+    const std::string ini = write("ORPA.INI", Content);
+    ASSERT_EQ(zulDir(ini), "/zul/");
+    rewriteInPlaceKeepingTimes(ini, "[Install]\nZULDir=/new/\n");
+    EXPECT_EQ(zulDir(ini), "/new/");
+}
+
+} // namespace

@@ -34,6 +34,7 @@
 #include "protocol/TypeCatalogue.h"
 #include "protocol/Version.h"
 #include "support/ConsoleUi.h"
+#include "support/Db.h"
 #include "support/DbStatus.h"
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
@@ -278,6 +279,8 @@ int update(const Args& args)
         return Failed;
     }
     const uint32_t mode = parsed->has("--blocks-only") ? UpdateMode::DataBlocksOnly : UpdateMode::WholeFunction;
+    // Each job's texts come from ORPATEXT: opened once for all of them.
+    ScopedTable texts(table::OrpaText, DbMode::ReadOnly);
     std::string updated;
     std::string notUpdated;
     bool marksRecorded = true;
