@@ -314,6 +314,7 @@ void MCFODlg::sendToGateway(const FunctionItem& item)
 {
     switch (m_operations.sendToGateway(*this, item.number, item.type)) {
     case UpdateResult::Done:
+    case UpdateResult::StoredOtherwise:
     case UpdateResult::LocalFailure:
         if (!refreshRow(item.number))
             return;
