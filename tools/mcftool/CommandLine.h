@@ -29,6 +29,7 @@ struct Verb {
     const char* summary;  // one line for the overview
     const char* help;     // the full explanation for "help VERB"
     int (*run)(const Args& args);
+    bool paintsText = false; // measures and paints text: needs the GUI application
 };
 
 const std::vector<Verb>& verbs();

@@ -224,6 +224,7 @@ const Verb ReportVerb{
     "\n"
     "At least one of --pdf and --text. Prints the number of pages. Exit code 1\n"
     "with the reason when a table cannot be read or a file cannot be written.\n",
-    report};
+    report,
+    true};
 
 } // namespace mcftool

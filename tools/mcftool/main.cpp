@@ -757,13 +757,24 @@ int runVerb(const Verb& verb, const Args& rest)
 
 int main(int argc, char** argv)
 {
-    // The jobs are driven by the communication server's messages through an event loop.
-    // The report measures and paints text, which needs the GUI application; mcftool
-    // shows no window, so it runs offscreen unless told otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
     const Args args(argv + 1, argv + argc);
+    // Verbs are one or two words; the longer match wins.
+    const Verb* verb = args.size() >= 2 ? findVerb(args[0] + " " + args[1]) : nullptr;
+    const Args rest(args.begin() + std::min<size_t>(args.size(), verb ? 2 : 1), args.end());
+    if (!verb && !args.empty())
+        verb = findVerb(args[0]);
+
+    // The jobs are driven by the communication server's messages through an event
+    // loop. A verb that paints text needs the GUI application; mcftool shows no
+    // window, so that one runs offscreen unless told otherwise.
+    std::unique_ptr<QCoreApplication> application;
+    if (verb && verb->paintsText) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     if (args.empty()) {
         printOverview(std::cerr);
         return Usage;
@@ -774,12 +785,8 @@ int main(int argc, char** argv)
         std::cout << "mcftool " << VeltVersion << "\n";
         return Done;
     }
-    // Verbs are one or two words; the longer match wins.
-    if (args.size() >= 2)
-        if (const Verb* verb = findVerb(args[0] + " " + args[1]))
-            return runVerb(*verb, Args(args.begin() + 2, args.end()));
-    if (const Verb* verb = findVerb(args[0]))
-        return runVerb(*verb, Args(args.begin() + 1, args.end()));
+    if (verb)
+        return runVerb(*verb, rest);
     std::cerr << "mcftool: unknown verb '" << args[0] << (args.size() >= 2 ? " " + args[1] : std::string()) << "'\n"
               << "'mcftool --help' lists the verbs.\n";
     return Usage;
