@@ -105,9 +105,14 @@ TEST_F(ReportToolTest, MistakesAreRefused)
     EXPECT_EQ(report({"--all"}).exitCode, 2) << "neither --pdf nor --text";
     EXPECT_EQ(report({"3", "--all", "--text", file("x.txt")}).exitCode, 2);
     EXPECT_EQ(report({"--all", "--page-lines", "0", "--text", file("x.txt")}).exitCode, 2);
-    const ToolRun unwritable = report({"--all", "--text", file("missing/x.txt")});
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("missing/x.txt"), std::string::npos) << unwritable.err;
+    for (const std::string format : {"--text", "--pdf"}) {
+        const ToolRun unwritable = report({"--all", QString::fromStdString(format), file("missing/x")});
+        EXPECT_EQ(unwritable.exitCode, 1) << format;
+        EXPECT_NE(unwritable.err.find("mcftool report: cannot write " + file("missing/x").toStdString() + ": "),
+                  std::string::npos)
+            << format << ": the file and why\n" << unwritable.err;
+        EXPECT_EQ(unwritable.err.find("QPainter"), std::string::npos) << unwritable.err;
+    }
 }
 
 } // namespace

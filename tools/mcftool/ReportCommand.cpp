@@ -11,9 +11,9 @@
 #include "support/RecordStore.h"
 
 #include <QPrinter>
+#include <QSaveFile>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 namespace mcftool {
@@ -145,14 +145,23 @@ std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
 
 bool writeText(const std::string& path, const std::string& text)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        std::cerr << "mcftool report: cannot write " << path << "\n";
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) < 0 || !file.commit()) {
+        std::cerr << "mcftool report: cannot write " << path << ": " << file.errorString().toStdString() << "\n";
         return false;
     }
     return true;
+}
+
+// Why a file cannot be created, asked before anything is painted into it: the
+// painter would only say that it failed.
+std::optional<std::string> creationProblem(const std::string& path)
+{
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString().toStdString();
+    file.cancelWriting();
+    return std::nullopt;
 }
 
 int report(const Args& args)
@@ -190,6 +199,10 @@ int report(const Args& args)
     if (arguments->text && !writeText(*arguments->text, ReportText(layout.pages)))
         return Failed;
     if (arguments->pdf) {
+        if (const std::optional<std::string> problem = creationProblem(*arguments->pdf)) {
+            std::cerr << "mcftool report: cannot write " << *arguments->pdf << ": " << *problem << "\n";
+            return Failed;
+        }
         QString destination;
         if (!PaintReport(layout.pages, printer, destination)) {
             std::cerr << "mcftool report: cannot write " << destination.toStdString() << "\n";
