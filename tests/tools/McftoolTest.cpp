@@ -32,6 +32,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -199,7 +201,9 @@ TEST_F(McftoolTest, AReadOnlyDataFolderIsNamedAsWhatKeepsTheVerbFromWriting)
     const bool asRoot = geteuid() == 0;
     constexpr uid_t Nobody = 65534;
     if (asRoot) {
-        ASSERT_EQ(chown(m_home.path().c_str(), Nobody, Nobody), 0);
+        // A root that cannot hand files to another user (an unmapped uid in a namespace) cannot run the test.
+        if (chown(m_home.path().c_str(), Nobody, Nobody) != 0)
+            GTEST_SKIP() << "no unprivileged user to hand the home to: " << std::strerror(errno);
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_home.path()))
             ASSERT_EQ(lchown(entry.path().c_str(), Nobody, Nobody), 0) << entry.path();
     }
@@ -211,6 +215,8 @@ TEST_F(McftoolTest, AReadOnlyDataFolderIsNamedAsWhatKeepsTheVerbFromWriting)
                   60000)
         : onGateway("stop", {"9"});
     chmod(data.c_str(), 0755);
+    if (asRoot && contains(stop.err, "setpriv: "))
+        GTEST_SKIP() << "cannot become an unprivileged user: " << stop.err;
     EXPECT_EQ(stop.exitCode, 1);
     EXPECT_TRUE(contains(stop.err, "MCDEF cannot be written: status 46 (access denied: the file or its folder is read-only)"))
         << stop.err;
