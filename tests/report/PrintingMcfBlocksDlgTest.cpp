@@ -13,10 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -34,8 +38,10 @@ protected:
     void TearDown() override { appState() = ApplicationState(); }
 
     // Presses "&Print" with function 2 selected; the report dialog's text, and
-    // whether it was visible until its Cancel closed it with result 1.
-    QString printFunction2()
+    // whether it was visible until it was left (by default with its Cancel) with result 1.
+    QString printFunction2(const std::function<void(QDialog&)>& leave = [](QDialog& d) {
+        d.findChild<QPushButton*>("cancelButton")->click();
+    })
     {
         MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
         list.show();
@@ -43,11 +49,11 @@ protected:
         functions.clearRowSelection();
         functions.setRowSelected(functions.rowOf(2), true);
         QString shown;
-        m_script.expectDialog("PrintingMcfBlocksDlg", [&shown](QDialog& d) {
+        m_script.expectDialog("PrintingMcfBlocksDlg", [&shown, &leave](QDialog& d) {
             d.show();
             EXPECT_TRUE(d.isVisible());
             shown = d.findChild<QLabel*>("statusLabel")->text();
-            d.findChild<QPushButton*>("cancelButton")->click();
+            leave(d);
             EXPECT_FALSE(d.isVisible());
             EXPECT_EQ(d.result(), 1);
             return d.result();
@@ -84,6 +90,27 @@ TEST_F(PrintingMcfBlocksDlgTest, AnAcceptedPrintDialogPrintsTheReport)
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+// The report dialog has only Cancel: Escape, the close box and Enter leave it
+// as Cancel does, once, and print nothing more.
+TEST_F(PrintingMcfBlocksDlgTest, EscapeTheCloseBoxAndEnterLeaveAsCancelDoes)
+{
+    const auto key = [](Qt::Key pressed) {
+        return [pressed](QDialog& d) {
+            QKeyEvent event(QEvent::KeyPress, pressed, Qt::NoModifier);
+            QApplication::sendEvent(&d, &event);
+        };
+    };
+    const std::pair<const char*, std::function<void(QDialog&)>> ways[] = {
+        {"Escape", key(Qt::Key_Escape)},
+        {"close box", [](QDialog& d) { d.close(); }},
+        {"Enter", key(Qt::Key_Return)},
+    };
+    for (const auto& [name, leave] : ways) {
+        m_script.expectPrint(false);
+        EXPECT_EQ(printFunction2(leave), "Nothing was printed: printing was cancelled.") << name;
+    }
 }
 
 } // namespace

@@ -448,7 +448,6 @@ int backupVerify(const Args& args)
 
 // --- exports ------------------------------------------------------------------
 
-
 // Writes the Po optimizer history of a function from MCDEF, as the history
 // window's Export does.
 int exportHistory(const Args& args)
