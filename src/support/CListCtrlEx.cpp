@@ -38,8 +38,11 @@ public:
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(m_owner->m_columns[size_t(index.column())].alignment | Qt::AlignVCenter);
         const QVariant data = m_owner->cellData(row, index.column(), role);
-        if (role == Qt::ToolTipRole && !data.isValid() && m_owner->isCellCut(index.row(), index.column()))
-            return m_owner->cellText(row, index.column());
+        if (role == Qt::ToolTipRole && m_owner->isCellCut(index.row(), index.column())) {
+            // A cut text is shown whole, above what the row's own tip says.
+            const QString whole = m_owner->cellText(row, index.column());
+            return data.isValid() ? whole + QLatin1Char('\n') + data.toString() : whole;
+        }
         return data;
     }
 

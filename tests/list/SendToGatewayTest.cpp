@@ -111,6 +111,10 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
         EXPECT_EQ(cell(list, NightCovers, column, Qt::ToolTipRole).toString(), "Not sent to the gateway");
     EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::DisplayRole).toString(), "Night covers")
         << "the mark changes no text of the row";
+    dialog.list().setColumnWidth(FunctionListCtrl::NameColumn, 20);
+    EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::ToolTipRole).toString(),
+              "Night covers\nNot sent to the gateway")
+        << "a cut name is shown whole beside the mark";
 
     const ToolRun marked = status();
     EXPECT_EQ(marked.exitCode, 0) << marked.err;
