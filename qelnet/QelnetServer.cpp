@@ -5,13 +5,18 @@
 
 #include <QLocalSocket>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 #include <cstdio>
+#include <ctime>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +43,25 @@ Telegram disguised(const Telegram& answer, uint8_t requestCommand, const std::st
     return t;
 }
 
+timespec monotonicNow()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+timespec plusMilliseconds(timespec t, int milliseconds)
+{
+    constexpr long NsPerSecond = 1'000'000'000;
+    t.tv_sec += milliseconds / 1000;
+    t.tv_nsec += long(milliseconds % 1000) * 1'000'000;
+    if (t.tv_nsec >= NsPerSecond) {
+        t.tv_sec += 1;
+        t.tv_nsec -= NsPerSecond;
+    }
+    return t;
+}
+
 } // namespace
 
 class QelnetServer::Client : public QObject {
@@ -50,6 +74,43 @@ public:
         socket->setParent(this);
     }
 
+    ~Client() override
+    {
+        delete m_answerDue;
+        if (m_answerTimer >= 0)
+            ::close(m_answerTimer);
+    }
+
+    // Runs `deliver` once the monotonic clock reaches `due`, to the
+    // microsecond: a QTimer counts whole milliseconds, which would make the
+    // simulated bus slower than it says by the part of a millisecond that the
+    // gateway took to answer.
+    void answerAt(const timespec& due, std::function<void()> deliver)
+    {
+        if (m_answerTimer < 0) {
+            m_answerTimer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+            if (m_answerTimer >= 0) {
+                m_answerDue = new QSocketNotifier(m_answerTimer, QSocketNotifier::Read);
+                connect(m_answerDue, &QSocketNotifier::activated, this, [this] {
+                    uint64_t expirations = 0;
+                    if (::read(m_answerTimer, &expirations, sizeof expirations) != sizeof expirations)
+                        return;
+                    if (const std::function<void()> deliver = std::exchange(m_deliver, {}))
+                        deliver();
+                });
+            }
+        }
+        const itimerspec at{{0, 0}, due};
+        if (m_answerTimer < 0 || timerfd_settime(m_answerTimer, TFD_TIMER_ABSTIME, &at, nullptr) != 0) {
+            const timespec now = monotonicNow();
+            const long long leftNs = (due.tv_sec - now.tv_sec) * 1'000'000'000LL + (due.tv_nsec - now.tv_nsec);
+            QTimer::singleShot(int(std::max(0LL, (leftNs + 999'999) / 1'000'000)), Qt::PreciseTimer, this,
+                               std::move(deliver));
+            return;
+        }
+        m_deliver = std::move(deliver);
+    }
+
     QLocalSocket* socket;
     int id;
     ServerFrameReader reader;
@@ -57,6 +118,11 @@ public:
     int telegrams = 0;
     bool outstanding = false;
     bool dropped = false;
+
+private:
+    int m_answerTimer = -1;
+    QSocketNotifier* m_answerDue = nullptr;
+    std::function<void()> m_deliver;
 };
 
 QelnetServer::QelnetServer(LinkFaults faults, QObject* parent)
@@ -255,8 +321,7 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
         return;
     }
     // The answer is due the latency after the telegram came, however long the gateway took to make it.
-    QElapsedTimer sinceArrival;
-    sinceArrival.start();
+    const timespec due = plusMilliseconds(monotonicNow(), m_faults.latencyMs);
     const Telegram request = toTelegram(frame.payload);
     trace('>', request);
     const auto unknown = [&] {
@@ -295,9 +360,7 @@ void QelnetServer::sendTelegram(Client& client, const ServerFrame& frame)
     }
     client.outstanding = true;
     QPointer<Client> target(&client);
-    const int due = std::max(0, m_faults.latencyMs - int(sinceArrival.elapsed()));
-    // A coarse timer may fire up to 5 % late, which would make the simulated bus slower than it says.
-    QTimer::singleShot(due, Qt::PreciseTimer, &client, [this, target, answer, failure] {
+    client.answerAt(due, [this, target, answer, failure] {
         if (!target || target->dropped)
             return;
         target->outstanding = false;
