@@ -8,6 +8,7 @@
 #include "model/Records.h"
 #include "model/Texts.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 #include "support/UiSeam.h"
 
 namespace {
@@ -95,17 +96,31 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
     }
     WaitCursor wait;
     std::vector<std::string> names;
-    for (const uint8_t number : m_numbers) {
-        std::string name;
-        const uint16_t status = RecordStartStop(number, starting(), name);
-        if (status == DbStatus::KeyNotFound)
-            continue;
-        if (status != DbStatus::Success) {
+    std::vector<uint8_t> recorded;
+    {
+        // The gateway has taken the command for every function at once: the
+        // headers take it in one transaction, all or none.
+        DbBatch batch(table::Mcdef);
+        for (const uint8_t number : m_numbers) {
+            std::string name;
+            const uint16_t status = RecordStartStop(number, starting(), name);
+            if (status == DbStatus::KeyNotFound)
+                continue;
+            if (status != DbStatus::Success) {
+                ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+                finish(StartStopResult::LocalFailure);
+                return;
+            }
+            names.push_back(name);
+            recorded.push_back(number);
+        }
+        if (const uint16_t status = batch.commit(); status != DbStatus::Success) {
             ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
             finish(StartStopResult::LocalFailure);
             return;
         }
-        names.push_back(name);
+    }
+    for (const uint8_t number : recorded) {
         if (m_refreshRow && !m_refreshRow(number)) {
             finish(StartStopResult::LocalFailure);
             return;

@@ -7,6 +7,7 @@
 #include "protocol/StrFormat.h"
 #include "support/Clock.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <ctime>
 
@@ -80,6 +81,8 @@ uint16_t insertRows(const std::vector<std::string>& rows)
         REPORT_DB_ERROR(table::EventLog, open.status());
         return open.status();
     }
+    // The rows of one event stand together in the log or not at all.
+    DbBatch batch(table::EventLog);
     for (const std::string& text : rows) {
         const std::time_t now = CurrentTime();
         std::tm local{};
@@ -100,7 +103,10 @@ uint16_t insertRows(const std::vector<std::string>& rows)
             return status;
         }
     }
-    return DbStatus::Success;
+    const uint16_t committed = batch.commit();
+    if (committed != DbStatus::Success)
+        REPORT_DB_ERROR(table::EventLog, committed);
+    return committed;
 }
 
 std::string headerLine(const std::string& gatewayAddress)
