@@ -16,8 +16,14 @@ namespace {
 // Every gateway of a monitoring system with all its functions marked, with long names and reasons.
 constexpr uint64_t MaxSyncStateFileSize = 8 * 1024 * 1024;
 
+// Lines that later lines overrule, up to which a change appends its lines instead of writing the file anew.
+constexpr size_t MaxOverruledLines = 256;
+
 const char* const FileHeading = "# velt: functions whose definition in MCDEF the gateway has not accepted\n"
-                                "# gateway\tnumber\tsince (UTC)\tname\twhy\n";
+                                "# gateway\tnumber\tsince (UTC)\tname\twhy\n"
+                                "# gateway\tnumber\tcleared   (the gateway took it, or it is gone)\n";
+
+const char* const ClearedWord = "cleared";
 
 // Names and reasons may hold any byte; a tab, a line break or a backslash is written as an escape.
 std::string escaped(const std::string& text)
@@ -88,37 +94,77 @@ std::vector<std::string> fieldsOf(const std::string& line)
     return fields;
 }
 
-// One line of the file; the reason it is not a mark when it is not.
-std::optional<UnsentFunction> parseLine(const std::string& line, std::string& problem)
+struct JournalLine {
+    UnsentFunction function; // of a cleared mark: gateway and number alone
+    bool cleared = false;
+};
+
+// One line of the file; the reason it is neither a mark nor a cleared mark when it is not.
+std::optional<JournalLine> parseLine(const std::string& line, std::string& problem)
 {
     const std::vector<std::string> fields = fieldsOf(line);
-    if (fields.size() != 5) {
-        problem = std::to_string(fields.size()) + " fields separated by tabs, not 5";
+    if (fields.size() != 5 && fields.size() != 3) {
+        problem = std::to_string(fields.size()) + " fields separated by tabs, not 5 (a mark) or 3 (a cleared mark)";
         return std::nullopt;
     }
-    UnsentFunction function;
+    JournalLine parsed;
+    UnsentFunction& function = parsed.function;
     function.gatewayAddress = fields[0];
     if (!isGatewayAddress(function.gatewayAddress)) {
         problem = "\"" + fields[0] + "\" is not a gateway address (NNN:NNN)";
         return std::nullopt;
     }
     const std::optional<uint8_t> number = functionNumber(fields[1]);
+    if (!number) {
+        problem = "\"" + fields[1] + "\" is not a function number from 1 to 105";
+        return std::nullopt;
+    }
+    function.number = *number;
+    if (fields.size() == 3) {
+        if (fields[2] != ClearedWord) {
+            problem = "\"" + fields[2] + "\" where a cleared mark says \"" + ClearedWord + "\"";
+            return std::nullopt;
+        }
+        parsed.cleared = true;
+        return parsed;
+    }
     const std::optional<std::time_t> since = ParseUtcTime(fields[2]);
     const std::optional<std::string> name = unescaped(fields[3]);
     const std::optional<std::string> reason = unescaped(fields[4]);
-    if (!number)
-        problem = "\"" + fields[1] + "\" is not a function number from 1 to 105";
-    else if (!since || fields[2].size() != 19)
+    if (!since || fields[2].size() != 19)
         problem = "\"" + fields[2] + "\" is not a time YYYY-MM-DD HH:MM:SS";
     else if (!name || !reason)
         problem = "a backslash that is not \\\\, \\t, \\n or \\r";
     if (!problem.empty())
         return std::nullopt;
-    function.number = *number;
     function.since = *since;
     function.name = *name;
     function.reason = *reason;
-    return function;
+    return parsed;
+}
+
+std::string markLine(const UnsentFunction& f)
+{
+    return f.gatewayAddress + "\t" + std::to_string(f.number) + "\t" + FormatUtcTime(f.since) + "\t"
+        + escaped(f.name) + "\t" + escaped(f.reason) + "\n";
+}
+
+std::string clearedLine(const UnsentFunction& f)
+{
+    return f.gatewayAddress + "\t" + std::to_string(f.number) + "\t" + ClearedWord + "\n";
+}
+
+// The lines of the file that say something, the last one whole or not.
+size_t journalLines(const std::string& text)
+{
+    size_t count = 0;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start && text[start] != '#')
+            ++count;
+        start = end + 1;
+    }
+    return count;
 }
 
 bool before(const UnsentFunction& a, const std::string& gatewayAddress, uint8_t number)
@@ -131,21 +177,22 @@ bool before(const UnsentFunction& a, const std::string& gatewayAddress, uint8_t 
 std::optional<SyncState> SyncState::parse(const std::string& text, std::string& problem)
 {
     SyncState state;
-    std::istringstream in(text);
+    // A last line without its line break was cut short while it was written: nothing was sent after it.
+    std::istringstream in(text.substr(0, text.rfind('\n') + 1));
     std::string line;
     for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
         if (line.empty() || line[0] == '#')
             continue;
         std::string wrong;
-        const std::optional<UnsentFunction> function = parseLine(line, wrong);
-        if (function && state.find(function->gatewayAddress, function->number))
-            wrong = "function " + std::to_string(function->number) + " of " + function->gatewayAddress
-                + " is marked twice";
-        if (!wrong.empty()) {
+        const std::optional<JournalLine> parsed = parseLine(line, wrong);
+        if (!parsed) {
             problem = "line " + std::to_string(lineNumber) + ": " + wrong;
             return std::nullopt;
         }
-        state.mark(*function);
+        if (parsed->cleared)
+            state.forget(parsed->function.gatewayAddress, parsed->function.number);
+        else
+            state.mark(parsed->function);
     }
     return state;
 }
@@ -154,9 +201,24 @@ std::string SyncState::text() const
 {
     std::string text = FileHeading;
     for (const UnsentFunction& f : m_functions)
-        text += f.gatewayAddress + "\t" + std::to_string(f.number) + "\t" + FormatUtcTime(f.since) + "\t"
-            + escaped(f.name) + "\t" + escaped(f.reason) + "\n";
+        text += markLine(f);
     return text;
+}
+
+SyncState::Changes SyncState::changesFrom(const SyncState& before) const
+{
+    Changes changes;
+    for (const UnsentFunction& f : before.m_functions)
+        if (!find(f.gatewayAddress, f.number))
+            changes.lines += clearedLine(f);
+    for (const UnsentFunction& f : m_functions) {
+        const UnsentFunction* was = before.find(f.gatewayAddress, f.number);
+        if (!was || !(*was == f)) {
+            changes.lines += markLine(f);
+            changes.marksAdded = true;
+        }
+    }
+    return changes;
 }
 
 void SyncState::mark(const UnsentFunction& function)
@@ -203,31 +265,59 @@ std::vector<UnsentFunction> SyncState::ofGateway(const std::string& gatewayAddre
 
 std::string SyncStateFile() { return RecordStore::instance().dataFile("MCSYNC.TXT"); }
 
-std::optional<SyncState> ReadSyncState(std::string& problem)
+namespace {
+
+// The file's text, empty when there is none; nothing, with the problem naming the file, when it cannot be read.
+std::optional<std::string> readSyncStateText(std::string& problem)
 {
     const std::string path = SyncStateFile();
     FileProblem fileProblem = FileProblem::None;
-    const std::optional<std::string> text = ReadRegularFile(path, MaxSyncStateFileSize, &fileProblem);
+    std::optional<std::string> text = ReadRegularFile(path, MaxSyncStateFileSize, &fileProblem);
     if (fileProblem == FileProblem::Missing)
-        return SyncState();
-    if (!text) {
+        return std::string();
+    if (!text)
         problem = DescribeFileProblem(path, fileProblem, MaxSyncStateFileSize);
-        return std::nullopt;
-    }
+    return text;
+}
+
+std::optional<SyncState> parseSyncState(const std::string& text, std::string& problem)
+{
     std::string wrong;
-    std::optional<SyncState> state = SyncState::parse(*text, wrong);
+    std::optional<SyncState> state = SyncState::parse(text, wrong);
     if (!state)
-        problem = path + ", " + wrong;
+        problem = SyncStateFile() + ", " + wrong;
     return state;
+}
+
+} // namespace
+
+std::optional<SyncState> ReadSyncState(std::string& problem)
+{
+    const std::optional<std::string> text = readSyncStateText(problem);
+    return text ? parseSyncState(*text, problem) : std::nullopt;
 }
 
 std::optional<std::string> ChangeSyncState(const std::function<bool(SyncState&)>& change)
 {
     std::string problem;
-    std::optional<SyncState> state = ReadSyncState(problem);
-    if (!state)
+    const std::optional<std::string> text = readSyncStateText(problem);
+    if (!text)
         return problem;
-    if (change(*state) && !WriteFileReplacing(SyncStateFile(), state->text(), problem))
+    const std::optional<SyncState> before = parseSyncState(*text, problem);
+    if (!before)
+        return problem;
+    SyncState after = *before;
+    if (!change(after))
+        return std::nullopt;
+    const SyncState::Changes changes = after.changesFrom(*before);
+    if (changes.lines.empty())
+        return std::nullopt;
+    const bool whole = !text->empty() && text->back() == '\n';
+    const size_t overruled = journalLines(*text) + journalLines(changes.lines) - after.size();
+    const bool appended = whole && overruled <= MaxOverruledLines
+        ? AppendToFile(SyncStateFile(), changes.lines, changes.marksAdded, problem)
+        : WriteFileReplacing(SyncStateFile(), after.text(), problem);
+    if (!appended)
         return problem;
     return std::nullopt;
 }

@@ -6,8 +6,13 @@
 // an update of it succeeds, an upload replaces it or it is deleted.
 //
 // The marks are kept in a text file of the data folder, beside the tables and
-// outside them: one line per gateway and function, written beside and renamed
-// into place, so that a crash leaves the old or the new file whole. A file
+// outside them, as a journal: a change appends one line per function, a mark
+// or the line that clears it, and the last line of a function holds. A mark
+// is on disk before the update that it warns of sends anything; a cleared
+// mark is appended unflushed, since losing it can only leave a function
+// marked that need not be. A line cut short (a crash while it was written)
+// is ignored; the file is written anew, beside and renamed into place, when
+// it ends in such a line or holds many lines that later ones overrule. A file
 // that is not such a file is refused, never overwritten.
 
 #include <QtGlobal>
@@ -33,9 +38,18 @@ struct UnsentFunction {
 
 class SyncState {
 public:
-    // The marks in the text of the file; nothing, and "line N: what is wrong", when a line is not a mark.
+    // The marks in the text of the file; nothing, and "line N: what is wrong", when a line is neither
+    // a mark nor a cleared mark.
     static std::optional<SyncState> parse(const std::string& text, std::string& problem);
+    // The file of these marks alone.
     std::string text() const;
+
+    struct Changes {
+        std::string lines;        // to append to a file of `before`
+        bool marksAdded = false;  // a function marked, or marked again
+    };
+    Changes changesFrom(const SyncState& before) const;
+    size_t size() const { return m_functions.size(); }
 
     // Marks a function; a function marked already keeps its `since` and takes the new name and reason.
     void mark(const UnsentFunction& function);

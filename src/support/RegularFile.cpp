@@ -97,3 +97,23 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
     FlushToDisk(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
     return true;
 }
+
+bool AppendToFile(const std::string& path, const std::string& content, bool flush, std::string& problem)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    int failure = fd < 0 ? errno : 0;
+    for (size_t done = 0; failure == 0 && done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n > 0)
+            done += size_t(n);
+        else if (n == 0 || errno != EINTR)
+            failure = n == 0 ? EIO : errno;
+    }
+    if (failure == 0 && flush && ::fdatasync(fd) != 0)
+        failure = errno;
+    if (fd >= 0 && ::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure != 0)
+        problem = path + " cannot be written: " + std::strerror(failure);
+    return failure == 0;
+}

@@ -27,3 +27,8 @@ bool FlushToDisk(const std::string& path, int openFlags);
 // with "PATH cannot be written: reason" in `problem`, when it fails; the old
 // file then stays as it was.
 bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem);
+
+// Appends `content` to the file, which must exist, and with `flush` waits
+// until it is on disk. False, with "PATH cannot be written: reason" in
+// `problem`, when it fails; part of `content` may then have been appended.
+bool AppendToFile(const std::string& path, const std::string& content, bool flush, std::string& problem);
