@@ -12,6 +12,7 @@
 #include "model/Records.h"
 #include "model/Texts.h"
 #include "PlantBuilder.h"
+#include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/ConsoleUi.h"
 #include "support/Db.h"
@@ -21,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +32,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -99,6 +103,46 @@ int RunGatewayBenchmarks(int argc, char** argv)
     return 0;
 }
 
+// The program's socket, timing from each answer's arrival until the next telegram leaves.
+class ProgramClockTransport : public LocalSocketTransport {
+public:
+    ProgramClockTransport()
+    {
+        // Connected before the server link's own handler, so the arrival is taken before any work on it.
+        connect(this, &ServerTransport::received, this, [this](const QByteArray& bytes) {
+            m_frames.append(bytes);
+            while (const std::optional<ServerFrame> frame = m_frames.next())
+                if (frame->message == ServerMessage::Answer)
+                    m_answerAt = m_clock.nsecsElapsed();
+        });
+        m_clock.start();
+    }
+
+    bool write(const QByteArray& bytes) override
+    {
+        const bool telegram = bytes.size() >= ServerFrameHeaderSize
+            && le::u16(reinterpret_cast<const uint8_t*>(bytes.constData()) + 4) == ServerMessage::Send;
+        if (telegram && m_answerAt) {
+            m_programNs += m_clock.nsecsElapsed() - *m_answerAt;
+            m_answerAt.reset();
+        }
+        return LocalSocketTransport::write(bytes);
+    }
+
+    // The time so far; an answer that came before does not count towards the next telegram.
+    double takeProgramMs()
+    {
+        m_answerAt.reset();
+        return double(std::exchange(m_programNs, 0)) / 1e6;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    ServerFrameReader m_frames;
+    std::optional<qint64> m_answerAt;
+    qint64 m_programNs = 0;
+};
+
 BenchServer::~BenchServer() { stop(); }
 
 bool BenchServer::start(int latencyMs)
@@ -120,6 +164,9 @@ bool BenchServer::start(int latencyMs)
                      QString::number(latencyMs), "--trace", QString::fromStdString(m_trace)});
     for (int i = 0; i < 250 && !QFileInfo::exists(socket); ++i)
         QThread::msleep(20);
+    auto programClock = std::make_unique<ProgramClockTransport>();
+    m_programClock = programClock.get();
+    ServerLink::instance().setTransport(std::move(programClock));
     m_session = std::make_unique<GatewaySession>(BenchGatewayAddress);
     std::string error;
     if (!m_session->open(error)) {
@@ -172,6 +219,8 @@ BenchServer::Parts BenchServer::timesSinceLastCall()
             lastAnswer = -1;
         }
     }
+    if (m_programClock)
+        parts.programAtSocketMs = m_programClock->takeProgramMs();
     return parts;
 }
 

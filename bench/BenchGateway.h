@@ -19,6 +19,8 @@ constexpr const char* BenchGatewayAddress = "001:125";
 int RunGatewayBenchmarks(int argc, char** argv);
 
 // A qelnetd with its trace, serving a fresh copy of the full gateway.
+class ProgramClockTransport;
+
 class BenchServer {
 public:
     ~BenchServer();
@@ -31,16 +33,20 @@ public:
     // part, summed over every telegram that follows an answer, from that
     // answer leaving the server until the telegram reached it (both socket
     // hops included); and the bus's part, from each telegram's arrival until
-    // its answer left.
+    // its answer left. And the program's part as the program's own socket
+    // sees it: from each answer's arrival until the next telegram left, with
+    // neither socket hop nor the waking of either process.
     struct Parts {
         double programMs = 0;
         double busMs = 0;
+        double programAtSocketMs = 0;
     };
     Parts timesSinceLastCall();
 
 private:
     QProcess m_process;
     std::unique_ptr<GatewaySession> m_session;
+    ProgramClockTransport* m_programClock = nullptr; // owned by the server link
     std::string m_trace;
     long m_traceRead = 0;
 };

@@ -97,13 +97,15 @@ void busOverhead(benchmark::State& state, const BenchJob& job)
     state.counters["requests"] = run.requests;
     state.counters["bus_ms"] = busMs;
     state.counters["program_ms"] = run.parts.programMs;
+    state.counters["program_at_socket_ms"] = run.parts.programAtSocketMs;
     // What the simulated bus took beyond its latency: a late timer or a late wake-up of qelnetd.
     state.counters["bus_late_ms"] = run.parts.busMs - busMs;
     if (latencyMs > 0) {
         state.counters["wall_to_bus"] = run.wallMs / busMs;
         state.counters["program_pct_of_bus"] = 100.0 * run.parts.programMs / busMs;
+        state.counters["program_at_socket_pct_of_bus"] = 100.0 * run.parts.programAtSocketMs / busMs;
     }
-    state.SetLabel(latencyMs == 30 ? "aim: wall_to_bus <= 1.02, program_pct_of_bus < 2" : "");
+    state.SetLabel(latencyMs == 30 ? "aim: wall_to_bus <= 1.02, program_at_socket_pct_of_bus < 2" : "");
 }
 
 // The requests of an upload that takes every function from the backup file,

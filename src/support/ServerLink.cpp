@@ -34,33 +34,30 @@ ServerMessageEvent::ServerMessageEvent(uint16_t message, uint32_t param1, uint32
 {
 }
 
-class LocalSocketTransport : public ServerTransport {
-public:
-    LocalSocketTransport()
-    {
-        connect(&m_socket, &QLocalSocket::readyRead, this, [this] { Q_EMIT received(m_socket.readAll()); });
-        connect(&m_socket, &QLocalSocket::disconnected, this, [this] { Q_EMIT closed(); });
-    }
+LocalSocketTransport::LocalSocketTransport()
+{
+    connect(&m_socket, &QLocalSocket::readyRead, this, [this] { Q_EMIT received(m_socket.readAll()); });
+    connect(&m_socket, &QLocalSocket::disconnected, this, [this] { Q_EMIT closed(); });
+}
 
-    bool open(const QString& path) override
-    {
-        m_socket.abort();
-        m_socket.connectToServer(path);
-        return m_socket.waitForConnected(ConnectTimeoutMs);
-    }
-    bool isOpen() const override { return m_socket.state() == QLocalSocket::ConnectedState; }
-    bool write(const QByteArray& bytes) override
-    {
-        if (!isOpen() || m_socket.write(bytes) != bytes.size())
-            return false;
-        m_socket.flush();
-        return true;
-    }
-    void close() override { m_socket.abort(); }
+bool LocalSocketTransport::open(const QString& path)
+{
+    m_socket.abort();
+    m_socket.connectToServer(path);
+    return m_socket.waitForConnected(ConnectTimeoutMs);
+}
 
-private:
-    QLocalSocket m_socket;
-};
+bool LocalSocketTransport::isOpen() const { return m_socket.state() == QLocalSocket::ConnectedState; }
+
+bool LocalSocketTransport::write(const QByteArray& bytes)
+{
+    if (!isOpen() || m_socket.write(bytes) != bytes.size())
+        return false;
+    m_socket.flush();
+    return true;
+}
+
+void LocalSocketTransport::close() { m_socket.abort(); }
 
 ServerLink& ServerLink::instance()
 {

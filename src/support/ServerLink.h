@@ -9,6 +9,7 @@
 #include "protocol/ServerFrame.h"
 
 #include <QEvent>
+#include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
 
@@ -46,7 +47,18 @@ Q_SIGNALS:
     void closed();
 };
 
-class LocalSocketTransport;
+// The program's transport: the local socket of the communication server.
+class LocalSocketTransport : public ServerTransport {
+public:
+    LocalSocketTransport();
+    bool open(const QString& path) override;
+    bool isOpen() const override;
+    bool write(const QByteArray& bytes) override;
+    void close() override;
+
+private:
+    QLocalSocket m_socket;
+};
 
 class ServerLink : public QObject {
     Q_OBJECT
