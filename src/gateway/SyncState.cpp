@@ -9,6 +9,7 @@
 #include "support/UiSeam.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -299,6 +300,8 @@ std::optional<SyncState> ReadSyncState(std::string& problem)
 
 std::optional<std::string> ChangeSyncState(const std::function<bool(SyncState&)>& change)
 {
+    // velt and mcftool may both change the marks: one reads, changes and writes the file at a time.
+    const FolderLock turn(std::filesystem::path(SyncStateFile()).parent_path().string());
     std::string problem;
     const std::optional<std::string> text = readSyncStateText(problem);
     if (!text)

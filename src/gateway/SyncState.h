@@ -74,7 +74,8 @@ std::string SyncStateFile();
 std::optional<SyncState> ReadSyncState(std::string& problem);
 
 // Reads the file, changes the marks and writes the file again when `change`
-// says it changed them. The problem, naming the file, when either fails.
+// says it changed them, with the data folder locked so that velt and mcftool
+// take turns. The problem, naming the file, when either fails.
 std::optional<std::string> ChangeSyncState(const std::function<bool(SyncState&)>& change);
 
 // The stop message that the marks could not be recorded, naming the file and its problem.

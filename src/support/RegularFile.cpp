@@ -9,6 +9,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize)
@@ -116,4 +117,17 @@ bool AppendToFile(const std::string& path, const std::string& content, bool flus
     if (failure != 0)
         problem = path + " cannot be written: " + std::strerror(failure);
     return failure == 0;
+}
+
+FolderLock::FolderLock(const std::string& folder)
+    : m_fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+    while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }

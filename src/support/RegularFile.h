@@ -32,3 +32,17 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
 // until it is on disk. False, with "PATH cannot be written: reason" in
 // `problem`, when it fails; part of `content` may then have been appended.
 bool AppendToFile(const std::string& path, const std::string& content, bool flush, std::string& problem);
+
+// An exclusive advisory lock on a folder for as long as it lives, so that
+// programs that read, change and write a file of it take turns. A folder that
+// cannot be opened is not locked: the change then goes ahead as before.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd;
+};

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 #include <iterator>
 
 namespace {
@@ -133,6 +134,47 @@ TEST(SyncStateTest, ChangesAreAppendedAndTheFileIsWrittenAnewWhenCutShortOrLong)
     const std::optional<SyncState> state = ReadSyncState(problem);
     ASSERT_TRUE(state) << problem;
     EXPECT_EQ(state->size(), 0u);
+    RecordStore::instance().setDataDirectory({});
+}
+
+TEST(SyncStateTest, ProgramsChangingTheMarksAtOnceLoseNoChange)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    RecordStore::instance().setDataDirectory(folder.path().toStdString() + "/");
+    // Enough changes that the file is written anew several times while the others append.
+    constexpr int Writers = 4;
+    constexpr int Rounds = 40;
+    std::vector<std::thread> writers;
+    std::vector<std::string> problems(Writers);
+    for (int w = 0; w < Writers; ++w)
+        writers.emplace_back([w, &problems] {
+            const uint8_t cleared = uint8_t(2 * w + 1);
+            const uint8_t kept = uint8_t(2 * w + 2);
+            for (int round = 0; round < Rounds && problems[w].empty(); ++round) {
+                const auto problem = ChangeSyncState([&](SyncState& state) {
+                    state.mark({"001:125", cleared, "A", Dec6, "refused"});
+                    state.mark({"001:125", kept, "B", Dec6, "round " + std::to_string(round)});
+                    return true;
+                });
+                const auto forgot
+                    = ChangeSyncState([&](SyncState& state) { return state.forget("001:125", cleared); });
+                problems[w] = problem.value_or(forgot.value_or(""));
+            }
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    for (const std::string& problem : problems)
+        EXPECT_EQ(problem, "");
+    std::string problem;
+    const std::optional<SyncState> state = ReadSyncState(problem);
+    ASSERT_TRUE(state) << problem;
+    for (uint8_t w = 0; w < Writers; ++w) {
+        EXPECT_FALSE(state->find("001:125", uint8_t(2 * w + 1))) << "cleared by writer " << int(w);
+        const UnsentFunction* kept = state->find("001:125", uint8_t(2 * w + 2));
+        ASSERT_TRUE(kept) << "marked by writer " << int(w);
+        EXPECT_EQ(kept->reason, "round " + std::to_string(Rounds - 1));
+    }
     RecordStore::instance().setDataDirectory({});
 }
 
