@@ -34,13 +34,26 @@ bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.
 
 // The profile's text; nothing when it does not exist or is not a profile
 // file (a folder, a FIFO, a huge file), which is logged with its name.
+// A problem is logged once until the file reads well again: a folder where the
+// profile should be would otherwise be named again for every key.
 std::optional<std::string> readWholeFile(const std::string& file, FileProblem* problem = nullptr)
 {
+    static std::mutex toldMutex;
+    static std::map<std::string, FileProblem> told;
     FileProblem found = FileProblem::None;
     ++g_fileReads;
     std::optional<std::string> content = ReadRegularFile(file, MaxProfileSize, &found);
-    if (found != FileProblem::None && found != FileProblem::Missing)
-        qWarning("%s", DescribeFileProblem(file, found, MaxProfileSize).c_str());
+    const bool wrong = found != FileProblem::None && found != FileProblem::Missing;
+    {
+        std::lock_guard<std::mutex> lock(toldMutex);
+        const auto before = told.find(file);
+        if (wrong && (before == told.end() || before->second != found))
+            qWarning("%s", DescribeFileProblem(file, found, MaxProfileSize).c_str());
+        if (wrong)
+            told[file] = found;
+        else if (before != told.end())
+            told.erase(before);
+    }
     if (problem)
         *problem = found;
     return content;

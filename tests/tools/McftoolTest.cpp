@@ -182,6 +182,12 @@ TEST_F(McftoolTest, FilesThatAreNotRegularFilesAreRefusedByName)
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_TRUE(contains(dump.err, "ORPA.INI is a folder")) << dump.err;
     EXPECT_FALSE(contains(dump.err, "NETCNF")) << "the table is not to blame\n" << dump.err;
+    const ToolRun upload = run({"upload", home(), "001"});
+    EXPECT_EQ(upload.exitCode, 1);
+    const std::string folderLine = m_home.path() + "ORPA.INI is a folder";
+    EXPECT_EQ(upload.err.find(folderLine), upload.err.rfind(folderLine))
+        << "named once, not again for every key it would have read\n" << upload.err;
+    EXPECT_TRUE(contains(upload.err, folderLine)) << upload.err;
 
     ASSERT_TRUE(QDir().rmdir(profile));
     const ToolRun missing = run({"db", "dump", home(), "NETCNF"});
