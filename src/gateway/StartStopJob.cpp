@@ -97,28 +97,10 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
     WaitCursor wait;
     std::vector<std::string> names;
     std::vector<uint8_t> recorded;
-    {
-        // The gateway has taken the command for every function at once: the
-        // headers take it in one transaction, all or none.
-        DbBatch batch(table::Mcdef);
-        for (const uint8_t number : m_numbers) {
-            std::string name;
-            const uint16_t status = RecordStartStop(number, starting(), name);
-            if (status == DbStatus::KeyNotFound)
-                continue;
-            if (status != DbStatus::Success) {
-                ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-                finish(StartStopResult::LocalFailure);
-                return;
-            }
-            names.push_back(name);
-            recorded.push_back(number);
-        }
-        if (const uint16_t status = batch.commit(); status != DbStatus::Success) {
-            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
-            finish(StartStopResult::LocalFailure);
-            return;
-        }
+    if (const uint16_t status = recordAll(recorded, names); status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        finish(StartStopResult::LocalFailure);
+        return;
     }
     for (const uint8_t number : recorded) {
         if (m_refreshRow && !m_refreshRow(number)) {
@@ -129,6 +111,24 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
     Q_EMIT progress(2);
     m_eventLogStatus = LogFunctionEvent(gatewayAddress(), names, starting() ? txt::AreStarted : txt::AreStopped);
     finish(StartStopResult::Done);
+}
+
+uint16_t StartStopJob::recordAll(std::vector<uint8_t>& recorded, std::vector<std::string>& names) const
+{
+    // The gateway has taken the command for every function at once: the
+    // headers take it in one transaction, all or none.
+    DbBatch batch(table::Mcdef);
+    for (const uint8_t number : m_numbers) {
+        std::string name;
+        const uint16_t status = RecordStartStop(number, starting(), name);
+        if (status == DbStatus::KeyNotFound)
+            continue;
+        if (status != DbStatus::Success)
+            return status;
+        names.push_back(name);
+        recorded.push_back(number);
+    }
+    return batch.commit();
 }
 
 void StartStopJob::onUnexpectedAnswer()

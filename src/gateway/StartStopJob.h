@@ -42,6 +42,10 @@ protected:
     void onReadFailure() override;
 
 private:
+    // Records the command in the header of every function still in MCDEF,
+    // in one transaction; the numbers and names recorded, or the status.
+    uint16_t recordAll(std::vector<uint8_t>& recorded, std::vector<std::string>& names) const;
+
     uint8_t m_command;
     std::vector<uint8_t> m_numbers;
     RowRefresh m_refreshRow;
