@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 ConsistencyCheck::ConsistencyCheck(std::string gatewayAddress, const Directory& directory)
     : m_gatewayAddress(std::move(gatewayAddress))
@@ -133,6 +135,9 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
         return status;
     DbBatch batch(table::Mcdef);
     bool marked = false;
+    // References of one slot may share a key (several parameters of one
+    // controller), so a marked slot is written back as a whole range.
+    std::vector<std::pair<uint8_t, uint8_t>> markedRanges;
     for (McdefRecord& record : records) {
         ++m_recordsChecked;
         uint16_t found = 0;
@@ -149,10 +154,19 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
         if (found == 0)
             continue;
         record.setStatus(uint16_t(record.status() | found));
-        status = UpdateBlock(record);
+        const std::pair range{record.blockType(), record.blockNumber()};
+        if (markedRanges.empty() || markedRanges.back() != range)
+            markedRanges.push_back(range);
+        marked = true;
+    }
+    for (const auto& [blockType, blockNumber] : markedRanges) {
+        std::vector<McdefRecord> slotRecords;
+        std::copy_if(records.begin(), records.end(), std::back_inserter(slotRecords), [&](const McdefRecord& r) {
+            return r.blockType() == blockType && r.blockNumber() == blockNumber;
+        });
+        status = ReplaceBlocks(number, blockType, blockNumber, slotRecords);
         if (status != DbStatus::Success)
             return status;
-        marked = true;
     }
     status = batch.commit();
     if (status != DbStatus::Success)

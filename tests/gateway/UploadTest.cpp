@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <fstream>
 #include <utility>
 
@@ -151,6 +152,37 @@ TEST_F(UploadTest, ReferencesToControllersMissingFromThePlantAreMarked)
     EXPECT_EQ(rows.text(rows.rowOf(4), FunctionListCtrl::ManualColumn), "Manual");
     EXPECT_EQ(rows.text(rows.rowOf(7), FunctionListCtrl::StartedColumn), "");
     EXPECT_EQ(rows.text(rows.rowOf(5), FunctionListCtrl::StartedColumn), "On");
+}
+
+TEST_F(UploadTest, MarkingOneOfSeveralParametersOfAControllerKeepsTheOthers)
+{
+    // Two parameters of the missing controller 077 in one slot share a record key.
+    GatewayState state = readImage("001");
+    std::vector<ReferenceItem>& slot = state.functions.at(3).slot(2, 2);
+    ReferenceItem second = slot.at(0);
+    second.address = 77;
+    second.parameters[2] = 2;
+    ReferenceItem first = second;
+    first.parameters[2] = 1;
+    slot.push_back(first);
+    slot.push_back(second);
+    writeImage("001", state);
+    startServer();
+    ASSERT_EQ(upload(), UploadResult::UpToDate);
+
+    std::vector<McdefRecord> records;
+    ASSERT_EQ(ReadBlocks(3, BlockType::Output, 2, records), DbStatus::Success);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].item(), 30);
+    EXPECT_EQ(records[0].status() & ~CheckStatus::GatewayBits, 0);
+    std::vector<uint8_t> parameters;
+    for (size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].item(), 77);
+        EXPECT_TRUE(records[i].status() & CheckStatus::ControllerMissing);
+        parameters.push_back(records[i][8]);
+    }
+    std::sort(parameters.begin(), parameters.end());
+    EXPECT_EQ(parameters, (std::vector<uint8_t>{1, 2}));
 }
 
 TEST_F(UploadTest, AGatewayWithoutFunctionsEndsAfterTheMemoryAnswer)
