@@ -47,7 +47,7 @@ void UploadJob::end(UploadResult result)
     m_phase = Phase::Done;
     // MCDEF now holds what the gateway holds: nothing of it is left unsent.
     if (result == UploadResult::UpToDate || result == UploadResult::NotUpToDate)
-        ForgetUnsentFunctions(gatewayAddress(), std::nullopt, messageParent());
+        m_syncStateProblem = ForgetUnsentFunctions(gatewayAddress(), std::nullopt, messageParent());
     finish(result);
 }
 

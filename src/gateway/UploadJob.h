@@ -17,6 +17,8 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
+#include <string>
 
 // UpToDate, NotUpToDate: uploaded, and whether the net configuration matched.
 enum class UploadResult : int { UpToDate = 0, NotUpToDate = 1, Cancelled = 2, Failed = 3 };
@@ -34,6 +36,8 @@ public:
     // Functions taken from the backup file, read from the gateway.
     int functionsFromBackup() const { return m_fromBackupCount; }
     int functionsFromGateway() const { return m_fromGatewayCount; }
+    // The problem with the file of unsent marks when the gateway's marks could not be forgotten.
+    const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
 
 protected:
     void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
@@ -79,6 +83,7 @@ private:
     std::deque<ReadRequest> m_requests;
     int m_fromBackupCount = 0;
     int m_fromGatewayCount = 0;
+    std::optional<std::string> m_syncStateProblem;
     std::unique_ptr<ConsistencyCheck> m_check;
     std::unique_ptr<QThread> m_emptying;
     TableFileReplacement m_emptied;

@@ -167,7 +167,8 @@ void DeleteJob::removeLocally()
     }
     m_deletedNames.push_back(name);
     m_deletedNumbers.push_back(number);
-    ForgetUnsentFunctions(gatewayAddress(), number, messageParent());
+    if (!m_syncStateProblem) // a file of marks that cannot take the change is named once
+        m_syncStateProblem = ForgetUnsentFunctions(gatewayAddress(), number, messageParent());
     if (m_hooks.removeRow && !m_hooks.removeRow(number)) {
         end(DeleteResult::LocalFailure);
         return;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ public:
     bool linkLost() const { return m_linkLost; }
     // The event log's status once the job has ended.
     uint16_t eventLogStatus() const { return m_eventLogStatus; }
+    // The problem with the file of unsent marks when a deleted function's marks could not be forgotten.
+    const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
@@ -93,4 +96,5 @@ private:
     bool m_linkLost = false;
     bool m_logged = false;
     uint16_t m_eventLogStatus = 0;
+    std::optional<std::string> m_syncStateProblem;
 };

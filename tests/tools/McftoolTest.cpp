@@ -282,7 +282,8 @@ TEST_F(McftoolTest, StartStopAndDelete)
     EXPECT_TRUE(header(9)->flags() & FunctionFlag::Started);
 
     const ToolRun stopped = onGateway("delete", {"7", "1", "8", "--stop"});
-    EXPECT_EQ(stopped.exitCode, 0) << stopped.err;
+    EXPECT_EQ(stopped.exitCode, 1) << "not everything asked was deleted";
+    EXPECT_TRUE(contains(stopped.err, "deleted 7; not deleted: 1, 8 (stopped at a referenced schedule)")) << stopped.err;
     EXPECT_TRUE(contains(stopped.out, "schedule 1 Shop hours is referenced by:\n  3\tSales night\n  4\tDairy night\n"
                                       "  5\tPeak shaving\n  stopped the deletion\n"))
         << stopped.out;
@@ -292,7 +293,8 @@ TEST_F(McftoolTest, StartStopAndDelete)
     EXPECT_TRUE(header(8)) << "the deletion stopped before it";
 
     const ToolRun skipped = onGateway("delete", {"1", "8"});
-    EXPECT_EQ(skipped.exitCode, 0) << skipped.err;
+    EXPECT_EQ(skipped.exitCode, 1);
+    EXPECT_TRUE(contains(skipped.err, "deleted 8; not deleted: 1 (referenced schedules skipped)")) << skipped.err;
     EXPECT_TRUE(contains(skipped.out, "skipped it")) << skipped.out;
     EXPECT_TRUE(header(1));
     EXPECT_FALSE(header(8));
@@ -616,6 +618,34 @@ TEST_F(McftoolTest, StatusFailsOnAFileOfMarksItCannotRead)
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_EQ(broken.err, "mcftool status: " + path + ", line 2: 2 fields separated by tabs, not 5 (a mark) or 3 (a cleared mark)\n");
     EXPECT_EQ(run({"status", home(), "1"}).exitCode, 2);
+}
+
+// The upload and the deletion forget marks; a file of marks that cannot take
+// the change leaves their work standing but fails the verb, naming the file.
+TEST_F(McftoolTest, UploadAndDeleteFailWhenTheMarksCannotBeForgotten)
+{
+    startServer();
+    const std::string path = m_home.dataDir() + "MCSYNC.TXT";
+    std::filesystem::create_directory(path);
+    const ToolRun upload = run({"upload", home(), "001"});
+    EXPECT_EQ(upload.exitCode, 1);
+    EXPECT_TRUE(contains(upload.err, path)) << upload.err;
+    EXPECT_TRUE(contains(upload.out, "result 0 (uploaded, net configuration up to date, but the marks of unsent "
+                                     "functions were not forgotten)"))
+        << upload.out;
+    ASSERT_TRUE(header(7));
+
+    const ToolRun deleted = onGateway("delete", {"7", "8"});
+    EXPECT_EQ(deleted.exitCode, 1);
+    EXPECT_TRUE(contains(deleted.err, path)) << deleted.err;
+    EXPECT_EQ(deleted.err.find(path), deleted.err.rfind(path)) << "named once for the deletion: " << deleted.err;
+    EXPECT_TRUE(contains(deleted.out, "result 0 (done, but the marks of unsent functions were not forgotten)"))
+        << deleted.out;
+    EXPECT_FALSE(header(7));
+    EXPECT_FALSE(header(8));
+
+    std::filesystem::remove(path);
+    EXPECT_EQ(onGateway("delete", {"9"}).exitCode, 0);
 }
 
 // compare reads the gateway, MCDEF and the backup file the same way: after an

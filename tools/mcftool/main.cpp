@@ -201,7 +201,9 @@ int deleteFunctions(const Args& args)
         return Failed;
     }
     DeleteJob::Hooks hooks;
-    hooks.askReference = [answer](const ReferenceQuestion& question) {
+    bool referencedScheduleKept = false;
+    hooks.askReference = [answer, &referencedScheduleKept](const ReferenceQuestion& question) {
+        referencedScheduleKept = true;
         std::cout << "schedule " << int(question.schedule) << " " << question.scheduleName
                   << " is referenced by:\n";
         for (const ScheduleOwner& owner : question.owners)
@@ -214,12 +216,16 @@ int deleteFunctions(const Args& args)
     for (const std::string& name : job.deletedNames())
         std::cout << "deleted " << name << "\n";
     const bool logged = eventLogStored("delete", job.eventLogStatus());
-    const bool allDone = result == DeleteResult::Done && !job.linkLost();
+    const bool allDeleted = job.deletedNumbers().size() == numbers->size();
+    const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
     const char* reason = job.linkLost()        ? "communication error"
         : result == DeleteResult::Refused      ? "refused by the gateway"
         : result == DeleteResult::LocalFailure ? "local failure"
+        : referencedScheduleKept               ? (answer == ReferenceChoice::Stop ? "stopped at a referenced schedule"
+                                                                                  : "referenced schedules skipped")
+        : job.syncStateProblem()               ? "done, but the marks of unsent functions were not forgotten"
                                                : "done";
-    const std::string meaning = allDone ? reason : deletionSummary(*numbers, job.deletedNumbers(), reason);
+    const std::string meaning = allDone || allDeleted ? reason : deletionSummary(*numbers, job.deletedNumbers(), reason);
     const int exitCode = finishJob("delete", int(result), meaning, allDone);
     return logged ? exitCode : Failed;
 }
@@ -247,8 +253,11 @@ int upload(const Args& args)
         : result == UploadResult::NotUpToDate              ? "uploaded, net configuration not up to date"
         : result == UploadResult::Cancelled                ? "cancelled"
                                                            : "error";
-    return finishJob("upload", int(result), meaning,
-                     result == UploadResult::UpToDate || result == UploadResult::NotUpToDate);
+    const bool uploaded = result == UploadResult::UpToDate || result == UploadResult::NotUpToDate;
+    const std::string outcome = uploaded && job.syncStateProblem()
+        ? std::string(meaning) + ", but the marks of unsent functions were not forgotten"
+        : meaning;
+    return finishJob("upload", int(result), outcome, uploaded && !job.syncStateProblem());
 }
 
 // Writes the functions from MCDEF into the gateway one after the other, as
@@ -601,7 +610,8 @@ const std::vector<Verb>& mcftool::verbs()
          "Prints the number of telegrams sent, how many functions came from the\n"
          "backup file and from the gateway, and the result: 0 uploaded, 1 uploaded\n"
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
-         "go to standard error. Exit code 0 for results 0 and 1.\n",
+         "go to standard error. Exit code 0 for results 0 and 1 when the marks of\n"
+         "unsent functions (MCSYNC.TXT) could be forgotten, 1 otherwise.\n",
          upload},
         {"update", "HOME NETWORK NUMBER... [--blocks-only] [--verify] [--password PASSWORD] [--dry-run]",
          "write functions from MCDEF into the gateway",
@@ -664,7 +674,9 @@ const std::vector<Verb>& mcftool::verbs()
          "\n"
          "Prints the deleted names and the result: 0 done (also stopped, or the link\n"
          "was lost), 1 refused by the gateway, 2 local failure. EVENTLOG gets\n"
-         "\"is/are deleted\" with the names. Exit code 0 for result 0.\n",
+         "\"is/are deleted\" with the names. Exit code 0 only when every function\n"
+         "asked was deleted, its unsent marks forgotten and the deletion logged;\n"
+         "otherwise 1, saying which functions were and were not deleted.\n",
          deleteFunctions},
         {"backup write", "HOME NETWORK", "write the gateway's backup file from MCDEF",
          "Writes the backup file of the gateway of NETWORK from MCDEF of HOME, as\n"
