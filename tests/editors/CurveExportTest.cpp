@@ -288,4 +288,17 @@ TEST_F(CurveExportTest, AGatewayWithoutNodeRecordHasAnEmptyIdCode)
     EXPECT_EQ(lines.at(4).substr(0, 80), "[01] Peak shaving 005;009:125;009:125;" + blank + ";" + blank + ";Normal");
 }
 
+TEST_F(CurveExportTest, AnUnreadableNetConfigurationIsToldAndTheFileIsWrittenWithoutIdCode)
+{
+    RecordStore::instance().closeAll();
+    std::filesystem::remove(RecordStore::instance().tableFile("NETCNF"));
+    m_script.expectMessage(QString::fromStdString("Error on database 'NETCNF' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile("NETCNF")));
+    std::string written;
+    ASSERT_EQ(exportTo(exportFolder() + "curve.csv", &written), CurveExportResult::WrittenWithoutIdCode);
+    const std::string blank(17, ' ');
+    EXPECT_EQ(linesOf(fileText(written)).at(4).substr(0, 80),
+              "[01] Peak shaving 005;001:125;001:125;" + blank + ";" + blank + ";Normal");
+}
+
 } // namespace

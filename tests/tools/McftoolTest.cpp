@@ -21,6 +21,7 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -509,6 +510,33 @@ TEST_F(McftoolTest, ExportHistoryWritesThePoOptimizerHistoryThatTheUploadStored)
     EXPECT_TRUE(contains(missing.err, "function 20 is not in MCDEF")) << missing.err;
     EXPECT_EQ(run({"export", "history", home(), "001", "12", "--now", "2026-02-30 10:00:00"}).exitCode, 2);
     EXPECT_EQ(run({"export", "history", home(), "001"}).exitCode, 2);
+}
+
+// A history record of the wrong length ends the week's list: the file holds
+// what was read, and the verb fails naming MCDEF and the status's meaning.
+TEST_F(McftoolTest, ExportHistoryFailsOnAHistoryItCannotReadWhole)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const std::string mcdef = m_home.dataDir() + "MCDEF.DAT";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(mcdef.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "UPDATE records SET rec = substr(rec, 1, 100) WHERE hex(substr(rec, 1, 3)) = '0C0404'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_GT(sqlite3_changes(db), 0);
+    sqlite3_close(db);
+
+    const ToolRun exported = run({"export", "history", home(), "001", "12"});
+    EXPECT_EQ(exported.exitCode, 1);
+    const std::string path = m_home.path() + "export/001_MCF_12.csv";
+    EXPECT_EQ(exported.out, path + "\n");
+    EXPECT_TRUE(contains(exported.err, "the history could not be read whole from " + mcdef))
+        << exported.err;
+    EXPECT_TRUE(contains(exported.err, "(wrong record length); " + path + " holds what was read")) << exported.err;
+    std::ifstream file(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(contains(content, "4;003;B;12.5;3.0\r\n")) << "the day's list is whole";
 }
 
 TEST_F(McftoolTest, WrongUsageAndMissingPiecesAreReported)

@@ -468,14 +468,20 @@ int exportHistory(const Args& args)
     if (!source)
         return exitCode;
     const std::string path = source->out.value_or(DefaultHistoryExportPath(source->address, source->number));
-    const bool written = ExportHistory(path, source->address, source->number, source->header.name());
+    uint16_t readStatus = DbStatus::Success;
+    const bool written = ExportHistory(path, source->address, source->number, source->header.name(), &readStatus);
+    const std::string mcdef = RecordStore::instance().tableFile(table::Mcdef);
     RecordStore::instance().closeAll();
     if (!written) {
         std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << "\n";
         return Failed;
     }
     std::cout << path << "\n";
-    return Done;
+    if (readStatus == DbStatus::Success)
+        return Done;
+    std::cerr << "mcftool export history: the history could not be read whole from " << mcdef << ": status "
+              << readStatus << " (" << DbStatusMeaning(readStatus) << "); " << path << " holds what was read\n";
+    return Failed;
 }
 
 // The curve file of a peak shaving function from MCDEF, as the graph's Export
@@ -500,10 +506,13 @@ int exportCurve(const Args& args)
         },
         nullptr, &written);
     RecordStore::instance().closeAll();
-    if (result != CurveExportResult::Written)
+    if (result != CurveExportResult::Written && result != CurveExportResult::WrittenWithoutIdCode)
         return Failed;
     std::cout << written << "\n";
-    return Done;
+    if (result == CurveExportResult::Written)
+        return Done;
+    std::cerr << "mcftool export curve: " << written << " was written without the gateway's ID code\n";
+    return Failed;
 }
 
 // --- help -------------------------------------------------------------------
@@ -713,7 +722,8 @@ const std::vector<Verb>& mcftool::verbs()
          "               \"YYYY-MM-DD HH:MM:SS\" (default: the current time, UTC)\n"
          "\n"
          "Prints the path written. Exit code 1 with the reason when the function is\n"
-         "not a Po optimizer of MCDEF or the file cannot be created.\n",
+         "not a Po optimizer of MCDEF, the file cannot be created, or the history\n"
+         "could not be read whole (the file then holds what was read).\n",
          exportHistory},
         {"export curve", "HOME NETWORK NUMBER [--out PATH] [--now YYYY-MM-DD]",
          "write a peak shaving function's curve file from MCDEF",
@@ -732,7 +742,8 @@ const std::vector<Verb>& mcftool::verbs()
          "  --now YYYY-MM-DD  the current date (UTC) instead of the clock's\n"
          "\n"
          "Prints the path written. Every failure (separators, a missing history, a\n"
-         "file that cannot be written) prints velt's message and exits 1.\n",
+         "file that cannot be written, a gateway ID code that could not be read)\n"
+         "prints velt's message and exits 1.\n",
          exportCurve},
         {"compare", "HOME NETWORK [NUMBER...]", "show where the gateway, MCDEF and the backup file differ",
          CompareHelp, compare},

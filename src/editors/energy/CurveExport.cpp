@@ -51,15 +51,18 @@ std::string decimalValue(double value, char decimal)
     return text;
 }
 
-std::string idCodeOf(const std::string& gatewayAddress, QWidget* parent)
+// The gateway's ID code, empty when it has no record; false after a reported database error.
+bool readIdCode(const std::string& gatewayAddress, std::string& idCode, QWidget* parent)
 {
+    idCode.clear();
     NetCnfRecord node;
     const uint16_t status = ReadNetCnfNode(gatewayAddress, node);
     if (status == DbStatus::Success)
-        return node.idCode;
-    if (status != DbStatus::KeyNotFound)
-        ReportDbError(table::NetCnf, status, __FILE__, __LINE__, parent);
-    return {};
+        idCode = node.idCode;
+    if (status == DbStatus::Success || status == DbStatus::KeyNotFound)
+        return true;
+    ReportDbError(table::NetCnf, status, __FILE__, __LINE__, parent);
+    return false;
 }
 
 void cannotWrite(const std::string& path, unsigned icon, QWidget* parent)
@@ -208,7 +211,7 @@ CurveExportResult ExportCurve(const CurveExportRequest& request, const CurvePath
     content.functionName = request.functionName;
     content.functionNumber = request.functionNumber;
     content.gatewayAddress = request.gatewayAddress;
-    content.gatewayIdCode = idCodeOf(request.gatewayAddress, parent);
+    const bool idCodeRead = readIdCode(request.gatewayAddress, content.gatewayIdCode, parent);
     content.separators = separators;
     content.now = now;
 
@@ -216,7 +219,7 @@ CurveExportResult ExportCurve(const CurveExportRequest& request, const CurvePath
     case CurveWriteResult::Written:
         if (writtenPath)
             *writtenPath = path;
-        return CurveExportResult::Written;
+        return idCodeRead ? CurveExportResult::Written : CurveExportResult::WrittenWithoutIdCode;
     case CurveWriteResult::NotCreated:
         cannotWrite(path, MB::IconExclamation, parent);
         return CurveExportResult::NotCreated;

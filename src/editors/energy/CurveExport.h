@@ -78,7 +78,16 @@ struct CurveExportRequest {
     std::string functionName;
 };
 
-enum class CurveExportResult { Written, SeparatorsIdentical, NoPath, GraphDataUnreadable, NotCreated, WriteFailed };
+// WrittenWithoutIdCode: written, with the ID code left empty after a reported database error.
+enum class CurveExportResult {
+    Written,
+    WrittenWithoutIdCode,
+    SeparatorsIdentical,
+    NoPath,
+    GraphDataUnreadable,
+    NotCreated,
+    WriteFailed
+};
 
 // Asks for the path, given the export folder and the default file name;
 // nothing when the operator gave none.

@@ -4,6 +4,7 @@
 #include "protocol/CodePage.h"
 #include "protocol/StrFormat.h"
 #include "support/Clock.h"
+#include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
 
 #include <charconv>
@@ -67,7 +68,7 @@ std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number,
 }
 
 bool ExportHistory(const std::string& path, const std::string& gatewayAddress, uint8_t number,
-                   const std::string& name)
+                   const std::string& name, uint16_t* readStatus)
 {
     // A folder, a FIFO or a device is not a file to write the export into.
     std::error_code error;
@@ -78,8 +79,10 @@ bool ExportHistory(const std::string& path, const std::string& gatewayAddress, u
     std::vector<HistoryEntry> day;
     std::vector<HistoryEntry> week;
     // A database error ends that period's list: what was read before it is exported.
-    ReadHistoryPeriod(number, HistoryPeriod::Day, day);
-    ReadHistoryPeriod(number, HistoryPeriod::Week, week);
+    const uint16_t dayStatus = ReadHistoryPeriod(number, HistoryPeriod::Day, day);
+    const uint16_t weekStatus = ReadHistoryPeriod(number, HistoryPeriod::Week, week);
+    if (readStatus)
+        *readStatus = dayStatus != DbStatus::Success ? dayStatus : weekStatus;
     // The file is in the code page of the names, as the monitoring system's tools read it.
     const std::string text =
         withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentUtcTime())));
