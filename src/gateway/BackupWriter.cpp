@@ -10,6 +10,7 @@
 #include "support/UiSeam.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -63,14 +64,16 @@ BackupWriteResult WriteBackupFile(const std::string& gatewayAddress, const std::
 {
     WaitCursor wait;
     const QString name = QString::fromStdString(BackupFileName(gatewayAddress));
-    if (!anyKnownType(functions)) {
-        QFile::remove(name);
-        return BackupWriteResult::NoFunctions;
-    }
     const auto cannotWrite = [&] {
         ShowMessage(QText(txt::CannotWriteToFile) + " " + name, MB::Ok | MB::IconExclamation, messageParent);
         return BackupWriteResult::Failed;
     };
+    if (!anyKnownType(functions)) {
+        // A stale file left behind would give the next upload functions the gateway no longer has.
+        if (QFile::remove(name) || !QFileInfo::exists(name))
+            return BackupWriteResult::NoFunctions;
+        return cannotWrite();
+    }
     QSaveFile out(name);
     if (!out.open(QIODevice::WriteOnly))
         return cannotWrite();

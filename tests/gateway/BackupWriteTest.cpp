@@ -202,6 +202,11 @@ TEST_F(BackupWriteTest, NoFunctionOfAKnownTypeLeavesNoFile)
     ASSERT_EQ(InsertBlock(unknown), DbStatus::Success);
     closeList();
     EXPECT_FALSE(std::filesystem::exists(fileName()));
+
+    // What cannot be removed is reported, not passed over as removed.
+    std::filesystem::create_directory(fileName());
+    m_script.expectMessage(QString::fromStdString("Cannot write to file " + fileName()));
+    EXPECT_EQ(WriteBackupFile("001:125", {{7, 42, false}}, nullptr), BackupWriteResult::Failed);
 }
 
 TEST_F(BackupWriteTest, AFolderThatCannotBeWrittenIsReported)
