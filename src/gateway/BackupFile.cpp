@@ -65,7 +65,7 @@ BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
     try {
         content = ReadRegularFile(path, MaxBackupFileSize, &problem);
     } catch (const std::bad_alloc&) {
-        return BackupReadResult::TooLarge;
+        return BackupReadResult::NoMemory;
     }
     switch (problem) {
     case FileProblem::None:

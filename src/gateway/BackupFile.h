@@ -48,7 +48,8 @@ enum class BackupReadResult {
     FileTypeError, // shorter than the header, or not of type 0x0048
     ReadError,     // shorter than its telegrams
     ChecksumError, // also a file that is not a regular file
-    TooLarge,      // larger than any backup can be: no buffer is allocated for it
+    TooLarge,      // larger than any backup can be: not read, like a file that fails its checksum
+    NoMemory,      // the read buffer could not be allocated
 };
 
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file);

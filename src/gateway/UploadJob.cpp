@@ -274,9 +274,10 @@ bool UploadJob::compareWithBackup()
         ShowMessage(QText(txt::BackupReadError) + continuing, MB::Ok | MB::IconExclamation, messageParent());
         return true;
     case BackupReadResult::ChecksumError:
+    case BackupReadResult::TooLarge:
         ShowMessage(QText(txt::BackupChecksumError) + continuing, MB::Ok | MB::IconExclamation, messageParent());
         return true;
-    case BackupReadResult::TooLarge:
+    case BackupReadResult::NoMemory:
         MessageById(txt::AllocatingRamError, MB::Ok | MB::IconStop, messageParent());
         end(UploadResult::Failed);
         return false;

@@ -251,12 +251,15 @@ TEST_F(BackupWriteTest, ABackupFileThatIsNoFileOrTooLargeIsNotRead)
     EXPECT_EQ(fromDirectory.fromGateway, 12);
     std::filesystem::remove(fileName());
 
-    // A sparse file far larger than any gateway's backup: refused before a buffer is allocated.
+    // A sparse file far larger than any gateway's backup: refused unread, and the upload goes on
+    // without it rather than failing at every selection until someone removes the file.
     writeFile({0x48, 0x00});
     std::filesystem::resize_file(fileName(), MaxBackupFileSize + 1);
-    m_script.expectMessage("Error detected while allocating RAM\n");
-    EXPECT_EQ(upload().result, UploadResult::Failed);
-    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
+    m_script.expectMessage("Not a valid ZUL control backup file. Checksum error.\nContinuing with total upload.");
+    const Upload fromHugeFile = upload();
+    EXPECT_EQ(fromHugeFile.result, UploadResult::UpToDate);
+    EXPECT_EQ(fromHugeFile.fromGateway, 12);
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
 }
 
 } // namespace

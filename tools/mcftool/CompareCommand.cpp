@@ -48,6 +48,8 @@ std::string backupProblem(BackupReadResult result)
         return "its checksum does not match";
     case BackupReadResult::TooLarge:
         return "larger than any backup file";
+    case BackupReadResult::NoMemory:
+        return "out of memory for its read buffer";
     case BackupReadResult::Read:
         break;
     }

@@ -435,6 +435,9 @@ int backupVerify(const Args& args)
     case BackupReadResult::TooLarge:
         std::cerr << path << ": larger than any backup file\n";
         break;
+    case BackupReadResult::NoMemory:
+        std::cerr << path << ": out of memory for its read buffer\n";
+        break;
     case BackupReadResult::FileTypeError:
         if (bytes->size() < BackupHeaderSize)
             std::cerr << path << ": " << bytes->size() << " bytes, shorter than the " << BackupHeaderSize
