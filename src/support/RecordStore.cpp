@@ -349,7 +349,7 @@ uint16_t RecordStore::open(const std::string& table, int mode)
     const std::string path = tableFile(table);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        return DbStatus::NotAvailable;
+        return std::filesystem::exists(path, ec) ? DbStatus::NotATable : DbStatus::NotAvailable;
 
     auto t = std::make_unique<Table>();
     t->schema = schema;

@@ -377,6 +377,10 @@ TEST_F(RecordStoreTest, StatusesOfCallsThatCannotBeDone)
 {
     EXPECT_EQ(DbOpen("MCDEF", DbMode::Normal), DbStatus::NotAvailable) << "no file";
     EXPECT_EQ(DbOpen("NOSUCHTABLE", DbMode::Normal), DbStatus::NotAvailable);
+    const std::string folder = RecordStore::instance().tableFile("NETCNF");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    EXPECT_EQ(DbOpen("NETCNF", DbMode::Normal), DbStatus::NotATable) << "a folder is there, but no table";
+    std::filesystem::remove(folder);
     Record r{};
     EXPECT_EQ(DbInsert("MCDEF", 0, r.data(), 110), DbStatus::NotOpen);
 

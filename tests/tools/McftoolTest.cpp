@@ -260,6 +260,12 @@ TEST_F(McftoolTest, ATableErrorNamesTheFileAndTheMeaning)
     EXPECT_EQ(dump.exitCode, 1);
     EXPECT_TRUE(contains(dump.err, "NETCNF.DAT")) << dump.err;
     EXPECT_TRUE(contains(dump.err, "status 30 (not a table of this store)")) << dump.err;
+
+    std::filesystem::remove(table);
+    std::filesystem::create_directory(table);
+    const ToolRun folder = run({"db", "dump", home(), "NETCNF"});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.err, "mcftool db dump: " + table + " is a folder\n");
 }
 
 TEST_F(McftoolTest, StartStopAndDelete)

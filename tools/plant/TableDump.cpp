@@ -223,6 +223,8 @@ std::optional<std::string> DumpTable(const std::string& home, const std::string&
     uint16_t status = DbOpen(schema->name.c_str(), DbMode::ReadOnly);
     if (status == DbStatus::NotAvailable) {
         failure = file + ": no such table file";
+    } else if (status == DbStatus::NotATable && CheckRegularFile(file, UINT64_MAX) == FileProblem::NotRegular) {
+        failure = DescribeFileProblem(file, FileProblem::NotRegular, 0);
     } else if (status != DbStatus::Success) {
         failure = file + ": cannot open table " + schema->name + ": " + DbStatusText(status);
     } else {
