@@ -89,6 +89,7 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
 {
     found = 0;
     uint16_t status = DbStatus::Success;
+    m_failedTable = table::NetCnf;
     const Controller& node = controller(record.item(), status);
     if (status != DbStatus::Success)
         return status;
@@ -102,6 +103,7 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
     const bool automatic = record[6] == 255;
     if (automatic && slot.minimumLevel > node.supportLevel)
         found |= CheckStatus::NoAutomaticSupport;
+    m_failedTable = table::QebDes;
     const bool described = describedAtAll(node.descKey, status);
     if (status != DbStatus::Success)
         return status;
@@ -123,6 +125,7 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
         return DbStatus::Success;
     }
     found |= CheckStatus::ParameterNeedsApproval;
+    m_failedTable = table::McParDef;
     return ensureDefinition(node, record.item(), slot.functionParameter, slot.scope, &record[6]);
 }
 
@@ -150,6 +153,7 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
             status = referenceStatus(entry.type, record, found);
             if (status != DbStatus::Success)
                 return status;
+            m_failedTable = table::Mcdef;
         }
         if (found == 0)
             continue;

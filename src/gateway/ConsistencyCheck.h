@@ -7,6 +7,7 @@
 // parameters found under a changed controller are added to the definitions.
 
 #include "gateway/TelegramConversion.h"
+#include "model/Records.h"
 
 #include <array>
 #include <cstdint>
@@ -40,6 +41,9 @@ public:
     // Sets error mark 0x08 in the header of every function with a finding.
     uint16_t markFunctions();
 
+    // The table whose status stopped the check: MCDEF, or the net configuration,
+    // description or parameter table it compares the references with.
+    const char* failedTable() const { return m_failedTable; }
     const std::vector<uint8_t>& markedFunctions() const { return m_marked; }
     int recordsChecked() const { return m_recordsChecked; }
 
@@ -64,4 +68,5 @@ private:
     std::map<std::string, bool> m_described;
     std::vector<uint8_t> m_marked;
     int m_recordsChecked = 0;
+    const char* m_failedTable = table::Mcdef;
 };

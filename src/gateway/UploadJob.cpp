@@ -461,7 +461,7 @@ void UploadJob::checkNextFunction()
             return;
         }
     }
-    ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+    ReportDbError(m_check->failedTable(), status, __FILE__, __LINE__, messageParent());
     end(UploadResult::Failed);
 }
 

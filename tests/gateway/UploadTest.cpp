@@ -9,11 +9,13 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -314,6 +316,16 @@ TEST_F(UploadTest, AFailedCopyOfTheTemplateEndsTheUpload)
     m_script.expectMessage(QString::fromStdString("Failed to copy database '" + m_home.dataDir() + "MCDEF.NEW'"));
     EXPECT_EQ(upload(), UploadResult::Failed);
     EXPECT_TRUE(sentCommands().empty());
+}
+
+TEST_F(UploadTest, ACheckStoppedByAnotherTableNamesThatTable)
+{
+    RecordStore::instance().closeAll();
+    std::filesystem::remove(RecordStore::instance().tableFile(table::QebDes));
+    startServer();
+    m_script.expectMessage(QString::fromStdString("Error on database 'QEBDES' Return code = 2\n"
+                                                   + RecordStore::instance().tableFile(table::QebDes)));
+    EXPECT_EQ(upload(), UploadResult::Failed);
 }
 
 } // namespace
