@@ -95,8 +95,10 @@ void UploadJob::onMcdefEmptied()
         return;
     if (!m_emptied.ok()) {
         qWarning("the upload cannot empty its table: %s", m_emptied.describe().c_str());
+        // The reason names the file at fault: the template, or the table it was to replace.
         const std::string source = RecordStore::instance().dataFile("MCDEF.NEW");
-        ShowMessage(QString::fromStdString(TextById(txt::FailedToCopyDatabase) + " '" + source + "'"),
+        ShowMessage(QString::fromStdString(TextById(txt::FailedToCopyDatabase) + " '" + source + "'\n"
+                                           + m_emptied.describe()),
                     MB::Ok | MB::IconStop, messageParent());
         end(UploadResult::Failed);
         return;

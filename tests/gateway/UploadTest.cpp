@@ -313,7 +313,8 @@ TEST_F(UploadTest, AFailedCopyOfTheTemplateEndsTheUpload)
 {
     std::remove((m_home.dataDir() + "MCDEF.NEW").c_str());
     startServer();
-    m_script.expectMessage(QString::fromStdString("Failed to copy database '" + m_home.dataDir() + "MCDEF.NEW'"));
+    m_script.expectMessage(QString::fromStdString("Failed to copy database '" + m_home.dataDir() + "MCDEF.NEW'\n"
+                                                  + m_home.dataDir() + "MCDEF.NEW: no such file"));
     EXPECT_EQ(upload(), UploadResult::Failed);
     EXPECT_TRUE(sentCommands().empty());
 }
