@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QtGlobal>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -12,6 +13,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -109,7 +112,15 @@ TEST_F(ProfileTest, WhatIsNotARegularFileIsNeitherReadNorWritten)
 
     const std::string fifo = m_dir.path().toStdString() + "/USER.INI";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    static std::vector<std::string> warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        warnings.push_back(text.toStdString());
+    });
     EXPECT_EQ(GetPrivateProfileString("intl", "sList", ",", fifo), ",");
+    EXPECT_EQ(GetPrivateProfileString("intl", "sDecimal", ".", fifo), ".");
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, std::vector<std::string>{fifo + " is not a regular file"}) << "named once, not at every key";
 
     FileProblem problem = FileProblem::None;
     EXPECT_FALSE(ReadRegularFile(fifo, 100, &problem));

@@ -8,6 +8,7 @@
 #include "support/Clock.h"
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
+#include "support/Profile.h"
 #include "support/RecordStore.h"
 #include "support/RegularFile.h"
 
@@ -62,8 +63,11 @@ bool useHome(const std::string& home, std::string& error)
         return false;
     }
     const std::string absolute = std::filesystem::absolute(home).string();
-    if (!std::filesystem::exists(orpa::findFile(absolute, "ORPA.INI"))) {
-        error = home + " has no ORPA.INI";
+    // Every verb works from the profile: one that is a folder, a FIFO or huge ends it here, named.
+    const std::string profile = orpa::findFile(absolute, "ORPA.INI");
+    if (const FileProblem problem = CheckRegularFile(profile, MaxProfileSize); problem != FileProblem::None) {
+        error = problem == FileProblem::Missing ? home + " has no ORPA.INI"
+                                                : DescribeFileProblem(profile, problem, MaxProfileSize);
         return false;
     }
     setenv("ORPA_HOME", absolute.c_str(), 1);
