@@ -5,11 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <new>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize)
@@ -47,20 +47,58 @@ std::string DescribeFileProblem(const std::string& path, FileProblem problem, ui
     return {};
 }
 
+namespace {
+
+// Reads to the end, refusing a file that grows beyond `maxSize` while it is read.
+FileProblem readAll(int fd, uint64_t expectedSize, uint64_t maxSize, std::string& content)
+{
+    content.reserve(size_t(expectedSize));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return FileProblem::None;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FileProblem::Unreadable;
+        if (content.size() + size_t(n) > maxSize)
+            return FileProblem::TooLarge;
+        content.append(buffer, size_t(n));
+    }
+}
+
+} // namespace
+
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem)
 {
-    FileProblem found = CheckRegularFile(path, maxSize);
-    std::optional<std::string> content;
-    if (found == FileProblem::None) {
-        std::ifstream in(path, std::ios::binary);
+    // Checked on the open descriptor, not on the name: a FIFO put in the
+    // file's place after a check by name would block the read. Opening does
+    // not block on a FIFO with O_NONBLOCK.
+    FileProblem found = FileProblem::None;
+    std::string content;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0)
+        found = errno == ENOENT || errno == ENOTDIR ? FileProblem::Missing : FileProblem::Unreadable;
+    else if (::fstat(fd, &info) != 0)
+        found = FileProblem::Unreadable;
+    else if (!S_ISREG(info.st_mode))
+        found = FileProblem::NotRegular;
+    else if (uint64_t(info.st_size) > maxSize)
+        found = FileProblem::TooLarge;
+    else {
         try {
-            if (in)
-                content = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } catch (const std::exception&) {
-            content.reset();
-        }
-        if (!content || in.bad())
+            found = readAll(fd, uint64_t(info.st_size), maxSize, content);
+        } catch (const std::bad_alloc&) {
             found = FileProblem::Unreadable;
+            errno = ENOMEM;
+        }
+    }
+    if (fd >= 0) {
+        const int readError = errno;
+        ::close(fd);
+        errno = readError; // kept for the description of an unreadable file
     }
     if (problem)
         *problem = found;
