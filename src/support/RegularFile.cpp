@@ -1,10 +1,10 @@
 #include "support/RegularFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <new>
 
 #include <fcntl.h>
@@ -68,6 +68,21 @@ FileProblem readAll(int fd, uint64_t expectedSize, uint64_t maxSize, std::string
     }
 }
 
+// Writes all of `content`; 0, or the error that stopped it.
+int writeAll(int fd, const std::string& content)
+{
+    for (size_t done = 0; done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n > 0)
+            done += size_t(n);
+        else if (n == 0)
+            return EIO;
+        else if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem)
@@ -118,18 +133,34 @@ bool FlushToDisk(const std::string& path, int openFlags)
 
 bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem)
 {
-    const std::string temporary = path + ".tmp";
-    bool written = false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(content.data(), std::streamsize(content.size()));
-        out.flush();
-        written = bool(out);
+    // A temporary file of its own for every writer, made anew: two programs
+    // replacing the file at once, or a FIFO left at a fixed name, cannot get in the way.
+    static std::atomic<unsigned> attempt{0};
+    std::string temporary;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        temporary = path + "." + std::to_string(::getpid()) + "." + std::to_string(attempt++) + ".tmp";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
-    written = written && FlushToDisk(temporary, O_RDONLY);
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        problem = path + " cannot be written: " + std::strerror(errno);
-        std::remove(temporary.c_str());
+    int failure = fd < 0 ? errno : 0;
+    // The new file keeps the old one's permissions.
+    struct stat old {};
+    if (failure == 0 && ::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+        failure = errno;
+    if (failure == 0)
+        failure = writeAll(fd, content);
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    if (fd >= 0 && ::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        problem = path + " cannot be written: " + std::strerror(failure);
+        if (fd >= 0)
+            std::remove(temporary.c_str());
         return false;
     }
     const std::string folder = std::filesystem::path(path).parent_path().string();
@@ -141,13 +172,8 @@ bool AppendToFile(const std::string& path, const std::string& content, bool flus
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     int failure = fd < 0 ? errno : 0;
-    for (size_t done = 0; failure == 0 && done < content.size();) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n > 0)
-            done += size_t(n);
-        else if (n == 0 || errno != EINTR)
-            failure = n == 0 ? EIO : errno;
-    }
+    if (failure == 0)
+        failure = writeAll(fd, content);
     if (failure == 0 && flush && ::fdatasync(fd) != 0)
         failure = errno;
     if (fd >= 0 && ::close(fd) != 0 && failure == 0)

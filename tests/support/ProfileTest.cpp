@@ -83,6 +83,23 @@ TEST_F(ProfileTest, WritingAddsMissingKeysAndSections)
     EXPECT_FALSE(WritePrivateProfileString("A", "B", "C", m_dir.path().toStdString() + "/no/such/folder/x.ini"));
 }
 
+// The file is replaced through a temporary file of the writer's own: it keeps
+// its permissions, nothing is left beside it, and whatever lies at another
+// temporary name (a FIFO here, which would block an open for writing) is not touched.
+TEST_F(ProfileTest, AWrittenProfileKeepsItsPermissionsAndLeavesNothingBesideIt)
+{
+    const std::string ini = write("ORPA.INI", "[VELT]\nPageBreak=0\n");
+    ASSERT_EQ(chmod(ini.c_str(), 0640), 0);
+    ASSERT_EQ(mkfifo((ini + ".tmp").c_str(), 0600), 0);
+    ASSERT_TRUE(WritePrivateProfileString("VELT", "PageBreak", "1", ini));
+    EXPECT_EQ(read(ini), "[VELT]\nPageBreak=1\n");
+    struct stat info {};
+    ASSERT_EQ(stat(ini.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+              (QStringList{"ORPA.INI", "ORPA.INI.tmp"}));
+}
+
 TEST_F(ProfileTest, FilesAreFoundWithoutRegardToCase)
 {
     write("orpa.ini", "[Install]\nDATADir=data/\n");
