@@ -2,6 +2,7 @@
 
 #include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
+#include "support/RegularFile.h"
 
 #include <QLocalSocket>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <sys/stat.h>
@@ -149,6 +151,12 @@ SimulatedGateway* QelnetServer::gatewayOf(uint16_t network) const
 
 bool QelnetServer::setTrace(const QString& path, QString& error)
 {
+    // Writing into a FIFO or a device would block the server or fill something that is not a file.
+    const FileProblem problem = CheckRegularFile(QFile::encodeName(path).toStdString(), UINT64_MAX);
+    if (problem == FileProblem::NotRegular) {
+        error = QStringLiteral("not a regular file");
+        return false;
+    }
     m_trace.setFileName(path);
     if (!m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         error = m_trace.errorString();
@@ -173,6 +181,12 @@ bool QelnetServer::listen(const QString& path, QString& error)
     if (QFile::exists(path)) {
         if (ServerListens(path)) {
             error = QStringLiteral("another server listens there");
+            return false;
+        }
+        // Only a socket left by a server that ended is removed; anything else is someone's file.
+        struct stat info {};
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISSOCK(info.st_mode)) {
+            error = QStringLiteral("not a socket; left as it is");
             return false;
         }
         QLocalServer::removeServer(path);

@@ -20,6 +20,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -586,6 +587,10 @@ TEST(QelnetCommandLine, AnImageThatIsNoRegularFileIsRefusedAtStartWithoutWaiting
         {{"--make-image", zeroes, folder.filePath(QStringLiteral("out.img"))}, zeroes,
          QStringLiteral("is not a regular file")},
         {{"--show-image", fifo}, fifo, QStringLiteral("is not a regular file")},
+        {{"--socket", socket, "--trace", fifo, "--gateway", "001=" VELT_DEMO_DIR "/gateway-001.img"}, fifo,
+         QStringLiteral("not a regular file")},
+        {{"--socket", zeroes, "--gateway", "001=" VELT_DEMO_DIR "/gateway-001.img"}, zeroes,
+         QStringLiteral("not a socket; left as it is")},
     };
     for (const auto& c : cases) {
         QProcess process;
@@ -595,6 +600,7 @@ TEST(QelnetCommandLine, AnImageThatIsNoRegularFileIsRefusedAtStartWithoutWaiting
         const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
         EXPECT_TRUE(errors.contains(c.named) && errors.contains(c.reason)) << errors.toStdString();
     }
+    EXPECT_TRUE(QFileInfo(zeroes).isSymLink()) << "what is not a socket is not removed";
 }
 
 TEST(QelnetCommandLine, HelpDocumentsEveryOptionAndImagesRoundTrip)
