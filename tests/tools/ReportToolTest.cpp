@@ -4,9 +4,12 @@
 
 #include "UploadedDemoHome.h"
 
+#include <QFile>
 #include <QStandardPaths>
 
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -112,6 +115,16 @@ TEST_F(ReportToolTest, MistakesAreRefused)
                   std::string::npos)
             << format << ": the file and why\n" << unwritable.err;
         EXPECT_EQ(unwritable.err.find("QPainter"), std::string::npos) << unwritable.err;
+    }
+    // A FIFO would be waited on for ever.
+    const QString fifo = file("report.fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const std::string format : {"--text", "--pdf"}) {
+        const ToolRun intoFifo = report({"--all", QString::fromStdString(format), fifo});
+        EXPECT_EQ(intoFifo.exitCode, 1) << format;
+        EXPECT_NE(intoFifo.err.find("cannot write " + fifo.toStdString() + ": it is not a regular file"),
+                  std::string::npos)
+            << intoFifo.err;
     }
 }
 

@@ -9,11 +9,13 @@
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 
 #include <QPrinter>
 #include <QSaveFile>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 namespace mcftool {
@@ -143,25 +145,30 @@ std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
     return content;
 }
 
-bool writeText(const std::string& path, const std::string& text)
-{
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) < 0 || !file.commit()) {
-        std::cerr << "mcftool report: cannot write " << path << ": " << file.errorString().toStdString() << "\n";
-        return false;
-    }
-    return true;
-}
-
-// Why a file cannot be created, asked before anything is painted into it: the
-// painter would only say that it failed.
+// Why a file cannot be created, asked before anything is written or painted
+// into it: the painter would only say that it failed, and would wait on a FIFO.
 std::optional<std::string> creationProblem(const std::string& path)
 {
+    if (CheckRegularFile(path, UINT64_MAX) == FileProblem::NotRegular)
+        return std::filesystem::is_directory(path) ? "it is a folder" : "it is not a regular file";
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString().toStdString();
     file.cancelWriting();
     return std::nullopt;
+}
+
+bool writeText(const std::string& path, const std::string& text)
+{
+    std::optional<std::string> problem = creationProblem(path);
+    if (!problem) {
+        QSaveFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) < 0 || !file.commit())
+            problem = file.errorString().toStdString();
+    }
+    if (problem)
+        std::cerr << "mcftool report: cannot write " << path << ": " << *problem << "\n";
+    return !problem;
 }
 
 int report(const Args& args)
