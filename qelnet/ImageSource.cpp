@@ -504,7 +504,7 @@ void install(GatewayState& state, const GatewayFunction& f, const std::string& p
         const std::optional<Telegram> answer = gateway.answer(telegram);
         const uint8_t status = answer ? (*answer)[TelegramField::Data + 1] : uint8_t(GatewayStatus::BadRequest);
         if (status != GatewayStatus::Accepted)
-            fail(place, "the gateway refuses " + DescribeTelegram(telegram) + " with status " + std::to_string(status));
+            fail(place, "the gateway refuses " + DescribeTelegram(telegram) + " with " + GatewayStatusText(status));
     }
     state = gateway.state();
     GatewayFunction& held = state.functions[f.number];

@@ -90,6 +90,7 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     Q_EMIT progress(1);
     if (checked.refused()) {
+        m_refusal = checked.status;
         ShowRefusal(*checked.status, messageParent());
         finish(StartStopResult::RefusedOrLinkFailure);
         return;

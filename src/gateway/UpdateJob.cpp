@@ -126,9 +126,7 @@ void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
     Q_EMIT progress(m_answers);
     if (checked.refused()) {
         ShowRefusal(*checked.status, messageParent());
-        fail(UpdateResult::Refused, (ChangedInGateway(*checked.status) ? "changed by another user, return code "
-                                                                        : "return code ")
-                                        + std::to_string(*checked.status) + ", telegram " + std::to_string(m_answers)
+        fail(UpdateResult::Refused, GatewayStatusText(*checked.status) + ", telegram " + std::to_string(m_answers)
                                         + " of " + std::to_string(telegramCount()));
         return;
     }

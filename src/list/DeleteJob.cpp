@@ -142,6 +142,7 @@ void DeleteJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     advance(1);
     if (checked.refused()) {
+        m_refusal = checked.status;
         ShowRefusal(*checked.status, messageParent());
         end(DeleteResult::Refused);
         return;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A gateway holds functions 1..105, each with a name of at most 16 characters.
 constexpr int MaxFunctionNumber = 105;
@@ -21,6 +22,28 @@ enum : uint8_t {
     TypeDiffers = 32,  // the function has another type in the gateway
     NoSuchFunction = 255,
 };
+}
+
+// What a gateway status means, for logs and tool messages.
+constexpr const char* GatewayStatusMeaning(uint8_t status)
+{
+    switch (status) {
+    case GatewayStatus::Accepted: return "accepted";
+    case GatewayStatus::MemoryFull: return "the gateway's memory is full";
+    case GatewayStatus::TypeLimitReached: return "the gateway holds as many functions of the type as it may";
+    case GatewayStatus::BadRequest: return "a request the gateway cannot take";
+    case GatewayStatus::NotStartable: return "a function of a type that cannot be started or stopped";
+    case GatewayStatus::StampChanged: return "changed by another user";
+    case GatewayStatus::TypeDiffers: return "the function has another type in the gateway";
+    case GatewayStatus::NoSuchFunction: return "no such function in the gateway";
+    default: return "unknown status";
+    }
+}
+
+// "return code 3 (a request the gateway cannot take)", for tool messages and logs.
+inline std::string GatewayStatusText(uint8_t status)
+{
+    return "return code " + std::to_string(status) + " (" + GatewayStatusMeaning(status) + ")";
 }
 
 namespace FunctionFlag {

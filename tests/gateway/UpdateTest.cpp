@@ -306,7 +306,8 @@ TEST_F(UpdateTest, AFunctionIsMarkedFromItsFirstUpdateNotAcceptedUntilOneIs)
     MCUpdDlg refused("001:125", serverWindow(), 3, UpdateMode::WholeFunction, TypeWritableBlocks(headerOf(3).type()));
     EXPECT_EQ(UpdateResult(refused.exec()), UpdateResult::Refused);
     EXPECT_EQ(markOf("001:125", 3), (UnsentFunction{"001:125", 3, headerOf(3).name(), Dec6,
-                                                    "refused by the gateway: return code 3, telegram 1 of "
+                                                    "refused by the gateway: return code 3 (a request the gateway "
+                                                    "cannot take), telegram 1 of "
                                                         + std::to_string(refused.job().telegramCount())}));
 
     SetFixedTime(Dec6 + 600);

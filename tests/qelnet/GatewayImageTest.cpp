@@ -199,7 +199,8 @@ TEST(ImageSource, MistakesAreNamedByPlace)
               "functions[0].settings.period: is not a setting of type 3");
     EXPECT_EQ(sourceError(R"({"number": 2, "type": 0, "name": "a"}, {"number": 2, "type": 0, "name": "b"})"),
               "functions[1].number: function 2 appears twice");
-    EXPECT_NE(sourceError(R"({"number": 1, "type": 8, "name": "too big"})").find("with status 1"), std::string::npos)
+    EXPECT_NE(sourceError(R"({"number": 1, "type": 8, "name": "too big"})").find("with return code 1 (the gateway's memory is full)"),
+              std::string::npos)
         << "4 KiB hold no Po optimizer";
 }
 

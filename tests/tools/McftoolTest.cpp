@@ -282,7 +282,9 @@ TEST_F(McftoolTest, StartStopAndDelete)
     const ToolRun refused = onGateway("start", {"1"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(contains(refused.err, "Error updating ZUL.\nReturn code is 4.")) << refused.err;
-    EXPECT_TRUE(contains(refused.out, "result 2")) << refused.out;
+    EXPECT_TRUE(contains(refused.out, "result 2 (refused by the gateway: return code 4 (a function of a type that "
+                                      "cannot be started or stopped))"))
+        << refused.out;
 
     const ToolRun start = onGateway("start", {"9"});
     EXPECT_EQ(start.exitCode, 0) << start.err;

@@ -28,6 +28,7 @@
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "model/Texts.h"
+#include "protocol/GatewayCodes.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"
 #include "protocol/TelegramText.h"
@@ -167,8 +168,9 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
     const StartStopResult result = runJob(job);
     const bool logged = eventLogStored(verb, job.eventLogStatus());
-    const char* meaning = result == StartStopResult::Done ? "done"
-        : result == StartStopResult::RefusedOrLinkFailure ? "refused by the gateway or link failure"
+    const std::string meaning = result == StartStopResult::Done ? "done"
+        : job.refusal() ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
+        : result == StartStopResult::RefusedOrLinkFailure ? "communication error"
                                                           : "database or allocation failure";
     const int exitCode = finishJob(verb, int(result), meaning, result == StartStopResult::Done);
     return logged ? exitCode : Failed;
@@ -218,7 +220,8 @@ int deleteFunctions(const Args& args)
     const bool logged = eventLogStored("delete", job.eventLogStatus());
     const bool allDeleted = job.deletedNumbers().size() == numbers->size();
     const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
-    const char* reason = job.linkLost()        ? "communication error"
+    const std::string reason = job.linkLost() ? "communication error"
+        : job.refusal() ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
         : result == DeleteResult::Refused      ? "refused by the gateway"
         : result == DeleteResult::LocalFailure ? "local failure"
         : referencedScheduleKept               ? (answer == ReferenceChoice::Stop ? "stopped at a referenced schedule"
