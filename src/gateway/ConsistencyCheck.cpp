@@ -137,6 +137,8 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
     if (status != DbStatus::Success)
         return status;
     DbBatch batch(table::Mcdef);
+    if (batch.beginStatus() != DbStatus::Success)
+        return batch.beginStatus();
     bool marked = false;
     // References of one slot may share a key (several parameters of one
     // controller), so a marked slot is written back as a whole range.

@@ -118,7 +118,11 @@ uint16_t StartStopJob::recordAll(std::vector<uint8_t>& recorded, std::vector<std
 {
     // The gateway has taken the command for every function at once: the
     // headers take it in one transaction, all or none.
+    if (const uint16_t open = OpenMcdef(); open != DbStatus::Success)
+        return open;
     DbBatch batch(table::Mcdef);
+    if (batch.beginStatus() != DbStatus::Success)
+        return batch.beginStatus();
     for (const uint8_t number : m_numbers) {
         std::string name;
         const uint16_t status = RecordStartStop(number, starting(), name);

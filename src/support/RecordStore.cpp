@@ -719,7 +719,8 @@ std::optional<std::string> RecordStore::checkTableFile(const std::string& path)
 
 DbBatch::DbBatch(const std::string& table)
     : m_table(table)
-    , m_active(RecordStore::instance().beginBatch(table) == DbStatus::Success)
+    , m_beginStatus(RecordStore::instance().beginBatch(table))
+    , m_active(m_beginStatus == DbStatus::Success)
 {
 }
 

@@ -107,8 +107,12 @@ public:
     // Keeps the batch's work; its status. A batch that could not begin has
     // written each call on its own, and commits with success.
     uint16_t commit();
+    // Success when the batch began; otherwise why not (the table not open,
+    // another process writing): work that must be all or none stops on it.
+    uint16_t beginStatus() const { return m_beginStatus; }
 
 private:
     std::string m_table;
+    uint16_t m_beginStatus;
     bool m_active;
 };

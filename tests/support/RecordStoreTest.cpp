@@ -316,9 +316,11 @@ TEST_F(RecordStoreTest, GetNextGoesOnAfterWritesBetweenReads)
 
 TEST_F(RecordStoreTest, BatchedCallsAreKeptAfterTheBatch)
 {
+    EXPECT_EQ(DbBatch("MCDEF").beginStatus(), DbStatus::NotOpen) << "a batch on a table not open is no batch";
     createAndOpen("MCDEF");
     {
         DbBatch batch("MCDEF");
+        EXPECT_EQ(batch.beginStatus(), DbStatus::Success);
         for (uint8_t n = 1; n <= 50; ++n)
             insert(block(n, 0, 0, 0));
         EXPECT_EQ(batch.commit(), DbStatus::Success);
