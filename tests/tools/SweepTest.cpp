@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,7 +132,10 @@ protected:
 
     static void expectDone(const ToolRun& run) { ASSERT_EQ(run.exitCode, 0) << run.out << run.err; }
 
-    // The job under test; the delete frees the schedule 1 by deleting its user 2 first.
+    // The delete frees the schedule 1 by deleting its users 2 and 4 first.
+    inline static const QStringList DeletedFunctions{"2", "4", "1"};
+
+    // The job under test.
     ToolRun runJob() const
     {
         switch (job()) {
@@ -140,7 +144,7 @@ protected:
         case Job::Update: return verb("update", {"1", "2", "3", "--password", "1234"});
         case Job::Start: return verb("start", {"2", "3"});
         case Job::Stop: return verb("stop", {"2", "3"});
-        case Job::Delete: return verb("delete", {"2", "1", "3"});
+        case Job::Delete: return verb("delete", DeletedFunctions);
         }
         return {};
     }
@@ -191,16 +195,20 @@ protected:
         return problems;
     }
 
-    // The numbers of the functions the delete asked for that MCDEF still holds.
+    // The functions the delete asked for that MCDEF still holds, in the order asked.
     static QStringList functionsLeft()
     {
-        QStringList left;
+        std::set<uint8_t> held;
         for (const auto& bytes : TestHome::records(table::Mcdef)) {
             const McdefRecord record = McdefRecord::fromBytes(bytes.data());
-            if (record.blockType() == BlockType::Header && record.number() >= 1 && record.number() <= 3)
-                left << QString::number(record.number());
+            if (record.blockType() == BlockType::Header)
+                held.insert(record.number());
         }
         RecordStore::instance().closeAll();
+        QStringList left;
+        for (const QString& number : DeletedFunctions)
+            if (held.count(uint8_t(number.toInt())))
+                left << number;
         return left;
     }
 
