@@ -61,24 +61,26 @@ uint32_t BackupChecksum(const std::vector<uint8_t>& bytes)
 BackupReadResult ReadBackupFile(const std::string& path, BackupFile& file)
 {
     FileProblem problem = FileProblem::None;
-    std::optional<std::string> content;
-    try {
-        content = ReadRegularFile(path, MaxBackupFileSize, &problem);
-    } catch (const std::bad_alloc&) {
-        return BackupReadResult::NoMemory;
-    }
+    const std::optional<std::string> content = ReadRegularFile(path, MaxBackupFileSize, &problem);
     switch (problem) {
     case FileProblem::None:
         break;
     case FileProblem::Missing:
-    case FileProblem::Unreadable:
         return BackupReadResult::Missing;
+    case FileProblem::Unreadable:
+        return BackupReadResult::ReadError;
     case FileProblem::NotRegular:
         return BackupReadResult::ChecksumError;
     case FileProblem::TooLarge:
         return BackupReadResult::TooLarge;
+    case FileProblem::NoMemory:
+        return BackupReadResult::NoMemory;
     }
-    return DecodeBackupFile(std::vector<uint8_t>(content->begin(), content->end()), file);
+    try {
+        return DecodeBackupFile(std::vector<uint8_t>(content->begin(), content->end()), file);
+    } catch (const std::bad_alloc&) {
+        return BackupReadResult::NoMemory;
+    }
 }
 
 BackupReadResult DecodeBackupFile(const std::vector<uint8_t>& bytes, BackupFile& file)

@@ -43,10 +43,10 @@ struct BackupFile {
 std::string BackupFileName(const std::string& gatewayAddress);
 
 enum class BackupReadResult {
-    Missing,       // no file, or its size cannot be had
+    Missing,       // no file
     Read,
     FileTypeError, // shorter than the header, or not of type 0x0048
-    ReadError,     // shorter than its telegrams
+    ReadError,     // shorter than its telegrams, or a file that cannot be read
     ChecksumError, // also a file that is not a regular file
     TooLarge,      // larger than any backup can be: not read, like a file that fails its checksum
     NoMemory,      // the read buffer could not be allocated

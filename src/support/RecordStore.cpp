@@ -164,6 +164,7 @@ Outcome checkTable(const std::string& path, TableCheck how)
         return Outcome::SourceNotAFile;
     case FileProblem::TooLarge:
     case FileProblem::Unreadable:
+    case FileProblem::NoMemory:
         return Outcome::SourceImplausibleSize;
     }
     std::error_code ec;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -43,6 +44,8 @@ std::string DescribeFileProblem(const std::string& path, FileProblem problem, ui
             + std::to_string(maxSize);
     case FileProblem::Unreadable:
         return path + " cannot be read: " + std::strerror(errno);
+    case FileProblem::NoMemory:
+        return path + " cannot be read: no memory for its " + std::to_string(maxSize) + " bytes at most";
     }
     return {};
 }
@@ -87,16 +90,28 @@ int writeAll(int fd, const std::string& content)
 
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxSize, FileProblem* problem)
 {
-    // Checked on the open descriptor, not on the name: a FIFO put in the
-    // file's place after a check by name would block the read. Opening does
-    // not block on a FIFO with O_NONBLOCK.
+    const auto result = [problem](FileProblem found, std::string&& content) -> std::optional<std::string> {
+        if (problem)
+            *problem = found;
+        if (found != FileProblem::None)
+            return std::nullopt;
+        return std::move(content);
+    };
+    // Checked by name, so that no device is opened, and again on the open
+    // descriptor: a FIFO put in the file's place between the two would block
+    // the read. Opening does not block on a FIFO with O_NONBLOCK.
+    if (const FileProblem found = CheckRegularFile(path, maxSize); found != FileProblem::None)
+        return result(found, {});
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return result(errno == ENOENT || errno == ENOTDIR ? FileProblem::Missing
+                          : errno == ENXIO                ? FileProblem::NotRegular
+                                                          : FileProblem::Unreadable,
+                      {});
     FileProblem found = FileProblem::None;
     std::string content;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat info {};
-    if (fd < 0)
-        found = errno == ENOENT || errno == ENOTDIR ? FileProblem::Missing : FileProblem::Unreadable;
-    else if (::fstat(fd, &info) != 0)
+    if (::fstat(fd, &info) != 0)
         found = FileProblem::Unreadable;
     else if (!S_ISREG(info.st_mode))
         found = FileProblem::NotRegular;
@@ -106,20 +121,13 @@ std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t max
         try {
             found = readAll(fd, uint64_t(info.st_size), maxSize, content);
         } catch (const std::bad_alloc&) {
-            found = FileProblem::Unreadable;
-            errno = ENOMEM;
+            found = FileProblem::NoMemory;
         }
     }
-    if (fd >= 0) {
-        const int readError = errno;
-        ::close(fd);
-        errno = readError; // kept for the description of an unreadable file
-    }
-    if (problem)
-        *problem = found;
-    if (found != FileProblem::None)
-        return std::nullopt;
-    return content;
+    const int readError = errno;
+    ::close(fd);
+    errno = readError; // kept for the description of an unreadable file
+    return result(found, std::move(content));
 }
 
 bool FlushToDisk(const std::string& path, int openFlags)
@@ -147,7 +155,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
     int failure = fd < 0 ? errno : 0;
     // The new file keeps the old one's permissions.
     struct stat old {};
-    if (failure == 0 && ::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+    if (failure == 0 && ::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 0777) != 0)
         failure = errno;
     if (failure == 0)
         failure = writeAll(fd, content);

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-enum class FileProblem { None, Missing, NotRegular, TooLarge, Unreadable };
+// NoMemory: the buffer for the file's bytes could not be had.
+enum class FileProblem { None, Missing, NotRegular, TooLarge, Unreadable, NoMemory };
 
 FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize);
 

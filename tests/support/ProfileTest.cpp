@@ -95,7 +95,7 @@ TEST_F(ProfileTest, AWrittenProfileKeepsItsPermissionsAndLeavesNothingBesideIt)
     EXPECT_EQ(read(ini), "[VELT]\nPageBreak=1\n");
     struct stat info {};
     ASSERT_EQ(stat(ini.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
               (QStringList{"ORPA.INI", "ORPA.INI.tmp"}));
 }
