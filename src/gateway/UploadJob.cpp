@@ -416,6 +416,11 @@ void UploadJob::convertFunction()
     const std::vector<McdefRecord> records = ConvertTelegrams(m_current, m_telegrams, m_directory[m_current]);
     {
         DbBatch batch(table::Mcdef);
+        if (batch.beginStatus() != DbStatus::Success) {
+            ReportDbError(table::Mcdef, batch.beginStatus(), __FILE__, __LINE__, messageParent());
+            end(UploadResult::Failed);
+            return;
+        }
         for (const McdefRecord& record : records) {
             const uint16_t status = InsertBlock(record);
             const bool reference = record.blockType() == BlockType::Input || record.blockType() == BlockType::Output;

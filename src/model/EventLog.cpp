@@ -83,6 +83,10 @@ uint16_t insertRows(const std::vector<std::string>& rows)
     }
     // The rows of one event stand together in the log or not at all.
     DbBatch batch(table::EventLog);
+    if (batch.beginStatus() != DbStatus::Success) {
+        REPORT_DB_ERROR(table::EventLog, batch.beginStatus());
+        return batch.beginStatus();
+    }
     for (const std::string& text : rows) {
         const std::time_t now = CurrentTime();
         std::tm local{};

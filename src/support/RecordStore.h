@@ -105,7 +105,8 @@ public:
     DbBatch& operator=(const DbBatch&) = delete;
 
     // Keeps the batch's work; its status. A batch that could not begin has
-    // written each call on its own, and commits with success.
+    // written each call on its own, and commits with success: callers whose
+    // work must be all or none look at beginStatus() first.
     uint16_t commit();
     // Success when the batch began; otherwise why not (the table not open,
     // another process writing): work that must be all or none stops on it.

@@ -823,6 +823,7 @@ void fillTable(const char* table, const std::vector<RecordBytes>& records, const
     size_t failedRecord = 0;
     {
         DbBatch batch(table);
+        status = batch.beginStatus();
         for (size_t i = 0; status == DbStatus::Success && i < records.size(); ++i) {
             status = DbInsert(table, 0, records[i].data(), uint16_t(records[i].size()));
             if (status != DbStatus::Success)
