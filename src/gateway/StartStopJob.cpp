@@ -138,6 +138,7 @@ uint16_t StartStopJob::recordAll(std::vector<uint8_t>& recorded, std::vector<std
 
 void StartStopJob::onUnexpectedAnswer()
 {
+    m_unexpectedAnswer = true;
     ShowUnexpectedAnswer(messageParent());
     finish(StartStopResult::RefusedOrLinkFailure);
 }

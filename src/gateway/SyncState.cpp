@@ -331,11 +331,16 @@ void ReportSyncStateProblem(const std::string& problem, QWidget* messageParent)
                 messageParent, true);
 }
 
-std::optional<std::string> ForgetUnsentFunctions(const std::string& gatewayAddress, std::optional<uint8_t> number,
-                                                 QWidget* messageParent)
+std::optional<std::string> ForgetUnsentFunctions(const std::string& gatewayAddress,
+                                                 const std::optional<std::vector<uint8_t>>& numbers, QWidget* messageParent)
 {
     const std::optional<std::string> problem = ChangeSyncState([&](SyncState& state) {
-        return number ? state.forget(gatewayAddress, *number) : state.forgetGateway(gatewayAddress);
+        if (!numbers)
+            return state.forgetGateway(gatewayAddress);
+        bool changed = false;
+        for (const uint8_t number : *numbers)
+            changed = state.forget(gatewayAddress, number) || changed;
+        return changed;
     });
     if (problem)
         ReportSyncStateProblem(*problem, messageParent);

@@ -81,7 +81,7 @@ std::optional<std::string> ChangeSyncState(const std::function<bool(SyncState&)>
 // The stop message that the marks could not be recorded, naming the file and its problem.
 void ReportSyncStateProblem(const std::string& problem, QWidget* messageParent);
 
-// Forgets the marks of a gateway's function, or of all its functions without
-// a number; a problem with the file is reported and returned.
-std::optional<std::string> ForgetUnsentFunctions(const std::string& gatewayAddress, std::optional<uint8_t> number,
-                                                 QWidget* messageParent);
+// Forgets the marks of some functions of a gateway in one change, or of all
+// its functions without numbers; a problem with the file is reported and returned.
+std::optional<std::string> ForgetUnsentFunctions(const std::string& gatewayAddress,
+                                                 const std::optional<std::vector<uint8_t>>& numbers, QWidget* messageParent);

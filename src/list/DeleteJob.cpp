@@ -31,7 +31,7 @@ DeleteJob::DeleteJob(std::string gatewayAddress, uint32_t serverWindow, std::vec
 {
 }
 
-DeleteJob::~DeleteJob() { logDeleted(); }
+DeleteJob::~DeleteJob() { recordDeletions(); }
 
 void DeleteJob::start()
 {
@@ -56,15 +56,18 @@ void DeleteJob::advance(int steps)
 
 void DeleteJob::end(DeleteResult result)
 {
-    logDeleted();
+    recordDeletions();
     finish(result);
 }
 
-void DeleteJob::logDeleted()
+void DeleteJob::recordDeletions()
 {
-    if (m_logged)
+    if (m_recorded)
         return;
-    m_logged = true;
+    m_recorded = true;
+    // The marks of every deleted function go in one change: a file that cannot take it is named once.
+    if (!m_deletedNumbers.empty())
+        m_syncStateProblem = ForgetUnsentFunctions(gatewayAddress(), m_deletedNumbers, messageParent());
     m_eventLogStatus = LogFunctionEvent(gatewayAddress(), m_deletedNames, txt::AreDeleted);
 }
 
@@ -168,8 +171,6 @@ void DeleteJob::removeLocally()
     }
     m_deletedNames.push_back(name);
     m_deletedNumbers.push_back(number);
-    if (!m_syncStateProblem) // a file of marks that cannot take the change is named once
-        m_syncStateProblem = ForgetUnsentFunctions(gatewayAddress(), number, messageParent());
     if (m_hooks.removeRow && !m_hooks.removeRow(number)) {
         end(DeleteResult::LocalFailure);
         return;
@@ -180,6 +181,7 @@ void DeleteJob::removeLocally()
 
 void DeleteJob::onUnexpectedAnswer()
 {
+    m_unexpectedAnswer = true;
     ShowUnexpectedAnswer(messageParent());
     end(DeleteResult::Refused);
 }

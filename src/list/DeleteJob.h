@@ -66,6 +66,8 @@ public:
     const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
     // The gateway's return code when it refused a deletion.
     std::optional<uint8_t> refusal() const { return m_refusal; }
+    // The gateway answered what was not asked: another user changed its setup.
+    bool unexpectedAnswer() const { return m_unexpectedAnswer; }
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
@@ -85,7 +87,8 @@ private:
     void removeLocally();
     void advance(int steps);
     void end(DeleteResult result);
-    void logDeleted();
+    // Logs the deleted functions and forgets their marks, once, when the job ends.
+    void recordDeletions();
 
     std::vector<uint8_t> m_numbers;
     Hooks m_hooks;
@@ -96,8 +99,9 @@ private:
     std::vector<std::string> m_deletedNames;
     std::vector<uint8_t> m_deletedNumbers;
     bool m_linkLost = false;
-    bool m_logged = false;
+    bool m_recorded = false;
     uint16_t m_eventLogStatus = 0;
     std::optional<std::string> m_syncStateProblem;
     std::optional<uint8_t> m_refusal;
+    bool m_unexpectedAnswer = false;
 };

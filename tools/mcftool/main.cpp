@@ -134,6 +134,8 @@ int dbCheck(const Args& args)
 }
 
 
+constexpr const char* UnexpectedAnswerReason = "unexpected answer: the gateway's setup was changed by another user";
+
 // "deleted 2, 4; not deleted: 5, 7, 9 (reason)"
 std::string deletionSummary(const std::vector<uint8_t>& asked, const std::vector<uint8_t>& deleted,
                             const std::string& reason)
@@ -169,7 +171,8 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     const StartStopResult result = runJob(job);
     const bool logged = eventLogStored(verb, job.eventLogStatus());
     const std::string meaning = result == StartStopResult::Done ? "done"
-        : job.refusal() ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
+        : job.refusal()          ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
+        : job.unexpectedAnswer() ? UnexpectedAnswerReason
         : result == StartStopResult::RefusedOrLinkFailure ? "communication error"
                                                           : "database or allocation failure";
     const int exitCode = finishJob(verb, int(result), meaning, result == StartStopResult::Done);
@@ -218,17 +221,22 @@ int deleteFunctions(const Args& args)
     for (const std::string& name : job.deletedNames())
         std::cout << "deleted " << name << "\n";
     const bool logged = eventLogStored("delete", job.eventLogStatus());
-    const bool allDeleted = job.deletedNumbers().size() == numbers->size();
+    const std::vector<uint8_t>& deleted = job.deletedNumbers();
+    const bool allDeleted = std::all_of(numbers->begin(), numbers->end(), [&deleted](uint8_t number) {
+        return std::find(deleted.begin(), deleted.end(), number) != deleted.end();
+    });
     const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
     const std::string reason = job.linkLost() ? "communication error"
-        : job.refusal() ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
+        : job.refusal()          ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
+        : job.unexpectedAnswer() ? UnexpectedAnswerReason
         : result == DeleteResult::Refused      ? "refused by the gateway"
         : result == DeleteResult::LocalFailure ? "local failure"
         : referencedScheduleKept               ? (answer == ReferenceChoice::Stop ? "stopped at a referenced schedule"
                                                                                   : "referenced schedules skipped")
-        : job.syncStateProblem()               ? "done, but the marks of unsent functions were not forgotten"
-                                               : "done";
-    const std::string meaning = allDone || allDeleted ? reason : deletionSummary(*numbers, job.deletedNumbers(), reason);
+                                               : "cancelled";
+    std::string meaning = allDeleted ? "done" : deletionSummary(*numbers, deleted, reason);
+    if (job.syncStateProblem())
+        meaning += ", but the marks of unsent functions were not forgotten";
     const int exitCode = finishJob("delete", int(result), meaning, allDone);
     return logged ? exitCode : Failed;
 }
