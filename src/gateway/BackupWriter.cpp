@@ -70,8 +70,10 @@ BackupWriteResult WriteBackupFile(const std::string& gatewayAddress, const std::
     };
     if (!anyKnownType(functions)) {
         // A stale file left behind would give the next upload functions the gateway no longer has.
-        if (QFile::remove(name) || !QFileInfo::exists(name))
+        QFile stale(name);
+        if (stale.remove() || !QFileInfo::exists(name))
             return BackupWriteResult::NoFunctions;
+        qWarning("the backup file %s cannot be removed: %s", qPrintable(name), qPrintable(stale.errorString()));
         return cannotWrite();
     }
     QSaveFile out(name);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <set>
 #include <utility>
 
 ConsistencyCheck::ConsistencyCheck(std::string gatewayAddress, const Directory& directory)
@@ -85,14 +86,20 @@ uint16_t ConsistencyCheck::ensureDefinition(const Controller& node, uint8_t addr
     return DbInsert(table::McParDef, 0, bytes.data(), McParDefRecord::Size);
 }
 
+uint16_t ConsistencyCheck::failedOn(const char* table, uint16_t status)
+{
+    if (status != DbStatus::Success)
+        m_failedTable = table;
+    return status;
+}
+
 uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& record, uint16_t& found)
 {
     found = 0;
     uint16_t status = DbStatus::Success;
-    m_failedTable = table::NetCnf;
     const Controller& node = controller(record.item(), status);
     if (status != DbStatus::Success)
-        return status;
+        return failedOn(table::NetCnf, status);
     if (!node.found || node.nodeKind != NetCnfRecord::ControllerKind) {
         found |= CheckStatus::ControllerMissing;
         return DbStatus::Success;
@@ -103,10 +110,9 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
     const bool automatic = record[6] == 255;
     if (automatic && slot.minimumLevel > node.supportLevel)
         found |= CheckStatus::NoAutomaticSupport;
-    m_failedTable = table::QebDes;
     const bool described = describedAtAll(node.descKey, status);
     if (status != DbStatus::Success)
-        return status;
+        return failedOn(table::QebDes, status);
     if (!described)
         found |= CheckStatus::NoDescription;
     // Parameter references carry the identity checksum of their controller;
@@ -119,14 +125,14 @@ uint16_t ConsistencyCheck::referenceStatus(uint8_t type, const McdefRecord& reco
     QebDesRecord description;
     const DescriptionLookup lookup = DescribeParameter(node.descKey, record[6], record[7], record[8], description, status);
     if (lookup == DescriptionLookup::Failed)
-        return status;
+        return failedOn(table::QebDes, status);
     if (lookup == DescriptionLookup::Missing) {
         found |= CheckStatus::ParameterMissing;
         return DbStatus::Success;
     }
     found |= CheckStatus::ParameterNeedsApproval;
-    m_failedTable = table::McParDef;
-    return ensureDefinition(node, record.item(), slot.functionParameter, slot.scope, &record[6]);
+    return failedOn(table::McParDef,
+                    ensureDefinition(node, record.item(), slot.functionParameter, slot.scope, &record[6]));
 }
 
 uint16_t ConsistencyCheck::checkFunction(uint8_t number)
@@ -142,7 +148,7 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
     bool marked = false;
     // References of one slot may share a key (several parameters of one
     // controller), so a marked slot is written back as a whole range.
-    std::vector<std::pair<uint8_t, uint8_t>> markedRanges;
+    std::set<std::pair<uint8_t, uint8_t>> markedRanges;
     for (McdefRecord& record : records) {
         ++m_recordsChecked;
         uint16_t found = 0;
@@ -155,14 +161,11 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
             status = referenceStatus(entry.type, record, found);
             if (status != DbStatus::Success)
                 return status;
-            m_failedTable = table::Mcdef;
         }
         if (found == 0)
             continue;
         record.setStatus(uint16_t(record.status() | found));
-        const std::pair range{record.blockType(), record.blockNumber()};
-        if (markedRanges.empty() || markedRanges.back() != range)
-            markedRanges.push_back(range);
+        markedRanges.insert({record.blockType(), record.blockNumber()});
         marked = true;
     }
     for (const auto& [blockType, blockNumber] : markedRanges) {

@@ -60,6 +60,8 @@ private:
     uint16_t ensureDefinition(const Controller& node, uint8_t address, uint8_t functionParameter, uint8_t scope,
                               const uint8_t* parameter);
     uint16_t referenceStatus(uint8_t type, const McdefRecord& record, uint16_t& found);
+    // The status, remembering `table` as the one that stopped the check when it failed.
+    uint16_t failedOn(const char* table, uint16_t status);
 
     std::string m_gatewayAddress;
     std::string m_prefix;

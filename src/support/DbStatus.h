@@ -21,7 +21,7 @@ enum : uint16_t {
     KeyBufferTooShort = 21,
     BufferTooShort = 22,    // the record buffer is shorter than the record
     InvalidRecordLength = 28, // a record (given or stored) of another length than the table's
-    NotATable = 30,         // the file is not a table of this store (or no file at all), or not this table
+    NotATable = 30,         // not a table file of this store (also a folder, a FIFO), or not this table
     IoError = 35,
     AccessDenied = 46,      // the file or its folder cannot be written
     Locked = 85,            // another process holds the table

@@ -588,7 +588,7 @@ TEST(QelnetCommandLine, AnImageThatIsNoRegularFileIsRefusedAtStartWithoutWaiting
          QStringLiteral("is not a regular file")},
         {{"--show-image", fifo}, fifo, QStringLiteral("is not a regular file")},
         {{"--socket", socket, "--trace", fifo, "--gateway", "001=" VELT_DEMO_DIR "/gateway-001.img"}, fifo,
-         QStringLiteral("not a regular file")},
+         QStringLiteral("a FIFO, folder or socket, not a file to write the trace into")},
         {{"--socket", zeroes, "--gateway", "001=" VELT_DEMO_DIR "/gateway-001.img"}, zeroes,
          QStringLiteral("not a socket; left as it is")},
     };

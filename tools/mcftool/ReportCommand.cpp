@@ -149,8 +149,9 @@ std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
 // into it: the painter would only say that it failed, and would wait on a FIFO.
 std::optional<std::string> creationProblem(const std::string& path)
 {
+    std::error_code error;
     if (CheckRegularFile(path, UINT64_MAX) == FileProblem::NotRegular)
-        return std::filesystem::is_directory(path) ? "it is a folder" : "it is not a regular file";
+        return std::filesystem::is_directory(path, error) ? "it is a folder" : "it is not a regular file";
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString().toStdString();
