@@ -465,6 +465,20 @@ TEST_F(McftoolTest, ADeletionCutShortByTheLinkSaysWhatWasAndWasNotDeleted)
     EXPECT_EQ(eventTexts().back(), "001:125 GW Market North\nCold room alarm, MT injection is/are deleted");
 }
 
+TEST_F(McftoolTest, AnUnexpectedAnswerIsNamedAsSuch)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    startServer({"--unexpected-answer", "1"});
+    for (const QString& verb : {QStringLiteral("stop"), QStringLiteral("delete")}) {
+        const ToolRun cut = onGateway(verb, {"9"});
+        EXPECT_EQ(cut.exitCode, 1) << verb.toStdString();
+        EXPECT_TRUE(contains(cut.out, "unexpected answer: the gateway's setup was changed by another user"))
+            << verb.toStdString() << "\n" << cut.out;
+    }
+    EXPECT_TRUE(header(9)) << "nothing deleted";
+}
+
 TEST_F(McftoolTest, QuestionsAreAnsweredByTheFlags)
 {
     TestHome::setNetConfigStamp("001:125", 1);
