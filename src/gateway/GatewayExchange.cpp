@@ -87,10 +87,14 @@ bool GatewayExchange::event(QEvent* event)
             return true;
         }
         const CheckedAnswer checked = CheckAnswer(m_request, answer);
-        if (checked.matches())
+        if (checked.matches()) {
+            if (checked.refused())
+                m_refusal = checked.status;
             onAnswer(answer, checked);
-        else
+        } else {
+            m_unexpectedAnswer = true;
             onUnexpectedAnswer();
+        }
     } else if (message->message == ServerMessage::Reply && (message->param2 >> 16) == 0
                && (message->param2 & 0xFFFF) != 0) {
         onLinkFailure();

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 
 class GatewayExchange : public QObject {
@@ -26,6 +27,10 @@ public:
     // Telegrams sent so far.
     int telegramsSent() const { return m_telegramsSent; }
     bool finished() const { return m_finished; }
+    // The gateway's return code when it refused a request.
+    std::optional<uint8_t> refusal() const { return m_refusal; }
+    // The gateway answered what was not asked: another user changed its setup.
+    bool unexpectedAnswer() const { return m_unexpectedAnswer; }
 
 Q_SIGNALS:
     void progressRange(int maximum);
@@ -71,6 +76,8 @@ private:
     int m_telegramsSent = 0;
     bool m_finished = false;
     int m_dialogResult = -1;
+    std::optional<uint8_t> m_refusal;
+    bool m_unexpectedAnswer = false;
 };
 
 // A job whose results are the values of Result, an enum class of the dialog

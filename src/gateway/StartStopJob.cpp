@@ -90,7 +90,6 @@ void StartStopJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     Q_EMIT progress(1);
     if (checked.refused()) {
-        m_refusal = checked.status;
         ShowRefusal(*checked.status, messageParent());
         finish(StartStopResult::RefusedOrLinkFailure);
         return;
@@ -138,7 +137,6 @@ uint16_t StartStopJob::recordAll(std::vector<uint8_t>& recorded, std::vector<std
 
 void StartStopJob::onUnexpectedAnswer()
 {
-    m_unexpectedAnswer = true;
     ShowUnexpectedAnswer(messageParent());
     finish(StartStopResult::RefusedOrLinkFailure);
 }

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,10 +34,6 @@ public:
     // The event log's status once the change was logged; the job's result
     // stays Done when only the log row was lost.
     uint16_t eventLogStatus() const { return m_eventLogStatus; }
-    // The gateway's return code when it refused the command.
-    std::optional<uint8_t> refusal() const { return m_refusal; }
-    // The gateway answered what was not asked: another user changed its setup.
-    bool unexpectedAnswer() const { return m_unexpectedAnswer; }
 
 protected:
     void onAnswer(const Telegram& answer, const CheckedAnswer& checked) override;
@@ -55,8 +50,6 @@ private:
     std::vector<uint8_t> m_numbers;
     RowRefresh m_refreshRow;
     uint16_t m_eventLogStatus = 0;
-    std::optional<uint8_t> m_refusal;
-    bool m_unexpectedAnswer = false;
 };
 
 // Records a start or stop of one function in MCDEF. A stop of a function

@@ -145,7 +145,6 @@ void DeleteJob::onAnswer(const Telegram&, const CheckedAnswer& checked)
 {
     advance(1);
     if (checked.refused()) {
-        m_refusal = checked.status;
         ShowRefusal(*checked.status, messageParent());
         end(DeleteResult::Refused);
         return;
@@ -181,7 +180,6 @@ void DeleteJob::removeLocally()
 
 void DeleteJob::onUnexpectedAnswer()
 {
-    m_unexpectedAnswer = true;
     ShowUnexpectedAnswer(messageParent());
     end(DeleteResult::Refused);
 }

@@ -64,10 +64,6 @@ public:
     uint16_t eventLogStatus() const { return m_eventLogStatus; }
     // The problem with the file of unsent marks when a deleted function's marks could not be forgotten.
     const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
-    // The gateway's return code when it refused a deletion.
-    std::optional<uint8_t> refusal() const { return m_refusal; }
-    // The gateway answered what was not asked: another user changed its setup.
-    bool unexpectedAnswer() const { return m_unexpectedAnswer; }
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
@@ -102,6 +98,4 @@ private:
     bool m_recorded = false;
     uint16_t m_eventLogStatus = 0;
     std::optional<std::string> m_syncStateProblem;
-    std::optional<uint8_t> m_refusal;
-    bool m_unexpectedAnswer = false;
 };

@@ -134,7 +134,15 @@ int dbCheck(const Args& args)
 }
 
 
-constexpr const char* UnexpectedAnswerReason = "unexpected answer: the gateway's setup was changed by another user";
+// Why a job ended early when the gateway's answer says it: a refusal or an unexpected answer.
+std::optional<std::string> gatewayEnding(const GatewayExchange& job)
+{
+    if (job.refusal())
+        return "refused by the gateway: " + GatewayStatusText(*job.refusal());
+    if (job.unexpectedAnswer())
+        return std::string("unexpected answer: the gateway's setup was changed by another user");
+    return std::nullopt;
+}
 
 // "deleted 2, 4; not deleted: 5, 7, 9 (reason)"
 std::string deletionSummary(const std::vector<uint8_t>& asked, const std::vector<uint8_t>& deleted,
@@ -170,9 +178,9 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
     const StartStopResult result = runJob(job);
     const bool logged = eventLogStored(verb, job.eventLogStatus());
+    const std::optional<std::string> ending = gatewayEnding(job);
     const std::string meaning = result == StartStopResult::Done ? "done"
-        : job.refusal()          ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
-        : job.unexpectedAnswer() ? UnexpectedAnswerReason
+        : ending                 ? *ending
         : result == StartStopResult::RefusedOrLinkFailure ? "communication error"
                                                           : "database or allocation failure";
     const int exitCode = finishJob(verb, int(result), meaning, result == StartStopResult::Done);
@@ -226,9 +234,9 @@ int deleteFunctions(const Args& args)
         return std::find(deleted.begin(), deleted.end(), number) != deleted.end();
     });
     const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
+    const std::optional<std::string> ending = gatewayEnding(job);
     const std::string reason = job.linkLost() ? "communication error"
-        : job.refusal()          ? "refused by the gateway: " + GatewayStatusText(*job.refusal())
-        : job.unexpectedAnswer() ? UnexpectedAnswerReason
+        : ending                 ? *ending
         : result == DeleteResult::Refused      ? "refused by the gateway"
         : result == DeleteResult::LocalFailure ? "local failure"
         : referencedScheduleKept               ? (answer == ReferenceChoice::Stop ? "stopped at a referenced schedule"
