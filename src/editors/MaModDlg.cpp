@@ -1,6 +1,7 @@
 #include "editors/MaModDlg.h"
 #include "ui_MaModDlg.h"
 
+#include "editors/NumberEdits.h"
 #include "gateway/MCUpdDlg.h"
 #include "model/EventLog.h"
 #include "model/McdefAccess.h"
@@ -109,8 +110,12 @@ bool MaModDlg::StoreManualState(int16_t value, bool manual)
 
 bool MaModDlg::RestoreManualState() { return StoreManualState(m_loadedValue, m_loadedManual); }
 
+bool MaModDlg::inputValid() { return true; }
+
 void MaModDlg::accept()
 {
+    if (!inputValid())
+        return;
     readChoice();
     done(StoreManualState(m_value, m_manual) ? IDOK : -1);
 }
@@ -206,6 +211,8 @@ void ManualValueDlg::readChoice()
     m_manual = m_ui->firstRadio->isChecked();
     m_value = int16_t(m_ui->valueEdit->intValue());
 }
+
+bool ManualValueDlg::inputValid() { return ValidateNumbers({m_ui->valueEdit}); }
 
 std::vector<std::string> ManualValueDlg::changeLines() const
 {

@@ -58,6 +58,8 @@ protected:
     // Shows the state read (each dialog calls it when it is built); and takes
     // the operator's choice into the flag and value.
     virtual void showState() = 0;
+    // Whether the choice can be taken; a dialog that refuses says why and keeps the focus.
+    virtual bool inputValid();
     virtual void readChoice() = 0;
     // By default one line: the state before and after.
     virtual std::vector<std::string> changeLines() const;
@@ -100,6 +102,7 @@ public:
 
 protected:
     void showState() override;
+    bool inputValid() override;
     void readChoice() override;
     std::vector<std::string> changeLines() const override;
 };

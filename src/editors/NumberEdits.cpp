@@ -1,5 +1,6 @@
 #include "editors/NumberEdits.h"
 
+#include "model/FunctionSettings.h"
 #include "support/CEditCtrlEx.h"
 
 #include <QFontMetrics>
@@ -18,10 +19,23 @@ void SetUpNumberEdit(CEditCtrlEx* edit, int minimum, int maximum, int digits)
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 2, QLatin1Char('0'))));
 }
 
+void SetUpNumberEdit(CEditCtrlEx* edit, const SettingField& field, int digits)
+{
+    SetUpNumberEdit(edit, field.entryMinimum(), field.entryMaximum(), digits);
+}
+
 bool ValidateNumbers(std::initializer_list<CEditCtrlEx*> edits)
 {
     for (CEditCtrlEx* edit : edits)
         if (edit->isEnabled() && !edit->ValidateData())
+            return false;
+    return true;
+}
+
+bool ValidateTypedNumbers(std::initializer_list<CEditCtrlEx*> edits)
+{
+    for (CEditCtrlEx* edit : edits)
+        if (edit->isEnabled() && !edit->text().isEmpty() && !edit->ValidateData())
             return false;
     return true;
 }

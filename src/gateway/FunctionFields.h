@@ -8,6 +8,7 @@
 // parameter and identification, and the schedule references by group.
 
 #include "gateway/BackupFile.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefRecord.h"
 #include "protocol/Telegram.h"
 
@@ -48,29 +49,6 @@ struct FunctionFields {
 
     const FunctionField* find(std::string_view name) const;
 };
-
-// One settings field of a data block: where it lies in the block's record and
-// how it reads.
-enum class SettingKind : uint8_t {
-    U8,
-    I16,
-    U16,
-    F32,
-    TimeOfDay, // signed 16-bit minutes after midnight; negative = none
-    Letter,    // u8 counted from 'A'
-};
-
-struct SettingField {
-    uint8_t type;
-    uint8_t block;
-    uint8_t offset; // record byte
-    SettingKind kind;
-    std::string name;
-    std::string unit;
-};
-
-// Every settings field of the plain data blocks, by type and block.
-const std::vector<SettingField>& SettingFields();
 
 // What a source knows of the header's flags: everything (the table, the
 // gateway), or only whether the function is started (a backup file).

@@ -3,6 +3,7 @@
 #include "gateway/AnswerCheck.h"
 #include "gateway/SyncState.h"
 #include "gateway/TelegramBuilder.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
 #include "model/Records.h"
@@ -91,6 +92,8 @@ void UpdateJob::start()
         fail(UpdateResult::LocalFailure, "MCDEF holds nothing to send");
         return;
     }
+    if (!settingsInRange())
+        return;
     Q_EMIT progressRange(telegramCount());
     Q_EMIT progress(0);
     if (!passwordAccepted()) {
@@ -102,6 +105,24 @@ void UpdateJob::start()
     // A file that cannot take it is reported once, at the end.
     markUnsent("the update did not end: the program stopped while it was sending");
     sendNext();
+}
+
+bool UpdateJob::settingsInRange()
+{
+    FunctionCheck check;
+    const uint16_t status = CheckStoredFunction(m_number, check);
+    if (status != DbStatus::Success) {
+        ReportDbError(table::Mcdef, status, __FILE__, __LINE__, messageParent());
+        fail(UpdateResult::LocalFailure, std::string("MCDEF cannot be read: ") + DbStatusText(status));
+        return false;
+    }
+    if (check.passed())
+        return true;
+    const std::string text = FunctionCheckText(check);
+    ShowMessage(QString::fromStdString("Not sent to the gateway: a value is outside its range.\n" + text),
+                MB::Ok | MB::IconStop, messageParent());
+    fail(UpdateResult::LocalFailure, "a value is outside its range: " + text);
+    return false;
 }
 
 bool UpdateJob::passwordAccepted()

@@ -68,6 +68,8 @@ protected:
     void onReadFailure() override;
 
 private:
+    // Refuses, telling the operator, a function whose stored settings hold a value outside its range.
+    bool settingsInRange();
     bool passwordAccepted();
     void sendNext();
     bool storeStamp(uint32_t stamp);

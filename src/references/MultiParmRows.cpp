@@ -23,9 +23,6 @@ constexpr uint16_t OlderControllerNodeKind = 31;
 constexpr int LastControllerAddress = 124;
 constexpr uint8_t EveryLoopUsed = 255;
 
-constexpr size_t EntryCountOffset = 6;
-constexpr size_t EntriesOffset = 7;
-constexpr size_t EntrySize = 5;
 // The compressor's input slot.
 constexpr uint8_t CompressorInputBlock = 2;
 
@@ -118,28 +115,10 @@ DescriptionLookup DescribeSlot(const std::string& descKey, ParameterSlot& slot, 
     return lookup;
 }
 
-std::vector<EvaporatorEntry> ReadEvaporatorEntries(const McdefRecord& record)
-{
-    std::vector<EvaporatorEntry> entries(std::min<size_t>(record[EntryCountOffset], PoLayout::EntriesPerRecord));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const uint8_t* bytes = &record[EntriesOffset + EntrySize * i];
-        entries[i] = {bytes[0], bytes[1], bytes[2], le::u16(&bytes[3])};
-    }
-    return entries;
-}
-
 McdefRecord EvaporatorRecord(uint8_t number, uint8_t sequence, const std::vector<EvaporatorEntry>& entries)
 {
     McdefRecord record(number, BlockType::Data, PoLayout::EvaporatorBlock, sequence);
-    const size_t count = std::min(entries.size(), PoLayout::EntriesPerRecord);
-    record[EntryCountOffset] = uint8_t(count);
-    for (size_t i = 0; i < count; ++i) {
-        uint8_t* bytes = &record[EntriesOffset + EntrySize * i];
-        bytes[0] = entries[i].index;
-        bytes[1] = entries[i].address;
-        bytes[2] = entries[i].loop;
-        le::putU16(&bytes[3], entries[i].delay);
-    }
+    WriteEvaporatorEntries(entries, record);
     return record;
 }
 

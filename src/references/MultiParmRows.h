@@ -5,6 +5,7 @@
 // writing their records, the candidates a gateway offers for a role, and the
 // loop a row's slots belong to.
 
+#include "model/FunctionSettings.h"
 #include "model/Descriptions.h"
 #include "model/McdefRecord.h"
 #include "references/QebTypeIni.h"
@@ -101,13 +102,6 @@ inline constexpr uint8_t EvaporatorBlock = 2;
 inline constexpr size_t EntriesPerRecord = 20;
 } // namespace PoLayout
 
-struct EvaporatorEntry {
-    uint8_t index = 0;   // row index over all records
-    uint8_t address = 0;
-    uint8_t loop = 0;    // loop letter - 'A'
-    uint16_t delay = 0;  // individual defrost delay in seconds
-};
-std::vector<EvaporatorEntry> ReadEvaporatorEntries(const McdefRecord& record);
 McdefRecord EvaporatorRecord(uint8_t number, uint8_t sequence, const std::vector<EvaporatorEntry>& entries);
 
 struct MultiCandidate {

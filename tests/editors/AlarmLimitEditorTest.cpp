@@ -401,6 +401,45 @@ TEST_F(AlarmLimitEditorTest, TheManualValueIsSetInTheUnitOfTheType)
     EXPECT_EQ(rows[1].text, logHead() + "Cold room alarm\nManual mode state  Manual -> Auto");
 }
 
+// A manual value outside the type's range is refused in the dialog, by OK and Enter alike: nothing is
+// stored, sent or logged, and the dialog's Cancel leaves the function as it was.
+TEST_F(AlarmLimitEditorTest, AManualValueOutsideTheRangeOfTheTypeIsNeitherStoredNorSent)
+{
+    start();
+    const size_t sentBefore = sentCommands().size();
+    const McdefRecord manualBefore = block(ColdRoomAlarm, BlockType::Data, 1);
+    AlimDlg editor(request(FunctionType::AlarmLimitDirect, ColdRoomAlarm));
+    m_script.expectDialog("ManualValueDlg", [this, manualBefore](QDialog& d) {
+        d.show();
+        auto* value = child<CEditCtrlEx>(d, "valueEdit");
+        for (const char* typed : {"99", "-51"}) {
+            for (const bool enter : {false, true}) {
+                m_script.expectMessage("Please enter a number from -50 to 50.");
+                typeInto(value, typed);
+                if (enter)
+                    pressEnter(value);
+                else
+                    button(d, "okButton")->click();
+                EXPECT_TRUE(d.isVisible()) << typed;
+                EXPECT_EQ(d.focusWidget(), value);
+                EXPECT_EQ(value->selectedText(), typed);
+                EXPECT_EQ(block(ColdRoomAlarm, BlockType::Data, 1), manualBefore);
+            }
+        }
+        button(d, "cancelButton")->click();
+        return d.result();
+    });
+    EXPECT_EQ(run(editor, [&] {
+                  button(editor, "manualButton")->click();
+                  EXPECT_EQ(label(editor, "manualValueLabel"), "-22");
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    EXPECT_EQ(sentCommands().size(), sentBefore);
+    EXPECT_TRUE(eventRows().empty());
+    EXPECT_EQ(block(ColdRoomAlarm, BlockType::Data, 1), manualBefore);
+}
+
 TEST_F(AlarmLimitEditorTest, TheFunctionListOpensTheEditorOfBothTypesViewOnlyWithNothingToChange)
 {
     start();

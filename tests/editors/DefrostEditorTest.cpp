@@ -207,6 +207,55 @@ TEST_F(DefrostEditorTest, AHalfFilledTimeIsRefusedWithTheFocusOnTheEmptyEdit)
     EXPECT_TRUE(eventRows().empty());
 }
 
+// A time or count outside its range is named with its range, by OK, Enter and Auto Set alike, and the
+// field at fault gets the focus with its text selected; nothing is taken over until every field is in range.
+TEST_F(DefrostEditorTest, TimesAndTheAutoSetCountOutsideTheirRangeAreRefusedByTheField)
+{
+    start();
+    clearNoAnswerMark();
+    const DefrostTimes stored = UnpackDefrostTimes(block(IceDefrost, 3));
+    DefrostDlg editor(request(FunctionType::CentralDefrost, IceDefrost));
+    expectSchedules([this](DefrostSchedulesDlg& d) {
+        const auto refusedAt = [&](CEditCtrlEx* edit, const char* message, const QString& text) {
+            EXPECT_EQ(m_script.prompts().back().text.toStdString(), message);
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.focusWidget(), edit);
+            EXPECT_EQ(edit->selectedText(), text);
+        };
+        m_script.expectMessage("Please enter a number from 0 to 23.");
+        typeTime(d, 2, 2, "25", "99");
+        button(d, "okButton")->click();
+        refusedAt(d.hoursEdit(2, 2), "Please enter a number from 0 to 23.", "25");
+
+        m_script.expectMessage("Please enter a number from 0 to 59.");
+        typeInto(d.hoursEdit(2, 2), "05");
+        pressEnter(d.hoursEdit(2, 2));
+        refusedAt(d.minutesEdit(2, 2), "Please enter a number from 0 to 59.", "99");
+
+        const QString before = shownTime(d, 0, 2);
+        for (const char* count : {"0", "9", ""}) {
+            m_script.expectMessage("Please enter a number from 2 to 8.");
+            typeInto(child<CEditCtrlEx>(d, "countEdit"), count);
+            button(d, "autoSetButton1")->click();
+            refusedAt(child<CEditCtrlEx>(d, "countEdit"), "Please enter a number from 2 to 8.", count);
+            EXPECT_EQ(shownTime(d, 0, 2), before) << "Auto Set with " << count << " changes nothing";
+        }
+
+        typeInto(d.minutesEdit(2, 2), "30");
+        pressEnter(d.minutesEdit(2, 2));
+        EXPECT_FALSE(d.isVisible());
+        expectUpdate();
+    });
+    EXPECT_EQ(run(editor, [&] {
+                  button(editor, "schedulesButton")->click();
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    DefrostTimes expected = stored;
+    expected.times[DefrostTimes::index(2, 2)] = 5 * 60 + 30;
+    EXPECT_EQ(UnpackDefrostTimes(block(IceDefrost, 3)), expected);
+}
+
 TEST_F(DefrostEditorTest, ChangedDefrostTimesAloneAreSentAsDataBlocksAndLoggedAsOneScheduleEntry)
 {
     start();

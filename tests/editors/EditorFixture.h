@@ -179,7 +179,6 @@ protected:
         return rows;
     }
 
-    // Replaces an edit's text through the keyboard, as the operator types.
     // Enter in a widget, as the keyboard gives it: the widget passes it on to
     // its dialog, whose default button takes it once.
     static void pressEnter(QWidget* widget)
@@ -188,6 +187,7 @@ protected:
         QApplication::sendEvent(widget, &enter);
     }
 
+    // Replaces an edit's text through the keyboard, as the operator types.
     static void typeInto(QLineEdit* edit, const QString& text)
     {
         edit->setFocus();

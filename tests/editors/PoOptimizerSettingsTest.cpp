@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 MultiParmRow evaporator(uint8_t address, char loop, uint16_t delay)
@@ -85,25 +88,41 @@ TEST(EvaporatorDelays, TwentyEntriesARecordAtMostThree)
     EXPECT_TRUE(EvaporatorDelayRecords(20, {}).empty());
 }
 
-TEST(EvaporatorDelays, LoadedRowsTakeTheirEntryOrLookTheLoopUpAgain)
+// The rows come in address order, the gateway's entries in its own: each row takes the entry of its
+// address and loop, so that saving the rows untouched writes every loop and delay as the gateway held them.
+TEST(EvaporatorDelays, LoadedRowsTakeTheEntryOfTheirAddressAndLoopWhateverItsIndex)
 {
     const QebTypeIni ini = QebTypeIni::fromText("[EVA-200 Funct 8]\nLoopId=AB\n"
-                                                "Input1A=x,3,14,2\nInput1B=x,3,15,2\n");
-    std::vector<MultiParmRow> stored = {evaporator(3, 'B', 900), evaporator(4, 'A', 600), evaporator(5, 'A', 300)};
-    const std::vector<McdefRecord> records = EvaporatorDelayRecords(12, stored);
+                                                "Input1A=x,3,14,2\nInput1B=x,3,15,2\n"
+                                                "[EVA-50 Funct 8]\nInput1?=x,3,14,2\n");
+    const auto row = [](uint8_t address, uint8_t p2, const char* ident) {
+        MultiParmRow r = evaporator(address, '?', 1200);
+        r.inputs[0] = {3, p2, 2, 7, "", ""};
+        r.ident = ident;
+        return r;
+    };
+    // As the gateway held them: 010 A, 010 B, 004 B (no LoopId: kept as the entry says), 002 A.
+    McdefRecord record(12, BlockType::Data, 2, 1);
+    WriteEvaporatorEntries({{0, 10, 0, 600}, {1, 10, 1, 900}, {2, 4, 1, 300}, {3, 2, 0, 2400}}, record);
 
-    std::vector<MultiParmRow> loaded = {evaporator(3, '?', 1200), evaporator(7, '?', 1200),
-                                        evaporator(5, '?', 1200), evaporator(6, '?', 1200)};
-    loaded[1].inputs[0] = {3, 15, 2, 7, "", ""};
-    loaded[3].inputs[0] = {3, 14, 2, 7, "", ""};
-    ApplyEvaporatorDelays(records, ini, loaded);
-    EXPECT_EQ(loaded[0].loop, 'B');
-    EXPECT_EQ(loaded[0].defrostDelay, 900);
-    EXPECT_EQ(loaded[1].loop, '?') << "another controller than the entry's";
-    EXPECT_EQ(loaded[1].defrostDelay, 1200);
-    EXPECT_EQ(loaded[2].loop, 'A');
-    EXPECT_EQ(loaded[2].defrostDelay, 300);
-    EXPECT_EQ(loaded[3].loop, 'A') << "a row without an entry is looked up";
+    // As the table's key order lists them; 010's loops read B before A, 007 has no entry.
+    std::vector<MultiParmRow> loaded = {row(2, 14, "EVA-200"), row(4, 14, "EVA-50"), row(7, 15, "EVA-200"),
+                                        row(7, 99, "EVA-200"), row(10, 15, "EVA-200"), row(10, 14, "EVA-200")};
+    ApplyEvaporatorDelays({record}, ini, loaded);
+    std::vector<std::pair<char, uint16_t>> taken;
+    for (const MultiParmRow& r : loaded)
+        taken.emplace_back(r.loop, r.defrostDelay);
+    EXPECT_EQ(taken, (std::vector<std::pair<char, uint16_t>>{
+                         {'A', 2400}, {'B', 300}, {'B', 1200}, {'?', 1200}, {'B', 900}, {'A', 600}}));
+
+    loaded.erase(loaded.begin() + 2, loaded.begin() + 4);
+    std::vector<std::tuple<uint8_t, uint8_t, uint16_t>> written;
+    for (const EvaporatorEntry& e : ReadEvaporatorEntries(EvaporatorDelayRecords(12, loaded).front()))
+        written.emplace_back(e.address, e.loop, e.delay);
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::tuple<uint8_t, uint8_t, uint16_t>>{
+                           {2, 0, 2400}, {4, 1, 300}, {10, 0, 600}, {10, 1, 900}}))
+        << "the same loop assignments as the gateway held";
 }
 
 TEST(CompressorOutputs, FirstOutputFromTheSlotSecondFromQebTypeIni)

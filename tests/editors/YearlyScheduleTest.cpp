@@ -302,6 +302,53 @@ TEST_F(YearlyScheduleTest, BasicPeriodsMustBeWholeAndEndAfterTheyStart)
     EXPECT_TRUE(readImage("001").functions.at(NightTariff).flags & FunctionFlag::Started);
 }
 
+// Hours and minutes outside their range are named with the range by OK and Enter alike, the field at fault
+// focused with its text selected, and nothing is stored or sent until every period is in range.
+TEST_F(YearlyScheduleTest, ABasicPeriodOutsideTheDayIsRefusedByTheFieldAtFault)
+{
+    start();
+    const size_t sentBefore = sentCommands().size();
+    McdefRecord storedBefore;
+    ASSERT_EQ(ReadBlock(NightTariff, BlockType::Data, 2, 0, storedBefore), DbStatus::Success);
+    const std::optional<EditorResult> result = editNightTariff([&](YeSchDlg& editor) {
+        const auto field = [&](BasicPeriodField f) { return editor.basicEdit(0, 0, f); };
+        const auto refusedAt = [&](BasicPeriodField f, const char* message, const char* text) {
+            EXPECT_EQ(m_script.prompts().back().text.toStdString(), message);
+            EXPECT_TRUE(editor.isVisible());
+            EXPECT_EQ(editor.focusWidget(), field(f));
+            EXPECT_EQ(field(f)->selectedText(), text);
+            McdefRecord stored;
+            EXPECT_EQ(ReadBlock(NightTariff, BlockType::Data, 2, 0, stored), DbStatus::Success);
+            EXPECT_EQ(stored, storedBefore) << "nothing stored";
+            EXPECT_EQ(sentCommands().size(), sentBefore) << "nothing sent";
+        };
+        typeInto(field(BasicPeriodField::OnHours), "5");
+        typeInto(field(BasicPeriodField::OnMinutes), "99");
+        typeInto(field(BasicPeriodField::OffHours), "34");
+        typeInto(field(BasicPeriodField::OffMinutes), "07");
+
+        m_script.expectMessage("Please enter a number from 0 to 59.");
+        button(editor, "okButton")->click();
+        refusedAt(BasicPeriodField::OnMinutes, "Please enter a number from 0 to 59.", "99");
+        m_script.expectMessage("Please enter a number from 0 to 59.");
+        pressEnter(field(BasicPeriodField::OnMinutes));
+        refusedAt(BasicPeriodField::OnMinutes, "Please enter a number from 0 to 59.", "99");
+
+        typeInto(field(BasicPeriodField::OnMinutes), "30");
+        m_script.expectMessage("Please enter a number from 0 to 23.");
+        pressEnter(field(BasicPeriodField::OnMinutes));
+        refusedAt(BasicPeriodField::OffHours, "Please enter a number from 0 to 23.", "34");
+
+        typeInto(field(BasicPeriodField::OffHours), "17");
+        expectUpdate();
+    });
+    ASSERT_EQ(result, EditorResult::Ok);
+    McdefRecord block2;
+    ASSERT_EQ(ReadBlock(NightTariff, BlockType::Data, 2, 0, block2), DbStatus::Success);
+    EXPECT_EQ(le::i16(block2.data() + 6), 5 * 60 + 30);
+    EXPECT_EQ(le::i16(block2.data() + 8), 17 * 60 + 7);
+}
+
 TEST_F(YearlyScheduleTest, TheGatewayAndTheBackupHoldAllTwentyFivePeriods)
 {
     start();

@@ -3,12 +3,6 @@
 // answers; the settings table against the editors' own settings writers; and
 // what the comparison names.
 
-#include "editors/defrost/DefrostTimes.h"
-#include "editors/energy/AlarmSettings.h"
-#include "editors/energy/PeakSettings.h"
-#include "editors/energy/PoOptimizerSettings.h"
-#include "editors/schedule/BasicSchedule.h"
-#include "editors/schedule/SpecialPeriods.h"
 #include "gateway/FunctionFields.h"
 #include "gateway/FunctionReader.h"
 #include "gateway/TelegramBuilder.h"
@@ -21,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <map>
 #include <utility>
 
@@ -63,12 +56,6 @@ std::string valueOf(const FunctionFields& fields, const std::string& name)
 {
     const FunctionField* field = fields.find(name);
     return field ? field->value + (field->unit.empty() ? "" : " " + field->unit) : "(none)";
-}
-
-void expectFields(const FunctionFields& fields, std::initializer_list<std::pair<const char*, const char*>> expected)
-{
-    for (const auto& [name, value] : expected)
-        EXPECT_EQ(valueOf(fields, name), value) << name;
 }
 
 McdefRecord headerRecord(uint8_t number, uint8_t type)
@@ -188,64 +175,4 @@ TEST(FunctionFieldsTest, TheComparisonNamesLostReferencesAndLeavesOutWhatASource
     const std::vector<FieldDifference> missing = CompareFunctions({nullptr, &table});
     ASSERT_EQ(DifferenceNames(missing), "function");
     EXPECT_EQ(missing[0].values, (std::vector<std::optional<std::string>>{std::nullopt, "present"}));
-}
-
-// The settings table and the editors' settings writers agree on every field's place.
-TEST(FunctionFieldsTest, TheSettingsTableReadsWhatTheEditorsWrite)
-{
-    McdefRecord alarm(4, BlockType::Data, 2, 0);
-    PackAlarmSettings({true, 35, 12, 21, -42}, FunctionType::AlarmLimitDirect, alarm);
-    const FunctionFields alarmFields = DecodeFunction(4, {headerRecord(4, FunctionType::AlarmLimitDirect), alarm});
-    expectFields(alarmFields, {{"use outdoor temperature", "1"}, {"outdoor reference temperature", "35 °C"},
-                               {"lower band temperature", "12 °C"}, {"upper band temperature", "21 °C"},
-                               {"entrance value", "-42 °C"}});
-
-    McdefRecord peak(6, BlockType::Data, 2, 0);
-    PeakSettings peakSettings;
-    peakSettings.impulsesPerKwh = 500;
-    peakSettings.advanced.internLoadPeriod = 120;
-    peakSettings.advanced.offsetStep = 0.3f;
-    peakSettings.advanced.useSchedule = {0, 1, 1};
-    PackPeakSettings(peakSettings, peak);
-    const FunctionFields peakFields = DecodeFunction(6, {headerRecord(6, FunctionType::PeakShaving), peak});
-    expectFields(peakFields, {{"impulses per kWh", "500"}, {"load period", "15 min"}, {"intern load period", "120 s"},
-                              {"max shave time", "90 min"}, {"max thermostat offset", "1.5 K"},
-                              {"offset step", "0.3 K"}, {"use tariff schedule", "0"},
-                              {"use peak meter schedule", "1"}});
-
-    McdefRecord po(5, BlockType::Data, 1, 0);
-    PoSettings poSettings;
-    poSettings.kp = 0.5f;
-    poSettings.compressorLoop = 2;
-    poSettings.alarmDelay = 60;
-    PackPoSettings(poSettings, po);
-    const FunctionFields poFields = DecodeFunction(5, {headerRecord(5, FunctionType::PoOptimizer), po});
-    expectFields(poFields, {{"period", "1200 s"}, {"filter", "900"}, {"Kp", "0.5"}, {"Tn", "900"},
-                            {"compressor loop", "C"}, {"alarm delay", "60 min"}, {"optimise communication", "0"}});
-
-    McdefRecord defrost(7, BlockType::Data, 3, 0);
-    DefrostTimes times;
-    times.times[DefrostTimes::index(1, 2)] = 390;
-    times.weekdays[6] = 2;
-    PackDefrostTimes(times, defrost);
-    const FunctionFields defrostFields = DecodeFunction(7, {headerRecord(7, FunctionType::CentralDefrost), defrost});
-    expectFields(defrostFields, {{"schedule 2 time 3", "06:30"}, {"schedule 3 time 8", "none"},
-                                 {"Sunday schedule", "2"}});
-
-    McdefRecord week2(1, BlockType::Data, 2, 0);
-    McdefRecord week3(1, BlockType::Data, 3, 0);
-    BasicSchedule schedule{};
-    schedule[0][0] = {360, 1320};
-    schedule[2][3] = {480, 1020};
-    PackBasicSchedule(schedule, week2, week3);
-    std::vector<McdefRecord> yearly = {headerRecord(1, FunctionType::YearlySchedule), week2, week3};
-    const SpecialPeriod christmas{*ToCalendarSeconds({1970, 12, 24, 18, 0, 0}),
-                                  *ToCalendarSeconds({1970, 12, 26, 6, 0, 0}), PeriodState::Off};
-    for (const McdefRecord& r : PackPeriods(1, {christmas}, 3))
-        yearly.push_back(r);
-    const FunctionFields yearlyFields = DecodeFunction(1, yearly);
-    expectFields(yearlyFields, {{"Monday period 1 off", "22:00"}, {"Wednesday period 4 on", "08:00"},
-                                {"Wednesday period 4 off", "17:00"},
-                                {"special period 1", "0000.12.24 18:00 -> 0000.12.26 06:00 Off"}});
-    EXPECT_FALSE(yearlyFields.find("special period 2")) << "deleted entries are no period";
 }

@@ -10,7 +10,9 @@
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "list/ProgramOperations.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/DbStatus.h"
 #include "ToolRun.h"
 
@@ -140,6 +142,33 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
     const ToolRun sent = status();
     EXPECT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "gateway 002:125: all functions sent\n");
+}
+
+// A value out of range that another program put into MCDEF stops the update before the password is asked
+// and anything is sent; the operator reads function, field, value and range, and the function stays marked.
+TEST_F(SendToGatewayTest, AValueOutOfRangeInTheTableIsNamedAndNothingIsSent)
+{
+    McdefRecord manual;
+    ASSERT_EQ(ReadBlock(NightCovers, BlockType::Data, 1, 0, manual), DbStatus::Success);
+    SetSettingValue(FunctionType::DayNightControl, "manual value", manual, 5);
+    ASSERT_EQ(UpdateBlock(manual), DbStatus::Success);
+
+    MCFODlg dialog(Gateway, "GW", true, ProgramListOperations());
+    dialog.show();
+    const size_t sentBefore = sentCommands().size();
+    m_script.expectDialog("MCUpdDlg", [](QDialog& d) { return d.exec(); });
+    m_script.expectMessage("Not sent to the gateway: a value is outside its range.\n"
+                           "function 2 'Night covers': manual value is 5, allowed 0..1");
+    ASSERT_TRUE(chooseFromContextMenu(dialog, NightCovers, SendToGateway));
+    EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
+    EXPECT_EQ(sentCommands().size(), sentBefore) << "no telegram went out";
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.list().item(dialog.list().rowOf(NightCovers)).notSent);
+    const ToolRun marked = status();
+    EXPECT_NE(marked.out.find("local failure: a value is outside its range: function 2 'Night covers': manual "
+                              "value is 5, allowed 0..1"),
+              std::string::npos)
+        << marked.out;
 }
 
 TEST_F(SendToGatewayTest, OnlyAnEditableListSendsAFunction)

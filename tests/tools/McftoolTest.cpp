@@ -5,6 +5,7 @@
 #include "gateway/BackupFile.h"
 #include "gateway/FunctionFields.h"
 #include "GatewayImage.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
@@ -361,8 +362,10 @@ TEST_F(McftoolTest, ARefusedUpdateFailsWithTheGatewaysMessageAndKeepsTheStamp)
     const ToolRun refused = onGateway("update", {"3", "9"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(contains(refused.err, "error: Error updating ZUL.\nReturn code is 3.")) << refused.err;
-    EXPECT_TRUE(contains(refused.out, "function 3 Sales night: result 1 (refused by the gateway)")) << refused.out;
-    EXPECT_TRUE(contains(refused.out, "function 9 Ice defrost: result 1 (refused by the gateway)"))
+    EXPECT_TRUE(contains(refused.out, "function 3 Sales night: result 1 (refused by the gateway: return code 3 (a "
+                                      "request the gateway cannot take), telegram 1 of 5)"))
+        << refused.out;
+    EXPECT_TRUE(contains(refused.out, "function 9 Ice defrost: result 1 (refused by the gateway: return code 3"))
         << "a refusal ends only its own function's update\n" << refused.out;
     EXPECT_TRUE(contains(refused.err, "not updated 3 Sales night (refused by the gateway)")) << refused.err;
     EXPECT_EQ(header(3)->stamp(), stamp);
@@ -772,6 +775,51 @@ TEST_F(McftoolTest, CompareFindsAFunctionChangedFromAnotherHome)
     EXPECT_TRUE(contains(changed.out, "1 differ")) << changed.out;
 }
 
+// A value out of range that another program wrote into MCDEF: check names it without the gateway, and
+// every form of update refuses the function before anything is sent, leaving it marked as not sent.
+TEST_F(McftoolTest, AValueOutOfRangeIsNamedByCheckAndRefusedByEveryUpdate)
+{
+    startServer();
+    ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ToolRun clean = onGateway("check");
+    EXPECT_EQ(clean.exitCode, 0) << "every function of the demo is in range\n" << clean.out << clean.err;
+    EXPECT_TRUE(contains(clean.out, "functions checked, every value in range")) << clean.out;
+    {
+        McdefRecord week;
+        ASSERT_EQ(ReadBlock(1, BlockType::Data, 2, 0, week), DbStatus::Success);
+        SetSettingValue(FunctionType::YearlySchedule, "Monday period 1 off", week, 1575);
+        ASSERT_EQ(UpdateBlock(week), DbStatus::Success);
+        RecordStore::instance().closeAll();
+    }
+    const std::string named = "function 1 'Shop hours': Monday period 1 off is 26:15, allowed 00:00..23:59";
+
+    const ToolRun check = onGateway("check");
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(check.out, named + "\n");
+    EXPECT_TRUE(contains(check.err, "1 value out of range")) << check.err;
+    EXPECT_EQ(onGateway("check", {"3", "9"}).exitCode, 0) << "only the functions named";
+    EXPECT_EQ(onGateway("check", {"77"}).exitCode, 1);
+
+    startServer();
+    for (const QStringList& options : {QStringList{}, QStringList{"--blocks-only"}, QStringList{"--verify"}}) {
+        const ToolRun update = onGateway("update", QStringList{"1"} + options);
+        EXPECT_EQ(update.exitCode, 1) << options.join(' ').toStdString();
+        EXPECT_TRUE(contains(update.out, "function 1 Shop hours: result 4 (local failure: a value is outside its "
+                                         "range: " + named + ")"))
+            << update.out;
+        EXPECT_TRUE(contains(update.err, named)) << update.err;
+    }
+    const ToolRun dryRun = onGateway("update", {"1", "--dry-run"});
+    EXPECT_EQ(dryRun.exitCode, 1);
+    EXPECT_TRUE(contains(dryRun.err, named)) << dryRun.err;
+    EXPECT_FALSE(contains(dryRun.out, "telegrams, not sent")) << dryRun.out;
+    EXPECT_TRUE(m_server->sentCommands().empty()) << "the trace shows no request at all";
+    EXPECT_TRUE(contains(run({"status", home(), "001"}).out, "  1\tShop hours\tsince ")) << "still marked";
+
+    const ToolRun others = onGateway("update", {"3"});
+    EXPECT_EQ(others.exitCode, 0) << "other functions go on\n" << others.err;
+}
+
 // update --verify reads every function back; a gateway that stores one byte
 // changed fails the update with its own result and names the fields.
 TEST_F(McftoolTest, UpdateVerifyCatchesAByteTheGatewayStoredChanged)
@@ -785,7 +833,8 @@ TEST_F(McftoolTest, UpdateVerifyCatchesAByteTheGatewayStoredChanged)
     const ToolRun corrupted = onGateway("update", {"3", "--verify"});
     EXPECT_EQ(corrupted.exitCode, 1);
     EXPECT_TRUE(contains(corrupted.out,
-                         "function 3 Sales night: result 5 (the gateway stores something else than was sent)"))
+                         "function 3 Sales night: result 5 (the gateway stores something else than was sent: "
+                         "manual, manual mode)"))
         << corrupted.out;
     EXPECT_TRUE(contains(corrupted.err, "  manual mode: gateway 1; database 0\n")) << corrupted.err;
     EXPECT_TRUE(contains(corrupted.err, "Fields that differ:\nmanual, manual mode")) << corrupted.err;

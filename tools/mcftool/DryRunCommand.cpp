@@ -1,6 +1,7 @@
 #include "DryRunCommand.h"
 
 #include "gateway/TelegramBuilder.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "protocol/TelegramText.h"
@@ -24,10 +25,20 @@ int updateDryRun(const std::string& home, const std::string& network, const std:
         RecordStore::instance().closeAll();
         return Failed;
     }
+    int exitCode = Done;
     for (const uint8_t number : numbers) {
         McdefRecord header;
         std::vector<Telegram> telegrams;
-        uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
+        FunctionCheck check;
+        uint16_t status = CheckStoredFunction(number, check);
+        if (status == DbStatus::Success && !check.passed()) {
+            // The update would refuse it before sending anything.
+            std::cerr << "mcftool update: not sent, a value is outside its range:\n" << FunctionCheckText(check) << "\n";
+            exitCode = Failed;
+            continue;
+        }
+        if (status == DbStatus::Success)
+            status = ReadBlock(number, BlockType::Header, 0, 0, header);
         if (status == DbStatus::Success)
             status = BuildFunctionTelegramsFromTable(*address, number, blocksOnly, TypeWritableBlocks(header.type()),
                                                      telegrams);
@@ -43,7 +54,7 @@ int updateDryRun(const std::string& home, const std::string& network, const std:
             std::cout << "  " << i + 1 << ": " << DescribeTelegram(telegrams[i]) << "\n";
     }
     RecordStore::instance().closeAll();
-    return Done;
+    return exitCode;
 }
 
 } // namespace mcftool

@@ -13,6 +13,7 @@
 #include "JsonExportCommand.h"
 #include "PlantBuilder.h"
 #include "ReportCommand.h"
+#include "CheckCommand.h"
 #include "StatusCommand.h"
 #include "TableDump.h"
 
@@ -315,6 +316,7 @@ int update(const Args& args)
     for (const uint8_t number : *numbers) {
         McdefRecord header;
         UpdateResult result = UpdateResult::LocalFailure;
+        std::string detail;
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
                           TypeWritableBlocks(header.type()), nullptr, nullptr);
@@ -322,10 +324,13 @@ int update(const Args& args)
             result = runJob(job);
             marksRecorded = marksRecorded && !job.syncStateProblem();
             printDifferences(job.differences(), {"gateway", "database"}, std::cerr);
+            if (result != UpdateResult::Done)
+                detail = job.failureDetail();
         }
         const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
-        std::cout << "function " << function << ": result " << int(result) << " (" << meaning << ")\n";
+        std::cout << "function " << function << ": result " << int(result) << " (" << meaning
+                  << (detail.empty() ? "" : ": " + detail) << ")\n";
         std::string& list = result == UpdateResult::Done ? updated : notUpdated;
         list += (list.empty() ? "" : ", ") + (result == UpdateResult::Done ? function : function + " (" + meaning + ")");
     }
@@ -773,6 +778,7 @@ const std::vector<Verb>& mcftool::verbs()
          ExportJsonHelp, exportJson},
         ReportVerb,
         StatusVerb,
+        CheckVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };

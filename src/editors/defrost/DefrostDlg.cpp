@@ -4,6 +4,7 @@
 #include "editors/defrost/DefrostSchedulesDlg.h"
 #include "editors/MaModDlg.h"
 #include "gateway/UpdateJob.h"
+#include "model/FunctionSettings.h"
 #include "model/Messages.h"
 #include "model/Texts.h"
 #include "protocol/TypeCatalogue.h"
@@ -17,8 +18,9 @@ namespace {
 
 enum GroupIndex : size_t { ExternalStart = 0, DefrostRelay = 1, DefrostStart = 2, HoldAfterDefrost = 3 };
 constexpr uint16_t GroupIcon = 152;
-constexpr size_t ExternalStartByte = 6;
-constexpr size_t CoordinateByte = 7;
+constexpr uint8_t Type = FunctionType::CentralDefrost;
+constexpr std::string_view ExternalStartField = "external defrost start";
+constexpr std::string_view CoordinateField = "co-ordinate defrost";
 
 } // namespace
 
@@ -80,9 +82,9 @@ bool DefrostDlg::load()
         m_defrost = UnpackDefrostTimes(timesBlock);
         if (!loadReferenceGroups())
             return false;
-        manual = manualBlock[6] != 0;
-        m_loadedExternalStart = switchesBlock[ExternalStartByte] != 0 ? 1 : 0;
-        m_loadedCoordinate = switchesBlock[CoordinateByte] != 0 ? 1 : 0;
+        manual = SettingValue(Type, "manual mode", manualBlock) != 0;
+        m_loadedExternalStart = SettingValue(Type, ExternalStartField, switchesBlock) != 0 ? 1 : 0;
+        m_loadedCoordinate = SettingValue(Type, CoordinateField, switchesBlock) != 0 ? 1 : 0;
     }
     m_ui->manualStateLabel->setText(ManualStateText(ManualVariant::Defrost, manual, 0));
     if (header().flags() & FunctionFlag::Started)
@@ -140,8 +142,8 @@ SaveOutcome DefrostDlg::save(int change)
             return SaveOutcome::Failed;
         m_savedExternalStart = m_ui->externalStartCheck->isChecked() ? 1 : 0;
         m_savedCoordinate = m_ui->coordinateCheck->isChecked() ? 1 : 0;
-        switchesBlock[ExternalStartByte] = uint8_t(m_savedExternalStart);
-        switchesBlock[CoordinateByte] = uint8_t(m_savedCoordinate);
+        SetSettingValue(Type, ExternalStartField, switchesBlock, m_savedExternalStart);
+        SetSettingValue(Type, CoordinateField, switchesBlock, m_savedCoordinate);
         if (!writeDataBlock(switchesBlock) || !readDataBlock(3, timesBlock, true))
             return SaveOutcome::Failed;
         PackDefrostTimes(m_defrost, timesBlock);

@@ -106,7 +106,11 @@ bool DefrostSchedulesDlg::edited() const
 
 void DefrostSchedulesDlg::autoSet(size_t schedule)
 {
-    // "No of Def." is one digit; empty fields count as 0.
+    // "No of Def." must be a count of 2..8 and the times in range; empty time fields count as 0.
+    if (!m_ui->countEdit->ValidateData()
+        || !ValidateTypedNumbers({m_ui->firstHoursEdit, m_ui->firstMinutesEdit, m_ui->lastHoursEdit,
+                                  m_ui->lastMinutesEdit}))
+        return;
     const int count = m_ui->countEdit->text().left(1).toInt();
     const int first = m_ui->firstHoursEdit->intValue() * 60 + m_ui->firstMinutesEdit->intValue();
     const int last = m_ui->lastHoursEdit->intValue() * 60 + m_ui->lastMinutesEdit->intValue();
@@ -131,6 +135,9 @@ void DefrostSchedulesDlg::accept()
     }
     DefrostTimes read;
     read.weekdays.fill(NoDefrostSchedule);
+    for (size_t k = 0; k < read.times.size(); ++k)
+        if (!ValidateTypedNumbers({m_hours[k], m_minutes[k]}))
+            return;
     for (size_t k = 0; k < read.times.size(); ++k) {
         const TypedDefrostTime typed = DefrostTimeFromInput(TypedNumber(m_hours[k]), TypedNumber(m_minutes[k]));
         if (typed.missing) {

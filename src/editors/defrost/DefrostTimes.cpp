@@ -1,12 +1,23 @@
 #include "editors/defrost/DefrostTimes.h"
 
-#include "protocol/LittleEndian.h"
+#include "model/FunctionSettings.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
 namespace {
-constexpr size_t TimesOffset = 6;
-constexpr size_t WeekdaysOffset = TimesOffset + 2 * DefrostScheduleCount * DefrostTimesPerSchedule;
+
+constexpr uint8_t Type = FunctionType::CentralDefrost;
+const SettingField& timeField(size_t k)
+{
+    return Setting(Type, "schedule " + std::to_string(k / DefrostTimesPerSchedule + 1) + " time "
+                             + std::to_string(k % DefrostTimesPerSchedule + 1));
+}
+
+const SettingField& weekdayField(size_t day) { return Setting(Type, std::string(WeekdayNames[day]) + " schedule"); }
+
 } // namespace
 
 bool DefrostTimes::anySet() const
@@ -18,18 +29,18 @@ DefrostTimes UnpackDefrostTimes(const McdefRecord& block3)
 {
     DefrostTimes defrost;
     for (size_t k = 0; k < defrost.times.size(); ++k)
-        defrost.times[k] = le::i16(block3.data() + TimesOffset + 2 * k);
+        defrost.times[k] = int16_t(SettingValue(timeField(k), block3));
     for (size_t day = 0; day < DefrostWeekdays; ++day)
-        defrost.weekdays[day] = block3[WeekdaysOffset + day];
+        defrost.weekdays[day] = uint8_t(SettingValue(weekdayField(day), block3));
     return defrost;
 }
 
 void PackDefrostTimes(const DefrostTimes& defrost, McdefRecord& block3)
 {
     for (size_t k = 0; k < defrost.times.size(); ++k)
-        le::putI16(block3.data() + TimesOffset + 2 * k, defrost.times[k]);
+        SetSettingValue(timeField(k), block3, defrost.times[k]);
     for (size_t day = 0; day < DefrostWeekdays; ++day)
-        block3[WeekdaysOffset + day] = defrost.weekdays[day];
+        SetSettingValue(weekdayField(day), block3, defrost.weekdays[day]);
 }
 
 std::array<std::optional<int>, DefrostTimesPerSchedule> AutoSetTimes(int count, int first, int last)

@@ -2,22 +2,21 @@
 
 #include "model/EventLog.h"
 #include "model/TextIds.h"
-#include "protocol/LittleEndian.h"
+#include "model/FunctionSettings.h"
 #include "protocol/TypeCatalogue.h"
 
 #include <tuple>
 
 namespace {
 
-constexpr size_t UseOutdoorByte = 6;
-constexpr size_t OutdoorReferenceOffset = 7;
-constexpr size_t LowerBandOffset = 9;
-constexpr size_t UpperBandOffset = 11;
-constexpr size_t EntranceOffset = 13;
+// Both types keep the settings at the same places; only the direct type has an entrance value.
+constexpr uint8_t Layout = FunctionType::AlarmLimitDirect;
+
+int16_t read(const McdefRecord& block2, std::string_view name) { return int16_t(SettingValue(Layout, name, block2)); }
 
 constexpr AlarmLimitKind kinds[] = {
-    {FunctionType::AlarmLimitOffset, false, txt::UnitKelvin, txt::AxisOffset, {0, 10}},
-    {FunctionType::AlarmLimitDirect, true, txt::UnitCelsius, txt::Limit, {-50, 50}},
+    {FunctionType::AlarmLimitOffset, false, txt::UnitKelvin, txt::AxisOffset},
+    {FunctionType::AlarmLimitDirect, true, txt::UnitCelsius, txt::Limit},
 };
 
 } // namespace
@@ -30,22 +29,22 @@ const AlarmLimitKind& AlarmLimitKindOf(uint8_t type)
 AlarmSettings UnpackAlarmSettings(const McdefRecord& block2)
 {
     AlarmSettings settings;
-    settings.useOutdoor = block2[UseOutdoorByte] != 0;
-    settings.outdoorReference = le::i16(block2.data() + OutdoorReferenceOffset);
-    settings.lowerBand = le::i16(block2.data() + LowerBandOffset);
-    settings.upperBand = le::i16(block2.data() + UpperBandOffset);
-    settings.entrance = le::i16(block2.data() + EntranceOffset);
+    settings.useOutdoor = read(block2, "use outdoor temperature") != 0;
+    settings.outdoorReference = read(block2, "outdoor reference temperature");
+    settings.lowerBand = read(block2, "lower band temperature");
+    settings.upperBand = read(block2, "upper band temperature");
+    settings.entrance = read(block2, "entrance value");
     return settings;
 }
 
 void PackAlarmSettings(const AlarmSettings& settings, uint8_t type, McdefRecord& block2)
 {
-    block2[UseOutdoorByte] = settings.useOutdoor ? 1 : 0;
-    le::putI16(block2.data() + OutdoorReferenceOffset, settings.outdoorReference);
-    le::putI16(block2.data() + LowerBandOffset, settings.lowerBand);
-    le::putI16(block2.data() + UpperBandOffset, settings.upperBand);
+    SetSettingValue(Layout, "use outdoor temperature", block2, settings.useOutdoor ? 1 : 0);
+    SetSettingValue(Layout, "outdoor reference temperature", block2, settings.outdoorReference);
+    SetSettingValue(Layout, "lower band temperature", block2, settings.lowerBand);
+    SetSettingValue(Layout, "upper band temperature", block2, settings.upperBand);
     if (AlarmLimitKindOf(type).hasEntrance)
-        le::putI16(block2.data() + EntranceOffset, settings.entrance);
+        SetSettingValue(Layout, "entrance value", block2, settings.entrance);
 }
 
 int RampTopValue(const AlarmSettings& settings, uint8_t type)

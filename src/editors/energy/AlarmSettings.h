@@ -22,25 +22,16 @@ struct AlarmSettings {
     bool operator==(const AlarmSettings&) const = default;
 };
 
-struct NumberRange {
-    int minimum;
-    int maximum;
-};
-
-// What differs between the two types: the entrance value, the units, the
-// y-axis label and the range of the manual value.
+// What differs between the two types: the entrance value, the units and the
+// y-axis label. The ranges of the values are those of model/FunctionSettings.h.
 struct AlarmLimitKind {
     uint8_t type;
     bool hasEntrance;
     uint16_t unitText;
     uint16_t axisText;
-    NumberRange manualValue;
 };
 const AlarmLimitKind& AlarmLimitKindOf(uint8_t type);
 
-inline constexpr NumberRange OutdoorReferenceRange{10, 40};
-inline constexpr NumberRange BandRange{10, 40};
-inline constexpr NumberRange EntranceRange{-50, 50};
 // How far the upper band temperature may lie above the lower one.
 inline constexpr int MaxBandWidth = 10;
 

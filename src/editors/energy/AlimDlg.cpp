@@ -4,9 +4,9 @@
 #include "editors/MaModDlg.h"
 #include "editors/NumberEdits.h"
 #include "gateway/UpdateJob.h"
+#include "model/FunctionSettings.h"
 #include "model/Messages.h"
 #include "model/Texts.h"
-#include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
 #include "protocol/TypeCatalogue.h"
 #include "references/IOList.h"
@@ -18,7 +18,6 @@ namespace {
 enum GroupIndex : size_t { Indoor = 0, Outdoor = 1, AlarmLimit = 2 };
 constexpr uint16_t InputIcon = 4;
 constexpr uint16_t OutputIcon = 6;
-constexpr size_t ManualValueOffset = 7;
 
 } // namespace
 
@@ -31,10 +30,13 @@ AlimDlg::AlimDlg(const EditorRequest& request, QWidget* parent)
     DialogTexts(this);
     setEditorCaption();
 
-    SetUpNumberEdit(m_ui->outdoorReferenceEdit, OutdoorReferenceRange.minimum, OutdoorReferenceRange.maximum, 2);
-    SetUpNumberEdit(m_ui->lowerBandEdit, BandRange.minimum, BandRange.maximum, 2);
-    SetUpNumberEdit(m_ui->upperBandEdit, BandRange.minimum, BandRange.maximum, 2);
-    SetUpNumberEdit(m_ui->entranceEdit, EntranceRange.minimum, EntranceRange.maximum, 3);
+    const auto field = [](std::string_view name) -> const SettingField& {
+        return Setting(FunctionType::AlarmLimitDirect, name);
+    };
+    SetUpNumberEdit(m_ui->outdoorReferenceEdit, field("outdoor reference temperature"), 2);
+    SetUpNumberEdit(m_ui->lowerBandEdit, field("lower band temperature"), 2);
+    SetUpNumberEdit(m_ui->upperBandEdit, field("upper band temperature"), 2);
+    SetUpNumberEdit(m_ui->entranceEdit, field("entrance value"), 3);
     m_ui->entranceEdit->setVisible(m_kind.hasEntrance);
     m_ui->zeroLabel->setVisible(!m_kind.hasEntrance);
     m_ui->axisValueLabel->setText(QText(m_kind.axisText));
@@ -103,7 +105,7 @@ bool AlimDlg::load()
         if (!loadReferenceGroups())
             return false;
         m_loaded = UnpackAlarmSettings(settingsBlock);
-        showManualState(header().flags() & FunctionFlag::Manual, le::i16(manualBlock.data() + ManualValueOffset));
+        showManualState(header().flags() & FunctionFlag::Manual, int16_t(SettingValue(m_kind.type, "manual value", manualBlock)));
     }
     m_saved = m_loaded;
 
@@ -209,7 +211,8 @@ void AlimDlg::cancelKept()
 
 void AlimDlg::onManual()
 {
-    ManualValueDlg dialog(number(), QText(m_kind.unitText), m_kind.manualValue.minimum, m_kind.manualValue.maximum,
+    const SettingField& manualValue = Setting(m_kind.type, "manual value");
+    ManualValueDlg dialog(number(), QText(m_kind.unitText), manualValue.entryMinimum(), manualValue.entryMaximum(),
                           this);
     if (runManualMode(dialog, EditorResult::DatabaseFailure))
         showManualState(dialog.manual(), dialog.value());

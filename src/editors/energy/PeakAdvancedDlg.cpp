@@ -1,4 +1,5 @@
 #include "editors/energy/PeakAdvancedDlg.h"
+#include "model/FunctionSettings.h"
 #include "ui_PeakAdvancedDlg.h"
 
 #include "editors/NumberEdits.h"
@@ -26,8 +27,8 @@ PeakAdvancedDlg::PeakAdvancedDlg(const EditorRequest& request, QWidget* editor)
     setWindowTitle(QText(txt::ControlFunction) + QStringLiteral(" - ")
                    + QString::fromStdString(TypeName(request.type)) + QStringLiteral(", ")
                    + QText(txt::AdvancedSuffix));
-    SetUpNumberEdit(m_ui->maxShaveTimeEdit, 0, 90, 2);
-    SetUpNumberEdit(m_ui->internLoadPeriodEdit, 30, 300, 3);
+    SetUpNumberEdit(m_ui->maxShaveTimeEdit, Setting(FunctionType::PeakShaving, "max shave time"), 2);
+    SetUpNumberEdit(m_ui->internLoadPeriodEdit, Setting(FunctionType::PeakShaving, "intern load period"), 3);
     for (float step : PeakOffsetSteps)
         m_ui->offsetStepCombo->addItem(QString::asprintf("%.1f", double(step)));
 

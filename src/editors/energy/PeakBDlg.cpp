@@ -1,4 +1,5 @@
 #include "editors/energy/PeakBDlg.h"
+#include "model/FunctionSettings.h"
 #include "ui_PeakBDlg.h"
 
 #include "editors/energy/PeakAdvancedDlg.h"
@@ -27,12 +28,14 @@ PeakBDlg::PeakBDlg(const EditorRequest& request, QWidget* parent)
     m_ui->setupUi(this);
     DialogTexts(this);
     setEditorCaption();
-    SetUpNumberEdit(m_ui->impulsesEdit, 20, 10000, 5);
-    SetUpNumberEdit(m_ui->loadPeriodEdit, 5, 60, 2);
-    SetUpNumberEdit(m_ui->peakLimitEdit, 0, 999, 3);
+    const auto field = [](std::string_view name) -> const SettingField& { return Setting(FunctionType::PeakShaving, name); };
+    SetUpNumberEdit(m_ui->impulsesEdit, field("impulses per kWh"), 5);
+    SetUpNumberEdit(m_ui->loadPeriodEdit, field("load period"), 2);
+    SetUpNumberEdit(m_ui->peakLimitEdit, field("peak limit"), 3);
     // Room for "5.00", then the range as a float.
-    SetUpNumberEdit(m_ui->thermostatOffsetEdit, 0, 5, 4);
-    m_ui->thermostatOffsetEdit->SetNumRange(0.0, 5.0);
+    const SettingField& offset = field("max thermostat offset");
+    SetUpNumberEdit(m_ui->thermostatOffsetEdit, offset, 4);
+    m_ui->thermostatOffsetEdit->SetNumRange(offset.minimum, offset.maximum);
     addReferenceGroup({m_ui->outputList, BlockType::Output, {1, 0, 0, 0}, 1017, GroupIcon, 1018},
                       m_ui->outputGroup->title(), m_ui->outputButton);
     m_advanced = new PeakAdvancedDlg(request, this);

@@ -2,25 +2,18 @@
 
 #include "model/TextIds.h"
 #include "model/Texts.h"
-#include "protocol/LittleEndian.h"
+#include "model/FunctionSettings.h"
 #include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr size_t ImpulsesByte = 6;
-constexpr size_t LoadPeriodByte = 8;
-constexpr size_t InternLoadPeriodByte = 10;
-constexpr size_t PeakLimitByte = 12;
-constexpr size_t MaxShaveTimeByte = 14;
-constexpr size_t MaxOffsetByte = 16;
-constexpr size_t OffsetStepByte = 20;
-constexpr size_t UseScheduleByte = 24;
-constexpr size_t NormalMeterByte = 27;
-constexpr size_t PeakMeterByte = 31;
-constexpr size_t CalculatedOffsetByte = 7;
+constexpr uint8_t Type = FunctionType::PeakShaving;
+constexpr std::array<std::string_view, PeakScheduleSlots> UseScheduleFields = {
+    "use tariff schedule", "use cold accumulation schedule", "use peak meter schedule"};
 
 void addNumberLine(std::vector<std::string>& lines, uint16_t label, uint16_t loaded, uint16_t saved)
 {
@@ -46,37 +39,40 @@ void addSwitchLine(std::vector<std::string>& lines, uint16_t label, uint8_t load
 
 PeakSettings UnpackPeakSettings(const McdefRecord& block2)
 {
-    const uint8_t* p = block2.data();
+    const auto value = [&block2](std::string_view name) { return SettingValue(Type, name, block2); };
     PeakSettings s;
-    s.impulsesPerKwh = le::u16(p + ImpulsesByte);
-    s.loadPeriod = le::u16(p + LoadPeriodByte);
-    s.advanced.internLoadPeriod = le::u16(p + InternLoadPeriodByte);
-    s.peakLimit = le::u16(p + PeakLimitByte);
-    s.advanced.maxShaveTime = le::u16(p + MaxShaveTimeByte);
-    s.maxThermostatOffset = le::f32(p + MaxOffsetByte);
-    s.advanced.offsetStep = le::f32(p + OffsetStepByte);
+    s.impulsesPerKwh = uint16_t(value("impulses per kWh"));
+    s.loadPeriod = uint16_t(value("load period"));
+    s.advanced.internLoadPeriod = uint16_t(value("intern load period"));
+    s.peakLimit = uint16_t(value("peak limit"));
+    s.advanced.maxShaveTime = uint16_t(value("max shave time"));
+    s.maxThermostatOffset = float(value("max thermostat offset"));
+    s.advanced.offsetStep = float(value("offset step"));
     for (size_t slot = 0; slot < PeakScheduleSlots; ++slot)
-        s.advanced.useSchedule[slot] = p[UseScheduleByte + slot];
-    s.normalMeter = le::f32(p + NormalMeterByte);
-    s.peakMeter = le::f32(p + PeakMeterByte);
+        s.advanced.useSchedule[slot] = uint8_t(value(UseScheduleFields[slot]));
+    s.normalMeter = float(value("normal meter reading"));
+    s.peakMeter = float(value("peak meter reading"));
     return s;
 }
 
 void PackPeakSettings(const PeakSettings& s, McdefRecord& block2)
 {
-    uint8_t* p = block2.data();
-    le::putU16(p + ImpulsesByte, s.impulsesPerKwh);
-    le::putU16(p + LoadPeriodByte, s.loadPeriod);
-    le::putU16(p + InternLoadPeriodByte, s.advanced.internLoadPeriod);
-    le::putU16(p + PeakLimitByte, s.peakLimit);
-    le::putU16(p + MaxShaveTimeByte, s.advanced.maxShaveTime);
-    le::putF32(p + MaxOffsetByte, s.maxThermostatOffset);
-    le::putF32(p + OffsetStepByte, s.advanced.offsetStep);
+    const auto set = [&block2](std::string_view name, double value) { SetSettingValue(Type, name, block2, value); };
+    set("impulses per kWh", s.impulsesPerKwh);
+    set("load period", s.loadPeriod);
+    set("intern load period", s.advanced.internLoadPeriod);
+    set("peak limit", s.peakLimit);
+    set("max shave time", s.advanced.maxShaveTime);
+    set("max thermostat offset", s.maxThermostatOffset);
+    set("offset step", s.advanced.offsetStep);
     for (size_t slot = 0; slot < PeakScheduleSlots; ++slot)
-        p[UseScheduleByte + slot] = s.advanced.useSchedule[slot] ? 1 : 0;
+        set(UseScheduleFields[slot], s.advanced.useSchedule[slot] ? 1 : 0);
 }
 
-float CalculatedOffset(const McdefRecord& block1) { return le::f32(block1.data() + CalculatedOffsetByte); }
+float CalculatedOffset(const McdefRecord& block1)
+{
+    return float(SettingValue(Type, "calculated thermostat offset", block1));
+}
 
 int OffsetStepIndex(float step)
 {

@@ -1,4 +1,6 @@
 #include "editors/energy/PoAdvancedDlg.h"
+#include "model/FunctionSettings.h"
+#include "protocol/TypeCatalogue.h"
 #include "ui_PoAdvancedDlg.h"
 
 #include "model/Texts.h"
@@ -17,11 +19,12 @@ PoAdvancedDlg::PoAdvancedDlg(const PoSettings& settings, bool readOnly, QWidget*
 {
     m_ui->setupUi(this);
     DialogTexts(this);
-    m_ui->alarmDelayEdit->SetNumRange(PoRange::AlarmDelayMin, PoRange::AlarmDelayMax);
-    m_ui->periodEdit->SetNumRange(PoRange::PeriodMin, PoRange::PeriodMax);
-    m_ui->filterEdit->SetNumRange(PoRange::FilterMin, PoRange::FilterMax);
-    m_ui->kpEdit->SetNumRange(PoRange::KpMin, PoRange::KpMax);
-    m_ui->tnEdit->SetNumRange(PoRange::TnMin, PoRange::TnMax);
+    const auto field = [](std::string_view name) -> const SettingField& { return Setting(FunctionType::PoOptimizer, name); };
+    for (const auto& [edit, name] : {std::pair{m_ui->alarmDelayEdit, "alarm delay"}, std::pair{m_ui->periodEdit, "period"},
+                                     std::pair{m_ui->filterEdit, "filter"}})
+        edit->SetNumRange(field(name).entryMinimum(), field(name).entryMaximum());
+    for (const auto& [edit, name] : {std::pair{m_ui->kpEdit, "Kp"}, std::pair{m_ui->tnEdit, "Tn"}})
+        edit->SetNumRange(field(name).minimum, field(name).maximum);
 
     m_ui->alarmEnableCheck->setChecked(settings.alarmEnable != 0);
     m_ui->alarmDelayEdit->setIntValue(settings.alarmDelay);

@@ -1,4 +1,5 @@
 #include "editors/energy/PoDefrostDelayDlg.h"
+#include "model/FunctionSettings.h"
 #include "ui_PoDefrostDelayDlg.h"
 
 #include "editors/energy/PoOptimizerSettings.h"
@@ -10,7 +11,7 @@ PoDefrostDelayDlg::PoDefrostDelayDlg(int minutes, QWidget* parent)
 {
     m_ui->setupUi(this);
     DialogTexts(this);
-    m_ui->delayEdit->SetNumRange(PoRange::DefrostDelayMin, PoRange::DefrostDelayMax);
+    m_ui->delayEdit->SetNumRange(MinDefrostDelayMinutes, MaxDefrostDelayMinutes);
     m_ui->delayEdit->setIntValue(minutes);
     connect(m_ui->okButton, &QPushButton::clicked, this, &PoDefrostDelayDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &PoDefrostDelayDlg::reject);

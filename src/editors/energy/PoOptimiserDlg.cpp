@@ -103,6 +103,19 @@ bool PoOptimiserDlg::validate()
         m_ui->compressorList->setFocus();
         return false;
     }
+    // A loop that cannot be determined would be written as no loop at all.
+    for (MultiParmList* list : std::initializer_list<MultiParmList*>{m_ui->evaporatorList, m_ui->compressorList})
+        for (int k = 0; k < list->rowCount(); ++k)
+            if (list->row(k).loop == QebTypeIni::UnknownLoop) {
+                ShowMessage(QString::asprintf("The loop of controller %03d cannot be determined: QebType.ini names "
+                                              "none that matches its parameters. Choose the controller again.",
+                                              list->row(k).address),
+                            MB::Ok | MB::IconStop, this);
+                list->setFocus();
+                list->clearRowSelection();
+                list->setRowSelected(k, true);
+                return false;
+            }
     return true;
 }
 

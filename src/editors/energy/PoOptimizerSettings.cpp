@@ -1,26 +1,20 @@
 #include "editors/energy/PoOptimizerSettings.h"
 
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "protocol/IdentityChecksum.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/NodeAddress.h"
 #include "protocol/StrFormat.h"
+#include "protocol/TypeCatalogue.h"
 #include "support/DbStatus.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr size_t PeriodByte = 6;
-constexpr size_t FilterByte = 8;
-constexpr size_t KpByte = 10;
-constexpr size_t TnByte = 14;
-constexpr size_t OffsetDisableByte = 18;
-constexpr size_t ActualOffsetByte = 19;
-constexpr size_t AlarmEnableByte = 24;
-constexpr size_t AlarmDelayByte = 25;
-constexpr size_t OptimiseCommunicationByte = 27;
+constexpr uint8_t Type = FunctionType::PoOptimizer;
 
 constexpr size_t MaxRecords = 3;
 
@@ -35,31 +29,33 @@ uint16_t checksumOf(const MultiParmRow& row) { return IdentityChecksum(uint8_t(C
 
 PoSettings UnpackPoSettings(const McdefRecord& block)
 {
+    const auto value = [&block](std::string_view name) { return SettingValue(Type, name, block); };
     PoSettings s;
-    s.period = uint16_t(le::u16(&block[PeriodByte]) / 60);
-    s.filter = le::u16(&block[FilterByte]);
-    s.kp = le::f32(&block[KpByte]);
-    s.tn = le::f32(&block[TnByte]);
-    s.offsetDisable = block[OffsetDisableByte];
-    s.actualOffset = le::f32(&block[ActualOffsetByte]);
-    s.compressorLoop = block[PoLayout::CompressorLoopByte];
-    s.alarmEnable = block[AlarmEnableByte];
-    s.alarmDelay = le::u16(&block[AlarmDelayByte]);
-    s.optimiseCommunication = block[OptimiseCommunicationByte];
+    s.period = uint16_t(value("period") / Setting(Type, "period").scale);
+    s.filter = uint16_t(value("filter"));
+    s.kp = float(value("Kp"));
+    s.tn = float(value("Tn"));
+    s.offsetDisable = uint8_t(value("Po offset disable"));
+    s.actualOffset = float(value("actual Po offset"));
+    s.compressorLoop = uint8_t(value("compressor loop"));
+    s.alarmEnable = uint8_t(value("Po offset alarm enable"));
+    s.alarmDelay = uint16_t(value("alarm delay"));
+    s.optimiseCommunication = uint8_t(value("optimise communication"));
     return s;
 }
 
 void PackPoSettings(const PoSettings& s, McdefRecord& block)
 {
-    le::putU16(&block[PeriodByte], uint16_t(s.period * 60));
-    le::putU16(&block[FilterByte], s.filter);
-    le::putF32(&block[KpByte], s.kp);
-    le::putF32(&block[TnByte], s.tn);
-    block[OffsetDisableByte] = s.offsetDisable;
-    block[PoLayout::CompressorLoopByte] = s.compressorLoop;
-    block[AlarmEnableByte] = s.alarmEnable;
-    le::putU16(&block[AlarmDelayByte], s.alarmDelay);
-    block[OptimiseCommunicationByte] = s.optimiseCommunication;
+    const auto set = [&block](std::string_view name, double value) { SetSettingValue(Type, name, block, value); };
+    set("period", s.period * Setting(Type, "period").scale);
+    set("filter", s.filter);
+    set("Kp", s.kp);
+    set("Tn", s.tn);
+    set("Po offset disable", s.offsetDisable);
+    set("compressor loop", s.compressorLoop);
+    set("Po offset alarm enable", s.alarmEnable);
+    set("alarm delay", s.alarmDelay);
+    set("optimise communication", s.optimiseCommunication);
 }
 
 std::string PoOffsetText(float offset, bool disabled)
@@ -86,27 +82,34 @@ std::vector<McdefRecord> EvaporatorDelayRecords(uint8_t number, const std::vecto
 void ApplyEvaporatorDelays(const std::vector<McdefRecord>& records, const QebTypeIni& ini,
                            std::vector<MultiParmRow>& rows)
 {
-    const auto lookUpLoop = [&ini](MultiParmRow& row, uint8_t address) {
-        const char letter = FindLoopLetter(ini, row);
-        row.loop = row.address == address ? letter : QebTypeIni::UnknownLoop;
-    };
-    size_t next = 0;
+    // The rows come in key order (by address), the entries in the gateway's order: an entry belongs to the
+    // row of its address and loop, whatever its index.
+    std::vector<EvaporatorEntry> entries;
     for (const McdefRecord& record : records) {
-        for (const EvaporatorEntry& entry : ReadEvaporatorEntries(record)) {
-            if (next == rows.size())
-                return;
-            MultiParmRow& row = rows[next];
-            if (row.address == entry.address && next == entry.index) {
-                row.defrostDelay = entry.delay;
-                row.loop = char('A' + entry.loop);
-            } else {
-                lookUpLoop(row, entry.address);
-            }
-            ++next;
-        }
+        const std::vector<EvaporatorEntry> read = ReadEvaporatorEntries(record);
+        entries.insert(entries.end(), read.begin(), read.end());
     }
-    for (; next < rows.size(); ++next)
-        lookUpLoop(rows[next], rows[next].address);
+    std::vector<bool> used(entries.size(), false);
+    const auto take = [&](uint8_t address, const auto& matches) -> const EvaporatorEntry* {
+        for (size_t k = 0; k < entries.size(); ++k)
+            if (!used[k] && entries[k].address == address && matches(entries[k])) {
+                used[k] = true;
+                return &entries[k];
+            }
+        return nullptr;
+    };
+    for (MultiParmRow& row : rows) {
+        const char looked = FindLoopLetter(ini, row);
+        const bool known = looked != QebTypeIni::UnknownLoop;
+        // The entry of the loop the row's parameters name; without one, the next entry of its address.
+        const EvaporatorEntry* entry = known ? take(row.address, [&](const EvaporatorEntry& e) { return 'A' + e.loop == looked; })
+                                             : nullptr;
+        if (!entry)
+            entry = take(row.address, [](const EvaporatorEntry& e) { return e.loop < LoopCount; });
+        if (entry)
+            row.defrostDelay = entry->delay;
+        row.loop = known ? looked : entry ? char('A' + entry->loop) : QebTypeIni::UnknownLoop;
+    }
 }
 
 std::vector<McdefRecord> CompressorOutputRecords(uint8_t number, uint8_t block, const std::vector<MultiParmRow>& rows,

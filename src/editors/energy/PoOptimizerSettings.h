@@ -30,16 +30,6 @@ struct PoSettings {
 inline constexpr uint8_t EvaporatorInputSlot = 1;
 inline constexpr uint8_t CompressorInputSlot = 2;
 
-// Ranges of the settings as entered.
-namespace PoRange {
-inline constexpr int PeriodMin = 5, PeriodMax = 30;
-inline constexpr int FilterMin = 300, FilterMax = 3000;
-inline constexpr double KpMin = 0.2, KpMax = 2.0;
-inline constexpr double TnMin = 300, TnMax = 3000;
-inline constexpr int AlarmDelayMin = 0, AlarmDelayMax = 1440;
-inline constexpr int DefrostDelayMin = 1, DefrostDelayMax = 240; // minutes
-} // namespace PoRange
-
 PoSettings UnpackPoSettings(const McdefRecord& block);
 // Writes every setting but the reported offset; the other bytes stay.
 void PackPoSettings(const PoSettings& settings, McdefRecord& block);
@@ -52,10 +42,11 @@ std::string PoOffsetText(float offset, bool disabled);
 // delays: one per twenty rows, at most three; entry = row index over all
 // records, address, loop letter - 'A', delay in seconds.
 std::vector<McdefRecord> EvaporatorDelayRecords(uint8_t number, const std::vector<MultiParmRow>& rows);
-// Gives the rows of a loaded list their delays and loop letters: an entry
-// whose address and index are the row's gives both; otherwise, and for rows
-// without an entry, the loop letter is looked up again in QebType.ini ("?"
-// when no loop of the row's controller matches).
+// Gives the rows of a loaded list their delays and loop letters. A row takes
+// the entry of its address and of the loop that its parameters name in
+// QebType.ini, or else the next entry of its address; the loop letter is the
+// looked-up one, or the entry's where QebType.ini names none, or "?" when
+// neither tells.
 void ApplyEvaporatorDelays(const std::vector<McdefRecord>& records, const QebTypeIni& ini,
                            std::vector<MultiParmRow>& rows);
 

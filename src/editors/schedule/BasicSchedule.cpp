@@ -1,20 +1,24 @@
 #include "editors/schedule/BasicSchedule.h"
 
 #include "model/TextIds.h"
-#include "protocol/LittleEndian.h"
+#include "model/FunctionSettings.h"
+#include "protocol/TypeCatalogue.h"
+
+#include <array>
+#include <string>
 
 namespace {
 
-constexpr size_t FirstPair = 6;
-constexpr size_t PairSize = 4;
-
-// Where a period's On/Off pair starts: in block 2 for the first period of a
-// day, else in block 3.
-size_t pairOffset(size_t day, size_t period)
+// The On or Off field of a period; the first period of a day lies in block 2, the others in block 3.
+const SettingField& timeField(size_t day, size_t period, bool on)
 {
-    if (period == 0)
-        return FirstPair + day * PairSize;
-    return FirstPair + (day * (PeriodsPerDay - 1) + period - 1) * PairSize;
+    return Setting(FunctionType::YearlySchedule,
+                   std::string(WeekdayNames[day]) + " period " + std::to_string(period + 1) + (on ? " on" : " off"));
+}
+
+McdefRecord& blockOf(const SettingField& field, McdefRecord& block2, McdefRecord& block3)
+{
+    return field.block == 2 ? block2 : block3;
 }
 
 } // namespace
@@ -24,8 +28,10 @@ BasicSchedule UnpackBasicSchedule(const McdefRecord& block2, const McdefRecord& 
     BasicSchedule schedule;
     for (size_t day = 0; day < ScheduleDays; ++day)
         for (size_t period = 0; period < PeriodsPerDay; ++period) {
-            const uint8_t* pair = (period == 0 ? block2 : block3).data() + pairOffset(day, period);
-            schedule[day][period] = {le::i16(pair), le::i16(pair + 2)};
+            const SettingField& on = timeField(day, period, true);
+            const SettingField& off = timeField(day, period, false);
+            const McdefRecord& block = on.block == 2 ? block2 : block3;
+            schedule[day][period] = {int16_t(SettingValue(on, block)), int16_t(SettingValue(off, block))};
         }
     return schedule;
 }
@@ -34,9 +40,10 @@ void PackBasicSchedule(const BasicSchedule& schedule, McdefRecord& block2, Mcdef
 {
     for (size_t day = 0; day < ScheduleDays; ++day)
         for (size_t period = 0; period < PeriodsPerDay; ++period) {
-            uint8_t* pair = (period == 0 ? block2 : block3).data() + pairOffset(day, period);
-            le::putI16(pair, schedule[day][period].on);
-            le::putI16(pair + 2, schedule[day][period].off);
+            const SettingField& on = timeField(day, period, true);
+            const SettingField& off = timeField(day, period, false);
+            SetSettingValue(on, blockOf(on, block2, block3), schedule[day][period].on);
+            SetSettingValue(off, blockOf(off, block2, block3), schedule[day][period].off);
         }
 }
 

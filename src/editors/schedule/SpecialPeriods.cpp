@@ -1,16 +1,13 @@
 #include "editors/schedule/SpecialPeriods.h"
 
+#include "model/FunctionSettings.h"
 #include "model/TextIds.h"
 #include "protocol/CalendarSeconds.h"
-#include "protocol/LittleEndian.h"
 #include "protocol/StrFormat.h"
 
 namespace {
 
 constexpr int YearlyEventYear = 1970;
-constexpr size_t CountByte = 6;
-constexpr size_t FirstEntry = 7;
-constexpr size_t EntrySize = 10;
 
 // The yearly event placed into `year`; nothing when its day does not exist then.
 std::optional<SpecialPeriod> inYear(const SpecialPeriod& yearly, int year)
@@ -73,16 +70,10 @@ std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText
 std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records)
 {
     std::vector<SpecialPeriod> periods;
-    for (size_t r = 0; r < records.size() && r < MaxPeriodRecords; ++r) {
-        const McdefRecord& record = records[r];
-        const size_t count = std::min<size_t>(record[CountByte], PeriodsPerRecord);
-        for (size_t e = 0; e < count; ++e) {
-            const uint8_t* entry = record.data() + FirstEntry + e * EntrySize;
-            if (entry[1] == PeriodState::Deleted)
-                continue;
-            periods.push_back({le::u32(entry + 2), le::u32(entry + 6), entry[1]});
-        }
-    }
+    for (size_t r = 0; r < records.size() && r < MaxPeriodRecords; ++r)
+        for (const PeriodEntry& entry : ReadPeriodEntries(records[r]))
+            if (entry.state != PeriodState::Deleted)
+                periods.push_back({entry.from, entry.to, entry.state});
     return periods;
 }
 
@@ -90,20 +81,14 @@ std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<SpecialPe
 {
     const size_t total = std::min(std::max(loadedCount, periods.size()), MaxSpecialPeriods);
     std::vector<McdefRecord> records;
-    for (size_t index = 0; index < total; ++index) {
-        if (index % PeriodsPerRecord == 0)
-            records.emplace_back(number, BlockType::Data, 4, 0);
-        McdefRecord& record = records.back();
-        uint8_t* entry = record.data() + FirstEntry + (index % PeriodsPerRecord) * EntrySize;
-        entry[0] = uint8_t(index);
-        if (index < periods.size()) {
-            entry[1] = periods[index].state;
-            le::putU32(entry + 2, periods[index].from);
-            le::putU32(entry + 6, periods[index].to);
-        } else {
-            entry[1] = PeriodState::Deleted;
-        }
-        record[CountByte] = uint8_t(index % PeriodsPerRecord + 1);
+    for (size_t first = 0; first < total; first += PeriodsPerRecord) {
+        std::vector<PeriodEntry> entries;
+        for (size_t index = first; index < std::min(total, first + PeriodsPerRecord); ++index)
+            entries.push_back(index < periods.size()
+                                  ? PeriodEntry{uint8_t(index), periods[index].state, periods[index].from, periods[index].to}
+                                  : PeriodEntry{uint8_t(index), PeriodState::Deleted, 0, 0});
+        McdefRecord& record = records.emplace_back(number, BlockType::Data, 4, 0);
+        WritePeriodEntries(entries, record);
     }
     return records;
 }

@@ -160,6 +160,8 @@ bool YeSchDlg::readBasicSchedule(BasicSchedule& schedule)
     for (size_t day = 0; day < ScheduleDays; ++day)
         for (size_t period = 0; period < PeriodsPerDay; ++period) {
             const auto& edits = m_basicEdits[day][period];
+            if (!ValidateTypedNumbers({edits[0], edits[1], edits[2], edits[3]}))
+                return false;
             BasicPeriodInput input;
             for (size_t field = 0; field < 4; ++field)
                 input[field] = TypedNumber(edits[field]);
@@ -293,11 +295,10 @@ std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
     const bool fieldsMissing = result.messageId == txt::YearFieldsBlank || result.messageId == txt::FillInNumber;
     if (!fieldsMissing) {
         // A number outside its field's range is the numeric edit's to tell.
-        for (size_t field = 0; field < 10; ++field) {
-            CEditCtrlEx* edit = periodEdit(PeriodField(field));
-            if (!edit->text().isEmpty() && !edit->ValidateData())
-                return std::nullopt;
-        }
+        const auto from = fromEdits();
+        const auto to = toEdits();
+        if (!ValidateTypedNumbers({from[0], from[1], from[2], from[3], from[4], to[0], to[1], to[2], to[3], to[4]}))
+            return std::nullopt;
     }
     if (!result.period) {
         MessageById(result.messageId, MB::Ok | MB::IconStop, this);
