@@ -93,7 +93,7 @@ std::optional<RowReadFailure> readUsedLoops(uint8_t ownNumber, int role, UsedLoo
             if (status != DbStatus::Success)
                 return FailedRowRead(table::Mcdef, status);
             for (const McdefRecord& reference : references)
-                used.insert({reference.item(), char('A' + settings[PoLayout::CompressorLoopByte])});
+                used.insert({reference.item(), char('A' + SettingValue(FunctionType::PoOptimizer, "compressor loop", settings))});
         }
     }
     return std::nullopt;

@@ -97,7 +97,6 @@ MultiStore StoreMultiReferenceRows(uint8_t functionType, uint8_t functionNumber,
 // {number, 4, 2, s} of data block 2, each a count and up to twenty entries.
 namespace PoLayout {
 inline constexpr uint8_t SettingsBlock = 1;
-inline constexpr size_t CompressorLoopByte = 23;
 inline constexpr uint8_t EvaporatorBlock = 2;
 inline constexpr size_t EntriesPerRecord = 20;
 } // namespace PoLayout

@@ -87,8 +87,8 @@ TEST(PeakSettingsLayoutTest, WritingKeepsTheMeterReadingsAndTheBytesBehindThem)
 
 TEST(PeakSettingsLayoutTest, TheStepListOffersTenthsFromOneToFive)
 {
-    for (size_t i = 0; i < PeakOffsetSteps.size(); ++i)
-        EXPECT_EQ(OffsetStepIndex(PeakOffsetSteps[i]), int(i));
+    for (size_t i = 0; i < PeakOffsetSteps().size(); ++i)
+        EXPECT_EQ(OffsetStepIndex(float(PeakOffsetSteps()[i])), int(i));
     EXPECT_EQ(OffsetStepIndex(0.1f + 0.2f), 2) << "a step off by rounding";
     EXPECT_EQ(OffsetStepIndex(0.0f), -1);
     EXPECT_EQ(OffsetStepIndex(0.25f), -1);

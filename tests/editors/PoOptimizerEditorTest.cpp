@@ -21,6 +21,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include <set>
+#include <tuple>
+
 namespace {
 
 constexpr uint8_t PoMt = 12;
@@ -244,6 +247,76 @@ TEST_F(PoOptimizerEditorTest, ChangedSettingsAreSentAsDataBlocksAndLoggedLineByL
                                   "Po optimizer alarm ON -> OFF\n"
                                   "Advanced Po optimizer parameters is/are changed\n"
                                   "Def. Delay is/are changed");
+}
+
+// "Po counters" (16) holds its twelve evaporators in the gateway's order, 001 and 002 last, while the
+// list shows them by address: a rename writes every loop and delay as the gateway held them.
+TEST_F(PoOptimizerEditorTest, ARenameKeepsEveryEvaporatorsLoopAndDelay)
+{
+    constexpr uint8_t PoCounters = 16;
+    start();
+    stopFunction(PoCounters);
+    const auto entries = [] {
+        std::vector<McdefRecord> records;
+        EXPECT_EQ(ReadBlocks(PoCounters, BlockType::Data, 2, records), DbStatus::Success);
+        std::multiset<std::tuple<uint8_t, uint8_t, uint16_t>> held;
+        for (const McdefRecord& record : records)
+            for (const EvaporatorEntry& e : ReadEvaporatorEntries(record))
+                held.emplace(e.address, e.loop, e.delay);
+        return held;
+    };
+    const auto before = entries();
+    ASSERT_EQ(before.size(), 12u);
+    ASSERT_EQ(before.count({4, 1, 1200}), 1u) << "004 loop B";
+    PoOptimiserDlg editor(request(FunctionType::PoOptimizer, PoCounters));
+    expectUpdate();
+    EXPECT_EQ(run(editor, [&] {
+                  for (int k = 0; k < evaporators(editor)->rowCount(); ++k)
+                      EXPECT_NE(evaporators(editor)->row(k).loop, '?') << k;
+                  rename(editor, "Po counts");
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    EXPECT_EQ(entries(), before);
+    EXPECT_EQ(block(PoCounters, BlockType::Header, 0, 0).name(), "Po counts");
+}
+
+// A loop that neither QebType.ini nor the stored entry can tell is shown as "?" and refused on OK.
+TEST_F(PoOptimizerEditorTest, AnEvaporatorWhoseLoopCannotBeDeterminedIsRefused)
+{
+    start();
+    stopFunction(PoMt);
+    m_home.setIni("QebType.ini", "EVA-100 Funct 8", "Input1A", "RegCond,3,99,2");
+    std::vector<McdefRecord> delays;
+    ASSERT_EQ(ReadBlocks(PoMt, BlockType::Data, 2, delays), DbStatus::Success);
+    std::vector<EvaporatorEntry> unknown = ReadEvaporatorEntries(delays.front());
+    for (EvaporatorEntry& entry : unknown)
+        entry.loop = 254; // as an earlier program wrote a loop it did not know
+    WriteEvaporatorEntries(unknown, delays.front());
+    ASSERT_EQ(UpdateBlock(delays.front()), DbStatus::Success);
+
+    PoOptimiserDlg editor(request(FunctionType::PoOptimizer, PoMt));
+    const size_t sentBefore = sentCommands().size();
+    EXPECT_EQ(run(editor, [&] {
+                  EvaporatorList* list = evaporators(editor);
+                  int unknownRow = -1;
+                  for (int k = 0; k < list->rowCount() && unknownRow < 0; ++k)
+                      if (list->row(k).loop == '?')
+                          unknownRow = k;
+                  ASSERT_GE(unknownRow, 0) << "an EVA-100 row is shown with loop ?";
+                  m_script.expectMessage(QString::asprintf(
+                      "The loop of controller %03d cannot be determined: QebType.ini names none that matches its "
+                      "parameters. Choose the controller again.",
+                      list->row(unknownRow).address));
+                  rename(editor, "Po MT 2");
+                  button(editor, "okButton")->click();
+                  EXPECT_TRUE(editor.isVisible());
+                  EXPECT_EQ(editor.focusWidget(), list);
+                  EXPECT_TRUE(list->isRowSelected(unknownRow));
+              }),
+              std::nullopt);
+    EXPECT_EQ(sentCommands().size(), sentBefore);
+    EXPECT_EQ(block(PoMt, BlockType::Header, 0, 0).name(), "Po MT") << "nothing saved";
 }
 
 TEST_F(PoOptimizerEditorTest, OkRefusesMissingControllersAndTwoCompressors)

@@ -29,8 +29,8 @@ PeakAdvancedDlg::PeakAdvancedDlg(const EditorRequest& request, QWidget* editor)
                    + QText(txt::AdvancedSuffix));
     SetUpNumberEdit(m_ui->maxShaveTimeEdit, Setting(FunctionType::PeakShaving, "max shave time"), 2);
     SetUpNumberEdit(m_ui->internLoadPeriodEdit, Setting(FunctionType::PeakShaving, "intern load period"), 3);
-    for (float step : PeakOffsetSteps)
-        m_ui->offsetStepCombo->addItem(QString::asprintf("%.1f", double(step)));
+    for (const double step : PeakOffsetSteps())
+        m_ui->offsetStepCombo->addItem(QString::asprintf("%.1f", step));
 
     m_groups = {m_ui->tariffGroup, m_ui->coldGroup, m_ui->peakGroup};
     m_useChecks = {m_ui->tariffCheck, m_ui->coldCheck, m_ui->peakCheck};
@@ -119,7 +119,7 @@ PeakAdvanced PeakAdvancedDlg::shownValues() const
     shown.internLoadPeriod = uint16_t(m_ui->internLoadPeriodEdit->intValue());
     const int step = m_ui->offsetStepCombo->currentIndex();
     if (step >= 0)
-        shown.offsetStep = PeakOffsetSteps[size_t(step)];
+        shown.offsetStep = float(PeakOffsetSteps()[size_t(step)]);
     for (size_t slot = 0; slot < PeakScheduleSlots; ++slot)
         shown.useSchedule[slot] = m_useChecks[slot]->isChecked() ? 1 : 0;
     return shown;

@@ -74,12 +74,15 @@ float CalculatedOffset(const McdefRecord& block1)
     return float(SettingValue(Type, "calculated thermostat offset", block1));
 }
 
+const std::vector<double>& PeakOffsetSteps() { return Setting(Type, "offset step").allowed; }
+
 int OffsetStepIndex(float step)
 {
     // The gateway keeps the step as a float; a tenth is matched as the list shows it.
-    const auto found = std::find_if(PeakOffsetSteps.begin(), PeakOffsetSteps.end(),
-                                    [step](float offered) { return std::fabs(offered - step) < 0.005f; });
-    return found == PeakOffsetSteps.end() ? -1 : int(found - PeakOffsetSteps.begin());
+    const std::vector<double>& steps = PeakOffsetSteps();
+    const auto found = std::find_if(steps.begin(), steps.end(),
+                                    [step](double offered) { return std::fabs(offered - double(step)) < 0.005; });
+    return found == steps.end() ? -1 : int(found - steps.begin());
 }
 
 int AdvancedVisitStatus(const PeakAdvanced& committed, const PeakAdvanced& shown, bool editModified,

@@ -20,8 +20,9 @@
 enum PeakScheduleSlot : size_t { TariffSlot = 0, ColdAccumulationSlot = 1, PeakMeterSlot = 2 };
 constexpr size_t PeakScheduleSlots = 3;
 
-// The steps the offset may move in, as the drop-down list offers them.
-constexpr std::array<float, 5> PeakOffsetSteps = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f};
+// The steps the offset may move in, as the drop-down list offers them: those
+// the settings table allows.
+const std::vector<double>& PeakOffsetSteps();
 
 // What the advanced dialog edits.
 struct PeakAdvanced {
