@@ -152,11 +152,9 @@ FunctionFields DecodeFunction(uint8_t number, const std::vector<McdefRecord>& re
 uint16_t FunctionFieldsFromTable(uint8_t number, FunctionFields& fields)
 {
     std::vector<McdefRecord> records;
-    const uint16_t status = ReadFunction(number, records);
+    const uint16_t status = ReadDefinedFunction(number, records);
     if (status != DbStatus::Success)
         return status;
-    if (records.empty() || records.front().blockType() != BlockType::Header)
-        return DbStatus::KeyNotFound;
     fields = DecodeFunction(number, records);
     return DbStatus::Success;
 }

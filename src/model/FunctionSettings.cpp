@@ -458,11 +458,9 @@ std::string ViolationText(uint8_t number, const std::string& name, const Setting
 uint16_t CheckStoredFunction(uint8_t number, FunctionCheck& check)
 {
     std::vector<McdefRecord> records;
-    const uint16_t status = ReadFunction(number, records);
+    const uint16_t status = ReadDefinedFunction(number, records);
     if (status != DbStatus::Success)
         return status;
-    if (records.empty() || records.front().blockType() != BlockType::Header)
-        return DbStatus::KeyNotFound;
     check.number = number;
     check.name = records.front().name();
     check.violations = CheckFunctionSettings(records.front().type(), records);

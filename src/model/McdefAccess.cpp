@@ -83,6 +83,14 @@ uint16_t ReadFunction(uint8_t number, std::vector<McdefRecord>& blocks)
     return readRange({number, 0, 0, 0}, 1, blocks);
 }
 
+uint16_t ReadDefinedFunction(uint8_t number, std::vector<McdefRecord>& blocks)
+{
+    const uint16_t status = ReadFunction(number, blocks);
+    if (status == DbStatus::Success && (blocks.empty() || blocks.front().blockType() != BlockType::Header))
+        return DbStatus::KeyNotFound;
+    return status;
+}
+
 uint16_t ReadBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, std::vector<McdefRecord>& blocks)
 {
     return readRange({number, blockType, blockNumber, 0}, 3, blocks);

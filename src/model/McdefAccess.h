@@ -19,6 +19,8 @@ uint16_t ReadBlock(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8
 uint16_t FindBlockKey(uint8_t number, uint8_t blockType, uint8_t blockNumber, uint8_t item, bool& exists);
 // Every block of a function in key order; 0, or an error status.
 uint16_t ReadFunction(uint8_t number, std::vector<McdefRecord>& blocks);
+// The same for a defined function: 4 (key not found) when no header comes first.
+uint16_t ReadDefinedFunction(uint8_t number, std::vector<McdefRecord>& blocks);
 // The blocks {number, block type, block number, *} in key order; 0, or an error status.
 uint16_t ReadBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, std::vector<McdefRecord>& blocks);
 // The blocks {number, block type, *, *} in key order; 0, or an error status.
