@@ -1,7 +1,7 @@
 #include "app/NetworkServices.h"
 
 #include "gateway/CurrentServer.h"
-#include "gateway/MCUplDlg.h"
+#include "gateway/UnsentChanges.h"
 #include "list/MCFODlg.h"
 #include "list/ProgramOperations.h"
 #include "model/ApplicationState.h"
@@ -13,7 +13,7 @@ NetworkServices ProgramNetworkServices()
     services.upload = [](QWidget* parent, const std::string& gatewayAddress, const std::string&,
                          uint32_t serverWindow) {
         SetCurrentServerWindow(serverWindow);
-        return RunUpload(parent, gatewayAddress, serverWindow, appState().mode == AppMode::Reset);
+        return RunUploadKeepingChanges(parent, gatewayAddress, serverWindow, appState().mode == AppMode::Reset);
     };
     services.mainList = [](QWidget* parent, const std::string& gatewayAddress, const std::string& idCode,
                            bool netConfigUpToDate) {

@@ -71,6 +71,12 @@ bool GatewaySession::open(std::string& error, int timeoutMs)
     return true;
 }
 
+void GatewaySession::keepConnected()
+{
+    m_connected = false;
+    m_serverWindow = 0;
+}
+
 void GatewaySession::close()
 {
     uint32_t reply = 0;

@@ -19,6 +19,9 @@ public:
     bool open(std::string& error, int timeoutMs = 5000);
     // Disconnects and signs off (also done when the session goes).
     void close();
+    // Leaves the gateway connected and the program announced when the session
+    // goes: the connection then serves the jobs that use its server window.
+    void keepConnected();
 
     uint32_t serverWindow() const { return m_serverWindow; }
     bool connected() const { return m_connected; }

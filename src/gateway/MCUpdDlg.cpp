@@ -32,7 +32,7 @@ UpdateResult MCUpdDlg::run() { return UpdateResult(ui().runModal(*this)); }
 UpdateResult RunUpdate(QWidget* parent, const std::string& gatewayAddress, uint8_t number, uint32_t mode,
                        const std::array<uint8_t, 4>& writableBlocks)
 {
-    MCUpdDlg dialog(gatewayAddress, CurrentServerWindow(), number, mode, writableBlocks, parent);
+    MCUpdDlg dialog(gatewayAddress, ServerWindowForJob(gatewayAddress), number, mode, writableBlocks, parent);
     dialog.job().setVerify(VerifyAfterUpdate());
     return dialog.run();
 }

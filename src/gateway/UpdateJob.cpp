@@ -3,6 +3,7 @@
 #include "gateway/AnswerCheck.h"
 #include "gateway/SyncState.h"
 #include "gateway/TelegramBuilder.h"
+#include "model/EventLog.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Messages.h"
@@ -34,7 +35,7 @@ const char* UpdateResultMeaning(UpdateResult result)
     switch (result) {
     case UpdateResult::Done: return "done";
     case UpdateResult::Refused: return "refused by the gateway";
-    case UpdateResult::NotSent: return "link failure, nothing sent";
+    case UpdateResult::NotSent: return "not sent";
     case UpdateResult::LinkFailure: return "link failure, partly sent";
     case UpdateResult::LocalFailure: return "local failure";
     case UpdateResult::StoredOtherwise: return "the gateway stores something else than was sent";
@@ -96,11 +97,9 @@ void UpdateJob::start()
         return;
     Q_EMIT progressRange(telegramCount());
     Q_EMIT progress(0);
-    if (!passwordAccepted()) {
-        MessageById(txt::PasswordInvalid, MB::Ok | MB::IconStop, messageParent());
-        fail(UpdateResult::LocalFailure, "the password was refused or not given");
+    m_wasMarked = markedBefore();
+    if (!passwordAccepted())
         return;
-    }
     // A program that dies while the telegrams go out leaves its function marked; the end replaces the mark.
     // A file that cannot take it is reported once, at the end.
     markUnsent("the update did not end: the program stopped while it was sending");
@@ -128,7 +127,29 @@ bool UpdateJob::settingsInRange()
 bool UpdateJob::passwordAccepted()
 {
     const std::array<char, PasswordTexts::Size> texts = PasswordTextBlock();
-    return XRPasCheckPassword(m_passwordParent, networkNumber(gatewayAddress()), texts.data()) != 0;
+    switch (CheckGatewayPassword(m_passwordParent, networkNumber(gatewayAddress()), texts.data())) {
+    case PasswordCheck::Accepted:
+        return true;
+    case PasswordCheck::Cancelled:
+        fail(UpdateResult::NotSent, "the password prompt was cancelled");
+        return false;
+    case PasswordCheck::LinkFailure:
+        MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
+        fail(UpdateResult::NotSent, "link failure before the password was checked");
+        return false;
+    case PasswordCheck::Refused:
+        break;
+    }
+    MessageById(txt::PasswordInvalid, MB::Ok | MB::IconStop, messageParent());
+    fail(UpdateResult::LocalFailure, "the gateway refused the password");
+    return false;
+}
+
+bool UpdateJob::markedBefore() const
+{
+    std::string problem;
+    const std::optional<SyncState> state = ReadSyncState(problem);
+    return state && state->find(gatewayAddress(), m_number);
 }
 
 void UpdateJob::sendNext()
@@ -237,7 +258,8 @@ void UpdateJob::onLinkFailure()
 {
     MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
     fail(m_answers > 0 ? UpdateResult::LinkFailure : UpdateResult::NotSent,
-         std::to_string(m_answers) + " of " + std::to_string(telegramCount()) + " telegrams taken");
+         (m_answers > 0 ? "" : "link failure, ") + std::to_string(m_answers) + " of " + std::to_string(telegramCount())
+             + " telegrams taken");
 }
 
 void UpdateJob::onReadFailure() { fail(UpdateResult::LocalFailure, "no memory for the answer"); }
@@ -250,13 +272,34 @@ void UpdateJob::fail(UpdateResult result, std::string detail)
 
 void UpdateJob::recordSyncState(UpdateResult result)
 {
+    const std::string reason =
+        std::string(UpdateResultMeaning(result)) + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail);
     if (result == UpdateResult::Done)
         m_syncStateProblem = ChangeSyncState([&](SyncState& state) { return state.forget(gatewayAddress(), m_number); });
     else
-        m_syncStateProblem = markUnsent(std::string(UpdateResultMeaning(result))
-                                        + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail));
+        m_syncStateProblem = markUnsent(reason);
     if (m_syncStateProblem)
         ReportSyncStateProblem(*m_syncStateProblem, messageParent());
+    logOutcome(result, reason);
+}
+
+void UpdateJob::logOutcome(UpdateResult result, const std::string& reason)
+{
+    std::string line;
+    if (result == UpdateResult::StoredOtherwise)
+        line = "sent to the gateway, which stores something else: " + m_failureDetail;
+    else if (result != UpdateResult::Done)
+        line = "not sent to the gateway: " + reason;
+    else if (m_wasMarked)
+        line = "sent to the gateway";
+    else
+        return;
+    McdefRecord header;
+    const std::string name =
+        ReadBlock(m_number, BlockType::Header, 0, 0, header) == DbStatus::Success ? header.name() : std::to_string(m_number);
+    const uint16_t status = LogChangeLines(gatewayAddress(), name, {line});
+    if (status != DbStatus::Success)
+        ReportDbError(table::EventLog, status, __FILE__, __LINE__, messageParent());
 }
 
 std::optional<std::string> UpdateJob::markUnsent(const std::string& reason)

@@ -21,7 +21,7 @@
 enum class UpdateResult : int {
     Done = 0,
     Refused = 1,      // the gateway refused a telegram
-    NotSent = 2,      // the link failed before the first answer
+    NotSent = 2,      // the link failed before the first answer, or the password prompt was cancelled
     LinkFailure = 3,  // the link failed after at least one answer
     LocalFailure = 4, // allocation, build, password or database
     // The gateway accepted every telegram, but reading the function back
@@ -70,12 +70,17 @@ protected:
 private:
     // Refuses, telling the operator, a function whose stored settings hold a value outside its range.
     bool settingsInRange();
+    // Asks for the gateway password; false, after telling why, when the update must end.
     bool passwordAccepted();
+    // Whether the function carried the mark of an update the gateway did not accept.
+    bool markedBefore() const;
     void sendNext();
     bool storeStamp(uint32_t stamp);
     void fail(UpdateResult result, std::string detail);
     // Marks the function as not sent, or clears its mark, by the result.
     void recordSyncState(UpdateResult result);
+    // The event row of an update the gateway did not accept, or of one that sent a marked function.
+    void logOutcome(UpdateResult result, const std::string& reason);
     std::optional<std::string> markUnsent(const std::string& reason);
     void readBackNext();
     void onReadBackAnswer(const Telegram& answer);
@@ -91,6 +96,7 @@ private:
     std::string m_failureDetail;
     std::optional<std::string> m_syncStateProblem;
     bool m_verify = false;
+    bool m_wasMarked = false;
     std::unique_ptr<FunctionReader> m_readBack;
     std::vector<FieldDifference> m_differences;
 };

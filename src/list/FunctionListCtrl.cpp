@@ -2,9 +2,13 @@
 
 #include "model/Texts.h"
 
+#include <QColor>
 #include <QStyle>
 
 namespace {
+
+// An amber that keeps black text readable, whether the row is selected or not.
+constexpr QRgb NotSentTint = 0xffffe0a0;
 
 struct FunctionRow : ListRow {
     explicit FunctionRow(FunctionItem i) : item(std::move(i)) {}
@@ -102,7 +106,9 @@ QVariant FunctionListCtrl::cellData(const ListRow& row, int column, int role) co
         return {};
     if (role == Qt::DecorationRole && column == TypeColumn)
         return style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    if (role == Qt::BackgroundRole)
+        return QColor(NotSentTint);
     if (role == Qt::ToolTipRole)
-        return m_notSentText;
+        return m_notSentText + QStringLiteral("\n") + QString::fromStdString(itemOf(row).notSentDetail);
     return {};
 }

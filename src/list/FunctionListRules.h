@@ -20,8 +20,10 @@ struct FunctionItem {
     uint8_t number = 0;
     std::string name;
     uint16_t state = 0;
-    // MCDEF holds a definition of it that the gateway has not accepted (gateway/SyncState.h).
+    // MCDEF holds a definition of it that the gateway has not accepted (gateway/SyncState.h):
+    // since when and why.
     bool notSent = false;
+    std::string notSentDetail;
 };
 
 // The row of a header record's type and flags.

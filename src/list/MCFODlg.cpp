@@ -12,6 +12,7 @@
 #include "model/Texts.h"
 #include "protocol/StrFormat.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/Clock.h"
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
@@ -167,7 +168,11 @@ void MCFODlg::onNew()
 
 bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created)
 {
-    if (result == EditorResult::ConnectionLost || result == EditorResult::DatabaseFailure) {
+    if (result == EditorResult::ConnectionLost) {
+        closeAfterLostConnection();
+        return false;
+    }
+    if (result == EditorResult::DatabaseFailure) {
         closeList();
         return false;
     }
@@ -273,7 +278,11 @@ void MCFODlg::startOrStop(int command, const std::vector<uint8_t>& numbers)
     if (numbers.empty() || !m_operations.startStop)
         return;
     const StartStopResult result = m_operations.startStop(*this, command, numbers);
-    if (result == StartStopResult::RefusedOrLinkFailure || result == StartStopResult::LocalFailure) {
+    if (result == StartStopResult::RefusedOrLinkFailure) {
+        closeAfterLostConnection();
+        return;
+    }
+    if (result == StartStopResult::LocalFailure) {
         closeList();
         return;
     }
@@ -312,22 +321,25 @@ bool MCFODlg::maySend(const FunctionItem& item) const
 
 void MCFODlg::sendToGateway(const FunctionItem& item)
 {
-    switch (m_operations.sendToGateway(*this, item.number, item.type)) {
-    case UpdateResult::Done:
-    case UpdateResult::StoredOtherwise:
-    case UpdateResult::LocalFailure:
-        if (!refreshRow(item.number))
-            return;
-        refreshSyncMarks();
-        updateButtons();
-        return;
-    case UpdateResult::Refused:
-    case UpdateResult::NotSent:
-    case UpdateResult::LinkFailure:
+    const UpdateResult result = m_operations.sendToGateway(*this, item.number, item.type);
+    if (result == UpdateResult::Refused || result == UpdateResult::LinkFailure) {
         // As after an editor's update that failed so: the connection counts as lost.
-        closeList();
+        closeAfterLostConnection();
         return;
     }
+    if (!refreshRow(item.number))
+        return;
+    refreshSyncMarks();
+    updateButtons();
+    const bool sent = result == UpdateResult::Done;
+    m_ui->statusLabel->setText(QString::asprintf("%u ", item.number) + QString::fromStdString(item.name) + ": "
+                               + QText(sent ? txt::SentToGatewayStatus : txt::NotSentToGatewayStatus));
+}
+
+void MCFODlg::closeAfterLostConnection()
+{
+    MessageById(txt::ListClosesConnectionLost, MB::Ok | MB::IconInformation, this);
+    closeList();
 }
 
 void MCFODlg::refreshSyncMarks()
@@ -340,8 +352,12 @@ void MCFODlg::refreshSyncMarks()
                     this, true);
     }
     FunctionListCtrl& list = *m_ui->functionList;
-    for (int row = 0; row < list.rowCount(); ++row)
-        list.item(row).notSent = state && state->find(m_gatewayAddress, list.item(row).number);
+    for (int row = 0; row < list.rowCount(); ++row) {
+        FunctionItem& item = list.item(row);
+        const UnsentFunction* unsent = state ? state->find(m_gatewayAddress, item.number) : nullptr;
+        item.notSent = unsent;
+        item.notSentDetail = unsent ? "since " + FormatUtcTime(unsent->since) + " UTC: " + unsent->reason : std::string();
+    }
     list.refreshAll();
 }
 

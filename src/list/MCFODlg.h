@@ -65,6 +65,8 @@ private:
     bool applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created);
     bool readOnlyForUser() const;
     void closeList();
+    // Says that the connection to the gateway counts as lost, then closes the list.
+    void closeAfterLostConnection();
 
     std::unique_ptr<Ui::MCFODlg> m_ui;
     std::string m_gatewayAddress;

@@ -18,14 +18,14 @@ namespace {
 
 DeleteResult deleteFunctions(MCFODlg& list, const std::vector<uint8_t>& numbers)
 {
-    DeletDlg dialog(list, CurrentServerWindow(), numbers);
+    DeletDlg dialog(list, ServerWindowForJob(list.gatewayAddress()), numbers);
     return dialog.run();
 }
 
 StartStopResult startStop(MCFODlg& list, int command, const std::vector<uint8_t>& numbers)
 {
     const uint8_t gatewayCommand = command == StartStopCommand::Start ? Command::Start : Command::Stop;
-    OnOffDlg dialog(list.gatewayAddress(), CurrentServerWindow(), gatewayCommand, numbers,
+    OnOffDlg dialog(list.gatewayAddress(), ServerWindowForJob(list.gatewayAddress()), gatewayCommand, numbers,
                     [&list](uint8_t number) { return list.refreshRow(number); }, &list);
     return dialog.run();
 }

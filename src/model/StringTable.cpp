@@ -226,6 +226,14 @@ constexpr BuiltinText kTexts[] = {
     {SendToGateway, "Send to gateway"},
     {SyncStateNotRecorded, "Which functions were not sent to the gateway cannot be recorded."},
     {SyncStateNotRead, "Which functions were not sent to the gateway cannot be shown."},
+    {ListClosesConnectionLost, "The connection to the gateway is lost: the function list closes. Choose the network "
+                               "again to read the gateway's functions anew."},
+    {SentToGatewayStatus, "sent to the gateway"},
+    {NotSentToGatewayStatus, "not sent to the gateway"},
+    {UnsentBeforeUpload, "These functions were changed but the gateway has not accepted them:"},
+    {UnsentBeforeUploadChoice, "The upload replaces them with what the gateway holds. Yes sends them to the gateway "
+                               "first, No discards the changes, Cancel keeps them and does not upload."},
+    {UnsentNotAllSent, "Not every function could be sent; nothing is uploaded, so that no change is lost."},
 
     // Every editor's validation and its save question.
     {SpecifyFunctionName, "Please specify a function name."},

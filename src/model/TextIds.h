@@ -183,6 +183,12 @@ enum TextId : uint16_t {
     SendToGateway = 4041,
     SyncStateNotRecorded = 4042,
     SyncStateNotRead = 4043,
+    ListClosesConnectionLost = 4044,
+    SentToGatewayStatus = 4045,
+    NotSentToGatewayStatus = 4046,
+    UnsentBeforeUpload = 4047,
+    UnsentBeforeUploadChoice = 4048,
+    UnsentNotAllSent = 4049,
 
     // --- 5000..5999: schedule and switching editors ---
     SpecifyFunctionName = 5000,

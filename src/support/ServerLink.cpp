@@ -293,7 +293,7 @@ bool PostServerMessage(uint32_t serverWindow, uint16_t message, uint32_t window,
 
 void BroadcastAnnounce(uint32_t window) { ServerLink::instance().broadcastAnnounce(window); }
 
-int XRPasCheckPassword(QWidget* parent, uint16_t network, const char* textBlock)
+PasswordCheck CheckGatewayPassword(QWidget* parent, uint16_t network, const char* textBlock)
 {
     constexpr int AnswerTimeoutMs = 10000;
     const auto field = [textBlock](size_t offset, size_t width) {
@@ -302,9 +302,9 @@ int XRPasCheckPassword(QWidget* parent, uint16_t network, const char* textBlock)
     ServerLink& link = ServerLink::instance();
     const int wanted = link.checkPassword(network, QByteArray(), AnswerTimeoutMs);
     if (wanted == int(PasswordAnswer::NoPassword))
-        return 1;
+        return PasswordCheck::Accepted;
     if (wanted < 0)
-        return 0;
+        return PasswordCheck::LinkFailure;
     PasswordPrompt prompt;
     prompt.title = field(PasswordTexts::Title, 26);
     prompt.checkingSupport = field(PasswordTexts::CheckingSupport, 81);
@@ -314,6 +314,9 @@ int XRPasCheckPassword(QWidget* parent, uint16_t network, const char* textBlock)
     prompt.cancel = field(PasswordTexts::Cancel, 11);
     const std::optional<QString> password = ui().password(parent, prompt);
     if (!password)
-        return 0;
-    return link.checkPassword(network, password->toUtf8(), AnswerTimeoutMs) == int(PasswordAnswer::Accepted) ? 1 : 0;
+        return PasswordCheck::Cancelled;
+    const int answer = link.checkPassword(network, password->toUtf8(), AnswerTimeoutMs);
+    if (answer < 0)
+        return PasswordCheck::LinkFailure;
+    return answer == int(PasswordAnswer::Accepted) ? PasswordCheck::Accepted : PasswordCheck::Refused;
 }

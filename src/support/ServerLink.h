@@ -141,7 +141,9 @@ namespace PasswordTexts {
 constexpr size_t Title = 0, CheckingSupport = 26, Checking = 107, Label = 188, Ok = 204, Cancel = 215, Size = 226;
 }
 
+// How the gateway password check of an update ended.
+enum class PasswordCheck { Accepted, Refused, Cancelled, LinkFailure };
 // Asks the gateway of a network through the server whether it wants a
 // password; if so, prompts the operator and has the password checked.
-// Non-zero when the password is accepted or the gateway wants none.
-int XRPasCheckPassword(QWidget* parent, uint16_t network, const char* textBlock);
+// Accepted also when the gateway wants none.
+PasswordCheck CheckGatewayPassword(QWidget* parent, uint16_t network, const char* textBlock);

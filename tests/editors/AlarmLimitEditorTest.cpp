@@ -282,7 +282,7 @@ TEST_F(AlarmLimitEditorTest, AChangedListAloneWritesTheHeaderAndTheListButNotThe
     EXPECT_EQ(rows[0].text, logHead() + "Cold room alarm\nInput: Indoor Temp is/are changed");
 }
 
-TEST_F(AlarmLimitEditorTest, ARefusedUpdateClosesWithTheLostConnectionAndLogsNothing)
+TEST_F(AlarmLimitEditorTest, ARefusedUpdateClosesWithTheLostConnectionAndLogsOnlyThatItWasNotSent)
 {
     start({"--refuse-writes", "3"});
     AlimDlg editor(request(FunctionType::AlarmLimitDirect, ColdRoomAlarm));
@@ -293,7 +293,7 @@ TEST_F(AlarmLimitEditorTest, ARefusedUpdateClosesWithTheLostConnectionAndLogsNot
                   button(editor, "okButton")->click();
               }),
               EditorResult::ConnectionLost);
-    EXPECT_TRUE(eventRows().empty());
+    expectOnlyNotSentRow("Cold room alarm", "refused by the gateway: return code 3");
     EXPECT_TRUE(block(ColdRoomAlarm, BlockType::Data, 2)[6]) << "the database stays written";
 }
 
@@ -329,8 +329,10 @@ TEST_F(AlarmLimitEditorTest, AnUpdateThatFailsLocallyStillLogsAndCloses)
     EXPECT_EQ(le::i16(saved.data() + 9), 22);
     EXPECT_EQ(le::i16(saved.data() + 13), 7) << "an offset function keeps the entrance bytes";
     const auto rows = eventRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].text, "002:125 GW Market South\nDairy alarm\nOffset start temp.  21 -> 22");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, "002:125 GW Market South\nDairy alarm\nnot sent to the gateway: local failure: the "
+                            "gateway refused the password");
+    EXPECT_EQ(rows[1].text, "002:125 GW Market South\nDairy alarm\nOffset start temp.  21 -> 22");
 }
 
 TEST_F(AlarmLimitEditorTest, CancelEscapeAndTheCloseBoxAskAndTheQuestionsCancelChecksTheNumbers)

@@ -179,6 +179,17 @@ protected:
         return rows;
     }
 
+    // The update's own event row is the only one: the gateway did not take the function, for this reason;
+    // the editor's change lines are not written.
+    static void expectOnlyNotSentRow(const std::string& name, const std::string& reason)
+    {
+        const std::vector<EventLogRecord> rows = eventRows();
+        ASSERT_EQ(rows.size(), 1u);
+        const std::string head = "001:125 GW Market North\n" + name + "\nnot sent to the gateway: ";
+        EXPECT_EQ(rows[0].text.substr(0, head.size()), head) << rows[0].text;
+        EXPECT_NE(rows[0].text.find(reason, head.size()), std::string::npos) << rows[0].text;
+    }
+
     // Enter in a widget, as the keyboard gives it: the widget passes it on to
     // its dialog, whose default button takes it once.
     static void pressEnter(QWidget* widget)

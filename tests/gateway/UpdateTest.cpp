@@ -170,7 +170,9 @@ TEST_F(UpdateTest, DataBlocksOnlyWritesTheWritableBlocksAndNoHeader)
     EXPECT_EQ(count(whole, Command::WriteDataBlock), 2);
 }
 
-TEST_F(UpdateTest, ARefusedPasswordSendsNothing)
+// Only a password the gateway refused is "Password is invalid"; a cancelled prompt ends before sending
+// without a word, and a server that is not there is the link's message, without a prompt.
+TEST_F(UpdateTest, ARefusedOrCancelledPasswordOrADeadLinkSendsNothingAndSaysWhich)
 {
     startServer({}, "002:125");
     ASSERT_EQ(upload("002:125"), UploadResult::UpToDate);
@@ -184,16 +186,24 @@ TEST_F(UpdateTest, ARefusedPasswordSendsNothing)
     EXPECT_EQ(m_script.prompts().front().text, "Enter ZUL Password");
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconStop);
 
+    EXPECT_EQ(markOf("002:125", 2)->reason, "local failure: the gateway refused the password");
+
     m_script.expectPassword(std::nullopt);
-    m_script.expectMessage("Password is invalid");
-    EXPECT_EQ(update(2, UpdateMode::WholeFunction, "002:125"), UpdateResult::LocalFailure) << "the prompt cancelled";
+    EXPECT_EQ(update(2, UpdateMode::WholeFunction, "002:125"), UpdateResult::NotSent) << "the prompt cancelled";
     EXPECT_EQ(sentCommands().size(), sentByUpload);
     EXPECT_EQ(headerOf(2).stamp(), stamp);
+    EXPECT_EQ(markOf("002:125", 2)->reason, "not sent: the password prompt was cancelled");
 
     m_script.expectPassword(QStringLiteral("1234"));
     EXPECT_EQ(update(2, UpdateMode::WholeFunction, "002:125"), UpdateResult::Done);
     EXPECT_GT(sentCommands().size(), sentByUpload);
     EXPECT_EQ(headerOf(2).stamp(), readImage("002").functions.at(2).stamp);
+
+    m_server.reset();
+    ServerLink::instance().reset();
+    m_script.expectMessage("Communication error. Please try again.");
+    EXPECT_EQ(update(2, UpdateMode::WholeFunction, "002:125"), UpdateResult::NotSent) << "no server, no prompt";
+    EXPECT_EQ(markOf("002:125", 2)->reason, "not sent: link failure before the password was checked");
 }
 
 TEST_F(UpdateTest, ARefusalShowsItsReasonAndStoresNoStamp)

@@ -20,6 +20,9 @@
 
 namespace {
 
+const char* const ListClosesText = "The connection to the gateway is lost: the function list closes. Choose the "
+                                   "network again to read the gateway's functions anew.";
+
 class MCFODlgTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -176,8 +179,9 @@ TEST_F(MCFODlgTest, EachButtonHandsItsSelectionToItsOperation)
     dialog.show();
     select(dialog.list(), {2});
     startOrStop = StartStopResult::RefusedOrLinkFailure;
+    m_script.expectMessage(ListClosesText);
     button(dialog, "startButton")->click();
-    EXPECT_FALSE(dialog.isVisible()) << "a start the gateway refused closes the list";
+    EXPECT_FALSE(dialog.isVisible()) << "a start the gateway refused closes the list, saying why";
 
     dialog.show();
     select(dialog.list(), {2});
@@ -277,8 +281,9 @@ TEST_F(MCFODlgTest, EditRefreshesTheRowAndALostConnectionClosesTheList)
 
     nextResult = EditorResult::ConnectionLost;
     dialog.show();
+    m_script.expectMessage(ListClosesText);
     button(dialog, "editButton")->click();
-    EXPECT_FALSE(dialog.isVisible()) << "a lost connection closes the list";
+    EXPECT_FALSE(dialog.isVisible()) << "a lost connection closes the list, saying why";
 }
 
 TEST_F(MCFODlgTest, EnterOnARowOpensItsEditorAndNothingElse)

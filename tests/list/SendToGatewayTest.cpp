@@ -17,6 +17,7 @@
 #include "ToolRun.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -109,20 +110,26 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
     EXPECT_TRUE(dialog.isVisible()) << "a refused password leaves the list open";
     EXPECT_TRUE(list.item(list.rowOf(NightCovers)).notSent);
     EXPECT_TRUE(cell(list, NightCovers, FunctionListCtrl::TypeColumn, Qt::DecorationRole).isValid());
-    for (int column = 0; column < list.columnCount(); ++column)
-        EXPECT_EQ(cell(list, NightCovers, column, Qt::ToolTipRole).toString(), "Not sent to the gateway");
+    for (int column = 0; column < list.columnCount(); ++column) {
+        const QString tip = cell(list, NightCovers, column, Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tip.startsWith("Not sent to the gateway\nsince 20")) << tip.toStdString();
+        EXPECT_TRUE(tip.endsWith(" UTC: local failure: the gateway refused the password")) << tip.toStdString();
+        EXPECT_TRUE(cell(list, NightCovers, column, Qt::BackgroundRole).isValid()) << "the whole row is tinted";
+    }
     EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::DisplayRole).toString(), "Night covers")
         << "the mark changes no text of the row";
     dialog.list().setColumnWidth(FunctionListCtrl::NameColumn, 20);
-    EXPECT_EQ(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::ToolTipRole).toString(),
-              "Night covers\nNot sent to the gateway")
+    EXPECT_TRUE(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith("Night covers\nNot sent to the gateway\nsince "))
         << "a cut name is shown whole beside the mark";
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLabel")->text(), "2 Night covers: not sent to the gateway");
 
     const ToolRun marked = status();
     EXPECT_EQ(marked.exitCode, 0) << marked.err;
     EXPECT_NE(marked.out.find("gateway 002:125: 1 function not sent"), std::string::npos) << marked.out;
     EXPECT_NE(marked.out.find("  2\tNight covers\tsince "), std::string::npos) << marked.out;
-    EXPECT_NE(marked.out.find("local failure: the password was refused or not given"), std::string::npos)
+    EXPECT_NE(marked.out.find("local failure: the gateway refused the password"), std::string::npos)
         << marked.out;
 
     {
@@ -135,6 +142,8 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(list.item(list.rowOf(NightCovers)).notSent);
     EXPECT_FALSE(cell(list, NightCovers, FunctionListCtrl::TypeColumn, Qt::DecorationRole).isValid());
+    EXPECT_FALSE(cell(list, NightCovers, FunctionListCtrl::NameColumn, Qt::BackgroundRole).isValid());
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLabel")->text(), "2 Night covers: sent to the gateway");
     McdefRecord header;
     ASSERT_EQ(ReadBlock(NightCovers, BlockType::Header, 0, 0, header), DbStatus::Success);
     EXPECT_EQ(header.stamp(), readImage("002").functions.at(NightCovers).stamp) << "the gateway took it";

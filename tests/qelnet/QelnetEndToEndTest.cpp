@@ -403,7 +403,7 @@ TEST_F(QelnetEndToEnd, WritesStartStopDeleteAndResetPersist)
     EXPECT_TRUE(saved->functions.empty());
 }
 
-TEST_F(QelnetEndToEnd, PasswordRefusedAndAccepted)
+TEST_F(QelnetEndToEnd, PasswordAcceptedRefusedCancelledAndWithoutServer)
 {
     start();
     BroadcastAnnounce(window);
@@ -413,22 +413,29 @@ TEST_F(QelnetEndToEnd, PasswordRefusedAndAccepted)
     std::snprintf(texts + PasswordTexts::Label, 16, "Password");
     {
         CheckedScript script;
-        EXPECT_NE(XRPasCheckPassword(nullptr, 1, texts), 0) << "gateway 001 has no password: no prompt";
+        EXPECT_EQ(CheckGatewayPassword(nullptr, 1, texts), PasswordCheck::Accepted)
+            << "gateway 001 has no password: no prompt";
     }
     {
         CheckedScript script;
         script.expectPassword(QStringLiteral("4321"));
-        EXPECT_EQ(XRPasCheckPassword(nullptr, 2, texts), 0);
+        EXPECT_EQ(CheckGatewayPassword(nullptr, 2, texts), PasswordCheck::Refused);
     }
     {
         CheckedScript script;
         script.expectPassword(std::nullopt);
-        EXPECT_EQ(XRPasCheckPassword(nullptr, 2, texts), 0) << "cancelled";
+        EXPECT_EQ(CheckGatewayPassword(nullptr, 2, texts), PasswordCheck::Cancelled);
     }
     {
         CheckedScript script;
         script.expectPassword(QStringLiteral("1234"));
-        EXPECT_NE(XRPasCheckPassword(nullptr, 2, texts), 0);
+        EXPECT_EQ(CheckGatewayPassword(nullptr, 2, texts), PasswordCheck::Accepted);
+    }
+    server.reset();
+    ServerLink::instance().reset();
+    {
+        CheckedScript script;
+        EXPECT_EQ(CheckGatewayPassword(nullptr, 2, texts), PasswordCheck::LinkFailure) << "no prompt without a server";
     }
 }
 

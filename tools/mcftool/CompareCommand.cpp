@@ -29,7 +29,10 @@ const char* const CompareHelp =
     "differs its value in the gateway, in MCDEF and in the backup file\n"
     "(\"(none)\" where a source does not hold it). Exit code 0 when all three\n"
     "agree on every function asked; 1 when any differs or when a source could\n"
-    "not be read (standard error says which; the others are still compared).\n";
+    "not be read (standard error says which; the others are still compared).\n"
+    "A gateway whose backup file was not written yet (mcftool backup write, or\n"
+    "closing velt's function list, writes it) has its gateway and MCDEF\n"
+    "compared: \"no backup file yet\", and exit code 0 when they agree.\n";
 
 namespace {
 
@@ -59,6 +62,8 @@ std::string backupProblem(BackupReadResult result)
 // One source's functions; `readable` false when it could not be read at all.
 struct Source {
     bool readable = false;
+    // No backup file was written yet: a normal state, not a failure to read.
+    bool missing = false;
     std::map<uint8_t, FunctionFields> functions;
 
     const FunctionFields* find(uint8_t number) const
@@ -111,6 +116,11 @@ bool readBackup(const std::string& gatewayAddress, const std::vector<uint8_t>& n
     const std::string path = BackupFileName(gatewayAddress);
     BackupFile file;
     const BackupReadResult result = ReadBackupFile(path, file);
+    if (result == BackupReadResult::Missing) {
+        std::cout << "no backup file yet (" << path << "): the gateway and MCDEF are compared\n";
+        backup.missing = true;
+        return false;
+    }
     if (result != BackupReadResult::Read) {
         std::cerr << "mcftool compare: the backup file " << path << " could not be read: " << backupProblem(result)
                   << "\n";
@@ -208,7 +218,8 @@ int compare(const Args& args)
         differing += !differences.empty();
         printDifferences(differences, names, std::cout);
     }
-    const bool allRead = std::all_of(sources.begin(), sources.end(), [](const Source& s) { return s.readable; });
+    const bool allRead =
+        std::all_of(sources.begin(), sources.end(), [](const Source& s) { return s.readable || s.missing; });
     std::cout << wanted.size() << " functions compared, " << differing << " differ"
               << (allRead ? "" : "; not every source could be read") << "\n";
     return allRead && differing == 0 ? Done : Failed;

@@ -23,6 +23,7 @@
 #include "gateway/BackupWriter.h"
 #include "gateway/GatewaySession.h"
 #include "gateway/StartStopJob.h"
+#include "gateway/UnsentChanges.h"
 #include "gateway/UpdateJob.h"
 #include "gateway/UploadJob.h"
 #include "list/DeleteJob.h"
@@ -253,7 +254,7 @@ int deleteFunctions(const Args& args)
 int upload(const Args& args)
 {
     std::string error;
-    const auto parsed = parseArgs(args, {"--yes", "--no"}, {}, error);
+    const auto parsed = parseArgs(args, {"--yes", "--no", "--discard-unsent"}, {}, error);
     if (!parsed)
         return usageError("upload", error);
     if (parsed->has("--yes") && parsed->has("--no"))
@@ -264,8 +265,33 @@ int upload(const Args& args)
     auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1]);
     if (!setup)
         return Failed;
+    std::string problem;
+    const std::optional<std::vector<UnsentFunction>> unsent = UnsentFunctionsOf(setup->gatewayAddress, problem);
+    const bool discard = parsed->has("--discard-unsent");
+    if (!unsent && !discard) {
+        std::cerr << "mcftool upload: which functions the gateway has not accepted cannot be read, so the upload\n"
+                     "could replace changes without a word: "
+                  << problem << "\nrepair the file, or upload with --discard-unsent\n";
+        return Failed;
+    }
+    if (unsent && !unsent->empty() && !discard) {
+        std::cerr << "mcftool upload: these functions of " << setup->gatewayAddress
+                  << " were changed but the gateway has not accepted them:\n"
+                  << UnsentListText(*unsent)
+                  << "\nsend them first (mcftool update), or upload with --discard-unsent to replace them\n";
+        return Failed;
+    }
     UploadJob job(setup->gatewayAddress, setup->session->serverWindow(), false, nullptr);
     const UploadResult result = runJob(job);
+    const bool taken = result == UploadResult::UpToDate || result == UploadResult::NotUpToDate;
+    bool discardLogged = true;
+    if (taken && unsent && !unsent->empty()) {
+        const uint16_t status = LogDiscardedChanges(setup->gatewayAddress, *unsent);
+        discardLogged = status == DbStatus::Success;
+        std::cout << "discarded the unsent changes of\n" << UnsentListText(*unsent) << "\n";
+        if (!discardLogged)
+            std::cerr << "mcftool upload: " << tableProblem(table::EventLog, status) << "\n";
+    }
     std::cout << "telegrams " << job.telegramsSent() << "\n"
               << "functions from the backup file " << job.functionsFromBackup() << ", from the gateway "
               << job.functionsFromGateway() << "\n";
@@ -277,7 +303,7 @@ int upload(const Args& args)
     const std::string outcome = uploaded && job.syncStateProblem()
         ? std::string(meaning) + ", but the marks of unsent functions were not forgotten"
         : meaning;
-    return finishJob("upload", int(result), outcome, uploaded && !job.syncStateProblem());
+    return finishJob("upload", int(result), outcome, uploaded && !job.syncStateProblem() && discardLogged);
 }
 
 // Writes the functions from MCDEF into the gateway one after the other, as
@@ -631,7 +657,8 @@ const std::vector<Verb>& mcftool::verbs()
          "length. Prints one line per file; exit code 0 when every file passes.\n"
          "Run it while no program has the tables open.\n",
          dbCheck},
-        {"upload", "HOME NETWORK [--yes|--no]", "upload a gateway's functions into MCDEF, as selecting it does",
+        {"upload", "HOME NETWORK [--yes|--no] [--discard-unsent]",
+         "upload a gateway's functions into MCDEF, as selecting it does",
          "Runs the upload of the gateway of NETWORK (\"001\", or \"001:125\") into MCDEF of\n"
          "the home folder HOME, exactly as velt does when the gateway is selected: MCDEF\n"
          "is emptied, unchanged functions are taken from the backup file, all others\n"
@@ -642,7 +669,13 @@ const std::vector<Verb>& mcftool::verbs()
          "  --yes   answer Yes to the questions (net configuration not up to date,\n"
          "          backup file in conflict with the gateway)\n"
          "  --no    answer No (the default): the upload is cancelled\n"
+         "  --discard-unsent\n"
+         "          replace the functions whose changes the gateway has not\n"
+         "          accepted (mcftool status) and log one row for each\n"
          "\n"
+         "While functions of the gateway carry such changes, or when the file of\n"
+         "these marks cannot be read, the upload refuses without --discard-unsent\n"
+         "and says which (send them first with mcftool update).\n"
          "Prints the number of telegrams sent, how many functions came from the\n"
          "backup file and from the gateway, and the result: 0 uploaded, 1 uploaded\n"
          "with the net configuration not up to date, 2 cancelled, 3 error. Messages\n"
@@ -664,19 +697,24 @@ const std::vector<Verb>& mcftool::verbs()
          "                       back and compare it with MCDEF field by field; the\n"
          "                       fields that differ go to standard error\n"
          "  --password PASSWORD  the gateway's password; without it a gateway that\n"
-         "                       has one asks on the terminal, and without a\n"
-         "                       terminal the update fails (\"Password is invalid\")\n"
+         "                       has one asks on the terminal; without a terminal\n"
+         "                       nothing is sent (result 2, the prompt cancelled),\n"
+         "                       and a password the gateway refuses is result 4\n"
+         "                       (\"Password is invalid\")\n"
          "  --dry-run            print the telegrams each update would send, in\n"
          "                       order and decoded, and send nothing: no server is\n"
          "                       needed and nothing is changed\n"
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
-         "message goes to standard error), 2 link failure before anything was sent,\n"
-         "3 link failure after a part was sent, 4 local failure (database, password),\n"
-         "5 the gateway stores something else than was sent (--verify).\n"
-         "A failure ends only the update of its own function, which stays marked as\n"
-         "not sent (mcftool status). Exit code 0 when every function was updated and\n"
-         "its mark recorded.\n",
+         "message goes to standard error), 2 nothing sent (a link failure before the\n"
+         "first answer, or the password prompt cancelled), 3 link failure after a\n"
+         "part was sent, 4 local failure (database, a refused password, a value\n"
+         "outside its range), 5 the gateway stores something else than was sent\n"
+         "(--verify). A failure ends only the update of its own function, which stays\n"
+         "marked as not sent (mcftool status) and gets an EVENTLOG row \"not sent to\n"
+         "the gateway\" with the reason; a marked function that the gateway takes gets\n"
+         "the row \"sent to the gateway\". Exit code 0 when every function was updated\n"
+         "and its mark recorded.\n",
          update},
         {"start", "HOME NETWORK NUMBER...", "start functions in the gateway",
          "Starts the functions NUMBER... of the gateway of NETWORK (command 70), as the\n"

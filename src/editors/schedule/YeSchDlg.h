@@ -38,6 +38,8 @@ protected:
     SaveOutcome save(int change) override;
     bool log(int change) override;
     UpdatePlan updatePlan(int change) const override;
+    // An update that failed locally (a refused password, a value out of range) closes with -2, unlogged.
+    bool logAfterLocalUpdateFailure() const override { return false; }
 
 private:
     void createBasicEdits();
