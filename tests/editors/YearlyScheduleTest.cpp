@@ -10,6 +10,7 @@
 #include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
 #include "list/ProgramOperations.h"
+#include "model/FunctionSettings.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"
@@ -347,6 +348,26 @@ TEST_F(YearlyScheduleTest, ABasicPeriodOutsideTheDayIsRefusedByTheFieldAtFault)
     ASSERT_EQ(ReadBlock(NightTariff, BlockType::Data, 2, 0, block2), DbStatus::Success);
     EXPECT_EQ(le::i16(block2.data() + 6), 5 * 60 + 30);
     EXPECT_EQ(le::i16(block2.data() + 8), 17 * 60 + 7);
+}
+
+// An update that fails locally (here a value out of range that another program stored) closes the yearly
+// editor with -2 and writes none of its change lines; only the update's own row says it was not sent.
+TEST_F(YearlyScheduleTest, AnUpdateThatFailsLocallyClosesWithoutTheChangeLines)
+{
+    start();
+    McdefRecord block3;
+    ASSERT_EQ(ReadBlock(NightTariff, BlockType::Data, 3, 0, block3), DbStatus::Success);
+    SetSettingValue(FunctionType::YearlySchedule, "Tuesday period 2 off", block3, 1575);
+    SetSettingValue(FunctionType::YearlySchedule, "Tuesday period 2 on", block3, 600);
+    ASSERT_EQ(UpdateBlock(block3), DbStatus::Success);
+    const size_t sentBefore = sentCommands().size();
+    expectUpdate();
+    m_script.expectMessage("Not sent to the gateway: a value is outside its range.\n"
+                           "function 2 'Night tariff B': Tuesday period 2 off is 26:15, allowed 00:00..23:59");
+    EXPECT_EQ(editNightTariff([&](YeSchDlg& editor) { rename(editor, "Night tariff B"); }),
+              EditorResult::DatabaseFailure);
+    EXPECT_EQ(sentCommands().size(), sentBefore);
+    expectOnlyNotSentRow("Night tariff B", "a value is outside its range");
 }
 
 TEST_F(YearlyScheduleTest, TheGatewayAndTheBackupHoldAllTwentyFivePeriods)

@@ -38,14 +38,20 @@ protected:
     // Starts qelnetd with both demo gateways and any extra options, and connects 001 (or another).
     void startServer(const QStringList& options = {}, const std::string& connect = "001:125")
     {
+        launchServer(options);
+        m_session = std::make_unique<GatewaySession>(connect);
+        std::string error;
+        ASSERT_TRUE(m_session->open(error)) << error;
+    }
+
+    // Starts qelnetd with both demo gateways, nobody connected.
+    void launchServer(const QStringList& options = {})
+    {
         QStringList arguments = options;
         for (const std::string network : {"001", "002"})
             arguments << "--gateway" << QString::fromStdString(network + "=" + image(network));
         m_server = std::make_unique<QelnetProcess>(QString::fromStdString(m_home.path()), arguments);
         ASSERT_TRUE(m_server->running());
-        m_session = std::make_unique<GatewaySession>(connect);
-        std::string error;
-        ASSERT_TRUE(m_session->open(error)) << error;
     }
 
     // Stops the server and starts it again with other options.

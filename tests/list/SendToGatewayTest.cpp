@@ -12,6 +12,7 @@
 #include "list/ProgramOperations.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
+#include "model/Records.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/DbStatus.h"
 #include "ToolRun.h"
@@ -151,6 +152,14 @@ TEST_F(SendToGatewayTest, AWrongPasswordLeavesTheFunctionMarkedUntilItIsSentAgai
     const ToolRun sent = status();
     EXPECT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "gateway 002:125: all functions sent\n");
+
+    std::vector<std::string> rows;
+    for (const auto& bytes : TestHome::records(table::EventLog))
+        rows.push_back(EventLogRecord::read(bytes.data()).text);
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "002:125 GW Market South\nNight covers\nnot sent to the gateway: local failure: the gateway "
+                        "refused the password",
+                        "002:125 GW Market South\nNight covers\nsent to the gateway"}));
 }
 
 // A value out of range that another program put into MCDEF stops the update before the password is asked
