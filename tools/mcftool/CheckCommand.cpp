@@ -1,5 +1,6 @@
 #include "CheckCommand.h"
 
+#include "gateway/FunctionImport.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
@@ -42,6 +43,7 @@ int check(const Args& args)
             wanted.push_back(header.number());
     }
     size_t outOfRange = 0;
+    std::vector<std::vector<McdefRecord>> functions;
     for (const uint8_t number : wanted) {
         FunctionCheck result;
         const uint16_t status = CheckStoredFunction(number, result);
@@ -56,8 +58,19 @@ int check(const Args& args)
         outOfRange += result.violations.size();
         if (!result.passed())
             std::cout << FunctionCheckText(result) << "\n";
+        functions.emplace_back();
+        ReadFunction(number, functions.back());
     }
     RecordStore::instance().closeAll();
+    const std::vector<SharedOutput> shared = FindSharedOutputs(functions);
+    for (const SharedOutput& pair : shared)
+        std::cout << SharedOutputText(pair) << "\n";
+    if (!shared.empty()) {
+        std::cerr << "mcftool check: " << shared.size() << (shared.size() == 1 ? " pair" : " pairs")
+                  << " of functions work against each other on one controller parameter\n";
+        if (outOfRange == 0)
+            return Failed;
+    }
     if (outOfRange == 0) {
         std::cout << "gateway " << *address << ": " << wanted.size()
                   << (wanted.size() == 1 ? " function" : " functions") << " checked, every value in range\n";
@@ -77,11 +90,12 @@ const Verb CheckVerb = {
     "update writes against its range (times of day 00:00..23:59, temperatures,\n"
     "counts, loops, list entries), the special periods and defrost delays, and\n"
     "the rules between fields that the editors keep (a basic period's Off not\n"
-    "before its On, the alarm band).\n"
+    "before its On, the alarm band); and whether two of the functions write the\n"
+    "same parameter of the same controller, working against each other.\n"
     "\n"
-    "Prints one line per value out of range: function, field, value and what\n"
-    "the field allows. Exit code 0 when every value is in range, 1 otherwise or\n"
-    "when MCDEF cannot be read.\n",
+    "Prints one line per value out of range (function, field, value and what\n"
+    "the field allows) and per such pair of functions. Exit code 0 when there is\n"
+    "none, 1 otherwise or when MCDEF cannot be read.\n",
     check};
 
 } // namespace mcftool

@@ -14,6 +14,7 @@
 #include "PlantBuilder.h"
 #include "ReportCommand.h"
 #include "CheckCommand.h"
+#include "JsonImportCommand.h"
 #include "StatusCommand.h"
 #include "TableDump.h"
 
@@ -814,6 +815,7 @@ const std::vector<Verb>& mcftool::verbs()
          CompareHelp, compare},
         {"export json", "HOME NETWORK [NUMBER...] [--out FILE]", "write functions from MCDEF as readable JSON",
          ExportJsonHelp, exportJson},
+        ImportJsonVerb,
         ReportVerb,
         StatusVerb,
         CheckVerb,

@@ -1,0 +1,59 @@
+#pragma once
+// The way back from the JSON export (docs/json-export.md): a document of
+// functions becomes MCDEF records again. Every settings field is read by its
+// name through the settings table and checked against its range; references
+// name their controllers by address and identification, which must be those
+// of the home's network configuration; schedule references must name yearly
+// schedules. What the gateway reports itself (stamp, state flags, measured
+// values) is not taken. A function that the document leaves as MCDEF holds
+// it is not touched, so an export imported unchanged changes nothing.
+
+#include "gateway/FunctionFields.h"
+#include "model/McdefRecord.h"
+
+#include <QJsonDocument>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ImportedFunction {
+    uint8_t number = 0;
+    std::string name;
+    bool created = false;              // the number was free
+    std::vector<McdefRecord> records;  // the function as the document defines it, in key order
+    // Field by field, MCDEF's value, then the document's.
+    std::vector<FieldDifference> differences;
+};
+
+// Two functions whose output references write the same parameter of the same controller.
+struct SharedOutput {
+    uint8_t first = 0;
+    uint8_t second = 0;
+    uint8_t address = 0;
+    std::string parameter; // "15.2.1"
+};
+// "functions 3 and 9 both write parameter 15.2.1 of controller 030"
+std::string SharedOutputText(const SharedOutput& shared);
+// Every pair among these functions (each given by its records).
+std::vector<SharedOutput> FindSharedOutputs(const std::vector<std::vector<McdefRecord>>& functions);
+
+struct ImportPlan {
+    // The functions the document changes or creates, in number order.
+    std::vector<ImportedFunction> changed;
+    size_t unchanged = 0;
+    // Pairs that the import would make: an imported function with another one.
+    std::vector<SharedOutput> sharedOutputs;
+};
+
+// Reads the document (all its functions, or those of `numbers`) against MCDEF
+// and the network configuration of the gateway's network. False with the
+// problem, naming function, key and value, when anything is refused.
+bool PlanImport(const QJsonDocument& document, const std::string& gatewayAddress, const std::vector<uint8_t>& numbers,
+                ImportPlan& plan, std::string& problem);
+
+// Writes the changed functions into MCDEF in one batch (all or none); the database status.
+uint16_t WriteImport(const ImportPlan& plan);
+
+// "name: Sales night -> Sales evening", one line for each difference.
+std::vector<std::string> ImportChangeLines(const ImportedFunction& function);
