@@ -147,8 +147,7 @@ void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
     Q_EMIT progress(m_answers);
     if (checked.refused()) {
         ShowRefusal(*checked.status, messageParent());
-        fail(UpdateResult::Refused, GatewayStatusText(*checked.status) + ", telegram " + std::to_string(m_answers)
-                                        + " of " + std::to_string(telegramCount()));
+        fail(UpdateResult::Refused, "telegram " + std::to_string(m_answers) + " of " + std::to_string(telegramCount()));
         return;
     }
     if (++m_next < m_telegrams.size()) {
@@ -236,6 +235,11 @@ void UpdateJob::onUnexpectedAnswer()
 void UpdateJob::onLinkFailure()
 {
     MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
+    if (m_readBack) {
+        m_sentNotVerified = true;
+        fail(UpdateResult::LinkFailure, "the gateway took every telegram; the link failed while it was read back");
+        return;
+    }
     fail(m_answers > 0 ? UpdateResult::LinkFailure : UpdateResult::NotSent,
          std::to_string(m_answers) + " of " + std::to_string(telegramCount()) + " telegrams taken");
 }
@@ -248,13 +252,20 @@ void UpdateJob::fail(UpdateResult result, std::string detail)
     finish(result);
 }
 
+std::string UpdateJob::resultMeaning() const
+{
+    if (m_sentNotVerified)
+        return "sent, not verified";
+    return gatewayEnding().value_or(UpdateResultMeaning(result()));
+}
+
 void UpdateJob::recordSyncState(UpdateResult result)
 {
-    if (result == UpdateResult::Done)
+    if (result == UpdateResult::Done || m_sentNotVerified)
         m_syncStateProblem = ChangeSyncState([&](SyncState& state) { return state.forget(gatewayAddress(), m_number); });
     else
-        m_syncStateProblem = markUnsent(std::string(UpdateResultMeaning(result))
-                                        + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail));
+        m_syncStateProblem =
+            markUnsent(resultMeaning() + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail));
     if (m_syncStateProblem)
         ReportSyncStateProblem(*m_syncStateProblem, messageParent());
 }

@@ -41,7 +41,9 @@
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstring>
@@ -118,13 +120,18 @@ int dbCheck(const Args& args)
         std::cerr << "mcftool db check: " << error << "\n";
         return Failed;
     }
-    std::vector<std::string> files;
+    struct TableFile {
+        std::string path;
+        std::string table;
+        bool emptyTemplate;
+    };
+    std::vector<TableFile> files;
     for (const TableSchema& schema : AllTableSchemas())
-        files.push_back(RecordStore::instance().tableFile(schema.name));
-    files.push_back(RecordStore::instance().dataFile("MCDEF.NEW"));
+        files.push_back({RecordStore::instance().tableFile(schema.name), schema.name, false});
+    files.push_back({RecordStore::instance().dataFile("MCDEF.NEW"), table::Mcdef, true});
     int failures = 0;
-    for (const std::string& file : files) {
-        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file)) {
+    for (const auto& [file, table, emptyTemplate] : files) {
+        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file, table, emptyTemplate)) {
             std::cerr << "mcftool db check: " << *problem << "\n";
             ++failures;
         } else {
@@ -134,16 +141,6 @@ int dbCheck(const Args& args)
     return failures == 0 ? Done : Failed;
 }
 
-
-// Why a job ended early when the gateway's answer says it: a refusal or an unexpected answer.
-std::optional<std::string> gatewayEnding(const GatewayExchange& job)
-{
-    if (job.refusal())
-        return "refused by the gateway: " + GatewayStatusText(*job.refusal());
-    if (job.unexpectedAnswer())
-        return std::string("unexpected answer: the gateway's setup was changed by another user");
-    return std::nullopt;
-}
 
 // "deleted 2, 4; not deleted: 5, 7, 9 (reason)"
 std::string deletionSummary(const std::vector<uint8_t>& asked, const std::vector<uint8_t>& deleted,
@@ -169,9 +166,10 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     if (!numbers)
         return usageError(verb, error);
     ConsoleUi console;
-    auto setup = setUpJob(verb, parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob(verb, parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool " << verb << ": " << error << "\n";
         return Failed;
@@ -179,7 +177,7 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
     const StartStopResult result = runJob(job);
     const bool logged = eventLogStored(verb, job.eventLogStatus());
-    const std::optional<std::string> ending = gatewayEnding(job);
+    const std::optional<std::string> ending = job.gatewayEnding();
     const std::string meaning = result == StartStopResult::Done ? "done"
         : ending                 ? *ending
         : result == StartStopResult::RefusedOrLinkFailure ? "communication error"
@@ -207,9 +205,10 @@ int deleteFunctions(const Args& args)
         return usageError("delete", error);
     const ReferenceChoice answer = parsed->has("--stop") ? ReferenceChoice::Stop : ReferenceChoice::Skip;
     ConsoleUi console;
-    auto setup = setUpJob("delete", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("delete", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool delete: " << error << "\n";
         return Failed;
@@ -235,7 +234,7 @@ int deleteFunctions(const Args& args)
         return std::find(deleted.begin(), deleted.end(), number) != deleted.end();
     });
     const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
-    const std::optional<std::string> ending = gatewayEnding(job);
+    const std::optional<std::string> ending = job.gatewayEnding();
     const std::string reason = job.linkLost() ? "communication error"
         : ending                 ? *ending
         : result == DeleteResult::Refused      ? "refused by the gateway"
@@ -261,9 +260,10 @@ int upload(const Args& args)
     if (parsed->positional.size() != 2)
         return usageError("upload", "expected HOME and NETWORK");
     ConsoleUi console(parsed->has("--yes") ? IDYES : IDNO);
-    auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     UploadJob job(setup->gatewayAddress, setup->session->serverWindow(), false, nullptr);
     const UploadResult result = runJob(job);
     std::cout << "telegrams " << job.telegramsSent() << "\n"
@@ -300,9 +300,10 @@ int update(const Args& args)
         return updateDryRun(parsed->positional[0], parsed->positional[1], *numbers, parsed->has("--blocks-only"));
     const std::optional<std::string> password = parsed->value("--password");
     ConsoleUi console(IDNO, password ? std::optional<QString>(QString::fromStdString(*password)) : std::nullopt);
-    auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool update: " << error << "\n";
         return Failed;
@@ -316,6 +317,7 @@ int update(const Args& args)
     for (const uint8_t number : *numbers) {
         McdefRecord header;
         UpdateResult result = UpdateResult::LocalFailure;
+        std::string meaning = UpdateResultMeaning(result);
         std::string detail;
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
@@ -324,10 +326,10 @@ int update(const Args& args)
             result = runJob(job);
             marksRecorded = marksRecorded && !job.syncStateProblem();
             printDifferences(job.differences(), {"gateway", "database"}, std::cerr);
+            meaning = job.resultMeaning();
             if (result != UpdateResult::Done)
                 detail = job.failureDetail();
         }
-        const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
         std::cout << "function " << function << ": result " << int(result) << " (" << meaning
                   << (detail.empty() ? "" : ": " + detail) << ")\n";
@@ -360,7 +362,7 @@ int backupWrite(const Args& args)
     }
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
-        return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
+        return networkUsageError("backup write", parsed->positional[1]);
     std::vector<ListedFunction> functions;
     if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
         std::cerr << "mcftool backup write: " << tableProblem(table::Mcdef, status) << "\n";
@@ -496,11 +498,13 @@ int exportHistory(const Args& args)
         return exitCode;
     const std::string path = source->out.value_or(DefaultHistoryExportPath(source->address, source->number));
     uint16_t readStatus = DbStatus::Success;
-    const bool written = ExportHistory(path, source->address, source->number, source->header.name(), &readStatus);
+    std::string problem;
+    const bool written =
+        ExportHistory(path, source->address, source->number, source->header.name(), &readStatus, &problem);
     const std::string mcdef = RecordStore::instance().tableFile(table::Mcdef);
     RecordStore::instance().closeAll();
     if (!written) {
-        std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << "\n";
+        std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << ": " << problem << "\n";
         return Failed;
     }
     std::cout << path << "\n";
@@ -627,8 +631,10 @@ const std::vector<Verb>& mcftool::verbs()
          "Runs the full integrity check of every table file of the home folder HOME\n"
          "and of the template MCDEF.NEW, as the next program to open them finds\n"
          "them (a journal left by an interrupted write is applied first), and checks\n"
-         "that each is the table of this store its name says, with its record\n"
-         "length. Prints one line per file; exit code 0 when every file passes.\n"
+         "that each is the table its name says, that every record has the table's\n"
+         "length, and that the template holds no record. Prints one line per file,\n"
+         "a failing one with the file and its problem (the key of a record of the\n"
+         "wrong length); exit code 0 when every file passes.\n"
          "Run it while no program has the tables open.\n",
          dbCheck},
         {"upload", "HOME NETWORK [--yes|--no]", "upload a gateway's functions into MCDEF, as selecting it does",
@@ -672,8 +678,11 @@ const std::vector<Verb>& mcftool::verbs()
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
          "message goes to standard error), 2 link failure before anything was sent,\n"
-         "3 link failure after a part was sent, 4 local failure (database, password),\n"
-         "5 the gateway stores something else than was sent (--verify).\n"
+         "3 link failure after a part was sent (\"sent, not verified\" when the link\n"
+         "failed while --verify read the function back: the gateway holds what was\n"
+         "sent), 4 local failure (database, password, an unexpected answer), 5 the\n"
+         "gateway stores something else than was sent (--verify). A refusal names\n"
+         "the gateway's return code and its meaning.\n"
          "A failure ends only the update of its own function, which stays marked as\n"
          "not sent (mcftool status). Exit code 0 when every function was updated and\n"
          "its mark recorded.\n",
@@ -817,10 +826,18 @@ int main(int argc, char** argv)
     // The jobs are driven by the communication server's messages through an event
     // loop. A verb that paints text needs the GUI application; mcftool shows no
     // window, so that one runs offscreen unless told otherwise.
+    // Without a session (cron, ssh) the GUI application would warn that it has no runtime folder and
+    // make one in /tmp for good; this run's own folder goes with it.
+    std::unique_ptr<QTemporaryDir> runtimeFolder;
     std::unique_ptr<QCoreApplication> application;
     if (verb && verb->paintsText) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtimeFolder = std::make_unique<QTemporaryDir>();
+            if (runtimeFolder->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
+        }
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
