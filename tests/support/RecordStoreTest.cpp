@@ -317,6 +317,7 @@ TEST_F(RecordStoreTest, GetNextGoesOnAfterWritesBetweenReads)
 TEST_F(RecordStoreTest, BatchedCallsAreKeptAfterTheBatch)
 {
     EXPECT_EQ(DbBatch("MCDEF").beginStatus(), DbStatus::NotOpen) << "a batch on a table not open is no batch";
+    EXPECT_EQ(DbBatch("MCDEF").commit(), DbStatus::NotOpen) << "nor does it say it kept anything";
     createAndOpen("MCDEF");
     {
         DbBatch batch("MCDEF");
