@@ -1,6 +1,7 @@
 // The one writer of whole files: what it refuses to write over, how it writes
 // through a link, and the temporary files that dead writers left behind.
 
+#include "PathState.h"
 #include "support/Profile.h"
 #include "support/RecordStore.h"
 #include "support/RegularFile.h"
@@ -40,17 +41,6 @@ protected:
     static void write(const std::string& file, const std::string& content)
     {
         std::ofstream(file, std::ios::binary) << content;
-    }
-    // What is at a path, for "unchanged": its kind, and for a link where it leads.
-    static std::string describe(const std::string& file)
-    {
-        struct stat info {};
-        if (::lstat(file.c_str(), &info) != 0)
-            return "missing";
-        if (S_ISLNK(info.st_mode))
-            return "link to " + fs::read_symlink(file).string();
-        return std::to_string(info.st_mode & S_IFMT) + ":" + std::to_string(info.st_rdev) + ":"
-            + std::to_string(info.st_ino);
     }
 
     QTemporaryDir m_dir;
@@ -103,15 +93,15 @@ TEST_F(RegularFileTest, EveryWriterRefusesWhatIsNoFileAndWritesThroughALinkToOne
     for (const auto& [writer, write] : writers) {
         for (const Target& target : targets) {
             SCOPED_TRACE(std::string(writer) + " onto " + target.what);
-            const std::vector<std::string> before = {describe(target.name), describe(path("fifo")),
-                                                     describe(path("folder")), describe(path("device"))};
+            const std::vector<std::string> before = {PathState(target.name), PathState(path("fifo")),
+                                                     PathState(path("folder")), PathState(path("device"))};
             problem.clear();
             EXPECT_FALSE(write(target.name));
             if (std::string(writer) != "profile") {
                 EXPECT_EQ(problem, target.name + " cannot be written: " + target.refusal);
             }
-            EXPECT_EQ((std::vector<std::string>{describe(target.name), describe(path("fifo")), describe(path("folder")),
-                                                describe(path("device"))}),
+            EXPECT_EQ((std::vector<std::string>{PathState(target.name), PathState(path("fifo")), PathState(path("folder")),
+                                                PathState(path("device"))}),
                       before);
             EXPECT_TRUE(fs::is_empty(path("folder")));
         }
@@ -125,7 +115,7 @@ TEST_F(RegularFileTest, EveryWriterRefusesWhatIsNoFileAndWritesThroughALinkToOne
         RegularFileTest::write(file, "old\n");
         fs::create_symlink("real/file", path("link"));
         EXPECT_TRUE(write(path("link"))) << problem;
-        EXPECT_EQ(describe(path("link")), "link to real/file");
+        EXPECT_EQ(PathState(path("link")), "link to real/file");
         EXPECT_NE(read(file), "old\n") << "the file behind the link is the one written";
         for (const auto& entry : fs::directory_iterator(path("real")))
             EXPECT_EQ(entry.path().filename(), "file") << "no temporary file left";

@@ -5,6 +5,7 @@
 // length; arguments that name no gateway or no file are refused; the update
 // says what the gateway's answer meant.
 
+#include "PathState.h"
 #include "UploadedDemoHome.h"
 
 #include <gtest/gtest.h>
@@ -30,17 +31,6 @@ protected:
     std::string path(const std::string& name) const { return m_home.path() + "targets/" + name; }
     std::string backupFile() const { return m_home.path() + "zul/001_125.MC"; }
     static bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-    // What is at a path, for "unchanged": its kind and identity, and for a link where it leads.
-    static std::string describe(const std::string& file)
-    {
-        struct stat info {};
-        if (::lstat(file.c_str(), &info) != 0)
-            return "missing";
-        if (S_ISLNK(info.st_mode))
-            return "link to " + fs::read_symlink(file).string();
-        return std::to_string(info.st_mode & S_IFMT) + ":" + std::to_string(info.st_rdev) + ":"
-            + std::to_string(info.st_ino) + ":" + std::to_string(info.st_size);
-    }
     void restartServer(const QStringList& faults)
     {
         m_server.reset();
@@ -115,7 +105,7 @@ TEST_F(FileTargetToolTest, EveryVerbThatWritesAFileRefusesWhatIsNoFile)
     const auto everything = [this] {
         std::vector<std::string> state;
         for (const char* name : {"fifo", "folder", "device"})
-            state.push_back(describe(path(name)));
+            state.push_back(PathState(path(name)));
         return state;
     };
     for (const FileVerb& verb : fileVerbs()) {
@@ -125,11 +115,11 @@ TEST_F(FileTargetToolTest, EveryVerbThatWritesAFileRefusesWhatIsNoFile)
             fs::remove_all(at);
             target.make(at);
             const std::vector<std::string> before = everything();
-            const std::string atBefore = describe(at);
+            const std::string atBefore = PathState(at);
             const ToolRun run = this->run(verb.arguments(home(), QString::fromStdString(at)));
             EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
             EXPECT_TRUE(contains(run.err, at + " cannot be written: " + target.refusal)) << run.err;
-            EXPECT_EQ(describe(at), atBefore);
+            EXPECT_EQ(PathState(at), atBefore);
             EXPECT_EQ(everything(), before);
             EXPECT_TRUE(fs::is_empty(path("folder")));
             fs::remove_all(at);
