@@ -5,7 +5,6 @@
 
 #include <sqlite3.h>
 
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -154,7 +153,7 @@ TableFileReplacement checkRecords(sqlite3* db, const TableSchema& schema, bool e
         != SQLITE_OK)
         return {diskFull(db) ? Outcome::DiskFull : Outcome::SourceNotATable, path};
     sqlite3_bind_int(wrong.handle, 1, schema.recordLength);
-    int rc = sqlite3_step(wrong.handle);
+    const int rc = sqlite3_step(wrong.handle);
     if (rc == SQLITE_ROW)
         return {Outcome::RecordLength, path,
                 "the record with key " + hexKey(sqlite3_column_blob(wrong.handle, 0), sqlite3_column_bytes(wrong.handle, 0))

@@ -173,8 +173,8 @@ std::string folderOf(const std::string& path)
     return folder.empty() ? "." : folder;
 }
 
-// The pid in a temporary file's name "NAME.<pid>.<n>.tmp", 0 when it is no such name.
-pid_t temporaryOwner(const std::string& name)
+// The pid in a temporary file's name "NAME.<pid>.<n>.tmp", 0 when it is no such name; `written` gets NAME.
+pid_t temporaryOwner(const std::string& name, std::string& written)
 {
     static const std::string suffix = ".tmp";
     if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
@@ -193,20 +193,27 @@ pid_t temporaryOwner(const std::string& name)
     const std::string pid = stem.substr(pidDot + 1, attemptDot - pidDot - 1);
     if (!digits(pid) || !digits(stem.substr(attemptDot + 1)))
         return 0;
+    written = stem.substr(0, pidDot);
     return pid_t(std::stol(pid));
 }
 
 // Removes the temporary files that writers of this user left in the folder
-// when they died between writing and renaming them.
-void removeStaleTemporaries(const std::string& folder)
+// when they died between writing and renaming them: those of `target`, and
+// those of another file that is there beside them.
+void removeStaleTemporaries(const std::string& folder, const std::string& target)
 {
+    const std::string targetName = std::filesystem::path(target).filename().string();
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         const std::string path = entry.path().string();
-        const pid_t owner = temporaryOwner(entry.path().filename().string());
+        std::string written;
+        const pid_t owner = temporaryOwner(entry.path().filename().string(), written);
         struct stat info {};
         if (owner <= 0 || owner == ::getpid() || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)
             || info.st_uid != ::geteuid())
+            continue;
+        std::error_code missing;
+        if (written != targetName && !std::filesystem::is_regular_file(entry.path().parent_path() / written, missing))
             continue;
         if (::kill(owner, 0) != 0 && errno == ESRCH)
             ::unlink(path.c_str());
@@ -262,7 +269,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
         return false;
     }
     const std::string folder = folderOf(target);
-    removeStaleTemporaries(folder);
+    removeStaleTemporaries(folder, target);
     // A temporary file of its own for every writer, made anew: two programs
     // replacing the file at once, or a FIFO left at a fixed name, cannot get in the way.
     static std::atomic<unsigned> attempt{0};

@@ -36,8 +36,9 @@ std::optional<std::string> WriteTargetProblem(const std::string& path, std::stri
 // must pass WriteTargetProblem; a link is written through and kept. False,
 // with "PATH cannot be written: reason" in `problem`, when it fails; the old
 // file then stays as it was. `beforeRename`, when given, runs once the new
-// file is whole on disk; false from it abandons the write. Temporary files of
-// writers that died before their rename are removed from the folder.
+// file is whole on disk; false from it abandons the write. Temporary files
+// that writers of this user left when they died before their rename (of this
+// file, or of a file beside them) are removed from the folder.
 bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem,
                         const std::function<bool()>& beforeRename = {});
 

@@ -144,20 +144,26 @@ TEST_F(RegularFileTest, TemporaryFilesOfDeadWritersGoWhenTheFolderIsNextWritten)
     if (child == 0)
         _exit(0);
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
-    const std::string dead = path("backup.MC." + std::to_string(child) + ".0.tmp");
-    const std::string alive = path("other.csv." + std::to_string(getppid()) + ".3.tmp");
-    const std::string notOurs = path("notes.1.2.tmp.txt");
-    const std::string deadFolder = path("left." + std::to_string(child) + ".1.tmp");
-    for (const std::string& file : {dead, alive, notOurs})
+    const std::string dead = std::to_string(child);
+    write(path("backup.MC"), "old");
+    const std::string ofAnotherFile = path("backup.MC." + dead + ".0.tmp");
+    const std::string ofThisFile = path("export.csv." + dead + ".4.tmp");
+    const std::string alive = path("backup.MC." + std::to_string(getppid()) + ".3.tmp");
+    const std::string ofNoFile = path("notes." + dead + ".2.tmp");
+    const std::string notATemporary = path("notes.1.2.tmp.txt");
+    const std::string folder = path("backup.MC." + dead + ".1.tmp");
+    for (const std::string& file : {ofAnotherFile, ofThisFile, alive, ofNoFile, notATemporary})
         write(file, "half");
-    fs::create_directory(deadFolder);
+    fs::create_directory(folder);
 
     std::string problem;
     ASSERT_TRUE(WriteFileReplacing(path("export.csv"), "whole", problem)) << problem;
-    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_FALSE(fs::exists(ofAnotherFile));
+    EXPECT_FALSE(fs::exists(ofThisFile));
     EXPECT_TRUE(fs::exists(alive)) << "its writer may still rename it";
-    EXPECT_TRUE(fs::exists(notOurs));
-    EXPECT_TRUE(fs::exists(deadFolder)) << "only files are removed";
+    EXPECT_TRUE(fs::exists(ofNoFile)) << "a name of the user's own, for all the writer knows";
+    EXPECT_TRUE(fs::exists(notATemporary));
+    EXPECT_TRUE(fs::exists(folder)) << "only files are removed";
     EXPECT_EQ(read(path("export.csv")), "whole");
 }
 
