@@ -144,7 +144,7 @@ std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
     return content;
 }
 
-bool writeText(const std::string& path, const std::string& text)
+bool writeFile(const std::string& path, const std::string& text)
 {
     std::string problem;
     if (WriteFileReplacing(path, text, problem))
@@ -169,7 +169,7 @@ bool writePdf(const std::vector<ReportPage>& pages, QPrinter& printer, const std
         std::cerr << "mcftool report: " << DescribeFileProblem(painted, readProblem, MaxPdfSize) << "\n";
         return false;
     }
-    return writeText(path, *content);
+    return writeFile(path, *content);
 }
 
 int report(const Args& args)
@@ -219,7 +219,7 @@ int report(const Args& args)
                   << tableProblem(layout.failure->table, layout.failure->status) << "\n";
         return Failed;
     }
-    if (arguments->text && !writeText(*arguments->text, ReportText(layout.pages)))
+    if (arguments->text && !writeFile(*arguments->text, ReportText(layout.pages)))
         return Failed;
     if (arguments->pdf && !writePdf(layout.pages, printer, *arguments->pdf))
         return Failed;

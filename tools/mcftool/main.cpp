@@ -729,7 +729,9 @@ const std::vector<Verb>& mcftool::verbs()
          "NNN_125.MC, with every function of a known type (its stamp and its write\n"
          "telegrams) and the start state of the started functions. Without any\n"
          "function of a known type no file is left. The file is written beside and\n"
-         "renamed into place.\n",
+         "renamed into place; a folder, a FIFO or a device in its place, or a link\n"
+         "to one, is refused and left as it is, and a link to a regular file is\n"
+         "written through.\n",
          backupWrite},
         {"backup show", "FILE", "print a backup file: header and every telegram decoded",
          "Prints a backup file: file type, checksum (and whether it matches), the\n"
