@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   dpkg-dev help2man librsvg2-bin lintian desktop-file-utils
   fonts-dejavu-core poppler-utils
+  clang libclang-rt-dev
 )
 
 missing=()

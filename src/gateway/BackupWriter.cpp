@@ -7,13 +7,11 @@
 #include "model/Texts.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Db.h"
+#include "support/RegularFile.h"
 #include "support/UiSeam.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -63,30 +61,30 @@ BackupWriteResult WriteBackupFile(const std::string& gatewayAddress, const std::
                                   QWidget* messageParent)
 {
     WaitCursor wait;
-    const QString name = QString::fromStdString(BackupFileName(gatewayAddress));
-    const auto cannotWrite = [&] {
-        ShowMessage(QText(txt::CannotWriteToFile) + " " + name, MB::Ok | MB::IconExclamation, messageParent);
+    const std::string name = BackupFileName(gatewayAddress);
+    const auto cannotWrite = [&](const std::string& problem) {
+        ShowMessage(QText(txt::CannotWriteToFile) + " " + QString::fromStdString(name + "\n" + problem),
+                    MB::Ok | MB::IconExclamation, messageParent);
         return BackupWriteResult::Failed;
     };
+    // What is in the file's place must be a file: a folder, a FIFO or a device there is neither written nor removed.
+    if (const std::optional<std::string> refused = WriteTargetProblem(name))
+        return cannotWrite(*refused);
     if (!anyKnownType(functions)) {
         // A stale file left behind would give the next upload functions the gateway no longer has.
-        QFile stale(name);
-        if (stale.remove() || !QFileInfo::exists(name))
+        std::error_code error;
+        if (std::filesystem::remove(name, error) || !error)
             return BackupWriteResult::NoFunctions;
-        qWarning("the backup file %s cannot be removed: %s", qPrintable(name), qPrintable(stale.errorString()));
-        return cannotWrite();
+        return cannotWrite(name + " cannot be removed: " + error.message());
     }
-    QSaveFile out(name);
-    if (!out.open(QIODevice::WriteOnly))
-        return cannotWrite();
     BackupFile file;
     // A build that stops part-way leaves its file incomplete, without a
     // checksum, so that the next upload says the last backup failed.
     const bool built = BuildBackupFile(gatewayAddress, functions, file, messageParent) == DbStatus::Success;
     const std::vector<uint8_t> bytes = built ? EncodeBackupFile(file) : EncodeIncompleteBackupFile(file);
-    const qint64 size = qint64(bytes.size());
-    if (out.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !out.commit())
-        return cannotWrite();
+    std::string problem;
+    if (!WriteFileReplacing(name, std::string(bytes.begin(), bytes.end()), problem))
+        return cannotWrite(problem);
     return built ? BackupWriteResult::Written : BackupWriteResult::Failed;
 }
 

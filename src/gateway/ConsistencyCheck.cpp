@@ -168,10 +168,11 @@ uint16_t ConsistencyCheck::checkFunction(uint8_t number)
         markedRanges.insert({record.blockType(), record.blockNumber()});
         marked = true;
     }
-    for (const auto& [blockType, blockNumber] : markedRanges) {
+    for (const std::pair<uint8_t, uint8_t>& range : markedRanges) {
+        const auto [blockType, blockNumber] = range;
         std::vector<McdefRecord> slotRecords;
-        std::copy_if(records.begin(), records.end(), std::back_inserter(slotRecords), [&](const McdefRecord& r) {
-            return r.blockType() == blockType && r.blockNumber() == blockNumber;
+        std::copy_if(records.begin(), records.end(), std::back_inserter(slotRecords), [&range](const McdefRecord& r) {
+            return std::pair(r.blockType(), r.blockNumber()) == range;
         });
         status = ReplaceBlocks(number, blockType, blockNumber, slotRecords);
         if (status != DbStatus::Success)

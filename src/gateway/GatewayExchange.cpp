@@ -3,6 +3,7 @@
 #include "model/Messages.h"
 #include "model/Records.h"
 #include "model/TextIds.h"
+#include "protocol/GatewayCodes.h"
 #include "support/ServerLink.h"
 #include "support/UiSeam.h"
 
@@ -100,4 +101,13 @@ bool GatewayExchange::event(QEvent* event)
         onLinkFailure();
     }
     return true;
+}
+
+std::optional<std::string> GatewayExchange::gatewayEnding() const
+{
+    if (m_refusal)
+        return "refused by the gateway: " + GatewayStatusText(*m_refusal);
+    if (m_unexpectedAnswer)
+        return std::string("unexpected answer: the gateway's setup was changed by another user");
+    return std::nullopt;
 }

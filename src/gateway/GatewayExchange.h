@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 
 class GatewayExchange : public QObject {
@@ -31,6 +32,10 @@ public:
     std::optional<uint8_t> refusal() const { return m_refusal; }
     // The gateway answered what was not asked: another user changed its setup.
     bool unexpectedAnswer() const { return m_unexpectedAnswer; }
+    // Why the job ended early when the gateway's answer says it, in the words
+    // of every tool message and log: "refused by the gateway: return code 1
+    // (the gateway's memory is full)", or the unexpected answer.
+    std::optional<std::string> gatewayEnding() const;
 
 Q_SIGNALS:
     void progressRange(int maximum);

@@ -168,8 +168,7 @@ void UpdateJob::onAnswer(const Telegram& answer, const CheckedAnswer& checked)
     Q_EMIT progress(m_answers);
     if (checked.refused()) {
         ShowRefusal(*checked.status, messageParent());
-        fail(UpdateResult::Refused, GatewayStatusText(*checked.status) + ", telegram " + std::to_string(m_answers)
-                                        + " of " + std::to_string(telegramCount()));
+        fail(UpdateResult::Refused, "telegram " + std::to_string(m_answers) + " of " + std::to_string(telegramCount()));
         return;
     }
     if (++m_next < m_telegrams.size()) {
@@ -257,6 +256,11 @@ void UpdateJob::onUnexpectedAnswer()
 void UpdateJob::onLinkFailure()
 {
     MessageById(txt::CommunicationErrorTryAgain, MB::Ok | MB::IconStop, messageParent());
+    if (m_readBack) {
+        m_sentNotVerified = true;
+        fail(UpdateResult::LinkFailure, "the gateway took every telegram; the link failed while it was read back");
+        return;
+    }
     fail(m_answers > 0 ? UpdateResult::LinkFailure : UpdateResult::NotSent,
          (m_answers > 0 ? "" : "link failure, ") + std::to_string(m_answers) + " of " + std::to_string(telegramCount())
              + " telegrams taken");
@@ -270,11 +274,17 @@ void UpdateJob::fail(UpdateResult result, std::string detail)
     finish(result);
 }
 
+std::string UpdateJob::resultMeaning() const
+{
+    if (m_sentNotVerified)
+        return "sent, not verified";
+    return gatewayEnding().value_or(UpdateResultMeaning(result()));
+}
+
 void UpdateJob::recordSyncState(UpdateResult result)
 {
-    const std::string reason =
-        std::string(UpdateResultMeaning(result)) + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail);
-    if (result == UpdateResult::Done)
+    const std::string reason = resultMeaning() + (m_failureDetail.empty() ? std::string() : ": " + m_failureDetail);
+    if (result == UpdateResult::Done || m_sentNotVerified)
         m_syncStateProblem = ChangeSyncState([&](SyncState& state) { return state.forget(gatewayAddress(), m_number); });
     else
         m_syncStateProblem = markUnsent(reason);
@@ -286,7 +296,9 @@ void UpdateJob::recordSyncState(UpdateResult result)
 void UpdateJob::logOutcome(UpdateResult result, const std::string& reason)
 {
     std::string line;
-    if (result == UpdateResult::StoredOtherwise)
+    if (m_sentNotVerified)
+        line = "sent to the gateway, not verified: " + m_failureDetail;
+    else if (result == UpdateResult::StoredOtherwise)
         line = "sent to the gateway, which stores something else: " + m_failureDetail;
     else if (result != UpdateResult::Done)
         line = "not sent to the gateway: " + reason;

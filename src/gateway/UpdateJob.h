@@ -56,8 +56,12 @@ public:
     // What the read-back found different: per field the gateway's value, then MCDEF's.
     const std::vector<FieldDifference>& differences() const { return m_differences; }
     int answersReceived() const { return m_answers; }
-    // Why the update did not end with Done, beyond its result: "return code 3", ...
+    // Why the update did not end with Done, beyond its result: "telegram 2 of 5", ...
     const std::string& failureDetail() const { return m_failureDetail; }
+    // What its result means: the gateway's ending (a refusal with its return
+    // code's meaning, an unexpected answer), "sent, not verified" when the link
+    // failed while the function was read back, else UpdateResultMeaning.
+    std::string resultMeaning() const;
     // The problem, naming the file, when the function's mark could not be recorded.
     const std::optional<std::string>& syncStateProblem() const { return m_syncStateProblem; }
 
@@ -97,6 +101,8 @@ private:
     std::optional<std::string> m_syncStateProblem;
     bool m_verify = false;
     bool m_wasMarked = false;
+    // The link failed during the read-back: the gateway holds what was sent.
+    bool m_sentNotVerified = false;
     std::unique_ptr<FunctionReader> m_readBack;
     std::vector<FieldDifference> m_differences;
 };

@@ -84,7 +84,7 @@ void UploadJob::startEmptyingMcdef()
     DbClose(table::Mcdef);
     const std::string source = store.dataFile("MCDEF.NEW");
     const std::string target = store.tableFile(table::Mcdef);
-    m_emptying.reset(QThread::create([this, source, target] { m_emptied = RecordStore::replaceTableFile(source, target); }));
+    m_emptying.reset(QThread::create([this, source, target] { m_emptied = RecordStore::replaceTableFile(source, target, table::Mcdef, true); }));
     connect(m_emptying.get(), &QThread::finished, this, &UploadJob::onMcdefEmptied);
     m_emptying->start();
 }

@@ -181,11 +181,7 @@ bool IOList::StoreReferences(uint8_t functionType, uint8_t functionNumber, uint8
         if (block == 0)
             break;
         const SlotDescriptor& slot = slots.descriptors[size_t(block - 1) % 8];
-        uint16_t status = RemoveBlocks(functionNumber, blockType, block);
-        if (status != DbStatus::Success) {
-            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
-            return false;
-        }
+        std::vector<McdefRecord> records;
         for (int i = 0; i < rowCount(); ++i) {
             const ReferenceRow& r = row(i);
             const bool takes = (slot.kind == SlotKind::Automatic && r.automatic())
@@ -199,11 +195,12 @@ bool IOList::StoreReferences(uint8_t functionType, uint8_t functionNumber, uint8
             record[9] = r.parameterClass;
             if (slot.kind == SlotKind::Parameter)
                 le::putU16(&record[10], IdentityChecksum(r.nodeKind, r.ident));
-            status = InsertBlock(record);
-            if (status != DbStatus::Success) {
-                ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
-                return false;
-            }
+            records.push_back(record);
+        }
+        if (const uint16_t status = ReplaceBlocks(functionNumber, blockType, block, records);
+            status != DbStatus::Success) {
+            ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
+            return false;
         }
     }
     return true;

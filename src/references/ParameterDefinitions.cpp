@@ -97,7 +97,7 @@ bool CopyDatabaseFile(const std::string& source, const std::string& destination,
     const std::string to = DataFilePath(destination);
     if (!copyWanted(from, to, force))
         return true;
-    const TableFileReplacement replacement = RecordStore::replaceTableFile(from, to);
+    const TableFileReplacement replacement = RecordStore::replaceTableFile(from, to, table::McParDef);
     if (replacement.ok())
         return true;
     qWarning("database file not copied: %s", replacement.describe().c_str());

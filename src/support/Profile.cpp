@@ -314,6 +314,10 @@ std::string ProfileWithValue(const std::string& content, const std::string& sect
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file)
 {
+    if (const std::optional<std::string> refused = WriteTargetProblem(file)) {
+        qWarning("%s", refused->c_str());
+        return false;
+    }
     FileProblem problem = FileProblem::None;
     const std::string content = readWholeFile(file, &problem).value_or(std::string());
     if (problem != FileProblem::None && problem != FileProblem::Missing)

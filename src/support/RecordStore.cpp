@@ -5,8 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -127,61 +125,119 @@ enum class TableCheck {
     Integrity,  // as the next open finds it, journal applied, by the full integrity check
 };
 
-Outcome checkOpenTable(sqlite3* db, TableCheck how)
+// "01 04 01 00": a stored key, as the record's bytes give it.
+std::string hexKey(const void* bytes, int length)
+{
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%s%02X", i ? " " : "", unsigned(static_cast<const unsigned char*>(bytes)[i]));
+        text += hex;
+    }
+    return text;
+}
+
+// What a table file must hold to pass: the table of that name (null: any
+// table of this store), with no record when it is a template.
+struct TableExpectation {
+    const TableSchema* schema = nullptr;
+    bool empty = false;
+};
+
+// The records: each of the table's length, none in a template.
+TableFileReplacement checkRecords(sqlite3* db, const TableSchema& schema, bool empty, const std::string& path)
+{
+    Statement wrong;
+    if (sqlite3_prepare_v2(db, "SELECT k0, length(rec) FROM records WHERE length(rec) != ?1 ORDER BY id LIMIT 1", -1,
+                           &wrong.handle, nullptr)
+        != SQLITE_OK)
+        return {diskFull(db) ? Outcome::DiskFull : Outcome::SourceNotATable, path};
+    sqlite3_bind_int(wrong.handle, 1, schema.recordLength);
+    const int rc = sqlite3_step(wrong.handle);
+    if (rc == SQLITE_ROW)
+        return {Outcome::RecordLength, path,
+                "the record with key " + hexKey(sqlite3_column_blob(wrong.handle, 0), sqlite3_column_bytes(wrong.handle, 0))
+                    + " is " + std::to_string(sqlite3_column_int(wrong.handle, 1)) + " bytes, not "
+                    + std::to_string(schema.recordLength)};
+    if (rc != SQLITE_DONE)
+        return {Outcome::SourceDamaged, path};
+    if (!empty)
+        return {Outcome::Replaced, path};
+    Statement count;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM records", -1, &count.handle, nullptr) != SQLITE_OK
+        || sqlite3_step(count.handle) != SQLITE_ROW)
+        return {Outcome::SourceDamaged, path};
+    const int64_t records = sqlite3_column_int64(count.handle, 0);
+    if (records == 0)
+        return {Outcome::Replaced, path};
+    return {Outcome::SourceNotEmpty, path, std::to_string(records) + (records == 1 ? " record" : " records")};
+}
+
+TableFileReplacement checkOpenTable(sqlite3* db, TableCheck how, const TableExpectation& expected,
+                                    const std::string& path)
 {
     {
         Statement check;
         const char* pragma = how == TableCheck::Integrity ? "PRAGMA integrity_check" : "PRAGMA quick_check";
         if (sqlite3_prepare_v2(db, pragma, -1, &check.handle, nullptr) != SQLITE_OK)
-            return diskFull(db) ? Outcome::DiskFull : Outcome::SourceNotATable;
+            return {diskFull(db) ? Outcome::DiskFull : Outcome::SourceNotATable, path};
         const int rc = sqlite3_step(check.handle);
         if (rc != SQLITE_ROW && diskFull(db))
-            return Outcome::DiskFull;
+            return {Outcome::DiskFull, path};
         if (rc == SQLITE_NOTADB)
-            return Outcome::SourceNotATable;
+            return {Outcome::SourceNotATable, path};
         const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(check.handle, 0));
         if (rc != SQLITE_ROW || !verdict || std::strcmp(verdict, "ok") != 0)
-            return Outcome::SourceDamaged;
+            return {Outcome::SourceDamaged, path};
     }
-    Statement name;
-    if (sqlite3_prepare_v2(db, "SELECT name FROM meta", -1, &name.handle, nullptr) != SQLITE_OK
-        || sqlite3_step(name.handle) != SQLITE_ROW)
-        return Outcome::SourceNotATable;
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(name.handle, 0));
+    Statement meta;
+    if (sqlite3_prepare_v2(db, "SELECT name, record_length FROM meta", -1, &meta.handle, nullptr) != SQLITE_OK
+        || sqlite3_step(meta.handle) != SQLITE_ROW)
+        return {Outcome::SourceNotATable, path};
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(meta.handle, 0));
     const TableSchema* schema = text ? FindTableSchema(text) : nullptr;
-    return schema && checkTableMeta(db, *schema) == DbStatus::Success ? Outcome::Replaced : Outcome::SourceNotATable;
+    if (!schema)
+        return {Outcome::SourceNotATable, path};
+    if (expected.schema && schema != expected.schema)
+        return {Outcome::OtherTable, path, "a table of " + schema->name + ", not of " + expected.schema->name};
+    const int recordLength = sqlite3_column_int(meta.handle, 1);
+    if (recordLength != schema->recordLength)
+        return {Outcome::RecordLength, path,
+                "its records are " + std::to_string(recordLength) + " bytes, " + schema->name + "'s are "
+                    + std::to_string(schema->recordLength)};
+    return checkRecords(db, *schema, expected.empty, path);
 }
 
-// Replaced when the file is a whole table file of this store that passes the check.
-Outcome checkTable(const std::string& path, TableCheck how)
+// Replaced when the file is a whole table file of this store, as expected, that passes the check.
+TableFileReplacement checkTable(const std::string& path, TableCheck how, const TableExpectation& expected)
 {
     switch (CheckRegularFile(path, LargestTableFile)) {
     case FileProblem::None:
         break;
     case FileProblem::Missing:
-        return Outcome::SourceMissing;
+        return {Outcome::SourceMissing, path};
     case FileProblem::NotRegular:
-        return Outcome::SourceNotAFile;
+        return {Outcome::SourceNotAFile, path};
     case FileProblem::TooLarge:
     case FileProblem::Unreadable:
     case FileProblem::NoMemory:
-        return Outcome::SourceImplausibleSize;
+        return {Outcome::SourceImplausibleSize, path};
     }
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size < SmallestTableFile || size % SmallestTableFile != 0)
-        return Outcome::SourceImplausibleSize;
+        return {Outcome::SourceImplausibleSize, path};
     if (how == TableCheck::CopySource && journalHasContent(path))
-        return Outcome::JournalPending;
+        return {Outcome::JournalPending, path};
     sqlite3* db = nullptr;
-    Outcome outcome = Outcome::SourceNotATable;
+    TableFileReplacement verdict{Outcome::SourceNotATable, path};
     const int opened = how == TableCheck::CopySource
         ? sqlite3_open_v2(untouchedUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
         : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (opened == SQLITE_OK)
-        outcome = checkOpenTable(db, how);
+        verdict = checkOpenTable(db, how, expected, path);
     sqlite3_close(db);
-    return outcome;
+    return verdict;
 }
 
 } // namespace
@@ -196,8 +252,12 @@ std::string TableFileReplacement::describe() const
     case SourceNotATable: return file + ": not a table of this store";
     case SourceDamaged: return file + ": fails the integrity check";
     case JournalPending: return file + ": has unwritten journal content";
-    case WriteFailed: return file + ": cannot be written";
+    case WriteFailed: return detail.empty() ? file + ": cannot be written" : detail;
     case DiskFull: return file + ": cannot be opened to be checked, the disk is full";
+    case OtherTable: return file + ": " + detail;
+    case RecordLength: return file + ": " + detail;
+    case SourceNotEmpty: return file + ": holds " + detail + ", an empty template none";
+    case TargetRefused: return detail;
     }
     return file;
 }
@@ -685,37 +745,43 @@ uint16_t RecordStore::createTableFile(const std::string& path, const TableSchema
     return status;
 }
 
-TableFileReplacement RecordStore::replaceTableFile(const std::string& source, const std::string& target)
+TableFileReplacement RecordStore::replaceTableFile(const std::string& source, const std::string& target,
+                                                   const std::string& table, bool emptyTemplate)
 {
-    namespace fs = std::filesystem;
-    if (const Outcome outcome = checkTable(source, TableCheck::CopySource); outcome != Outcome::Replaced)
-        return {outcome, source};
-    if (journalHasContent(target))
+    const TableExpectation expected{FindTableSchema(table), emptyTemplate};
+    if (TableFileReplacement checked = checkTable(source, TableCheck::CopySource, expected); !checked.ok())
+        return checked;
+    std::string resolved;
+    if (const std::optional<std::string> refused = WriteTargetProblem(target, &resolved))
+        return {Outcome::TargetRefused, target, *refused};
+    if (journalHasContent(resolved))
         return {Outcome::JournalPending, target};
-    const std::string temporary = target + ".replacing";
-    const fs::path folder = fs::path(target).parent_path();
-    std::error_code ec;
-    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
-    bool written = !ec && FlushToDisk(temporary, O_RDONLY);
+    FileProblem readProblem = FileProblem::None;
+    const std::optional<std::string> content = ReadRegularFile(source, LargestTableFile, &readProblem);
+    if (!content)
+        return {readProblem == FileProblem::Missing ? Outcome::SourceMissing : Outcome::SourceImplausibleSize, source};
     // An empty journal and its index hold nothing of the old target; gone, they cannot meet the new file.
-    for (const char* journal : {"-wal", "-shm"})
-        written = written && (fs::remove(target + journal, ec) || !ec);
-    if (written)
-        fs::rename(temporary, target, ec);
-    if (!written || ec) {
-        fs::remove(temporary, ec);
-        return {Outcome::WriteFailed, target};
-    }
-    FlushToDisk(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+    const auto removeJournals = [&resolved] {
+        std::error_code ec;
+        for (const char* journal : {"-wal", "-shm"})
+            if (!std::filesystem::remove(resolved + journal, ec) && ec)
+                return false;
+        return true;
+    };
+    std::string problem;
+    if (!WriteFileReplacing(target, *content, problem, removeJournals))
+        return {Outcome::WriteFailed, target, problem};
     return {Outcome::Replaced, target};
 }
 
-std::optional<std::string> RecordStore::checkTableFile(const std::string& path)
+std::optional<std::string> RecordStore::checkTableFile(const std::string& path, const std::string& table,
+                                                       bool emptyTemplate)
 {
-    const Outcome outcome = checkTable(path, TableCheck::Integrity);
-    if (outcome == Outcome::Replaced)
+    const TableFileReplacement checked =
+        checkTable(path, TableCheck::Integrity, {FindTableSchema(table), emptyTemplate});
+    if (checked.ok())
         return std::nullopt;
-    return TableFileReplacement{outcome, path}.describe();
+    return checked.describe();
 }
 
 DbBatch::DbBatch(const std::string& table)
@@ -734,7 +800,7 @@ DbBatch::~DbBatch()
 uint16_t DbBatch::commit()
 {
     if (!m_active)
-        return DbStatus::Success;
+        return m_beginStatus == DbStatus::Success ? uint16_t(DbStatus::InvalidOperation) : m_beginStatus;
     m_active = false;
     return RecordStore::instance().endBatch(m_table, true);
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 // How the replacement of a table file ended; on failure, the file it failed on.
 struct TableFileReplacement {
@@ -25,9 +26,20 @@ struct TableFileReplacement {
         JournalPending,        // unwritten journal content beside it: open elsewhere or left broken
         WriteFailed,           // the copy, its flush, the journal removal or the rename failed
         DiskFull,              // no room for the journal index that opening it needs
+        OtherTable,            // a table of another name than the one asked for
+        RecordLength,          // the table's or a record's length is not that of its table
+        SourceNotEmpty,        // a template that holds records
+        TargetRefused,         // the target is no file to write (a folder, a FIFO, a link to one ...)
     };
+    TableFileReplacement() = default;
+    TableFileReplacement(Outcome outcome, std::string file, std::string detail = {})
+        : outcome(outcome), file(std::move(file)), detail(std::move(detail))
+    {
+    }
+
     Outcome outcome = Replaced;
     std::string file;
+    std::string detail; // which table, which record, why the target was refused
 
     bool ok() const { return outcome == Replaced; }
     // "<file>: <what is wrong>", for logs and tool messages.
@@ -74,15 +86,19 @@ public:
     // Creates an empty table file (replacing any file of that name).
     static uint16_t createTableFile(const std::string& path, const TableSchema& schema);
     // Makes the target (a closed table) a copy of the source table file in one
-    // step: the source is checked first, copied beside the target, flushed and
-    // renamed over it, so that the target is either the old file or the new
-    // one; no journal of the old target is left to be applied to the new file.
-    // On any failure the target stays as it was.
-    static TableFileReplacement replaceTableFile(const std::string& source, const std::string& target);
+    // step: the source is checked first to be a whole file of `table` whose
+    // records all have the table's length, with no record at all when it is an
+    // empty template; it is written through the one file writer (a link to a
+    // table file is written through), so that the target is either the old
+    // file or the new one; no journal of the old target is left to be applied
+    // to the new file. On any failure the target stays as it was.
+    static TableFileReplacement replaceTableFile(const std::string& source, const std::string& target,
+                                                 const std::string& table, bool emptyTemplate = false);
     // The full integrity check of a closed table file as the next open finds
-    // it (an interrupted write's journal applied): nothing when it is a whole
-    // table of this store, what is wrong otherwise.
-    static std::optional<std::string> checkTableFile(const std::string& path);
+    // it (an interrupted write's journal applied), and the checks of the
+    // copy's source above: nothing when it passes, what is wrong otherwise.
+    static std::optional<std::string> checkTableFile(const std::string& path, const std::string& table,
+                                                     bool emptyTemplate = false);
 
 private:
     struct Table;
@@ -104,9 +120,10 @@ public:
     DbBatch(const DbBatch&) = delete;
     DbBatch& operator=(const DbBatch&) = delete;
 
-    // Keeps the batch's work; its status. A batch that could not begin has
-    // written each call on its own, and commits with success: callers whose
-    // work must be all or none look at beginStatus() first.
+    // Keeps the batch's work; its status. A batch that could not begin
+    // answers why not (its calls were each written on their own), and one
+    // committed already InvalidOperation: callers whose work must be all or
+    // none look at beginStatus() before they write.
     uint16_t commit();
     // Success when the batch began; otherwise why not (the table not open,
     // another process writing): work that must be all or none stops on it.

@@ -1,5 +1,6 @@
 #include "support/RegularFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -9,9 +10,30 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// "a FIFO", "a folder" ...: what a file of this mode is, for the refusal.
+std::string kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+} // namespace
 
 FileProblem CheckRegularFile(const std::string& path, uint64_t maxSize)
 {
@@ -37,8 +59,12 @@ std::string DescribeFileProblem(const std::string& path, FileProblem problem, ui
         return {};
     case FileProblem::Missing:
         return path + " does not exist";
-    case FileProblem::NotRegular:
-        return path + (std::filesystem::is_directory(path, error) ? " is a folder" : " is not a regular file");
+    case FileProblem::NotRegular: {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return path + " is not a regular file";
+        return path + (S_ISDIR(info.st_mode) ? " is a folder" : " is not a regular file (" + kindOf(info.st_mode) + ")");
+    }
     case FileProblem::TooLarge:
         return path + " is " + std::to_string(std::filesystem::file_size(path, error)) + " bytes, more than "
             + std::to_string(maxSize);
@@ -139,15 +165,118 @@ bool FlushToDisk(const std::string& path, int openFlags)
     return ::close(fd) == 0 && flushed;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem)
+namespace {
+
+std::string folderOf(const std::string& path)
 {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+// The pid in a temporary file's name "NAME.<pid>.<n>.tmp", 0 when it is no such name; `written` gets NAME.
+pid_t temporaryOwner(const std::string& name, std::string& written)
+{
+    static const std::string suffix = ".tmp";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string stem = name.substr(0, name.size() - suffix.size());
+    const size_t attemptDot = stem.rfind('.');
+    if (attemptDot == std::string::npos || attemptDot + 1 == stem.size())
+        return 0;
+    const size_t pidDot = stem.rfind('.', attemptDot - 1);
+    if (pidDot == std::string::npos || pidDot == 0 || pidDot + 1 == attemptDot)
+        return 0;
+    const auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() < 10
+            && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string pid = stem.substr(pidDot + 1, attemptDot - pidDot - 1);
+    if (!digits(pid) || !digits(stem.substr(attemptDot + 1)))
+        return 0;
+    written = stem.substr(0, pidDot);
+    return pid_t(std::stol(pid));
+}
+
+// Removes the temporary files that writers of this user left in the folder
+// when they died between writing and renaming them: those of `target`, and
+// those of another file that is there beside them.
+void removeStaleTemporaries(const std::string& folder, const std::string& target)
+{
+    const std::string targetName = std::filesystem::path(target).filename().string();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string path = entry.path().string();
+        std::string written;
+        const pid_t owner = temporaryOwner(entry.path().filename().string(), written);
+        struct stat info {};
+        if (owner <= 0 || owner == ::getpid() || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)
+            || info.st_uid != ::geteuid())
+            continue;
+        std::error_code missing;
+        if (written != targetName && !std::filesystem::is_regular_file(entry.path().parent_path() / written, missing))
+            continue;
+        if (::kill(owner, 0) != 0 && errno == ESRCH)
+            ::unlink(path.c_str());
+    }
+}
+
+} // namespace
+
+std::optional<std::string> WriteTargetProblem(const std::string& path, std::string* target)
+{
+    if (path.empty())
+        return std::string("cannot write a file: the file name is empty");
+    const std::string refused = path + " cannot be written: ";
+    if (path.find_first_of("\n\r") != std::string::npos)
+        return refused + "the file name holds a line break";
+    std::string current = path;
+    for (int links = 0;; ++links) {
+        const std::string via = current == path ? std::string("it is ") : "it is a link to " + current + ", ";
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return refused + std::strerror(errno);
+            struct stat folder {};
+            const std::string parent = folderOf(current);
+            if (::stat(parent.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+                return refused + (current == path ? "" : "it is a link to " + current + ", and ") + "the folder "
+                    + parent + " does not exist";
+            break;
+        }
+        if (S_ISREG(info.st_mode))
+            break;
+        if (!S_ISLNK(info.st_mode))
+            return refused + via + kindOf(info.st_mode);
+        if (links == 40)
+            return refused + "it is a link in a loop of links";
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(current, error);
+        if (error)
+            return refused + error.message();
+        current = link.is_absolute() ? link.string() : (std::filesystem::path(folderOf(current)) / link).string();
+    }
+    if (target)
+        *target = current;
+    return std::nullopt;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem,
+                        const std::function<bool()>& beforeRename)
+{
+    std::string target;
+    if (const std::optional<std::string> refused = WriteTargetProblem(path, &target)) {
+        problem = *refused;
+        return false;
+    }
+    const std::string folder = folderOf(target);
+    removeStaleTemporaries(folder, target);
     // A temporary file of its own for every writer, made anew: two programs
     // replacing the file at once, or a FIFO left at a fixed name, cannot get in the way.
     static std::atomic<unsigned> attempt{0};
     std::string temporary;
     int fd = -1;
     for (int tries = 0; fd < 0 && tries < 100; ++tries) {
-        temporary = path + "." + std::to_string(::getpid()) + "." + std::to_string(attempt++) + ".tmp";
+        temporary = target + "." + std::to_string(::getpid()) + "." + std::to_string(attempt++) + ".tmp";
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -155,7 +284,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
     int failure = fd < 0 ? errno : 0;
     // The new file keeps the old one's permissions.
     struct stat old {};
-    if (failure == 0 && ::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 0777) != 0)
+    if (failure == 0 && ::stat(target.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 0777) != 0)
         failure = errno;
     if (failure == 0)
         failure = writeAll(fd, content);
@@ -163,7 +292,9 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
         failure = errno;
     if (fd >= 0 && ::close(fd) != 0 && failure == 0)
         failure = errno;
-    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) != 0)
+    if (failure == 0 && beforeRename && !beforeRename())
+        failure = errno ? errno : EIO;
+    if (failure == 0 && std::rename(temporary.c_str(), target.c_str()) != 0)
         failure = errno;
     if (failure != 0) {
         problem = path + " cannot be written: " + std::strerror(failure);
@@ -171,15 +302,28 @@ bool WriteFileReplacing(const std::string& path, const std::string& content, std
             std::remove(temporary.c_str());
         return false;
     }
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    FlushToDisk(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+    FlushToDisk(folder, O_RDONLY | O_DIRECTORY);
     return true;
 }
 
 bool AppendToFile(const std::string& path, const std::string& content, bool flush, std::string& problem)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    std::string target;
+    if (const std::optional<std::string> refused = WriteTargetProblem(path, &target)) {
+        problem = *refused;
+        return false;
+    }
+    // Not blocking on a FIFO put in the file's place since the check; refused below.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     int failure = fd < 0 ? errno : 0;
+    struct stat info {};
+    if (failure == 0 && ::fstat(fd, &info) != 0)
+        failure = errno;
+    if (failure == 0 && !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        problem = path + " cannot be written: it is " + kindOf(info.st_mode);
+        return false;
+    }
     if (failure == 0)
         failure = writeAll(fd, content);
     if (failure == 0 && flush && ::fdatasync(fd) != 0)

@@ -273,7 +273,8 @@ TEST_F(CurveExportTest, AFileThatCannotBeCreatedIsNamed)
     // Root writes into read-only folders; a regular file where the folder should be stops anyone.
     std::ofstream(exportFolder() + "plain") << "not a folder";
     const std::string path = exportFolder() + "plain/curve.csv";
-    m_script.expectMessage(QString::fromStdString("Cannot write to file " + path));
+    m_script.expectMessage(QString::fromStdString("Cannot write to file " + path + "\n" + path
+                                                   + " cannot be written: Not a directory"));
     EXPECT_EQ(exportTo(path), CurveExportResult::NotCreated);
     EXPECT_EQ(m_script.prompts().at(0).style & MB::IconMask, unsigned(MB::IconExclamation));
     EXPECT_EQ(m_script.beeps(), 1);

@@ -22,6 +22,9 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -225,10 +228,14 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
 TEST_F(PoOptimizerHistoryTest, AFileThatCannotBeCreatedIsNamedAndTheDialogStaysOpen)
 {
     start();
-    for (const std::string& path : {m_home.path() + "missing/po.csv", m_home.path() + "export"}) {
+    const std::vector<std::pair<std::string, std::string>> paths = {
+        {m_home.path() + "missing/po.csv", "the folder " + m_home.path() + "missing does not exist"},
+        {m_home.path() + "export", "it is a folder"}};
+    for (const auto& [path, why] : paths) {
         SCOPED_TRACE(path);
         m_script.expectSaveFile(QString::fromStdString(path));
-        m_script.expectMessage(QString::fromStdString("Output file could not be created ('" + path + "')"));
+        m_script.expectMessage(
+            QString::fromStdString("Output file could not be created ('" + path + "')\n" + path + " cannot be written: " + why));
         EXPECT_TRUE(exportAndClose());
     }
     // No file name chosen: nothing written, nothing said.

@@ -48,7 +48,7 @@ const ResultCase Results[] = {
     {"LinkFailure", UpdateResult::LinkFailure, "--fail-link-after", 1, "Communication error. Please try again.",
      "link failure, partly sent"},
     {"LocalFailure", UpdateResult::LocalFailure, "--unexpected-answer", 1,
-     "Control function setup changed by another user. Please upload again.", "local failure: an answer"},
+     "Control function setup changed by another user. Please upload again.", "unexpected answer: "},
 };
 
 class UpdateResultsTest : public EditorFixture,

@@ -205,7 +205,8 @@ TEST_F(BackupWriteTest, NoFunctionOfAKnownTypeLeavesNoFile)
 
     // What cannot be removed is reported, not passed over as removed.
     std::filesystem::create_directory(fileName());
-    m_script.expectMessage(QString::fromStdString("Cannot write to file " + fileName()));
+    m_script.expectMessage(
+        QString::fromStdString("Cannot write to file " + fileName() + "\n" + fileName() + " cannot be written: it is a folder"));
     EXPECT_EQ(WriteBackupFile("001:125", {{7, 42, false}}, nullptr), BackupWriteResult::Failed);
 }
 
@@ -214,7 +215,10 @@ TEST_F(BackupWriteTest, AFolderThatCannotBeWrittenIsReported)
     startServer();
     ASSERT_EQ(upload().result, UploadResult::UpToDate);
     m_home.setIni("ORPA.INI", "Install", "ZULDir", m_home.path() + "missing/");
-    m_script.expectMessage(QString::fromStdString("Cannot write to file " + m_home.path() + "missing/001_125.MC"));
+    const std::string file = m_home.path() + "missing/001_125.MC";
+    m_script.expectMessage(QString::fromStdString("Cannot write to file " + file + "\n" + file
+                                                   + " cannot be written: the folder " + m_home.path()
+                                                   + "missing does not exist"));
     closeList();
     EXPECT_EQ(m_script.prompts().back().style, MB::Ok | MB::IconExclamation);
     EXPECT_FALSE(std::filesystem::exists(m_home.path() + "missing"));

@@ -317,7 +317,7 @@ TEST_F(UpdateTest, AFunctionIsMarkedFromItsFirstUpdateNotAcceptedUntilOneIs)
     EXPECT_EQ(UpdateResult(refused.exec()), UpdateResult::Refused);
     EXPECT_EQ(markOf("001:125", 3), (UnsentFunction{"001:125", 3, headerOf(3).name(), Dec6,
                                                     "refused by the gateway: return code 3 (a request the gateway "
-                                                    "cannot take), telegram 1 of "
+                                                    "cannot take): telegram 1 of "
                                                         + std::to_string(refused.job().telegramCount())}));
 
     SetFixedTime(Dec6 + 600);

@@ -11,6 +11,7 @@
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -235,6 +236,38 @@ TEST_F(IOListTest, StoringSendsEachRowToTheSlotThatTakesIt)
     EXPECT_EQ(slot2[0][9], 248);
     EXPECT_EQ(le::u16(&slot2[0][10]), IdentityChecksum(32, "EVA-100"));
     EXPECT_EQ(slot2[0].status(), 0);
+}
+
+// A slot's references are replaced all or none: an insert that fails leaves
+// the slot as it was stored, not emptied until the next upload.
+TEST_F(IOListTest, AFailedStoreLeavesTheSlotAsItWas)
+{
+    addReference(2, 40, 0x00, 0x00, {15, 2, 1}, 248);
+    RecordStore::instance().closeAll();
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(RecordStore::instance().tableFile("MCDEF").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER refused BEFORE INSERT ON records WHEN substr(NEW.rec, 1, 4) = "
+                               "x'05020206' BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    std::vector<McdefRecord> before;
+    ASSERT_EQ(ReadBlocks(5, BlockType::Output, 2, before), DbStatus::Success);
+    IOList list;
+    list.AddRow(ReferenceStatus::Valid, "005", "Deli counter", "Day/night input", "Night cover", "", "EVA-100",
+                "EVA100-V12", 0, 15, 2, 1, 248, 32);
+    list.AddRow(ReferenceStatus::Valid, "006", "Deli counter", "Day/night input", "Night cover", "", "EVA-100",
+                "EVA100-V12", 0, 15, 2, 1, 248, 32);
+    m_script.expectMessageContaining("Error on database 'MCDEF' Return code = 5");
+    EXPECT_FALSE(list.StoreReferences(FunctionType::DayNightControl, 5, BlockType::Output, {2, 0, 0, 0}));
+    std::vector<McdefRecord> after;
+    ASSERT_EQ(ReadBlocks(5, BlockType::Output, 2, after), DbStatus::Success);
+    ASSERT_EQ(after.size(), 1u) << "neither emptied nor half replaced";
+    EXPECT_EQ(after[0].item(), 40);
+    EXPECT_TRUE(after[0] == before.at(0));
 }
 
 TEST_F(IOListTest, RowOperations)

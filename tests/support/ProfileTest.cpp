@@ -137,13 +137,13 @@ TEST_F(ProfileTest, WhatIsNotARegularFileIsNeitherReadNorWritten)
     EXPECT_EQ(GetPrivateProfileString("intl", "sList", ",", fifo), ",");
     EXPECT_EQ(GetPrivateProfileString("intl", "sDecimal", ".", fifo), ".");
     qInstallMessageHandler(previous);
-    EXPECT_EQ(warnings, std::vector<std::string>{fifo + " is not a regular file"}) << "named once, not at every key";
+    EXPECT_EQ(warnings, std::vector<std::string>{fifo + " is not a regular file (a FIFO)"}) << "named once, not at every key";
 
     FileProblem problem = FileProblem::None;
     EXPECT_FALSE(ReadRegularFile(fifo, 100, &problem));
     EXPECT_EQ(problem, FileProblem::NotRegular);
     EXPECT_EQ(DescribeFileProblem(folder, FileProblem::NotRegular, 100), folder + " is a folder");
-    EXPECT_EQ(DescribeFileProblem(fifo, FileProblem::NotRegular, 100), fifo + " is not a regular file");
+    EXPECT_EQ(DescribeFileProblem(fifo, FileProblem::NotRegular, 100), fifo + " is not a regular file (a FIFO)");
     EXPECT_FALSE(ReadRegularFile("/dev/zero", 100, &problem));
     EXPECT_EQ(problem, FileProblem::NotRegular);
 

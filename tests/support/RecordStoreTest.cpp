@@ -317,6 +317,7 @@ TEST_F(RecordStoreTest, GetNextGoesOnAfterWritesBetweenReads)
 TEST_F(RecordStoreTest, BatchedCallsAreKeptAfterTheBatch)
 {
     EXPECT_EQ(DbBatch("MCDEF").beginStatus(), DbStatus::NotOpen) << "a batch on a table not open is no batch";
+    EXPECT_EQ(DbBatch("MCDEF").commit(), DbStatus::NotOpen) << "nor does it say it kept anything";
     createAndOpen("MCDEF");
     {
         DbBatch batch("MCDEF");
@@ -430,6 +431,12 @@ TEST_F(RecordStoreTest, AStoredRecordOfTheWrongLengthIsRefused)
     EXPECT_EQ(DbRelGet("MCDEF", 0, r.data(), 110, DbOp::GetNext), DbStatus::Success);
     EXPECT_EQ(r[0], 3);
     EXPECT_EQ(std::string(DbStatusMeaning(DbStatus::InvalidRecordLength)), "wrong record length");
+
+    // The check of the closed file names the record by its key, and the kind the name asks for.
+    RecordStore::instance().closeAll();
+    const std::string file = RecordStore::instance().tableFile("MCDEF");
+    EXPECT_EQ(RecordStore::checkTableFile(file, "MCDEF"), file + ": the record with key 02 00 00 00 is 100 bytes, not 110");
+    EXPECT_EQ(RecordStore::checkTableFile(file, "NETCNF"), file + ": a table of MCDEF, not of NETCNF");
 }
 
 TEST_F(RecordStoreTest, AFailedCallLosesNothingAlreadyWritten)
@@ -517,11 +524,13 @@ TEST_F(TableFileTest, TheTargetBecomesTheSourceAndNoOldJournalIsLeftBesideIt)
 {
     write(target() + "-wal", "");
     write(target() + "-shm", std::string(32768, '\x7f'));
-    const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target());
+    const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target(), "MCDEF", true);
     ASSERT_TRUE(replacement.ok()) << replacement.describe();
     EXPECT_EQ(contentOf(target()), contentOf(source()));
-    for (const char* leftover : {"-wal", "-shm", ".replacing"})
+    for (const char* leftover : {"-wal", "-shm"})
         EXPECT_FALSE(std::filesystem::exists(target() + leftover)) << leftover;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path().toStdString()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << "no temporary file left: " << entry.path();
     for (const char* journal : {"-wal", "-shm"})
         EXPECT_FALSE(std::filesystem::exists(source() + journal)) << "the check leaves the source as it lies";
     EXPECT_EQ(recordsOfMcdef(), 0);
@@ -561,6 +570,22 @@ TEST_F(TableFileTest, ASourceThatIsNoSoundTableLeavesTheTargetAsItWas)
          TableFileReplacement::JournalPending, source()},
         {"onto a target with journal content", [&] { write(target() + "-wal", "unwritten pages"); },
          TableFileReplacement::JournalPending, target()},
+        // A template must be an empty table of MCDEF's kind and record length.
+        {"another table",
+         [&] {
+             fs::remove(source());
+             ASSERT_EQ(RecordStore::createTableFile(source(), *FindTableSchema("NETCNF")), DbStatus::Success);
+         },
+         TableFileReplacement::OtherTable, source()},
+        {"a full table", [&] { write(source(), kept); }, TableFileReplacement::SourceNotEmpty, source()},
+        {"another record length",
+         [&] {
+             fs::remove(source());
+             TableSchema shorter = *FindTableSchema("MCDEF");
+             shorter.recordLength = 100;
+             ASSERT_EQ(RecordStore::createTableFile(source(), shorter), DbStatus::Success);
+         },
+         TableFileReplacement::RecordLength, source()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -569,12 +594,11 @@ TEST_F(TableFileTest, ASourceThatIsNoSoundTableLeavesTheTargetAsItWas)
         fs::remove(target() + "-wal");
         write(source(), sound);
         c.prepare();
-        const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target());
+        const TableFileReplacement replacement = RecordStore::replaceTableFile(source(), target(), "MCDEF", true);
         EXPECT_EQ(replacement.outcome, c.outcome) << replacement.describe();
         EXPECT_EQ(replacement.file, c.file);
         EXPECT_NE(replacement.describe().find(c.file), std::string::npos);
-        EXPECT_EQ(contentOf(target()), kept);
-        EXPECT_FALSE(fs::exists(target() + ".replacing"));
+        EXPECT_EQ(contentOf(target()), kept) << "byte for byte";
     }
     fs::remove(target() + "-wal");
     EXPECT_EQ(recordsOfMcdef(), 200);

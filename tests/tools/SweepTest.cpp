@@ -182,13 +182,11 @@ protected:
     std::vector<std::string> integrityProblems() const
     {
         std::vector<std::string> problems;
-        std::vector<std::string> files;
         for (const TableSchema& schema : AllTableSchemas())
-            files.push_back(m_home.dataDir() + schema.name + ".DAT");
-        files.push_back(m_home.dataDir() + "MCDEF.NEW");
-        for (const std::string& file : files)
-            if (const auto problem = RecordStore::checkTableFile(file))
+            if (const auto problem = RecordStore::checkTableFile(m_home.dataDir() + schema.name + ".DAT", schema.name))
                 problems.push_back(*problem);
+        if (const auto problem = RecordStore::checkTableFile(m_home.dataDir() + "MCDEF.NEW", "MCDEF", true))
+            problems.push_back(*problem);
         std::string error;
         if (!ReadGatewayImage(image("002"), error))
             problems.push_back(image("002") + ": " + error);

@@ -23,7 +23,7 @@ int check(const Args& args)
         return usageError("check", "expected HOME, NETWORK and any function NUMBERs");
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
-        return usageError("check", parsed->positional[1] + " is not a network number (three digits)");
+        return networkUsageError("check", parsed->positional[1]);
     const auto numbers = optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
         return usageError("check", error);

@@ -65,7 +65,9 @@ bool useHome(const std::string& home, std::string& error)
     const std::string absolute = std::filesystem::absolute(home).string();
     // Every verb works from the profile: one that is a folder, a FIFO or huge ends it here, named.
     const std::string profile = orpa::findFile(absolute, "ORPA.INI");
-    if (const FileProblem problem = CheckRegularFile(profile, MaxProfileSize); problem != FileProblem::None) {
+    // One that cannot be read would leave every setting at its default: the data folder, the server's socket.
+    FileProblem problem = FileProblem::None;
+    if (!ReadRegularFile(profile, MaxProfileSize, &problem)) {
         error = problem == FileProblem::Missing ? home + " has no ORPA.INI"
                                                 : DescribeFileProblem(profile, problem, MaxProfileSize);
         return false;
@@ -76,13 +78,22 @@ bool useHome(const std::string& home, std::string& error)
     return true;
 }
 
-// "001" or "001:125": the gateway address of the network.
+// "001" or "001:125": the gateway address of the network. Anything else
+// ("001:999", "001:12a", "001:125/x") names no gateway.
 std::optional<std::string> gatewayOf(const std::string& network)
 {
     const std::string prefix = network.substr(0, network.find(':'));
     if (prefix.size() != 3 || !std::all_of(prefix.begin(), prefix.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
-    return GatewayAddress(prefix);
+    const std::string address = GatewayAddress(prefix);
+    if (network != prefix && network != address)
+        return std::nullopt;
+    return address;
+}
+
+int networkUsageError(const char* verbName, const std::string& network)
+{
+    return usageError(verbName, network + " is not a network number (three digits, or the gateway's address NNN:125)");
 }
 
 std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::string& error)
@@ -121,6 +132,17 @@ std::string tableProblem(const char* table, uint16_t status)
     return RecordStore::instance().tableFile(table) + ": " + table + what + DbStatusText(status);
 }
 
+std::optional<NetCnfRecord> gatewayNode(const std::string& gatewayAddress, std::string& error)
+{
+    NetCnfRecord node;
+    const uint16_t status = ReadNetCnfNode(gatewayAddress, node);
+    if (status == DbStatus::Success)
+        return node;
+    error = status == DbStatus::KeyNotFound ? "gateway " + gatewayAddress + " is not in NETCNF"
+                                            : tableProblem(table::NetCnf, status);
+    return std::nullopt;
+}
+
 // Every number must be a function of MCDEF: the jobs record what they did there.
 bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
 {
@@ -139,16 +161,18 @@ bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error)
     return true;
 }
 
-std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, const std::string& network)
+std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, const std::string& network,
+                                 int& exitCode)
 {
     std::string error;
-    if (!useHome(home, error)) {
-        std::cerr << "mcftool " << verb << ": " << error << "\n";
-        return std::nullopt;
-    }
     const std::optional<std::string> address = gatewayOf(network);
     if (!address) {
-        std::cerr << "mcftool " << verb << ": " << network << " is not a network number (three digits)\n";
+        exitCode = networkUsageError(verb, network);
+        return std::nullopt;
+    }
+    exitCode = Failed;
+    if (!useHome(home, error)) {
+        std::cerr << "mcftool " << verb << ": " << error << "\n";
         return std::nullopt;
     }
     JobSetup setup{*address, std::make_unique<GatewaySession>(*address)};
@@ -219,7 +243,7 @@ std::optional<ExportSource> exportSource(const Args& args, const char* verb, uin
     }
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address) {
-        usageError(verb, parsed->positional[1] + " is not a network number (three digits)");
+        networkUsageError(verb, parsed->positional[1]);
         return std::nullopt;
     }
     const auto numbers = functionNumbers({parsed->positional[2]}, error);

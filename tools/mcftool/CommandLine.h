@@ -7,6 +7,7 @@
 #include "gateway/GatewayExchange.h"
 #include "gateway/GatewaySession.h"
 #include "model/McdefRecord.h"
+#include "model/Records.h"
 
 #include <QEventLoop>
 
@@ -66,11 +67,16 @@ int usageError(const char* verbName, const std::string& problem);
 
 bool useHome(const std::string& home, std::string& error);
 std::optional<std::string> gatewayOf(const std::string& network);
+// The usage error of a NETWORK argument that names no gateway; returns Usage.
+int networkUsageError(const char* verbName, const std::string& network);
 std::optional<std::vector<uint8_t>> functionNumbers(const Args& texts, std::string& error);
 // The same, where no number at all means every function (an empty list).
 std::optional<std::vector<uint8_t>> optionalFunctionNumbers(const Args& texts, std::string& error);
 std::string tableProblem(const char* table, uint16_t status);
 bool functionsInTable(const std::vector<uint8_t>& numbers, std::string& error);
+// The gateway's record of NETCNF; nothing, with "gateway 001:125 is not in
+// NETCNF" or the table's problem in `error`, when it cannot be read.
+std::optional<NetCnfRecord> gatewayNode(const std::string& gatewayAddress, std::string& error);
 
 // Runs a job to its end in this thread's event loop; its result.
 template <typename Job>
@@ -90,7 +96,9 @@ struct JobSetup {
     std::unique_ptr<GatewaySession> session;
 };
 
-std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, const std::string& network);
+// Nothing, after the message, with the exit code in `exitCode` (Usage for a NETWORK that names no gateway).
+std::optional<JobSetup> setUpJob(const char* verb, const std::string& home, const std::string& network,
+                                 int& exitCode);
 int finishJob(const char* verb, int result, const std::string& meaning, bool succeeded);
 bool eventLogStored(const char* verb, uint16_t status);
 std::string numberList(const std::vector<uint8_t>& numbers);

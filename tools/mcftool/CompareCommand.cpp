@@ -8,6 +8,7 @@
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 
 #include <algorithm>
 #include <iostream>
@@ -114,6 +115,11 @@ bool readTable(const std::vector<uint8_t>& numbers, Source& database)
 bool readBackup(const std::string& gatewayAddress, const std::vector<uint8_t>& numbers, Source& backup)
 {
     const std::string path = BackupFileName(gatewayAddress);
+    if (CheckRegularFile(path, MaxBackupFileSize) == FileProblem::NotRegular) {
+        std::cerr << "mcftool compare: the backup file "
+                  << DescribeFileProblem(path, FileProblem::NotRegular, MaxBackupFileSize) << "\n";
+        return false;
+    }
     BackupFile file;
     const BackupReadResult result = ReadBackupFile(path, file);
     if (result == BackupReadResult::Missing) {
@@ -189,9 +195,10 @@ int compare(const Args& args)
     if (!numbers)
         return usageError("compare", error);
     ConsoleUi console;
-    auto setup = setUpJob("compare", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("compare", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     std::array<Source, 3> sources;
     sources[0].readable = readGateway(*setup, *numbers, sources[0]);
     sources[1].readable = readTable(*numbers, sources[1]);

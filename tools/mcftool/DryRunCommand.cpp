@@ -19,7 +19,7 @@ int updateDryRun(const std::string& home, const std::string& network, const std:
     std::string error;
     const std::optional<std::string> address = gatewayOf(network);
     if (!address)
-        return usageError("update", network + " is not a network number (three digits)");
+        return networkUsageError("update", network);
     if (!useHome(home, error) || !functionsInTable(numbers, error)) {
         std::cerr << "mcftool update: " << error << "\n";
         RecordStore::instance().closeAll();

@@ -9,12 +9,12 @@
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
 #include "support/RecordStore.h"
+#include "support/RegularFile.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <iostream>
@@ -115,7 +115,7 @@ int exportJson(const Args& args)
         return usageError("export json", "expected HOME, NETWORK and any function NUMBERs");
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
-        return usageError("export json", parsed->positional[1] + " is not a network number (three digits)");
+        return networkUsageError("export json", parsed->positional[1]);
     const auto numbers =
         optionalFunctionNumbers(Args(parsed->positional.begin() + 2, parsed->positional.end()), error);
     if (!numbers)
@@ -157,11 +157,10 @@ int exportJson(const Args& args)
         StrFormat("%s%-3.3s_functions.json", ExportDirectory().c_str(), address->c_str()));
     RecordStore::instance().closeAll();
     const QJsonObject document{{"gateway", QString::fromStdString(*address)}, {"functions", functions}};
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(document).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
-        std::cerr << "mcftool export json: " << path << " cannot be written: " << file.errorString().toStdString()
-                  << "\n";
+    const QByteArray text = QJsonDocument(document).toJson(QJsonDocument::Indented);
+    std::string problem;
+    if (!WriteFileReplacing(path, text.toStdString(), problem)) {
+        std::cerr << "mcftool export json: " << problem << "\n";
         return Failed;
     }
     std::cout << path << "\n";

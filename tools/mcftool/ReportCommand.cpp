@@ -12,7 +12,7 @@
 #include "support/RegularFile.h"
 
 #include <QPrinter>
-#include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +23,8 @@ namespace mcftool {
 namespace {
 
 constexpr const char* VerbName = "report";
+// A report of 105 functions paints a few hundred kilobytes.
+constexpr uint64_t MaxPdfSize = uint64_t(1) << 30;
 
 struct ReportArguments {
     std::string home;
@@ -63,7 +65,7 @@ std::optional<ReportArguments> readArguments(const Args& args, int& exitCode)
     arguments.text = parsed->value("--text");
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address) {
-        usageError(VerbName, parsed->positional[1] + " is not a network number (three digits)");
+        networkUsageError(VerbName, parsed->positional[1]);
         return std::nullopt;
     }
     arguments.gatewayAddress = *address;
@@ -122,16 +124,13 @@ struct GatewayContent {
 std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
 {
     GatewayContent content;
-    NetCnfRecord node;
-    const uint16_t nodeStatus = ReadNetCnfNode(gatewayAddress, node);
-    if (nodeStatus != DbStatus::Success) {
-        std::cerr << "mcftool report: "
-                  << (nodeStatus == DbStatus::KeyNotFound ? "gateway " + gatewayAddress + " is not in NETCNF"
-                                                          : tableProblem(table::NetCnf, nodeStatus))
-                  << "\n";
+    std::string error;
+    const std::optional<NetCnfRecord> node = gatewayNode(gatewayAddress, error);
+    if (!node) {
+        std::cerr << "mcftool report: " << error << "\n";
         return std::nullopt;
     }
-    content.idCode = node.idCode;
+    content.idCode = node->idCode;
     std::vector<McdefRecord> headers;
     const uint16_t status = ReadHeaders(headers);
     if (status != DbStatus::Success) {
@@ -145,31 +144,32 @@ std::optional<GatewayContent> readGateway(const std::string& gatewayAddress)
     return content;
 }
 
-// Why a file cannot be created, asked before anything is written or painted
-// into it: the painter would only say that it failed, and would wait on a FIFO.
-std::optional<std::string> creationProblem(const std::string& path)
+bool writeFile(const std::string& path, const std::string& text)
 {
-    std::error_code error;
-    if (CheckRegularFile(path, UINT64_MAX) == FileProblem::NotRegular)
-        return std::filesystem::is_directory(path, error) ? "it is a folder" : "it is not a regular file";
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString().toStdString();
-    file.cancelWriting();
-    return std::nullopt;
+    std::string problem;
+    if (WriteFileReplacing(path, text, problem))
+        return true;
+    std::cerr << "mcftool report: " << problem << "\n";
+    return false;
 }
 
-bool writeText(const std::string& path, const std::string& text)
+// The painter writes its PDF into a folder of its own; the file asked for is
+// then written from it through the one file writer.
+bool writePdf(const std::vector<ReportPage>& pages, QPrinter& printer, const std::string& path)
 {
-    std::optional<std::string> problem = creationProblem(path);
-    if (!problem) {
-        QSaveFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) < 0 || !file.commit())
-            problem = file.errorString().toStdString();
+    QString destination;
+    if (!PaintReport(pages, printer, destination)) {
+        std::cerr << "mcftool report: cannot write " << destination.toStdString() << "\n";
+        return false;
     }
-    if (problem)
-        std::cerr << "mcftool report: cannot write " << path << ": " << *problem << "\n";
-    return !problem;
+    FileProblem readProblem = FileProblem::None;
+    const std::string painted = printer.outputFileName().toStdString();
+    const std::optional<std::string> content = ReadRegularFile(painted, MaxPdfSize, &readProblem);
+    if (!content) {
+        std::cerr << "mcftool report: " << DescribeFileProblem(painted, readProblem, MaxPdfSize) << "\n";
+        return false;
+    }
+    return writeFile(path, *content);
 }
 
 int report(const Args& args)
@@ -189,8 +189,23 @@ int report(const Args& args)
         RecordStore::instance().closeAll();
         return Failed;
     }
+    // Nothing is laid out, painted or written while either file is refused.
+    for (const std::optional<std::string>& file : {arguments->text, arguments->pdf})
+        if (file)
+            if (const std::optional<std::string> refused = WriteTargetProblem(*file)) {
+                std::cerr << "mcftool report: " << *refused << "\n";
+                RecordStore::instance().closeAll();
+                return Failed;
+            }
+    const QTemporaryDir paintFolder;
+    if (arguments->pdf && !paintFolder.isValid()) {
+        std::cerr << "mcftool report: no temporary folder to paint the PDF in: "
+                  << paintFolder.errorString().toStdString() << "\n";
+        RecordStore::instance().closeAll();
+        return Failed;
+    }
     QPrinter printer(QPrinter::HighResolution);
-    SetUpReportPrinter(printer, arguments->pdf.value_or(std::string()));
+    SetUpReportPrinter(printer, arguments->pdf ? paintFolder.filePath("report.pdf").toStdString() : std::string());
     if (!arguments->pdf)
         printer.setPageSize(QPageSize(QPageSize::A4));
     const uint32_t total = arguments->totalMemory;
@@ -204,19 +219,10 @@ int report(const Args& args)
                   << tableProblem(layout.failure->table, layout.failure->status) << "\n";
         return Failed;
     }
-    if (arguments->text && !writeText(*arguments->text, ReportText(layout.pages)))
+    if (arguments->text && !writeFile(*arguments->text, ReportText(layout.pages)))
         return Failed;
-    if (arguments->pdf) {
-        if (const std::optional<std::string> problem = creationProblem(*arguments->pdf)) {
-            std::cerr << "mcftool report: cannot write " << *arguments->pdf << ": " << *problem << "\n";
-            return Failed;
-        }
-        QString destination;
-        if (!PaintReport(layout.pages, printer, destination)) {
-            std::cerr << "mcftool report: cannot write " << destination.toStdString() << "\n";
-            return Failed;
-        }
-    }
+    if (arguments->pdf && !writePdf(layout.pages, printer, *arguments->pdf))
+        return Failed;
     std::cout << layout.pages.size() << (layout.pages.size() == 1 ? " page" : " pages") << "\n";
     return Done;
 }

@@ -2,6 +2,7 @@
 
 #include "gateway/SyncState.h"
 #include "support/Clock.h"
+#include "support/RecordStore.h"
 
 #include <iostream>
 
@@ -19,8 +20,15 @@ int status(const Args& args)
         return usageError("status", "expected HOME and NETWORK");
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
-        return usageError("status", parsed->positional[1] + " is not a network number (three digits)");
+        return networkUsageError("status", parsed->positional[1]);
     if (!useHome(parsed->positional[0], error)) {
+        std::cerr << "mcftool status: " << error << "\n";
+        return Failed;
+    }
+    // Marks are kept only for gateways of the plant: for any other there is nothing to tell.
+    const bool known = gatewayNode(*address, error).has_value();
+    RecordStore::instance().closeAll();
+    if (!known) {
         std::cerr << "mcftool status: " << error << "\n";
         return Failed;
     }
@@ -57,7 +65,7 @@ const Verb StatusVerb = {
     "Prints one line per function: number, name, since when (UTC, the first\n"
     "update that was not accepted) and why (how the last one ended); or \"all\n"
     "functions sent\". Exit code 0 when the marks could be read, 1 (with the\n"
-    "file and its problem) when not.\n",
+    "file and its problem) when not, or when NETCNF has no such gateway.\n",
     status};
 
 } // namespace mcftool

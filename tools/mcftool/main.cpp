@@ -43,7 +43,9 @@
 #include "support/RecordStore.h"
 #include "support/TableSchema.h"
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstring>
@@ -120,13 +122,18 @@ int dbCheck(const Args& args)
         std::cerr << "mcftool db check: " << error << "\n";
         return Failed;
     }
-    std::vector<std::string> files;
+    struct TableFile {
+        std::string path;
+        std::string table;
+        bool emptyTemplate;
+    };
+    std::vector<TableFile> files;
     for (const TableSchema& schema : AllTableSchemas())
-        files.push_back(RecordStore::instance().tableFile(schema.name));
-    files.push_back(RecordStore::instance().dataFile("MCDEF.NEW"));
+        files.push_back({RecordStore::instance().tableFile(schema.name), schema.name, false});
+    files.push_back({RecordStore::instance().dataFile("MCDEF.NEW"), table::Mcdef, true});
     int failures = 0;
-    for (const std::string& file : files) {
-        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file)) {
+    for (const auto& [file, table, emptyTemplate] : files) {
+        if (const std::optional<std::string> problem = RecordStore::checkTableFile(file, table, emptyTemplate)) {
             std::cerr << "mcftool db check: " << *problem << "\n";
             ++failures;
         } else {
@@ -136,16 +143,6 @@ int dbCheck(const Args& args)
     return failures == 0 ? Done : Failed;
 }
 
-
-// Why a job ended early when the gateway's answer says it: a refusal or an unexpected answer.
-std::optional<std::string> gatewayEnding(const GatewayExchange& job)
-{
-    if (job.refusal())
-        return "refused by the gateway: " + GatewayStatusText(*job.refusal());
-    if (job.unexpectedAnswer())
-        return std::string("unexpected answer: the gateway's setup was changed by another user");
-    return std::nullopt;
-}
 
 // "deleted 2, 4; not deleted: 5, 7, 9 (reason)"
 std::string deletionSummary(const std::vector<uint8_t>& asked, const std::vector<uint8_t>& deleted,
@@ -171,9 +168,10 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     if (!numbers)
         return usageError(verb, error);
     ConsoleUi console;
-    auto setup = setUpJob(verb, parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob(verb, parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool " << verb << ": " << error << "\n";
         return Failed;
@@ -181,7 +179,7 @@ int startOrStop(const char* verb, uint8_t command, const Args& args)
     StartStopJob job(setup->gatewayAddress, setup->session->serverWindow(), command, *numbers, {}, nullptr);
     const StartStopResult result = runJob(job);
     const bool logged = eventLogStored(verb, job.eventLogStatus());
-    const std::optional<std::string> ending = gatewayEnding(job);
+    const std::optional<std::string> ending = job.gatewayEnding();
     const std::string meaning = result == StartStopResult::Done ? "done"
         : ending                 ? *ending
         : result == StartStopResult::RefusedOrLinkFailure ? "communication error"
@@ -209,9 +207,10 @@ int deleteFunctions(const Args& args)
         return usageError("delete", error);
     const ReferenceChoice answer = parsed->has("--stop") ? ReferenceChoice::Stop : ReferenceChoice::Skip;
     ConsoleUi console;
-    auto setup = setUpJob("delete", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("delete", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool delete: " << error << "\n";
         return Failed;
@@ -237,7 +236,7 @@ int deleteFunctions(const Args& args)
         return std::find(deleted.begin(), deleted.end(), number) != deleted.end();
     });
     const bool allDone = result == DeleteResult::Done && allDeleted && !job.syncStateProblem();
-    const std::optional<std::string> ending = gatewayEnding(job);
+    const std::optional<std::string> ending = job.gatewayEnding();
     const std::string reason = job.linkLost() ? "communication error"
         : ending                 ? *ending
         : result == DeleteResult::Refused      ? "refused by the gateway"
@@ -263,9 +262,10 @@ int upload(const Args& args)
     if (parsed->positional.size() != 2)
         return usageError("upload", "expected HOME and NETWORK");
     ConsoleUi console(parsed->has("--yes") ? IDYES : IDNO);
-    auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("upload", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     std::string problem;
     const std::optional<std::vector<UnsentFunction>> unsent = UnsentFunctionsOf(setup->gatewayAddress, problem);
     const bool discard = parsed->has("--discard-unsent");
@@ -327,9 +327,10 @@ int update(const Args& args)
         return updateDryRun(parsed->positional[0], parsed->positional[1], *numbers, parsed->has("--blocks-only"));
     const std::optional<std::string> password = parsed->value("--password");
     ConsoleUi console(IDNO, password ? std::optional<QString>(QString::fromStdString(*password)) : std::nullopt);
-    auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1]);
+    int setupExit = Failed;
+    auto setup = setUpJob("update", parsed->positional[0], parsed->positional[1], setupExit);
     if (!setup)
-        return Failed;
+        return setupExit;
     if (!functionsInTable(*numbers, error)) {
         std::cerr << "mcftool update: " << error << "\n";
         return Failed;
@@ -343,6 +344,7 @@ int update(const Args& args)
     for (const uint8_t number : *numbers) {
         McdefRecord header;
         UpdateResult result = UpdateResult::LocalFailure;
+        std::string meaning = UpdateResultMeaning(result);
         std::string detail;
         if (ReadBlock(number, BlockType::Header, 0, 0, header) == DbStatus::Success) {
             UpdateJob job(setup->gatewayAddress, setup->session->serverWindow(), number, mode,
@@ -351,10 +353,10 @@ int update(const Args& args)
             result = runJob(job);
             marksRecorded = marksRecorded && !job.syncStateProblem();
             printDifferences(job.differences(), {"gateway", "database"}, std::cerr);
+            meaning = job.resultMeaning();
             if (result != UpdateResult::Done)
                 detail = job.failureDetail();
         }
-        const char* meaning = UpdateResultMeaning(result);
         const std::string function = std::to_string(number) + " " + header.name();
         std::cout << "function " << function << ": result " << int(result) << " (" << meaning
                   << (detail.empty() ? "" : ": " + detail) << ")\n";
@@ -387,7 +389,7 @@ int backupWrite(const Args& args)
     }
     const std::optional<std::string> address = gatewayOf(parsed->positional[1]);
     if (!address)
-        return usageError("backup write", parsed->positional[1] + " is not a network number (three digits)");
+        return networkUsageError("backup write", parsed->positional[1]);
     std::vector<ListedFunction> functions;
     if (const uint16_t status = ListedFunctionsFromTable(functions); status != DbStatus::Success) {
         std::cerr << "mcftool backup write: " << tableProblem(table::Mcdef, status) << "\n";
@@ -523,11 +525,13 @@ int exportHistory(const Args& args)
         return exitCode;
     const std::string path = source->out.value_or(DefaultHistoryExportPath(source->address, source->number));
     uint16_t readStatus = DbStatus::Success;
-    const bool written = ExportHistory(path, source->address, source->number, source->header.name(), &readStatus);
+    std::string problem;
+    const bool written =
+        ExportHistory(path, source->address, source->number, source->header.name(), &readStatus, &problem);
     const std::string mcdef = RecordStore::instance().tableFile(table::Mcdef);
     RecordStore::instance().closeAll();
     if (!written) {
-        std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << "\n";
+        std::cerr << "mcftool export history: " << HistoryNotExportedMessage(path) << ": " << problem << "\n";
         return Failed;
     }
     std::cout << path << "\n";
@@ -654,8 +658,10 @@ const std::vector<Verb>& mcftool::verbs()
          "Runs the full integrity check of every table file of the home folder HOME\n"
          "and of the template MCDEF.NEW, as the next program to open them finds\n"
          "them (a journal left by an interrupted write is applied first), and checks\n"
-         "that each is the table of this store its name says, with its record\n"
-         "length. Prints one line per file; exit code 0 when every file passes.\n"
+         "that each is the table its name says, that every record has the table's\n"
+         "length, and that the template holds no record. Prints one line per file,\n"
+         "a failing one with the file and its problem (the key of a record of the\n"
+         "wrong length); exit code 0 when every file passes.\n"
          "Run it while no program has the tables open.\n",
          dbCheck},
         {"upload", "HOME NETWORK [--yes|--no] [--discard-unsent]",
@@ -707,15 +713,17 @@ const std::vector<Verb>& mcftool::verbs()
          "                       needed and nothing is changed\n"
          "\n"
          "Prints per function the result: 0 done, 1 refused by the gateway (its\n"
-         "message goes to standard error), 2 nothing sent (a link failure before the\n"
-         "first answer, or the password prompt cancelled), 3 link failure after a\n"
-         "part was sent, 4 local failure (database, a refused password, a value\n"
-         "outside its range), 5 the gateway stores something else than was sent\n"
-         "(--verify). A failure ends only the update of its own function, which stays\n"
-         "marked as not sent (mcftool status) and gets an EVENTLOG row \"not sent to\n"
-         "the gateway\" with the reason; a marked function that the gateway takes gets\n"
-         "the row \"sent to the gateway\". Exit code 0 when every function was updated\n"
-         "and its mark recorded.\n",
+         "message goes to standard error, with the return code's meaning), 2 nothing\n"
+         "sent (a link failure before the first answer, or the password prompt\n"
+         "cancelled), 3 link failure after a part was sent (\"sent, not verified\"\n"
+         "when the link failed while --verify read the function back: the gateway\n"
+         "holds what was sent), 4 local failure (database, a refused password, a\n"
+         "value outside its range, an unexpected answer), 5 the gateway stores\n"
+         "something else than was sent (--verify). A failure ends only the update of\n"
+         "its own function, which stays marked as not sent (mcftool status) and gets\n"
+         "an EVENTLOG row \"not sent to the gateway\" with the reason; a marked\n"
+         "function that the gateway takes gets the row \"sent to the gateway\". Exit\n"
+         "code 0 when every function was updated and its mark recorded.\n",
          update},
         {"start", "HOME NETWORK NUMBER...", "start functions in the gateway",
          "Starts the functions NUMBER... of the gateway of NETWORK (command 70), as the\n"
@@ -759,7 +767,9 @@ const std::vector<Verb>& mcftool::verbs()
          "NNN_125.MC, with every function of a known type (its stamp and its write\n"
          "telegrams) and the start state of the started functions. Without any\n"
          "function of a known type no file is left. The file is written beside and\n"
-         "renamed into place.\n",
+         "renamed into place; a folder, a FIFO or a device in its place, or a link\n"
+         "to one, is refused and left as it is, and a link to a regular file is\n"
+         "written through.\n",
          backupWrite},
         {"backup show", "FILE", "print a backup file: header and every telegram decoded",
          "Prints a backup file: file type, checksum (and whether it matches), the\n"
@@ -857,10 +867,18 @@ int main(int argc, char** argv)
     // The jobs are driven by the communication server's messages through an event
     // loop. A verb that paints text needs the GUI application; mcftool shows no
     // window, so that one runs offscreen unless told otherwise.
+    // Without a session (cron, ssh) the GUI application would warn that it has no runtime folder and
+    // make one in /tmp for good; this run's own folder goes with it.
+    std::unique_ptr<QTemporaryDir> runtimeFolder;
     std::unique_ptr<QCoreApplication> application;
     if (verb && verb->paintsText) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtimeFolder = std::make_unique<QTemporaryDir>();
+            if (runtimeFolder->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
+        }
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);

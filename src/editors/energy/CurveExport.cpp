@@ -14,13 +14,10 @@
 #include "support/UiSeam.h"
 #include "support/Util.h"
 
-#include <cstdio>
-#include <limits>
 
 namespace {
 
 constexpr const char* LineEnd = "\r\n";
-constexpr const char* Placeholder = "xx xxxxxxxxxxx";
 constexpr unsigned ChecksumLineMark = 21;
 constexpr unsigned CurveLogType = 9;
 constexpr unsigned CurveParType = 250;
@@ -65,9 +62,9 @@ bool readIdCode(const std::string& gatewayAddress, std::string& idCode, QWidget*
     return false;
 }
 
-void cannotWrite(const std::string& path, unsigned icon, QWidget* parent)
+void cannotWrite(const std::string& path, const std::string& problem, unsigned icon, QWidget* parent)
 {
-    ShowMessage(QText(txt::CannotWriteToFile) + " " + QString::fromStdString(path), icon, parent, true);
+    ShowMessage(QText(txt::CannotWriteToFile) + " " + QString::fromStdString(path + "\n" + problem), icon, parent, true);
 }
 
 } // namespace
@@ -155,23 +152,19 @@ std::string CurveChecksumLine(uint32_t checksum)
     return StrFormat("%02u %011ld", ChecksumLineMark, long(int32_t(checksum)));
 }
 
-CurveWriteResult WriteCurveFile(const std::string& path, const std::string& body)
+CurveWriteResult WriteCurveFile(const std::string& path, const std::string& body, std::string* problem)
 {
-    // A folder or a FIFO under the name is no file to write (and a FIFO would block).
-    const FileProblem problem = CheckRegularFile(path, std::numeric_limits<uint64_t>::max());
-    if (problem != FileProblem::None && problem != FileProblem::Missing && problem != FileProblem::Unreadable)
+    std::string failure;
+    if (const std::optional<std::string> refused = WriteTargetProblem(path)) {
+        if (problem)
+            *problem = *refused;
         return CurveWriteResult::NotCreated;
-    std::FILE* file = std::fopen(path.c_str(), "w+b");
-    if (!file)
-        return CurveWriteResult::NotCreated;
-    const std::string placeholder = std::string(Placeholder) + LineEnd;
-    const std::string checksumLine = CurveChecksumLine(CurveChecksum(body));
-    const bool written = std::fwrite(placeholder.data(), 1, placeholder.size(), file) == placeholder.size()
-        && std::fwrite(body.data(), 1, body.size(), file) == body.size() && std::fflush(file) == 0
-        && std::fseek(file, 0, SEEK_SET) == 0
-        && std::fwrite(checksumLine.data(), 1, checksumLine.size(), file) == checksumLine.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed ? CurveWriteResult::Written : CurveWriteResult::WriteFailed;
+    }
+    if (WriteFileReplacing(path, CurveChecksumLine(CurveChecksum(body)) + LineEnd + body, failure))
+        return CurveWriteResult::Written;
+    if (problem)
+        *problem = failure;
+    return CurveWriteResult::WriteFailed;
 }
 
 bool AcceptCurveFileName(const std::string& path, QWidget* parent)
@@ -215,16 +208,17 @@ CurveExportResult ExportCurve(const CurveExportRequest& request, const CurvePath
     content.separators = separators;
     content.now = now;
 
-    switch (WriteCurveFile(path, CurveFileBody(content))) {
+    std::string problem;
+    switch (WriteCurveFile(path, CurveFileBody(content), &problem)) {
     case CurveWriteResult::Written:
         if (writtenPath)
             *writtenPath = path;
         return idCodeRead ? CurveExportResult::Written : CurveExportResult::WrittenWithoutIdCode;
     case CurveWriteResult::NotCreated:
-        cannotWrite(path, MB::IconExclamation, parent);
+        cannotWrite(path, problem, MB::IconExclamation, parent);
         return CurveExportResult::NotCreated;
     case CurveWriteResult::WriteFailed:
-        cannotWrite(path, MB::IconStop, parent);
+        cannotWrite(path, problem, MB::IconStop, parent);
         return CurveExportResult::WriteFailed;
     }
     return CurveExportResult::WriteFailed;

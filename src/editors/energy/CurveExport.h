@@ -66,9 +66,11 @@ std::string CurveChecksumLine(uint32_t checksum);
 
 enum class CurveWriteResult { Written, NotCreated, WriteFailed };
 
-// Writes the placeholder line, the body, and then the checksum line over the
-// placeholder. What a failure left written stays on disk.
-CurveWriteResult WriteCurveFile(const std::string& path, const std::string& body);
+// Writes the checksum line and the body through the one file writer:
+// NotCreated when the path is no file to write (a folder, a FIFO ...),
+// WriteFailed when writing failed; the old file then stays as it was. The
+// reason, naming the file, goes to `problem`.
+CurveWriteResult WriteCurveFile(const std::string& path, const std::string& body, std::string* problem = nullptr);
 
 // The function whose curves are exported.
 struct CurveExportRequest {

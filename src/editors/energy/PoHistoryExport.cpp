@@ -6,10 +6,9 @@
 #include "support/Clock.h"
 #include "support/DbStatus.h"
 #include "support/OrpaPaths.h"
+#include "support/RegularFile.h"
 
 #include <charconv>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -68,31 +67,30 @@ std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number,
 }
 
 bool ExportHistory(const std::string& path, const std::string& gatewayAddress, uint8_t number,
-                   const std::string& name, uint16_t* readStatus)
+                   const std::string& name, uint16_t* readStatus, std::string* problem)
 {
-    // A folder, a FIFO or a device is not a file to write the export into.
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return false;
-
-    std::vector<HistoryEntry> day;
-    std::vector<HistoryEntry> week;
-    // A database error ends that period's list: what was read before it is exported.
-    const uint16_t dayStatus = ReadHistoryPeriod(number, HistoryPeriod::Day, day);
-    const uint16_t weekStatus = ReadHistoryPeriod(number, HistoryPeriod::Week, week);
-    if (readStatus)
-        *readStatus = dayStatus != DbStatus::Success ? dayStatus : weekStatus;
-    // The file is in the code page of the names, as the monitoring system's tools read it.
-    const std::string text =
-        withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentUtcTime())));
-
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file.write(text.data(), std::streamsize(text.size()));
-    file.close();
-    return !file.fail();
+    std::string failure;
+    const bool written = [&] {
+        // A folder, a FIFO or a device is not a file to write the export into: refused before anything is read.
+        if (const std::optional<std::string> refused = WriteTargetProblem(path)) {
+            failure = *refused;
+            return false;
+        }
+        std::vector<HistoryEntry> day;
+        std::vector<HistoryEntry> week;
+        // A database error ends that period's list: what was read before it is exported.
+        const uint16_t dayStatus = ReadHistoryPeriod(number, HistoryPeriod::Day, day);
+        const uint16_t weekStatus = ReadHistoryPeriod(number, HistoryPeriod::Week, week);
+        if (readStatus)
+            *readStatus = dayStatus != DbStatus::Success ? dayStatus : weekStatus;
+        // The file is in the code page of the names, as the monitoring system's tools read it.
+        const std::string text =
+            withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentUtcTime())));
+        return WriteFileReplacing(path, text, failure);
+    }();
+    if (!written && problem)
+        *problem = failure;
+    return written;
 }
 
 std::string HistoryNotExportedMessage(const std::string& path)

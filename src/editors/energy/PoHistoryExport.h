@@ -21,11 +21,12 @@ std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number,
                               const CalendarTime& now);
 
 // Reads both periods again from MCDEF (a database error ends that period's
-// list, silently) and writes the file, stamped with the current time. False
-// when the file cannot be created or written. `readStatus` gets the first
-// database error of the reading, success when both periods were read whole.
+// list, silently) and writes the file through the one file writer, stamped
+// with the current time. False, with the reason naming the file in
+// `problem`, when the file cannot be created or written. `readStatus` gets the
+// first database error of the reading, success when both periods were read whole.
 bool ExportHistory(const std::string& path, const std::string& gatewayAddress, uint8_t number,
-                   const std::string& name, uint16_t* readStatus = nullptr);
+                   const std::string& name, uint16_t* readStatus = nullptr, std::string* problem = nullptr);
 
 // "Output file could not be created ('PATH')".
 std::string HistoryNotExportedMessage(const std::string& path);

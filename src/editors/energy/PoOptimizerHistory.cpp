@@ -156,12 +156,13 @@ void PoOptimizerHistory::exportHistory()
         return;
     const std::string path = QFile::encodeName(*chosen).toStdString();
     bool written = false;
+    std::string problem;
     {
         WaitCursor wait;
-        written = ExportHistory(path, m_gatewayAddress, uint8_t(m_number), m_name);
+        written = ExportHistory(path, m_gatewayAddress, uint8_t(m_number), m_name, nullptr, &problem);
     }
     if (!written) {
-        ShowMessage(QString::fromStdString(HistoryNotExportedMessage(path)), MB::IconStop, this);
+        ShowMessage(QString::fromStdString(HistoryNotExportedMessage(path) + "\n" + problem), MB::IconStop, this);
         return;
     }
     ShowMessage(QString::fromStdString(HistoryExportedMessage(path)), MB::IconInformation, this);

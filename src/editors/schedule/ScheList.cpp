@@ -82,6 +82,10 @@ bool ScheList::StoreSchedules(uint8_t functionNumber, uint8_t slot)
 {
     std::vector<McdefRecord> records;
     uint16_t status = ReadBlocks(functionNumber, BlockType::ScheduleReference, slot, records);
+    // The deletions and insertions are kept all or none.
+    DbBatch batch(table::Mcdef);
+    if (status == DbStatus::Success)
+        status = batch.beginStatus();
     for (const McdefRecord& record : records) {
         if (status != DbStatus::Success)
             break;
@@ -103,6 +107,8 @@ bool ScheList::StoreSchedules(uint8_t functionNumber, uint8_t slot)
         status = InsertBlock(McdefRecord(functionNumber, BlockType::ScheduleReference, slot,
                                          uint8_t(value & ScheduleLine::NumberMask)));
     }
+    if (status == DbStatus::Success)
+        status = batch.commit();
     if (status != DbStatus::Success) {
         ReportDbError(table::Mcdef, status, __FILE__, __LINE__, this);
         return false;
