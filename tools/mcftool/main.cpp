@@ -14,6 +14,7 @@
 #include "PlantBuilder.h"
 #include "ReportCommand.h"
 #include "CheckCommand.h"
+#include "ScheduleCommands.h"
 #include "StatusCommand.h"
 #include "TableDump.h"
 
@@ -779,6 +780,8 @@ const std::vector<Verb>& mcftool::verbs()
         ReportVerb,
         StatusVerb,
         CheckVerb,
+        HolidaysVerb,
+        ScheduleVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };
