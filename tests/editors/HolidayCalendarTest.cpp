@@ -7,6 +7,7 @@
 #include "model/FunctionSettings.h"
 #include "protocol/CalendarSeconds.h"
 #include "support/RegularFile.h"
+#include "SampleCalendar.h"
 
 #include <QTemporaryDir>
 
@@ -24,27 +25,19 @@ uint32_t seconds(int year, int month, int day, int hour = 0, int minute = 0)
 
 const uint32_t Now = seconds(2026, 12, 7, 12, 0);
 
-std::string calendar(const std::string& events)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velt tests//holidays//EN\r\n" + events + "END:VCALENDAR\r\n";
-}
 
-std::string event(const std::string& summary, const std::string& lines)
-{
-    return "BEGIN:VEVENT\r\nUID:" + summary + "@velt\r\nSUMMARY:" + summary + "\r\n" + lines + "END:VEVENT\r\n";
-}
 
-const std::string Holidays = calendar(
-    event("Christmas", "DTSTART;VALUE=DATE:20261224\r\nDTEND;VALUE=DATE:20261227\r\n")
-    + event("New Year's Eve", "DTSTART;VALUE=DATE:20261231\r\n")
-    + event("Stocktaking", "DTSTART:20261212T100000\r\nDTEND:20261212T143045\r\n")
-    + event("Labour Day", "DTSTART;VALUE=DATE:20200501\r\nDTEND;VALUE=DATE:20200502\r\nRRULE:FREQ=YEARLY\r\n")
-    + event("Spring holiday",
+const std::string Holidays = IcsCalendar(
+    IcsEvent("Christmas", "DTSTART;VALUE=DATE:20261224\r\nDTEND;VALUE=DATE:20261227\r\n")
+    + IcsEvent("New Year's Eve", "DTSTART;VALUE=DATE:20261231\r\n")
+    + IcsEvent("Stocktaking", "DTSTART:20261212T100000\r\nDTEND:20261212T143045\r\n")
+    + IcsEvent("Labour Day", "DTSTART;VALUE=DATE:20200501\r\nDTEND;VALUE=DATE:20200502\r\nRRULE:FREQ=YEARLY\r\n")
+    + IcsEvent("Spring holiday",
             "DTSTART;VALUE=DATE:20200525\r\nDTEND;VALUE=DATE:20200526\r\nRRULE:FREQ=YEARLY;BYMONTH=5;BYDAY=-1MO\r\n")
-    + event("Inventory", "DTSTART;VALUE=DATE:20261207\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nEXDATE;VALUE=DATE:20261214\r\n")
-    + event("All Saints", "DTSTART;VALUE=DATE:20261101\r\nDTEND;VALUE=DATE:20261102\r\n")
-    + event("Boxing Day", "DTSTART;VALUE=DATE:20261226\r\nDTEND;VALUE=DATE:20261227\r\n")
-    + event("Far future", "DTSTART;VALUE=DATE:20400101\r\nDTEND;VALUE=DATE:20400102\r\n"));
+    + IcsEvent("Inventory", "DTSTART;VALUE=DATE:20261207\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nEXDATE;VALUE=DATE:20261214\r\n")
+    + IcsEvent("All Saints", "DTSTART;VALUE=DATE:20261101\r\nDTEND;VALUE=DATE:20261102\r\n")
+    + IcsEvent("Boxing Day", "DTSTART;VALUE=DATE:20261226\r\nDTEND;VALUE=DATE:20261227\r\n")
+    + IcsEvent("Far future", "DTSTART;VALUE=DATE:20400101\r\nDTEND;VALUE=DATE:20400102\r\n"));
 
 std::vector<std::string> texts(const std::vector<HolidayEvent>& events)
 {
@@ -84,8 +77,8 @@ TEST(HolidayCalendarTest, ATimeWithAZoneIsTakenInLocalTimeAndAFloatingOneAsWritt
     tzset();
     std::string problem;
     const auto events = ParseHolidayCalendar(
-        calendar(event("Audit", "DTSTART:20261215T080000Z\r\nDTEND:20261215T090000Z\r\n")
-                 + event("Meeting", "DTSTART:20261215T080000\r\nDURATION:PT2H\r\n")),
+        IcsCalendar(IcsEvent("Audit", "DTSTART:20261215T080000Z\r\nDTEND:20261215T090000Z\r\n")
+                 + IcsEvent("Meeting", "DTSTART:20261215T080000\r\nDURATION:PT2H\r\n")),
         Now, problem);
     if (before)
         setenv("TZ", saved.c_str(), 1);
@@ -140,16 +133,16 @@ TEST(HolidayCalendarTest, AFileThatIsNoCalendarOrHasAnEventWithoutAStartIsRefuse
     std::string problem;
     EXPECT_FALSE(ParseHolidayCalendar("Christmas is on 24 December\n", Now, problem));
     EXPECT_EQ(problem, "is not a whole iCalendar file (BEGIN:VCALENDAR .. END:VCALENDAR)");
-    EXPECT_FALSE(ParseHolidayCalendar(calendar(event("Christmas", "DTSTART;VALUE=DATE:20261224\r\n")
-                                               + event("Boxing Day", "DTEND;VALUE=DATE:20261227\r\n")),
+    EXPECT_FALSE(ParseHolidayCalendar(IcsCalendar(IcsEvent("Christmas", "DTSTART;VALUE=DATE:20261224\r\n")
+                                               + IcsEvent("Boxing Day", "DTEND;VALUE=DATE:20261227\r\n")),
                                       Now, problem));
     EXPECT_EQ(problem, "holds the event 'Boxing Day' without a start (DTSTART)");
-    EXPECT_FALSE(ParseHolidayCalendar(calendar(event("Christmas", "DTSTART:tomorrow\r\n")), Now, problem));
+    EXPECT_FALSE(ParseHolidayCalendar(IcsCalendar(IcsEvent("Christmas", "DTSTART:tomorrow\r\n")), Now, problem));
     EXPECT_EQ(problem.rfind("is malformed: ", 0), 0u) << problem;
     EXPECT_NE(problem.find("DTSTART"), std::string::npos) << problem;
-    EXPECT_FALSE(ParseHolidayCalendar(calendar(event("Christmas", "DTSTART;VALUE=DATE:20261324\r\n")), Now, problem));
+    EXPECT_FALSE(ParseHolidayCalendar(IcsCalendar(IcsEvent("Christmas", "DTSTART;VALUE=DATE:20261324\r\n")), Now, problem));
     EXPECT_EQ(problem, "is malformed: the event 'Christmas' names a day that does not exist");
-    EXPECT_FALSE(ParseHolidayCalendar(calendar("BEGIN:VEVENT\r\nUID:1@velt\r\nEND:VEVENT\r\n"), Now, problem));
+    EXPECT_FALSE(ParseHolidayCalendar(IcsCalendar("BEGIN:VEVENT\r\nUID:1@velt\r\nEND:VEVENT\r\n"), Now, problem));
     EXPECT_EQ(problem, "holds the event number 1 without a start (DTSTART)");
 
     QTemporaryDir folder;
@@ -159,7 +152,7 @@ TEST(HolidayCalendarTest, AFileThatIsNoCalendarOrHasAnEventWithoutAStartIsRefuse
     EXPECT_FALSE(ReadHolidayCalendar(folder.path().toStdString(), Now, problem));
     EXPECT_NE(problem.find("folder"), std::string::npos) << problem;
     const std::string file = folder.path().toStdString() + "/holidays.ics";
-    ASSERT_TRUE(WriteFileReplacing(file, calendar(event("Christmas", "DTSTART;VALUE=DATE:20261224\r\n")).substr(0, 80),
+    ASSERT_TRUE(WriteFileReplacing(file, IcsCalendar(IcsEvent("Christmas", "DTSTART;VALUE=DATE:20261224\r\n")).substr(0, 80),
                                    problem))
         << problem;
     EXPECT_FALSE(ReadHolidayCalendar(file, Now, problem));

@@ -18,6 +18,7 @@
 #include "support/CEditCtrlEx.h"
 #include "support/Clock.h"
 #include "support/RegularFile.h"
+#include "SampleCalendar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -427,15 +428,7 @@ TEST_F(YearlyScheduleTest, AViewOnlyEditorShowsThePeriodsAndChangesNothing)
               EditorResult::Cancel);
 }
 
-std::string holidayEvent(const std::string& summary, const std::string& lines)
-{
-    return "BEGIN:VEVENT\r\nUID:" + summary + "@velt\r\nSUMMARY:" + summary + "\r\n" + lines + "END:VEVENT\r\n";
-}
 
-std::string allDayHoliday(const std::string& summary, const std::string& first, const std::string& after)
-{
-    return holidayEvent(summary, "DTSTART;VALUE=DATE:" + first + "\r\nDTEND;VALUE=DATE:" + after + "\r\n");
-}
 
 TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatFitSavedWithOk)
 {
@@ -446,13 +439,12 @@ TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatF
     std::string problem;
     ASSERT_TRUE(WriteFileReplacing(
         file,
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velt tests//holidays//EN\r\n"
-            + allDayHoliday("Christmas", "20261224", "20261227") + allDayHoliday("Stocktaking", "20270114", "20270116")
-            + holidayEvent("Staff meeting", "DTSTART:20270203T073000\r\nDTEND:20270203T090000\r\n")
-            + holidayEvent("Founders day", "DTSTART;VALUE=DATE:20200815\r\nRRULE:FREQ=YEARLY\r\n")
-            + allDayHoliday("All Saints", "20261101", "20261102") + allDayHoliday("New Year", "20270101", "20270102")
-            + allDayHoliday("Closed 10", "20270310", "20270311") + allDayHoliday("Closed 11", "20270311", "20270312")
-            + allDayHoliday("Far future", "20400101", "20400102") + "END:VCALENDAR\r\n",
+        IcsCalendar(IcsAllDay("Christmas", "20261224", "20261227") + IcsAllDay("Stocktaking", "20270114", "20270116")
+            + IcsEvent("Staff meeting", "DTSTART:20270203T073000\r\nDTEND:20270203T090000\r\n")
+            + IcsEvent("Founders day", "DTSTART;VALUE=DATE:20200815\r\nRRULE:FREQ=YEARLY\r\n")
+            + IcsAllDay("All Saints", "20261101", "20261102") + IcsAllDay("New Year", "20270101", "20270102")
+            + IcsAllDay("Closed 10", "20270310", "20270311") + IcsAllDay("Closed 11", "20270311", "20270312")
+            + IcsAllDay("Far future", "20400101", "20400102")),
         problem))
         << problem;
 

@@ -2,6 +2,7 @@
 // home after an upload of gateway 001 from a real qelnetd: "Shop hours"
 // (function 1) holds 25 special periods, "Night tariff" (function 2) none.
 
+#include "SampleCalendar.h"
 #include "UploadedDemoHome.h"
 
 #include "editors/schedule/SpecialPeriods.h"
@@ -14,20 +15,8 @@ namespace {
 
 constexpr const char* Now = "2026-12-07 12:00";
 
-std::string calendar(const std::string& events)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velt tests//holidays//EN\r\n" + events + "END:VCALENDAR\r\n";
-}
 
-std::string event(const std::string& summary, const std::string& lines)
-{
-    return "BEGIN:VEVENT\r\nUID:" + summary + "@velt\r\nSUMMARY:" + summary + "\r\n" + lines + "END:VEVENT\r\n";
-}
 
-std::string allDay(const std::string& summary, const std::string& first, const std::string& after)
-{
-    return event(summary, "DTSTART;VALUE=DATE:" + first + "\r\nDTEND;VALUE=DATE:" + after + "\r\n");
-}
 
 class HolidaysToolTest : public UploadedDemoHome {
 protected:
@@ -37,17 +26,17 @@ protected:
         std::string problem;
         ASSERT_TRUE(WriteFileReplacing(
             file("holidays.ics"),
-            calendar(allDay("Christmas", "20261224", "20261227") + allDay("Stocktaking", "20270114", "20270116")
-                     + event("Staff meeting", "DTSTART:20270203T073000\r\nDTEND:20270203T090000\r\n")
-                     + event("Founders day", "DTSTART;VALUE=DATE:20200815\r\nRRULE:FREQ=YEARLY\r\n")
-                     + allDay("All Saints", "20261101", "20261102") + allDay("New Year", "20270101", "20270102")),
+            IcsCalendar(IcsAllDay("Christmas", "20261224", "20261227") + IcsAllDay("Stocktaking", "20270114", "20270116")
+                     + IcsEvent("Staff meeting", "DTSTART:20270203T073000\r\nDTEND:20270203T090000\r\n")
+                     + IcsEvent("Founders day", "DTSTART;VALUE=DATE:20200815\r\nRRULE:FREQ=YEARLY\r\n")
+                     + IcsAllDay("All Saints", "20261101", "20261102") + IcsAllDay("New Year", "20270101", "20270102")),
             problem))
             << problem;
         std::string many;
         for (int day = 10; day < 16; ++day)
-            many += allDay("Closed " + std::to_string(day), "202703" + std::to_string(day),
+            many += IcsAllDay("Closed " + std::to_string(day), "202703" + std::to_string(day),
                            "202703" + std::to_string(day + 1));
-        ASSERT_TRUE(WriteFileReplacing(file("many.ics"), calendar(many), problem)) << problem;
+        ASSERT_TRUE(WriteFileReplacing(file("many.ics"), IcsCalendar(many), problem)) << problem;
     }
 
     std::string file(const char* name) const { return m_home.path() + name; }
@@ -154,7 +143,7 @@ TEST_F(HolidaysToolTest, ASchedulePastThirtyPeriodsIsLeftAloneAndAWrongFileOrFun
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(contains(missing.err, file("none.ics") + " does not exist")) << missing.err;
     std::string problem;
-    ASSERT_TRUE(WriteFileReplacing(file("broken.ics"), calendar(event("Christmas", "SUMMARY:no start\r\n")), problem));
+    ASSERT_TRUE(WriteFileReplacing(file("broken.ics"), IcsCalendar(IcsEvent("Christmas", "SUMMARY:no start\r\n")), problem));
     const ToolRun broken = holidays({file("broken.ics").c_str(), "001:1"});
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_TRUE(contains(broken.err, "broken.ics holds the event 'Christmas' without a start (DTSTART)")) << broken.err;
