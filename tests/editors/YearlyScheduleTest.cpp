@@ -451,6 +451,13 @@ TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatF
     const QString overlap = "Time period overlaps with the exsiting period: '0000.01.01 00:00 -> 0000.01.01 23:59 - Off'.";
     m_script.expectOpenFile(QString::fromStdString(missing));
     m_script.expectMessage(QString::fromStdString("The holiday calendar cannot be read.\n" + missing + " does not exist"));
+    const auto& ways = leavingWays("cancelButton");
+    for (const auto& [name, leave] : ways) {
+        m_script.expectOpenFile(QString::fromStdString(file));
+        m_script.expectDialog("HolidayImportDlg", [&leave](QDialog& d) {
+            return runDialog(d, [&] { leave(d); }).value_or(-1);
+        });
+    }
     m_script.expectOpenFile(QString::fromStdString(file));
     m_script.expectDialog("HolidayImportDlg", [&](QDialog& d) {
         QListWidget* events = child<QListWidget>(d, "eventList");
@@ -500,6 +507,9 @@ TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatF
         EXPECT_EQ(child<QLabel>(editor, "weekLabel")->text(), "Week of 2026.12.07");
         button(editor, "importButton")->click();
         EXPECT_EQ(lines(editor).size(), 25) << "nothing from a file that cannot be read";
+        for (size_t way = 0; way < ways.size(); ++way)
+            button(editor, "importButton")->click();
+        EXPECT_EQ(lines(editor).size(), 25) << "nothing when the list is left by Cancel, Escape or the close box";
         button(editor, "importButton")->click();
         EXPECT_EQ(lines(editor).size(), 30);
         EXPECT_TRUE(lines(editor).contains("0000.08.15\t00:00\t->\t0000.08.15\t23:59\t-\tOn"));
