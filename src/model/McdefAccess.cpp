@@ -2,6 +2,7 @@
 
 #include "model/Records.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,10 +152,16 @@ uint16_t RemoveBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber)
 
 uint16_t ReplaceBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, const std::vector<McdefRecord>& records)
 {
+    // The range is deleted and inserted in one batch: all of it or none.
+    if (const uint16_t open = OpenMcdef(); open != DbStatus::Success)
+        return open;
+    DbBatch batch(table::Mcdef);
+    if (batch.beginStatus() != DbStatus::Success)
+        return batch.beginStatus();
     uint16_t status = RemoveBlocks(number, blockType, blockNumber);
     for (size_t i = 0; i < records.size() && status == DbStatus::Success; ++i)
         status = InsertBlock(records[i]);
-    return status;
+    return status == DbStatus::Success ? batch.commit() : status;
 }
 
 uint16_t FindScheduleReferences(uint8_t schedule, std::vector<uint8_t>& owners)

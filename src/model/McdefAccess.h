@@ -38,7 +38,8 @@ uint16_t RemoveFunction(uint8_t number, std::string* headerName = nullptr);
 // Deletes the blocks {number, block type, block number, *}.
 uint16_t RemoveBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber);
 // Replaces the blocks {number, block type, block number, *} by `records`, in
-// their order; records that share one key stay apart. Stops at the first error.
+// their order, in one batch; records that share one key stay apart. At the
+// first error nothing of it is kept.
 uint16_t ReplaceBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, const std::vector<McdefRecord>& records);
 
 // The owners of the schedule reference blocks that name a schedule, once per
