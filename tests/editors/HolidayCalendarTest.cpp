@@ -67,6 +67,9 @@ TEST(HolidayCalendarTest, EachKindOfEventBecomesItsPeriod)
         << "a date end is the day after; a yearly rule on another weekday each year and a weekly one are "
            "expanded over the coming year, without the excluded date";
     EXPECT_TRUE((*events)[3].period->yearly());
+    const auto marked = ParseHolidayCalendar("\xEF\xBB\xBF" + Holidays, Now, problem);
+    ASSERT_TRUE(marked) << "a byte order mark before the calendar: " << problem;
+    EXPECT_EQ(texts(*marked), texts(*events));
 }
 
 TEST(HolidayCalendarTest, ATimeWithAZoneIsTakenInLocalTimeAndAFloatingOneAsWritten)

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <ctime>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -171,7 +172,10 @@ std::optional<std::vector<HolidayEvent>> ParseHolidayCalendar(const std::string&
                                                               std::string& problem)
 {
     icalerror_set_errors_are_fatal(0);
-    const Component calendar(icalparser_parse_string(text.c_str()));
+    // Some programs write a UTF-8 byte order mark before BEGIN:VCALENDAR.
+    const std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    const size_t start = std::string_view(text).substr(0, 3) == byteOrderMark ? 3 : 0;
+    const Component calendar(icalparser_parse_string(text.c_str() + start));
     if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
         problem = "is not a whole iCalendar file (BEGIN:VCALENDAR .. END:VCALENDAR)";
         return std::nullopt;
