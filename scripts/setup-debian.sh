@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
-  libsqlite3-dev libgtest-dev libbenchmark-dev
+  libsqlite3-dev libical-dev libgtest-dev libbenchmark-dev
   xvfb xauth
   dpkg-dev help2man librsvg2-bin lintian desktop-file-utils
   fonts-dejavu-core poppler-utils

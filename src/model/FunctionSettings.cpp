@@ -148,21 +148,12 @@ constexpr size_t EvaporatorEntriesPerRecord = 20;
 void checkPeriods(const std::vector<const McdefRecord*>& records, std::vector<SettingViolation>& violations)
 {
     for (const McdefRecord* record : records)
-        for (const PeriodEntry& entry : ReadPeriodEntries(*record)) {
-            if (entry.state == 255)
-                continue;
-            const std::string name = "special period " + std::to_string(entry.index + 1);
-            const std::string value = PeriodTimeText(entry.from) + " -> " + PeriodTimeText(entry.to) + " state "
-                + std::to_string(entry.state);
-            const int fromYear = FromCalendarSeconds(entry.from).year;
-            const int toYear = FromCalendarSeconds(entry.to).year;
-            if (entry.state > 1)
-                violations.push_back({name, value, "state 0 (Off), 1 (On) or 255 (deleted)"});
-            else if (!periodYearValid(fromYear) || !periodYearValid(toYear) || (fromYear == 1970) != (toYear == 1970))
-                violations.push_back({name, value, "years 1997..2038, or 0000 at both ends for a yearly event"});
-            else if (entry.from >= entry.to)
-                violations.push_back({name, value, "From before To"});
-        }
+        for (const PeriodEntry& entry : ReadPeriodEntries(*record))
+            if (const std::optional<std::string> range = PeriodEntryProblem(entry))
+                violations.push_back({"special period " + std::to_string(entry.index + 1),
+                                      PeriodTimeText(entry.from) + " -> " + PeriodTimeText(entry.to) + " state "
+                                          + std::to_string(entry.state),
+                                      *range});
 }
 
 void checkEvaporators(const std::vector<const McdefRecord*>& records, std::vector<SettingViolation>& violations)
@@ -374,6 +365,21 @@ std::string PeriodTimeText(uint32_t seconds)
 {
     const CalendarTime t = FromCalendarSeconds(seconds);
     return StrFormat("%04d.%02d.%02d %02d:%02d", t.year == 1970 ? 0 : t.year, t.month, t.day, t.hour, t.minute);
+}
+
+std::optional<std::string> PeriodEntryProblem(const PeriodEntry& entry)
+{
+    if (entry.state == 255)
+        return std::nullopt;
+    const int fromYear = FromCalendarSeconds(entry.from).year;
+    const int toYear = FromCalendarSeconds(entry.to).year;
+    if (entry.state > 1)
+        return "state 0 (Off), 1 (On) or 255 (deleted)";
+    if (!periodYearValid(fromYear) || !periodYearValid(toYear) || (fromYear == 1970) != (toYear == 1970))
+        return "years 1997..2038, or 0000 at both ends for a yearly event";
+    if (entry.from >= entry.to)
+        return "From before To";
+    return std::nullopt;
 }
 
 std::vector<PeriodEntry> ReadPeriodEntries(const McdefRecord& record)

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +87,11 @@ std::vector<PeriodEntry> ReadPeriodEntries(const McdefRecord& record);
 void WritePeriodEntries(const std::vector<PeriodEntry>& entries, McdefRecord& record);
 // "2024.12.24 18:00"; a yearly event (kept in 1970) shows the year 0000.
 std::string PeriodTimeText(uint32_t seconds);
+
+// What a special period entry may hold that it does not: its state, its years
+// (1997..2038, or 1970 at both ends for a yearly event) or From before To;
+// nothing for a valid or deleted entry.
+std::optional<std::string> PeriodEntryProblem(const PeriodEntry& entry);
 
 struct EvaporatorEntry {
     uint8_t index = 0;   // row index over all records

@@ -2,6 +2,7 @@
 
 #include "model/Records.h"
 #include "support/Db.h"
+#include "support/RecordStore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,6 +152,7 @@ uint16_t RemoveBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber)
 
 uint16_t ReplaceBlocks(uint8_t number, uint8_t blockType, uint8_t blockNumber, const std::vector<McdefRecord>& records)
 {
+    // The range is deleted and inserted in one batch: all of it or none.
     if (const uint16_t open = OpenMcdef(); open != DbStatus::Success)
         return open;
     DbBatch batch(table::Mcdef);

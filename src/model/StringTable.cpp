@@ -23,6 +23,7 @@
 //   206  "Delete ZUL control functions", the question when a schedule is still referenced
 //   207  not used: the Po optimizer history has its own number, 163
 //   208  gateway password prompt
+//   209  "Import holidays", the events of a holiday calendar for the yearly schedule editor
 //
 // Captions that are built at run time (the editors' "ZUL control function - <type>", the selection
 // dialogs' "Select <group> - <type>", the graph's caption) have no control-0 entry; the texts they
@@ -256,6 +257,17 @@ constexpr BuiltinText kTexts[] = {
     {SelectedSchedulesCount, "Number of selected schedules are"},
     {MaxAllowedNumber, "Max allowed number  are"},
     {ScheduleReferencesWithErrors, "Schedule references with errors are selected."},
+    // Holiday calendars into a yearly schedule; its week picture.
+    {HolidayEndedBeforeNow, "ended before now"},
+    {HolidayCollidesWith, "collides with"},
+    {HolidayCannotBeHeld, "cannot be held:"},
+    {HolidayCalendarFiles, "iCalendar files"},
+    {HolidayCalendarNotRead, "The holiday calendar cannot be read."},
+    {HolidaysThatFit, "Special periods that still fit:"},
+    {WeekOf, "Week of"},
+    {LegendWeeklyOn, "On"},
+    {LegendForcedOn, "Forced On"},
+    {LegendForcedOff, "Forced Off"},
 
     // Alarm limit editor: ramp label and units, band checks, change-log labels.
     {AxisOffset, "Offset"},
@@ -515,6 +527,10 @@ constexpr BuiltinControlText kControlTexts[] = {
     {15, 1019, "&Add"},
     {15, 1020, "&Change"},
     {15, 1021, "&Delete"},
+    {15, 1022, "&Import..."},
+    {15, 1023, "<"},  // the week picture's previous and next week
+    {15, 1024, ">"},
+    {15, 1025, "Week"},  // the group of the week picture
     {15, 2000, "&Basic schedule"},
     {15, 2001, "Mon"},
     {15, 2002, "Tue"},
@@ -754,6 +770,12 @@ constexpr BuiltinControlText kControlTexts[] = {
     {208, 1, "OK"},
     {208, 2, "Cancel"},
     {208, 1000, "Password"},
+
+    // 209: the events of a holiday calendar to import into a yearly schedule; 1001 is their list.
+    {209, 0, "Import holidays"},
+    {209, 1, "OK"},
+    {209, 2, "Cancel"},
+    {209, 1000, "Forced to"},
 };
 
 constexpr bool TextsSorted() {

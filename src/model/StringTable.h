@@ -71,6 +71,7 @@ enum DialogId : uint16_t {
     DeletionProgress = 205,
     DeleteReferenced = 206,     // "Delete ZUL control functions" (schedule still referenced)
     PasswordPrompt = 208,
+    HolidayImport = 209,
 };
 
 }  // namespace dlg

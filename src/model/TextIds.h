@@ -209,6 +209,17 @@ enum TextId : uint16_t {
     SelectedSchedulesCount = 5022,
     MaxAllowedNumber = 5023,
     ScheduleReferencesWithErrors = 5024,
+    // Holiday calendars imported into a yearly schedule, and its week picture.
+    HolidayEndedBeforeNow = 5030,
+    HolidayCollidesWith = 5031,
+    HolidayCannotBeHeld = 5032,
+    HolidayCalendarFiles = 5033,   // the open dialog's filter
+    HolidayCalendarNotRead = 5034, // "%s\n%s" with the file and its problem
+    HolidaysThatFit = 5035,        // "%s %d" with the number that still fit
+    WeekOf = 5036,                 // "%s %s" with the week's Monday
+    LegendWeeklyOn = 5037,
+    LegendForcedOn = 5038,
+    LegendForcedOff = 5039,
 
     // --- 6000..6999: energy and alarm editors, history, graph, exports ---
     AxisOffset = 6000,

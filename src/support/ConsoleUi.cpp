@@ -59,6 +59,8 @@ int ConsoleUi::runModal(QDialog& dialog)
 
 std::optional<QString> ConsoleUi::saveFileName(QWidget*, const SaveFileRequest&) { return std::nullopt; }
 
+std::optional<QString> ConsoleUi::openFileName(QWidget*, const OpenFileRequest&) { return std::nullopt; }
+
 std::optional<QString> ConsoleUi::password(QWidget*, const PasswordPrompt& prompt)
 {
     if (m_password || !isatty(STDIN_FILENO))

@@ -17,6 +17,7 @@ public:
     void setWaitCursor(bool on) override;
     int runModal(QDialog& dialog) override;
     std::optional<QString> saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    std::optional<QString> openFileName(QWidget* parent, const OpenFileRequest& request) override;
     std::optional<QString> password(QWidget* parent, const PasswordPrompt& prompt) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
 

@@ -14,6 +14,8 @@ const char* kindName(ScriptedUi::Kind kind)
         return "dialog";
     case ScriptedUi::Kind::SaveFile:
         return "save file dialog";
+    case ScriptedUi::Kind::OpenFile:
+        return "open file dialog";
     case ScriptedUi::Kind::Password:
         return "password prompt";
     case ScriptedUi::Kind::Print:
@@ -53,6 +55,12 @@ ScriptedUi& ScriptedUi::expectDialog(const QString& objectName, DialogDriver dri
 ScriptedUi& ScriptedUi::expectSaveFile(std::optional<QString> answer)
 {
     m_expected.push_back({Kind::SaveFile, {}, false, IDOK, {}, std::move(answer)});
+    return *this;
+}
+
+ScriptedUi& ScriptedUi::expectOpenFile(std::optional<QString> answer)
+{
+    m_expected.push_back({Kind::OpenFile, {}, false, IDOK, {}, std::move(answer)});
     return *this;
 }
 
@@ -127,6 +135,14 @@ std::optional<QString> ScriptedUi::saveFileName(QWidget*, const SaveFileRequest&
 {
     m_prompts.push_back({Kind::SaveFile, request.fileName, 0});
     if (auto e = take(Kind::SaveFile, request.fileName))
+        return e->textAnswer;
+    return std::nullopt;
+}
+
+std::optional<QString> ScriptedUi::openFileName(QWidget*, const OpenFileRequest& request)
+{
+    m_prompts.push_back({Kind::OpenFile, request.title, 0});
+    if (auto e = take(Kind::OpenFile, request.title))
         return e->textAnswer;
     return std::nullopt;
 }

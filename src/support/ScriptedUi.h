@@ -14,7 +14,7 @@
 
 class ScriptedUi : public UiSeam {
 public:
-    enum class Kind { Message, Modal, SaveFile, Password, Print };
+    enum class Kind { Message, Modal, SaveFile, OpenFile, Password, Print };
 
     struct Prompt {
         Kind kind;
@@ -35,6 +35,7 @@ public:
     // the driver operates it and returns its result (it may call exec()).
     ScriptedUi& expectDialog(const QString& objectName, DialogDriver driver);
     ScriptedUi& expectSaveFile(std::optional<QString> answer);
+    ScriptedUi& expectOpenFile(std::optional<QString> answer);
     ScriptedUi& expectPassword(std::optional<QString> answer);
     // The print dialog; accepted with a file, the printer prints into that PDF file.
     ScriptedUi& expectPrint(bool accept, const QString& pdfFile = {});
@@ -52,6 +53,7 @@ public:
     void setWaitCursor(bool on) override;
     int runModal(QDialog& dialog) override;
     std::optional<QString> saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    std::optional<QString> openFileName(QWidget* parent, const OpenFileRequest& request) override;
     std::optional<QString> password(QWidget* parent, const PasswordPrompt& prompt) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
 

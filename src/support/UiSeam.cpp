@@ -152,6 +152,18 @@ std::optional<QString> QtUi::saveFileName(QWidget* parent, const SaveFileRequest
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> QtUi::openFileName(QWidget* parent, const OpenFileRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.directory, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const int result = dialog.exec();
+    reactivate(parent);
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 std::optional<QString> QtUi::password(QWidget* parent, const PasswordPrompt& prompt)
 {
     QInputDialog dialog(parent);

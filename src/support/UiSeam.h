@@ -46,6 +46,12 @@ struct SaveFileRequest {
     bool confirmOverwrite = true;
 };
 
+struct OpenFileRequest {
+    QString title;
+    QString directory;
+    QString filter;           // Qt filter text, e.g. "iCalendar files (*.ics)"
+};
+
 // The texts of the gateway password prompt, as the caller passes them.
 struct PasswordPrompt {
     QString title;
@@ -68,6 +74,8 @@ public:
     // Runs a child dialog modally; returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
     virtual std::optional<QString> saveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
+    // The file dialog that chooses an existing file to read.
+    virtual std::optional<QString> openFileName(QWidget* parent, const OpenFileRequest& request) = 0;
     virtual std::optional<QString> password(QWidget* parent, const PasswordPrompt& prompt) = 0;
     // The print dialog; false when the operator cancels.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
@@ -86,6 +94,7 @@ public:
     void setWaitCursor(bool on) override;
     int runModal(QDialog& dialog) override;
     std::optional<QString> saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    std::optional<QString> openFileName(QWidget* parent, const OpenFileRequest& request) override;
     std::optional<QString> password(QWidget* parent, const PasswordPrompt& prompt) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
 

@@ -4,6 +4,8 @@
 #include "editors/EditorFixture.h"
 
 #include "editors/schedule/DayNiDlg.h"
+#include "editors/schedule/HolidayImportDlg.h"
+#include "editors/schedule/ScheduleWeekView.h"
 #include "editors/schedule/SpecialPeriods.h"
 #include "editors/schedule/YeSchDlg.h"
 #include "gateway/BackupFile.h"
@@ -15,6 +17,9 @@
 #include "protocol/LittleEndian.h"
 #include "protocol/Telegram.h"
 #include "support/CEditCtrlEx.h"
+#include "support/Clock.h"
+#include "support/RegularFile.h"
+#include "SampleCalendar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -444,5 +449,124 @@ TEST_F(YearlyScheduleTest, AViewOnlyEditorShowsThePeriodsAndChangesNothing)
               EditorResult::Cancel);
 }
 
-} // namespace
 
+
+TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatFitSavedWithOk)
+{
+    start();
+    SetFixedTime(*ParseUtcTime("2026-12-07 12:00:00"));
+    const std::string missing = m_home.path() + "none.ics";
+    const std::string file = m_home.path() + "holidays.ics";
+    std::string problem;
+    ASSERT_TRUE(WriteFileReplacing(
+        file,
+        IcsCalendar(IcsAllDay("Christmas", "20261224", "20261227") + IcsAllDay("Stocktaking", "20270114", "20270116")
+            + IcsEvent("Staff meeting", "DTSTART:20270203T073000\r\nDTEND:20270203T090000\r\n")
+            + IcsEvent("Founders day", "DTSTART;VALUE=DATE:20200815\r\nRRULE:FREQ=YEARLY\r\n")
+            + IcsAllDay("All Saints", "20261101", "20261102") + IcsAllDay("New Year", "20270101", "20270102")
+            + IcsAllDay("Closed 10", "20270310", "20270311") + IcsAllDay("Closed 11", "20270311", "20270312")
+            + IcsAllDay("Far future", "20400101", "20400102")),
+        problem))
+        << problem;
+
+    const QString overlap = "Time period overlaps with the exsiting period: '0000.01.01 00:00 -> 0000.01.01 23:59 - Off'.";
+    m_script.expectOpenFile(QString::fromStdString(missing));
+    m_script.expectMessage(QString::fromStdString("The holiday calendar cannot be read.\n" + missing + " does not exist"));
+    const auto& ways = leavingWays("cancelButton");
+    for (const auto& [name, leave] : ways) {
+        m_script.expectOpenFile(QString::fromStdString(file));
+        m_script.expectDialog("HolidayImportDlg", [&leave](QDialog& d) {
+            return runDialog(d, [&] { leave(d); }).value_or(-1);
+        });
+    }
+    m_script.expectOpenFile(QString::fromStdString(file));
+    m_script.expectDialog("HolidayImportDlg", [&](QDialog& d) {
+        QListWidget* events = child<QListWidget>(d, "eventList");
+        const auto toggle = [&](int row) {
+            events->setCurrentRow(row);
+            QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+            QApplication::sendEvent(events, &space);
+        };
+        const auto checked = [&] {
+            std::vector<int> rows;
+            for (int row = 0; row < events->count(); ++row)
+                if (events->item(row)->checkState() == Qt::Checked)
+                    rows.push_back(row);
+            return rows;
+        };
+        return runDialog(d, [&] {
+                   ASSERT_EQ(events->count(), 9);
+                   EXPECT_EQ(events->item(0)->text(), "2026.12.24 00:00 -> 2026.12.26 23:59 Christmas  (collides with "
+                                                      "'0000.12.24 12:00 -> 0000.12.26 23:59 - Off')");
+                   EXPECT_EQ(events->item(4)->text(), "2026.11.01 00:00 -> 2026.11.01 23:59 All Saints  (ended before now)");
+                   EXPECT_EQ(checked(), (std::vector<int>{1, 2, 3, 6, 7})) << "collisions and the past unchecked";
+                   EXPECT_FALSE(events->item(8)->flags() & Qt::ItemIsUserCheckable) << "2040 cannot be held";
+
+                   toggle(5);
+                   button(d, "okButton")->click();
+                   EXPECT_TRUE(d.isVisible()) << "New Year collides with the listed 1 January";
+                   toggle(5);
+                   toggle(4);
+                   button(d, "okButton")->click();
+                   EXPECT_TRUE(d.isVisible()) << "six checked, five fit";
+                   toggle(7);
+                   child<QComboBox>(d, "forcedCombo")->setCurrentText("On");
+                   EXPECT_EQ(checked(), (std::vector<int>{1, 2, 3, 4, 6})) << "the checks stay with another state";
+                   button(d, "okButton")->click();
+                   EXPECT_FALSE(d.isVisible());
+               })
+            .value_or(-1);
+    });
+    m_script.expectMessage(overlap);
+    m_script.expectMessage("Special periods that still fit: 5");
+    expectUpdate();
+
+    YeSchDlg editor(request(FunctionType::YearlySchedule, ShopHours));
+    const std::optional<EditorResult> result = run(editor, [&] {
+        auto* picture = child<ScheduleWeekView>(editor, "weekView");
+        EXPECT_EQ(PeriodTimeText(picture->monday()), "2026.12.07 00:00");
+        EXPECT_EQ(child<QLabel>(editor, "weekLabel")->text(), "Week of 2026.12.07");
+        button(editor, "importButton")->click();
+        EXPECT_EQ(lines(editor).size(), 25) << "nothing from a file that cannot be read";
+        for (size_t way = 0; way < ways.size(); ++way)
+            button(editor, "importButton")->click();
+        EXPECT_EQ(lines(editor).size(), 25) << "nothing when the list is left by Cancel, Escape or the close box";
+        button(editor, "importButton")->click();
+        EXPECT_EQ(lines(editor).size(), 30);
+        EXPECT_TRUE(lines(editor).contains("0000.08.15\t00:00\t->\t0000.08.15\t23:59\t-\tOn"));
+        EXPECT_FALSE(button(editor, "addButton")->isEnabled());
+        EXPECT_FALSE(button(editor, "importButton")->isEnabled());
+
+        // The picture shows the week of the stocktaking, forced On, before OK.
+        for (int week = 0; week < 5; ++week)
+            button(editor, "nextWeekButton")->click();
+        EXPECT_EQ(child<QLabel>(editor, "weekLabel")->text(), "Week of 2027.01.11");
+        const auto& thursday = picture->days()[3];
+        ASSERT_EQ(thursday.size(), 1u);
+        EXPECT_EQ(thursday[0].state.cause, ScheduleCause::Special);
+        EXPECT_TRUE(thursday[0].state.on);
+        EXPECT_EQ(picture->days()[6].size(), 1u) << "Sunday closed";
+        typeInto(editor.basicEdit(6, 0, BasicPeriodField::OnHours), "10");
+        typeInto(editor.basicEdit(6, 0, BasicPeriodField::OnMinutes), "00");
+        typeInto(editor.basicEdit(6, 0, BasicPeriodField::OffHours), "16");
+        EXPECT_EQ(picture->days()[6].size(), 1u) << "a period typed in part shows nothing yet";
+        typeInto(editor.basicEdit(6, 0, BasicPeriodField::OffMinutes), "30");
+        ASSERT_EQ(picture->days()[6].size(), 3u);
+        EXPECT_EQ(PeriodTimeText(picture->days()[6][1].start), "2027.01.17 10:00");
+        EXPECT_EQ(PeriodTimeText(picture->days()[6][1].end), "2027.01.17 16:30");
+        EXPECT_FALSE(picture->grab().isNull());
+        button(editor, "okButton")->click();
+    });
+    SetFixedTime(std::nullopt);
+    ASSERT_EQ(result, EditorResult::Ok);
+    EXPECT_TRUE(m_script.allAnswered());
+    const std::vector<SpecialPeriod> stored = UnpackPeriods(periodRecords(ShopHours));
+    ASSERT_EQ(stored.size(), 30u);
+    EXPECT_EQ(std::count_if(stored.begin(), stored.end(), [](const SpecialPeriod& p) { return p.state == PeriodState::On; }),
+              8 + 5) << "the Sunday openings and the five imported";
+    const auto rows = eventRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "001:125 GW Market North\nShop hours\n'Basic schedule' is changed\n'Force schedule to' is changed");
+}
+
+} // namespace

@@ -15,6 +15,7 @@
 #include "ReportCommand.h"
 #include "CheckCommand.h"
 #include "JsonImportCommand.h"
+#include "ScheduleCommands.h"
 #include "StatusCommand.h"
 #include "TableDump.h"
 
@@ -829,6 +830,8 @@ const std::vector<Verb>& mcftool::verbs()
         ReportVerb,
         StatusVerb,
         CheckVerb,
+        HolidaysVerb,
+        ScheduleVerb,
         {"help", "[VERB]", "explain all verbs, or one", "Without VERB, lists every verb; with VERB, explains it.\n",
          help},
     };

@@ -2,15 +2,23 @@
 
 #include "model/FunctionSettings.h"
 #include "model/TextIds.h"
+#include "model/Texts.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/StrFormat.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr int YearlyEventYear = 1970;
 
-// The yearly event placed into `year`; nothing when its day does not exist then.
-std::optional<SpecialPeriod> inYear(const SpecialPeriod& yearly, int year)
+bool overlap(const SpecialPeriod& a, const SpecialPeriod& b) { return a.from <= b.to && b.from <= a.to; }
+
+} // namespace
+
+bool SpecialPeriod::yearly() const { return FromCalendarSeconds(from).year == YearlyEventYear; }
+
+std::optional<SpecialPeriod> PlacedInYear(const SpecialPeriod& yearly, int year)
 {
     CalendarTime from = FromCalendarSeconds(yearly.from);
     CalendarTime to = FromCalendarSeconds(yearly.to);
@@ -23,12 +31,6 @@ std::optional<SpecialPeriod> inYear(const SpecialPeriod& yearly, int year)
     return SpecialPeriod{*fromSeconds, *toSeconds, yearly.state};
 }
 
-bool overlap(const SpecialPeriod& a, const SpecialPeriod& b) { return a.from <= b.to && b.from <= a.to; }
-
-} // namespace
-
-bool SpecialPeriod::yearly() const { return FromCalendarSeconds(from).year == YearlyEventYear; }
-
 bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b)
 {
     if (a.yearly() == b.yearly())
@@ -37,7 +39,7 @@ bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b)
     const SpecialPeriod& dated = a.yearly() ? b : a;
     const int lastYear = FromCalendarSeconds(dated.to).year;
     for (int year = FromCalendarSeconds(dated.from).year; year <= lastYear; ++year) {
-        const std::optional<SpecialPeriod> placed = inYear(yearly, year);
+        const std::optional<SpecialPeriod> placed = PlacedInYear(yearly, year);
         if (placed && overlap(*placed, dated))
             return true;
     }
@@ -65,6 +67,18 @@ std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText
                      two(from.day).c_str(), separator, two(from.hour).c_str(), two(from.minute).c_str(), separator,
                      separator, toYear.c_str(), two(to.month).c_str(), two(to.day).c_str(), separator,
                      two(to.hour).c_str(), two(to.minute).c_str(), separator, separator, stateText.c_str());
+}
+
+std::string ListedPeriodLine(const SpecialPeriod& period, char separator)
+{
+    return PeriodLine(period, TextById(period.state == PeriodState::On ? txt::StateOn : txt::StateOff), separator);
+}
+
+void SortAsListed(std::vector<SpecialPeriod>& periods)
+{
+    std::stable_sort(periods.begin(), periods.end(), [](const SpecialPeriod& a, const SpecialPeriod& b) {
+        return ListedPeriodLine(a, '\t') < ListedPeriodLine(b, '\t');
+    });
 }
 
 std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records)

@@ -32,6 +32,9 @@ constexpr size_t MaxSpecialPeriods = 30;
 constexpr size_t PeriodsPerRecord = 10;
 constexpr size_t MaxPeriodRecords = MaxSpecialPeriods / PeriodsPerRecord;
 
+// A yearly event placed into `year`; nothing when its day does not exist then.
+std::optional<SpecialPeriod> PlacedInYear(const SpecialPeriod& yearly, int year);
+
 // Two periods collide when each starts no later than the other ends. A yearly
 // event against a dated period is tested in every year the dated one touches.
 bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b);
@@ -42,6 +45,11 @@ std::optional<size_t> FindCollision(const SpecialPeriod& candidate, const std::v
 // "YYYY.MM.DD<s>HH:MM<s>-><s>YYYY.MM.DD<s>HH:MM<s>-<s>State", with `separator`
 // between the columns (a tab in the list, a blank in messages).
 std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText, char separator);
+
+// The line of a period with its state's text ("Off" or "On").
+std::string ListedPeriodLine(const SpecialPeriod& period, char separator);
+// In the order of the editor's list, which is sorted by its lines.
+void SortAsListed(std::vector<SpecialPeriod>& periods);
 
 // The periods of the period records in order, deleted entries skipped.
 std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records);

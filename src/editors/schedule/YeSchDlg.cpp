@@ -2,9 +2,13 @@
 #include "ui_YeSchDlg.h"
 
 #include "editors/NumberEdits.h"
+#include "editors/schedule/HolidayImportDlg.h"
+#include "editors/schedule/ScheduleWeekView.h"
 #include "gateway/UpdateJob.h"
 #include "model/EventLog.h"
+#include "model/FunctionSettings.h"
 #include "model/Messages.h"
+#include "model/StringTable.h"
 #include "model/Texts.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/StrFormat.h"
@@ -20,6 +24,7 @@ constexpr int LastYear = 2038;
 constexpr int PeriodFromRole = Qt::UserRole;
 constexpr int PeriodToRole = Qt::UserRole + 1;
 constexpr int PeriodStateRole = Qt::UserRole + 2;
+constexpr uint32_t SecondsPerWeek = 7 * 86400;
 
 } // namespace
 
@@ -49,6 +54,16 @@ YeSchDlg::YeSchDlg(const EditorRequest& request, QWidget* parent)
     connect(m_ui->addButton, &QPushButton::clicked, this, &YeSchDlg::onAdd);
     connect(m_ui->changeButton, &QPushButton::clicked, this, &YeSchDlg::onChange);
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &YeSchDlg::onDelete);
+    connect(m_ui->importButton, &QPushButton::clicked, this, &YeSchDlg::onImport);
+    connect(m_ui->previousWeekButton, &QPushButton::clicked, this,
+            [this] { showWeekOf(m_ui->weekView->monday() - SecondsPerWeek); });
+    connect(m_ui->nextWeekButton, &QPushButton::clicked, this,
+            [this] { showWeekOf(m_ui->weekView->monday() + SecondsPerWeek); });
+    m_ui->weekView->setTexts({m_ui->dayLabel1->text(), m_ui->dayLabel2->text(), m_ui->dayLabel3->text(),
+                              m_ui->dayLabel4->text(), m_ui->dayLabel5->text(), m_ui->dayLabel6->text(),
+                              m_ui->dayLabel7->text()},
+                             {QText(txt::LegendWeeklyOn), QText(txt::LegendForcedOn), QText(txt::LegendForcedOff)});
+    showWeekOf(CalendarNow());
 }
 
 YeSchDlg::~YeSchDlg() = default;
@@ -64,6 +79,7 @@ void YeSchDlg::createBasicEdits()
                 SetUpNumberEdit(edit, 0, hours ? 23 : 59, 2);
                 m_ui->basicGrid->addWidget(edit, int(day) + 1, int(1 + period * 4 + field));
                 m_basicEdits[day][period][field] = edit;
+                connect(edit, &QLineEdit::textChanged, this, &YeSchDlg::refreshPicture);
             }
 }
 
@@ -108,8 +124,10 @@ bool YeSchDlg::load()
         m_loadedPeriods = size_t(m_ui->periodList->count());
     }
     updatePeriodButtons();
+    refreshPicture();
     if (viewOnly()) {
-        disable({m_ui->nameEdit, m_ui->okButton, m_ui->addButton, m_ui->forcedCombo, m_ui->yearlyCheck});
+        disable({m_ui->nameEdit, m_ui->okButton, m_ui->addButton, m_ui->importButton, m_ui->forcedCombo,
+                 m_ui->yearlyCheck});
         for (CEditCtrlEx* edit : fromEdits())
             edit->setEnabled(false);
         for (CEditCtrlEx* edit : toEdits())
@@ -256,6 +274,7 @@ void YeSchDlg::updatePeriodButtons()
     m_ui->changeButton->setEnabled(selected && !viewOnly());
     m_ui->deleteButton->setEnabled(selected && !viewOnly());
     m_ui->addButton->setEnabled(size_t(m_ui->periodList->count()) < MaxSpecialPeriods && !viewOnly());
+    m_ui->importButton->setEnabled(m_ui->addButton->isEnabled());
 }
 
 void YeSchDlg::onPeriodSelected()
@@ -328,6 +347,7 @@ void YeSchDlg::onAdd()
     addPeriodLine(*period, false);
     m_periodsChanged = true;
     updatePeriodButtons();
+    refreshPicture();
 }
 
 void YeSchDlg::onChange()
@@ -342,6 +362,7 @@ void YeSchDlg::onChange()
     addPeriodLine(*period, true);
     m_periodsChanged = true;
     updatePeriodButtons();
+    refreshPicture();
 }
 
 void YeSchDlg::onDelete()
@@ -353,6 +374,60 @@ void YeSchDlg::onDelete()
     m_ui->periodList->clearSelection();
     m_periodsChanged = true;
     updatePeriodButtons();
+    refreshPicture();
+}
+
+void YeSchDlg::onImport()
+{
+    const std::optional<QString> file = ui().openFileName(
+        this, {QControlText(dlg::HolidayImport, 0), QString(), QText(txt::HolidayCalendarFiles) + " (*.ics)"});
+    if (!file)
+        return;
+    std::string problem;
+    const uint32_t now = CalendarNow();
+    const std::optional<std::vector<HolidayEvent>> events = ReadHolidayCalendar(file->toStdString(), now, problem);
+    if (!events) {
+        ShowMessage(QText(txt::HolidayCalendarNotRead) + "\n" + QString::fromStdString(problem),
+                    MB::Ok | MB::IconStop, this, true);
+        return;
+    }
+    HolidayImportDlg import(*events, listedPeriods(), now, this);
+    if (ui().runModal(import) != QDialog::Accepted || import.chosen().empty())
+        return;
+    for (const SpecialPeriod& period : import.chosen())
+        addPeriodLine(period, false);
+    m_periodsChanged = true;
+    updatePeriodButtons();
+    refreshPicture();
+}
+
+ScheduleDefinition YeSchDlg::typedSchedule() const
+{
+    ScheduleDefinition schedule;
+    for (size_t day = 0; day < ScheduleDays; ++day)
+        for (size_t period = 0; period < PeriodsPerDay; ++period) {
+            BasicPeriodInput input;
+            for (size_t field = 0; field < 4; ++field)
+                input[field] = TypedNumber(m_basicEdits[day][period][field]);
+            schedule.basic[day][period] = BasicPeriodFromInput(input).period.value_or(BasicPeriod{});
+        }
+    schedule.periods = listedPeriods();
+    return schedule;
+}
+
+void YeSchDlg::refreshPicture()
+{
+    // The edits report their first texts while they are made, before the last of them exists.
+    if (!m_basicEdits.back().back().back())
+        return;
+    m_ui->weekView->setSchedule(typedSchedule());
+}
+
+void YeSchDlg::showWeekOf(uint32_t day)
+{
+    m_ui->weekView->showWeekOf(day);
+    m_ui->weekLabel->setText(QText(txt::WeekOf) + " "
+                             + QString::fromStdString(PeriodTimeText(m_ui->weekView->monday()).substr(0, 10)));
 }
 
 EditorResult RunYearlyScheduleEditor(QWidget* parent, const EditorRequest& request)

@@ -6,6 +6,7 @@
 
 #include "editors/EditorDlg.h"
 #include "editors/schedule/BasicSchedule.h"
+#include "editors/schedule/ScheduleEvaluation.h"
 #include "editors/schedule/SpecialPeriods.h"
 
 #include <array>
@@ -63,6 +64,13 @@ private:
     void onAdd();
     void onChange();
     void onDelete();
+    // Adds the checked events of a holiday calendar that the operator chooses.
+    void onImport();
+    // The schedule as typed and listed so far; a basic period not typed
+    // whole, or not in order, counts as empty.
+    ScheduleDefinition typedSchedule() const;
+    void refreshPicture();
+    void showWeekOf(uint32_t day);
 
     std::unique_ptr<Ui::YeSchDlg> m_ui;
     std::array<std::array<std::array<CEditCtrlEx*, 4>, PeriodsPerDay>, ScheduleDays> m_basicEdits{};
