@@ -375,6 +375,9 @@ constexpr BuiltinText kTexts[] = {
     {ReportNotStarted, "Nothing was printed: the report could not be started on"},
     {ReportPrintedPages, "The report was printed. Pages:"},
     {ReportNotComplete, "Nothing was printed: the report stopped at a database error."},
+    {ReportNoFunction, "Nothing was printed: none of the chosen functions could be read."},
+    {ReportLeftOut, "Left out:"},
+    {ReportNoSuchFunction, "does not exist"},
 };
 
 constexpr BuiltinControlText kControlTexts[] = {

@@ -322,6 +322,9 @@ enum TextId : uint16_t {
     ReportNotStarted = 8002,     // "%s '%s'." with the printer or file
     ReportPrintedPages = 8003,   // "%s %d" with the number of pages
     ReportNotComplete = 8004,    // a database error stopped the report before printing
+    ReportNoFunction = 8005,     // none of the chosen functions could be read
+    ReportLeftOut = 8006,        // "%s %s" with the functions left out
+    ReportNoSuchFunction = 8007, // why a function is left out
 };
 
 }  // namespace txt
