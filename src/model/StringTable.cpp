@@ -321,6 +321,7 @@ constexpr BuiltinText kTexts[] = {
     {InvalidFileName, "This is not a valid filename."},
     {SaveCurveData, "Save curve data"},
     {CurveFiles, "Curve files"},
+    {CurveExported, "Curve data was exported to data file"},
     // Curve export: column header and the data header.
     {CsvLogName, "Log name"},
     {CsvZulSystemAddress, "ZUL system addr."},

@@ -271,6 +271,7 @@ enum TextId : uint16_t {
     InvalidFileName = 6098,
     SaveCurveData = 6099,
     CurveFiles = 6100,
+    CurveExported = 6101, // "%s\n'%s'" with the path of the curve file written
     CsvLogName = 6110,
     CsvZulSystemAddress = 6111,
     CsvQebSystemAddress = 6112,

@@ -360,7 +360,7 @@ TEST_F(ReportLayoutTest, PageBreakAndTheFifteenLineRule)
     const ReportLayout oneBreak = layOut({1, 2, 3}, 200, true);
     ASSERT_EQ(oneBreak.pages.size(), 3u) << "every function on a page of its own";
     for (size_t i = 0; i < 3; ++i) {
-        const std::vector<std::string> page = lines({{oneBreak.pages[i]}, {}});
+        const std::vector<std::string> page = lines({{oneBreak.pages[i]}, {}, {}});
         EXPECT_TRUE(page[0].ends_with("Page   " + std::to_string(i + 1)));
         EXPECT_NE(find(page, "No.: " + std::to_string(i + 1)), -1);
     }
