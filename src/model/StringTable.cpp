@@ -188,6 +188,8 @@ constexpr BuiltinText kTexts[] = {
     {WholeNumberOutOfRange, "Please enter a whole number from %s to %s."},
     {NotANumber, "Please enter a number."},
     {StoredOtherwise, "The gateway stores something else than was sent. Fields that differ:"},
+    {StopToChange, "The function is started: stop it in the function list to change the fields shown grey."},
+    {StopToChangeReferences, "The function is started: stop it in the function list before its references can be changed."},
 
     // Upload: exchange with the communication server, progress, net check, consistency check.
     {ErrorSendingMessage, "Error sending message to Qelnet driver."},

@@ -149,6 +149,8 @@ enum TextId : uint16_t {
     WholeNumberOutOfRange = 3901,
     NotANumber = 3902,
     StoredOtherwise = 3950, // the read-back after an update found other fields than were sent
+    StopToChange = 3960,    // an editor of a started function, above its disabled fields
+    StopToChangeReferences = 3961, // after a conflict in a list whose selection button a start disabled
 
     // --- 4000..4999: upload, update, start/stop, backup ---
     ErrorSendingMessage = 4000,

@@ -65,6 +65,14 @@ void YeSchDlg::createBasicEdits()
                 m_ui->basicGrid->addWidget(edit, int(day) + 1, int(1 + period * 4 + field));
                 m_basicEdits[day][period][field] = edit;
             }
+    // Tab follows the form: the head row, the week row by row, then the special periods.
+    QWidget* previous = m_ui->cancelButton;
+    for (const auto& day : m_basicEdits)
+        for (const auto& period : day)
+            for (CEditCtrlEx* edit : period) {
+                setTabOrder(previous, edit);
+                previous = edit;
+            }
 }
 
 CEditCtrlEx* YeSchDlg::basicEdit(size_t day, size_t period, BasicPeriodField field) const
