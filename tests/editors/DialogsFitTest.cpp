@@ -8,11 +8,14 @@
 #include "editors/defrost/DefrostDlg.h"
 #include "editors/energy/AlimDlg.h"
 #include "editors/energy/PeakBDlg.h"
+#include "editors/energy/PoDefrostDelayDlg.h"
 #include "editors/energy/PoOptimiserDlg.h"
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/QEBOnDlg.h"
 #include "editors/schedule/YeSchDlg.h"
+#include "list/FunctionListCtrl.h"
 #include "list/MCFODlg.h"
+#include "list/NewFunctionDlg.h"
 #include "list/ProgramOperations.h"
 
 #include <QHeaderView>
@@ -114,13 +117,34 @@ TEST_F(DialogsFitTest, EveryDialogFitsTheScreenAndCutsNoLabel)
     start();
     {
         MCFODlg list("001:125", "GW Market North", true, ProgramListOperations());
-        runDialog(list, [&] { check(list); });
+        runDialog(list, [&] {
+            check(list);
+            list.list().setRowSelected(list.list().rowOf(1), true);
+            m_script.expectPrint(false);
+            expectFitting("PrintingMcfBlocksDlg");
+            button(list, "printButton")->click();
+        });
+        NewFunctionDlg types({0, 1, 2, 3, 4, 5, 6, 7, 8});
+        runDialog(types, [&] { check(types); });
+        PoDefrostDelayDlg delay(20);
+        runDialog(delay, [&] { check(delay); });
     }
     openEditor<YeSchDlg>(1, FunctionType::YearlySchedule, {});
     openEditor<DayNiDlg>(4, FunctionType::DayNightExternal, {{"scheduleButton", "SelSchDlg"},
                                                              {"outputButton", "SelPaDlg"},
                                                              {"manualButton", "ManualDayNightDlg"}});
     openEditor<PeakBDlg>(5, FunctionType::PeakShaving, {{"consumptionButton", "PeakGDlg"}});
+    {
+        // The advanced dialog is shown beside its editor, not run.
+        PeakBDlg editor(request(FunctionType::PeakShaving, 5));
+        run(editor, [&] {
+            button(editor, "advancedButton")->click();
+            auto* advanced = editor.findChild<QDialog*>("PeakAdvancedDlg");
+            ASSERT_NE(advanced, nullptr);
+            check(*advanced);
+            button(*advanced, "cancelButton")->click();
+        });
+    }
     openEditor<AlimDlg>(7, FunctionType::AlarmLimitDirect, {{"indoorButton", "SelPaDlg"},
                                                             {"manualButton", "ManualValueDlg"}});
     openEditor<QEBOnDlg>(8, FunctionType::QebOn, {{"manualButton", "ManualOnOffDlg"}});
@@ -131,7 +155,7 @@ TEST_F(DialogsFitTest, EveryDialogFitsTheScreenAndCutsNoLabel)
                                                                {"historyButton", "PoOptimizerHistory"},
                                                                {"inputSelectButton", "SelectEvaporatorDlg"},
                                                                {"compressorSelectButton", "SelectCompressorDlg"}});
-    EXPECT_EQ(m_checked.size(), 22u) << "every dialog was opened";
+    EXPECT_EQ(m_checked.size(), 26u) << "every dialog was opened";
 }
 
 } // namespace
