@@ -15,6 +15,7 @@
 #include "support/Db.h"
 #include "support/UiSeam.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -112,6 +113,26 @@ void EditorDlg::disable(std::initializer_list<QWidget*> controls)
         control->setEnabled(false);
 }
 
+void EditorDlg::disableWhileStarted(std::initializer_list<QWidget*> controls)
+{
+    disable(controls);
+    if (viewOnly())
+        return;
+    auto* hint = new QLabel(QText(txt::StopToChange), this);
+    hint->setObjectName(QStringLiteral("startedHint"));
+    hint->setWordWrap(true);
+    // Under the row of the name, in the column that holds that row.
+    for (QLayout* row : findChildren<QLayout*>()) {
+        auto* column = qobject_cast<QBoxLayout*>(row->parent());
+        if (m_nameEdit && row->indexOf(m_nameEdit) >= 0 && column
+            && column->direction() == QBoxLayout::TopToBottom) {
+            column->insertWidget(column->indexOf(row) + 1, hint);
+            return;
+        }
+    }
+    hint->hide();
+}
+
 std::string EditorDlg::nameText() const { return m_nameEdit ? m_nameEdit->text().toStdString() : std::string(); }
 
 bool EditorDlg::nameModified() const { return m_nameEdit && m_nameEdit->isModified(); }
@@ -145,8 +166,13 @@ bool EditorDlg::validateReferenceGroup(size_t index, bool optional)
     if (!g.group.list->ReferencesValid()) {
         const std::string text = StrFormat("%s '%s'.", TextById(txt::ParametersWithConflict).c_str(),
                                            g.caption.toStdString().c_str());
-        ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconExclamation, this, true);
-        if (g.button)
+        // A started function keeps its references: the way to mend them is to stop it first.
+        const bool locked = g.button && !g.button->isEnabled();
+        ShowMessage(QString::fromStdString(locked ? text + "\n" + TextById(txt::StopToChangeReferences) : text),
+                    MB::Ok | MB::IconExclamation, this, true);
+        if (locked)
+            g.group.list->setFocus();
+        else if (g.button)
             g.button->setFocus();
         return false;
     }

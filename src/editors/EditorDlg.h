@@ -97,6 +97,8 @@ protected:
     bool validateName();
     // Disables controls (a started function's references, a view-only editor).
     static void disable(std::initializer_list<QWidget*> controls);
+    // Disables the controls a started function keeps, and says so below the name.
+    void disableWhileStarted(std::initializer_list<QWidget*> controls);
     std::string nameText() const;
     const std::string& loadedName() const { return m_loadedName; }
     const std::string& savedName() const { return m_savedName; }

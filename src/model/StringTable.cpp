@@ -189,6 +189,8 @@ constexpr BuiltinText kTexts[] = {
     {WholeNumberOutOfRange, "Please enter a whole number from %s to %s."},
     {NotANumber, "Please enter a number."},
     {StoredOtherwise, "The gateway stores something else than was sent. Fields that differ:"},
+    {StopToChange, "The function is started: stop it in the function list to change the fields shown grey."},
+    {StopToChangeReferences, "The function is started: stop it in the function list before its references can be changed."},
 
     // Upload: exchange with the communication server, progress, net check, consistency check.
     {ErrorSendingMessage, "Error sending message to Qelnet driver."},
@@ -341,6 +343,7 @@ constexpr BuiltinText kTexts[] = {
     {InvalidFileName, "This is not a valid filename."},
     {SaveCurveData, "Save curve data"},
     {CurveFiles, "Curve files"},
+    {CurveExported, "Curve data was exported to data file"},
     // Curve export: column header and the data header.
     {CsvLogName, "Log name"},
     {CsvZulSystemAddress, "ZUL system addr."},
@@ -395,6 +398,9 @@ constexpr BuiltinText kTexts[] = {
     {ReportNotStarted, "Nothing was printed: the report could not be started on"},
     {ReportPrintedPages, "The report was printed. Pages:"},
     {ReportNotComplete, "Nothing was printed: the report stopped at a database error."},
+    {ReportNoFunction, "Nothing was printed: none of the chosen functions could be read."},
+    {ReportLeftOut, "Left out:"},
+    {ReportNoSuchFunction, "does not exist"},
 };
 
 constexpr BuiltinControlText kControlTexts[] = {

@@ -149,6 +149,8 @@ enum TextId : uint16_t {
     WholeNumberOutOfRange = 3901,
     NotANumber = 3902,
     StoredOtherwise = 3950, // the read-back after an update found other fields than were sent
+    StopToChange = 3960,    // an editor of a started function, above its disabled fields
+    StopToChangeReferences = 3961, // after a conflict in a list whose selection button a start disabled
 
     // --- 4000..4999: upload, update, start/stop, backup ---
     ErrorSendingMessage = 4000,
@@ -288,6 +290,7 @@ enum TextId : uint16_t {
     InvalidFileName = 6098,
     SaveCurveData = 6099,
     CurveFiles = 6100,
+    CurveExported = 6101, // "%s\n'%s'" with the path of the curve file written
     CsvLogName = 6110,
     CsvZulSystemAddress = 6111,
     CsvQebSystemAddress = 6112,
@@ -339,6 +342,9 @@ enum TextId : uint16_t {
     ReportNotStarted = 8002,     // "%s '%s'." with the printer or file
     ReportPrintedPages = 8003,   // "%s %d" with the number of pages
     ReportNotComplete = 8004,    // a database error stopped the report before printing
+    ReportNoFunction = 8005,     // none of the chosen functions could be read
+    ReportLeftOut = 8006,        // "%s %s" with the functions left out
+    ReportNoSuchFunction = 8007, // why a function is left out
 };
 
 }  // namespace txt

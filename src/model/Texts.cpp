@@ -156,4 +156,15 @@ QString QControlText(uint16_t dialogId, uint16_t controlId)
     return QString::fromStdString(ControlText(dialogId, controlId));
 }
 
+std::string PrintedCaption(const std::string& caption)
+{
+    std::string printed;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        printed += caption[i];
+    }
+    return printed;
+}
+
 void InstallTextService() { SetSupportTextLookup(&lookupForSupport); }

@@ -33,6 +33,9 @@ void DialogTexts(QWidget* window);
 uint16_t ControlText(uint16_t dialogId, uint16_t controlId, char* buffer, size_t length);
 std::string ControlText(uint16_t dialogId, uint16_t controlId);
 QString QControlText(uint16_t dialogId, uint16_t controlId);
+// A caption as printed: its mnemonic marks dropped ("&Basic schedule" gives
+// "Basic schedule", "&&" gives "&").
+std::string PrintedCaption(const std::string& caption);
 
 // Installs the text service as the support layer's text source.
 void InstallTextService();

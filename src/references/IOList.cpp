@@ -154,6 +154,7 @@ bool IOList::ShowRows(const std::vector<ReferenceRow>& rows, const std::vector<b
         return false;
     }
     sortRows(sortColumn(), sortAscending());
+    fitColumnsToContents();
     return true;
 }
 

@@ -136,9 +136,10 @@ SlotFill FillRowSlots(const QebTypeIni& ini, MultiParmRow& row)
     return fill;
 }
 
-uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row)
+uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row) { return FindLoop(ini, row, ini.loopLetters(row.ident)); }
+
+uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row, const std::string& letters)
 {
-    const std::string letters = ini.loopLetters(row.ident);
     for (size_t index = 0; index < letters.size(); ++index) {
         bool matches = true;
         for (size_t n = 0; n < MultiParmRow::InputSlots && matches; ++n) {

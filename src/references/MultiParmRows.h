@@ -65,6 +65,8 @@ SlotFill FillRowSlots(const QebTypeIni& ini, MultiParmRow& row);
 // equal the row's slots; NoLoop when none does.
 constexpr uint8_t NoLoop = 255;
 uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row);
+// The same among the given letters.
+uint8_t FindLoop(const QebTypeIni& ini, const MultiParmRow& row, const std::string& letters);
 // The letter of that loop; "?" when none.
 char FindLoopLetter(const QebTypeIni& ini, const MultiParmRow& row);
 

@@ -90,10 +90,10 @@ std::string QebTypeIni::value(const std::string& section, const std::string& key
     return found;
 }
 
-std::string QebTypeIni::loopLetters(const std::string& ident) const
+std::string QebTypeIni::loopLetters(const std::string& ident, const std::string& withoutLoopId) const
 {
     const std::string letters = value(PoSectionOf(ident), "LoopId", MaxLoops);
-    return letters.empty() ? std::string(1, UnknownLoop) : letters;
+    return letters.empty() ? withoutLoopId : letters;
 }
 
 std::string QebTypeIni::referenceText(const std::string& ident, const std::string& word, int slot, char loop) const

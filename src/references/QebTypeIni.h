@@ -48,8 +48,9 @@ public:
     explicit QebTypeIni(const std::string& file);
     static QebTypeIni fromText(std::string content);
 
-    // The loop letters of an identification, at most seven; "?" without LoopId.
-    std::string loopLetters(const std::string& ident) const;
+    // The loop letters of an identification, at most seven; `withoutLoopId`
+    // ("?" unless given) when its section has no LoopId.
+    std::string loopLetters(const std::string& ident, const std::string& withoutLoopId = std::string(1, UnknownLoop)) const;
     // The reference text of "<word><slot><loop>", empty when it has none.
     std::string referenceText(const std::string& ident, const std::string& word, int slot, char loop) const;
     // Unknown when the identification has no "Input1A"; for an evaporator Yes

@@ -53,6 +53,9 @@ QString PrintingMcfBlocksDlg::print()
         ReportRowReadFailure(*layout.failure, this);
         return QText(txt::ReportNotComplete);
     }
+    const std::string leftOut = LeftOutText(layout.leftOut);
+    if (layout.pages.empty())
+        return QString::fromStdString(TextById(txt::ReportNoFunction) + "\n" + leftOut);
     QString destination;
     if (!PaintReport(layout.pages, printer, destination)) {
         const QString message = QString::fromStdString(
@@ -60,5 +63,8 @@ QString PrintingMcfBlocksDlg::print()
         ShowMessage(message, MB::Ok | MB::IconStop, this, true);
         return message;
     }
-    return QString::fromStdString(StrFormat("%s %d", TextById(txt::ReportPrintedPages).c_str(), int(layout.pages.size())));
+    std::string printed = StrFormat("%s %d", TextById(txt::ReportPrintedPages).c_str(), int(layout.pages.size()));
+    if (!leftOut.empty())
+        printed += "\n" + leftOut;
+    return QString::fromStdString(printed);
 }

@@ -39,6 +39,10 @@ constexpr ReportItem CentralDefrost[] = {
     {dlg::CentralDefrost, Outputs, B{1}, 35},
     {dlg::CentralDefrost, Outputs, B{2}, 37},
 };
+// Its settings come line by line from the field table, under the editor's "Peak Shaving" group.
+constexpr ReportItem PeakShaving[] = {
+    {dlg::PeakShaving, Settings, B{1, 2}, 1007},
+};
 constexpr ReportItem PoOptimizer[] = {
     {dlg::PoOptimizer, Settings, B{1}, 166},
     {dlg::PoOptimizer, Inputs, B{1}, 1149},
@@ -62,6 +66,8 @@ std::span<const ReportItem> ReportItemsOf(uint8_t type)
         return DayNight;
     case FunctionType::CentralDefrost:
         return CentralDefrost;
+    case FunctionType::PeakShaving:
+        return PeakShaving;
     case FunctionType::PoOptimizer:
         return PoOptimizer;
     default:

@@ -6,6 +6,7 @@
 #include "editors/schedule/BasicSchedule.h"
 #include "editors/schedule/ScheduleRows.h"
 #include "editors/schedule/SpecialPeriods.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
 #include "model/StringTable.h"
@@ -25,6 +26,7 @@
 #include "support/Util.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace {
@@ -34,10 +36,15 @@ constexpr int MinimumLinesPerPage = 4;
 constexpr size_t AsteriskRuleLength = 60;
 constexpr size_t HeaderGap = 29;
 constexpr size_t MaxPrintedPeriods = 30;
+// The loops the report tries for a controller whose QebType.ini section has no LoopId.
+constexpr const char* ReportLoopLetters = "ABC";
 
 std::string cp(const std::string& utf8) { return ToCodePage(utf8); }
 std::string text(uint16_t id) { return cp(TextById(id)); }
-std::string control(uint16_t dialogId, uint16_t controlId) { return cp(ControlText(dialogId, controlId)); }
+std::string control(uint16_t dialogId, uint16_t controlId)
+{
+    return cp(PrintedCaption(ControlText(dialogId, controlId)));
+}
 std::string filled(std::string line)
 {
     if (line.size() < ReportWidth)
@@ -45,6 +52,17 @@ std::string filled(std::string line)
     return line;
 }
 char mark(bool set) { return set ? 'X' : ' '; }
+
+// A value as the editors show it: a flag as its check box, a measured value
+// with two decimals, a choice from a list as the list has it.
+std::string shownValue(const SettingField& field, double value)
+{
+    if (field.kind == SettingKind::U8 && field.minimum == 0 && field.maximum == 1 && field.unit.empty())
+        return StrFormat("[%c]", mark(value != 0));
+    if (field.kind == SettingKind::F32 && field.allowed.empty())
+        return StrFormat("%.2f", value);
+    return SettingText(field, value);
+}
 
 // The first user of XRTBRUG: " login [name] ", or nothing without one.
 std::string userOfHeader()
@@ -127,10 +145,10 @@ public:
         for (uint8_t number : m_request.numbers) {
             McdefRecord header;
             const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
-            if (status == DbStatus::KeyNotFound)
+            if (status != DbStatus::Success) {
+                m_leftOut.push_back({number, status});
                 continue;
-            if (status != DbStatus::Success)
-                return fail(status);
+            }
             if (m_request.pageBreak)
                 m_pages.newPage();
             if (!m_overviewDone && !overview())
@@ -140,8 +158,6 @@ public:
             if (m_request.pageBreak)
                 m_pages.newPage();
         }
-        if (!m_overviewDone)
-            overview();
         return finish();
     }
 
@@ -151,7 +167,7 @@ private:
         m_failure = FailedRowRead(table, status);
         return finish();
     }
-    ReportLayout finish() { return {std::move(m_pages.pages), m_failure}; }
+    ReportLayout finish() { return {std::move(m_pages.pages), m_failure, std::move(m_leftOut)}; }
     bool failed(uint16_t status, const char* table = table::Mcdef)
     {
         m_failure = FailedRowRead(table, status);
@@ -230,6 +246,8 @@ private:
 
     bool settingsItem(const McdefRecord& header, const ReportItem& item)
     {
+        if (header.type() == FunctionType::PeakShaving)
+            m_pages.line(control(uint16_t(item.dialogId), uint16_t(item.captionControl)), ReportFonts::Bold);
         for (uint8_t block : item.blocks) {
             if (block == 0)
                 break;
@@ -250,6 +268,10 @@ private:
     {
         const uint8_t type = header.type();
         const McdefRecord& settings = records.front();
+        if (type == FunctionType::PeakShaving) {
+            fieldLines(type, block, settings);
+            return true;
+        }
         switch (block) {
         case 1:
             manualMode(header, item, settings);
@@ -294,6 +316,22 @@ private:
         else
             m_pages.line(StrFormat("%s: %s", caption.c_str(), state.c_str()), ReportFonts::Bold);
         m_pages.blank();
+    }
+
+    // The fields of a settings block as the field table names them, one a line
+    // with its value as the editor shows it and its unit.
+    void fieldLines(uint8_t type, uint8_t block, const McdefRecord& settings)
+    {
+        for (const SettingField& field : SettingFields()) {
+            if (field.type != type || field.block != block)
+                continue;
+            std::string name = field.name;
+            name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
+            std::string line = name + ": " + shownValue(field, SettingValue(field, settings));
+            if (!field.unit.empty())
+                line += " " + field.unit;
+            m_pages.line(cp(line));
+        }
     }
 
     void alarmSettings(uint8_t type, const McdefRecord& settings)
@@ -432,7 +470,7 @@ private:
     void referenceRow(bool marked, int address, const std::string& idCode, const std::string& parameter,
                       const std::string& ident, const std::string& message)
     {
-        m_pages.line(StrFormat("%-2s %-3d %-16s %-20s %-13s%9s%-30s", marked ? "!" : " ", address,
+        m_pages.line(StrFormat("%-2s %03d %-16s %-20s %-13s%9s%-30s", marked ? "!" : " ", address,
                                cp(idCode).c_str(), cp(parameter).c_str(), cp(ident).c_str(), " ",
                                cp(message).c_str()));
     }
@@ -474,12 +512,15 @@ private:
             return false;
         }
         const auto slotText = [this](const ParameterSlot& slot) {
-            return StrFormat("%-15s ", cp(TextByMode(slot.defaultText, slot.customText, m_textMode)).c_str());
+            return StrFormat("%-15.15s ", cp(TextByMode(slot.defaultText, slot.customText, m_textMode)).c_str());
         };
         for (size_t i = 0; i < read.rows.size(); ++i) {
             const MultiParmRow& row = read.rows[i];
-            m_pages.line(StrFormat("%-2s%3d%1s %10s %-16s %-13s%19s%-30s", row.status != ReferenceStatus::Valid ? "!" : " ",
-                                   int(row.address), std::string(1, row.loop).c_str(), " ", cp(row.idCode).c_str(),
+            const std::string letters = ini.loopLetters(row.ident, ReportLoopLetters);
+            const uint8_t loop = FindLoop(ini, row, letters);
+            const char letter = loop == NoLoop ? row.loop : letters[loop];
+            m_pages.line(StrFormat("%-2s%03d%1s %10s %-16s %-13s%19s%-30s", row.status != ReferenceStatus::Valid ? "!" : " ",
+                                   int(row.address), std::string(1, letter).c_str(), " ", cp(row.idCode).c_str(),
                                    cp(row.ident).c_str(), " ", cp(row.message).c_str()));
             std::string parameters;
             if (evaporators) {
@@ -502,11 +543,26 @@ private:
     int m_textMode;
     bool m_overviewDone = false;
     std::optional<RowReadFailure> m_failure;
+    std::vector<LeftOutFunction> m_leftOut;
 };
 
 } // namespace
 
 ReportLayout LayOutReport(const ReportRequest& request) { return ReportBuilder(request).run(); }
+
+std::string LeftOutText(const std::vector<LeftOutFunction>& leftOut)
+{
+    std::string text;
+    for (const LeftOutFunction& function : leftOut) {
+        const std::string reason = function.status == DbStatus::KeyNotFound
+            ? TextById(txt::ReportNoSuchFunction)
+            : StrFormat("%s '%s' %s = %hd", TextById(txt::ErrorOnDatabase).c_str(), table::Mcdef,
+                        TextById(txt::ReturnCode).c_str(), short(function.status));
+        text += StrFormat("%s %s %d (%s)", text.empty() ? TextById(txt::ReportLeftOut).c_str() : ",",
+                          TextById(txt::ColumnNumber).c_str(), int(function.number), reason.c_str());
+    }
+    return text;
+}
 
 bool ReadPageBreak() { return GetPrivateProfileInt("VELT", "PageBreak", 0, OrpaIniFile()) != 0; }
 

@@ -55,13 +55,28 @@ struct ReportRequest {
     bool pageBreak = false;     // every function on a page of its own
 };
 
+// A chosen function the report leaves out: the status of reading its header
+// (4: the function does not exist).
+struct LeftOutFunction {
+    uint8_t number = 0;
+    uint16_t status = 0;
+
+    bool operator==(const LeftOutFunction&) const = default;
+};
+
 struct ReportLayout {
+    // No pages when none of the chosen functions could be read.
     std::vector<ReportPage> pages;
     // A database call that stopped the report; the pages hold what came before.
     std::optional<RowReadFailure> failure;
+    std::vector<LeftOutFunction> leftOut;
 };
 
 ReportLayout LayOutReport(const ReportRequest& request);
+
+// "Left out: No. 5 (does not exist), No. 7 (Error on database 'MCDEF' Return code = 12)";
+// empty when nothing was left out.
+std::string LeftOutText(const std::vector<LeftOutFunction>& leftOut);
 
 // VELT/PageBreak of ORPA.INI: non-zero starts every function on a new page.
 bool ReadPageBreak();

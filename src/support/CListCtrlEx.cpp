@@ -162,6 +162,12 @@ void CListCtrlEx::setColumns(const std::vector<Column>& columns)
     }
 }
 
+void CListCtrlEx::fitColumnsToContents()
+{
+    for (int column = 0; column < columnCount(); ++column)
+        resizeColumnToContents(column);
+}
+
 void CListCtrlEx::setSingleSelection(bool single)
 {
     setSelectionMode(single ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);

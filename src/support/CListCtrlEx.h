@@ -32,6 +32,8 @@ public:
     // Whole rows are selected and drawn as selected.
     void SetFullRowSel(bool on);
     void setColumns(const std::vector<Column>& columns);
+    // Sizes every column to its widest cell or its caption, whichever is wider.
+    void fitColumnsToContents();
     int columnCount() const { return int(m_columns.size()); }
     void setSingleSelection(bool single);
 

@@ -24,6 +24,24 @@ void SetFixedTime(std::optional<std::time_t> fixed)
     timeIsFixed.store(fixed.has_value());
 }
 
+LocalTime CurrentLocalTime()
+{
+    const std::time_t now = CurrentTime();
+    std::tm local{};
+    localtime_r(&now, &local);
+    LocalTime result;
+    result.time = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    result.zone = local.tm_zone ? local.tm_zone : "";
+    result.utcOffsetMinutes = int(local.tm_gmtoff / 60);
+    return result;
+}
+
+std::string LocalTime::zoneText() const
+{
+    const int offset = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
+    return StrFormat("%s (UTC%c%02d:%02d)", zone.c_str(), utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+}
+
 namespace {
 
 // The gateway's calendar seconds run to 2106; clamp rather than wrap.

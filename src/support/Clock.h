@@ -19,6 +19,17 @@ void SetFixedTime(std::optional<std::time_t> fixed);
 // The current time as a UTC calendar date and time.
 CalendarTime CurrentUtcTime();
 
+// The current time in the process's time zone, with the zone it is in.
+struct LocalTime {
+    CalendarTime time;
+    std::string zone;      // the zone's abbreviation: "CET", "UTC"
+    int utcOffsetMinutes = 0;
+
+    // "CET (UTC+01:00)"
+    std::string zoneText() const;
+};
+LocalTime CurrentLocalTime();
+
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" read as UTC; nothing when the text
 // is not such a date or names a day the calendar does not have.
 std::optional<std::time_t> ParseUtcTime(const std::string& text);

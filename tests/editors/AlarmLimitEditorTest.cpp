@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -177,6 +178,27 @@ TEST_F(AlarmLimitEditorTest, ANewDirectFunctionSendsItsOutputsBySlotAndClass)
     EXPECT_EQ(le::i16(sent.blocks[1].bytes.data() + 7), -20) << "the entrance value in the gateway";
     ASSERT_EQ(eventRows().size(), 1u);
     EXPECT_EQ(eventRows()[0].text, logHead() + "Alarm Limit Dir. is created");
+}
+
+TEST_F(AlarmLimitEditorTest, TheTemperatureListsShowEveryColumnWhole)
+{
+    start();
+    AlimDlg editor(request(FunctionType::AlarmLimitDirect, ColdRoomAlarm));
+    run(editor, [&] {
+        for (const char* name : {"indoorList", "outdoorList"}) {
+            SCOPED_TRACE(name);
+            IOList* list = child<IOList>(editor, name);
+            ASSERT_EQ(list->rowCount(), 1);
+            const QHeaderView* header = list->header();
+            for (int column = 0; column < list->columnCount(); ++column)
+                EXPECT_FALSE(list->isCellCut(0, column)) << list->text(0, column).toStdString();
+            EXPECT_LE(header->sectionViewportPosition(IOList::MessageColumn) + header->sectionSize(IOList::MessageColumn),
+                      list->viewport()->width())
+                << "the message is in sight";
+        }
+        EXPECT_EQ(child<IOList>(editor, "indoorList")->text(0, IOList::ParameterColumn), "Room temperature");
+        editor.done(int(EditorResult::Cancel));
+    });
 }
 
 TEST_F(AlarmLimitEditorTest, EmptyAndConflictingListsAreRefusedWithTheFocusOnTheirButton)

@@ -142,7 +142,11 @@ TEST(CurveFileTest, DefaultNameAndChosenPath)
     EXPECT_EQ(CurveFilePath("curve.old.csv"), "curve.old");
     EXPECT_EQ(CurveFilePath("/exp/curve.csv"), "/exp/curve.csv");
     EXPECT_EQ(CurveFilePath("/exp/curve"), "/exp/curve");
-    EXPECT_EQ(CurveFilePath("/exp.2/curve.csv"), "/exp.2/curve") << "the dots of the whole path count";
+    EXPECT_EQ(CurveFilePath("/exp.2/curve.csv"), "/exp.2/curve.csv") << "only the file's name counts";
+    EXPECT_EQ(CurveFilePath("/home/op/.local/share/velt-demo/export/MC1261201.csv"),
+              "/home/op/.local/share/velt-demo/export/MC1261201.csv");
+    EXPECT_EQ(CurveFilePath("/exp.2/curve.old.csv"), "/exp.2/curve.old");
+    EXPECT_EQ(CurveFilePath(".hidden.csv"), ".hidden");
 }
 
 TEST(CurveFileTest, WritingPutsTheChecksumLineOverThePlaceholder)

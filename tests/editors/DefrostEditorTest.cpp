@@ -371,12 +371,18 @@ TEST_F(DefrostEditorTest, TheLogKeepsItsOrderOneEntryPerKindOfChange)
     EXPECT_EQ(rows[2].text, logHead() + "Ice cream thaw\nName  Ice defrost -> Ice cream thaw");
 }
 
-TEST_F(DefrostEditorTest, AStartedFunctionWithAnErrorMarkOpensButRefusesOk)
+TEST_F(DefrostEditorTest, AStartedFunctionWithAnErrorMarkOpensButRefusesOkAndSaysToStopIt)
 {
     start();
     DefrostDlg editor(request(FunctionType::CentralDefrost, IceDefrost));
-    m_script.expectMessage("There are parameters with conflict mark in list 'Defrost Start '.");
+    m_script.expectMessage("There are parameters with conflict mark in list 'Defrost Start '.\n"
+                           "The function is started: stop it in the function list before its references can be "
+                           "changed.");
     run(editor, [&] {
+        const auto* hint = child<QLabel>(editor, "startedHint");
+        ASSERT_NE(hint, nullptr);
+        EXPECT_TRUE(hint->isVisible()) << "the dialog says why its fields are grey";
+        EXPECT_EQ(hint->text(), "The function is started: stop it in the function list to change the fields shown grey.");
         for (const char* disabled : {"nameEdit", "externalStartCheck", "coordinateCheck", "externalStartButton",
                                      "relayButton", "startButton", "holdButton"})
             EXPECT_FALSE(child<QWidget>(editor, disabled)->isEnabled()) << disabled;
@@ -386,6 +392,8 @@ TEST_F(DefrostEditorTest, AStartedFunctionWithAnErrorMarkOpensButRefusesOk)
         EXPECT_EQ(child<QLabel>(editor, "manualStateLabel")->text(), "Off");
         button(editor, "okButton")->click();
         EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.focusWidget(), child<IOList>(editor, "startList"))
+            << "the focus on the list with the conflict, as its button is disabled";
         editor.done(int(EditorResult::Cancel));
     });
 }

@@ -156,8 +156,11 @@ TEST_F(PeakGraphTest, ExportWritesBothGraphsOfTheLastTwelveMonthsAndTheGraphStay
 {
     start();
     SetFixedTime(*ParseUtcTime("2026-07-15 10:00:00"));
-    const std::string path = m_home.path() + "export/peak.csv";
-    m_script.expectSaveFile(QString::fromStdString(path));
+    // A folder with a dot in its name, as the package's default home has one, keeps the file's ".csv".
+    const std::string path = m_home.path() + "velt.export/peak.csv";
+    ASSERT_TRUE(std::filesystem::create_directory(m_home.path() + "velt.export"));
+    m_script.expectSaveFile(QString::fromStdString(path))
+        .expectMessage(QString::fromStdString("Curve data was exported to data file\n'" + path + "'"));
     auto dialog = graph(PeakGDlg::Mode::Load);
     PeakGDlg& d = *dialog;
     const auto result = runDialog(d, [&d] {
@@ -165,8 +168,9 @@ TEST_F(PeakGraphTest, ExportWritesBothGraphsOfTheLastTwelveMonthsAndTheGraphStay
         EXPECT_TRUE(d.isVisible());
     });
     EXPECT_FALSE(result);
-    ASSERT_EQ(m_script.prompts().size(), 1u);
+    ASSERT_EQ(m_script.prompts().size(), 2u);
     EXPECT_EQ(m_script.prompts()[0].text, "MC1260701.csv") << "the default name for July 2026";
+    EXPECT_EQ(m_script.prompts()[1].style & MB::IconMask, unsigned(MB::IconInformation));
 
     const std::string text = fileText(path);
     EXPECT_NE(text.find("\r\n[01] Peak shaving 005;001:125;001:125;GW Market North  ;GW Market North  ;"

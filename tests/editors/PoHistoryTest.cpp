@@ -171,10 +171,10 @@ TEST(PoHistoryExport, LinesCarryCaseAddressLoopPercentAndHours)
     const std::vector<HistoryEntry> week = {{0, 12, 1, 2150}};
     EXPECT_EQ(HistoryRowLabel(day[0]), "012 B");
     EXPECT_EQ(HistoryRowLabel(day[2]), "040 G");
-    const std::string text = HistoryExportText("001:125", 12, "Po MT", day, week, {2026, 3, 7, 9, 5, 4});
+    const std::string text = HistoryExportText("001:125", 12, "Po MT", day, week, {{2026, 3, 7, 9, 5, 4}, "CET", 60});
     EXPECT_EQ(text,
               "Po Optimizer 'Po MT'\n"
-              "Net address 001, MCF number 12, 03/07/26 09:05:04\n"
+              "Net address 001, MCF number 12, 03/07/26 09:05:04 CET (UTC+01:00)\n"
               "\n"
               "24 Hour period\n"
               "Case no.;Addr.;Sect.;Hours in %;Hours of selection;\n"
@@ -186,8 +186,8 @@ TEST(PoHistoryExport, LinesCarryCaseAddressLoopPercentAndHours)
               "Case no.;Addr.;Sect.;Hours in %;Hours of selection;\n"
               "1;012;B;21.3;35.8\n"
               "\n");
-    EXPECT_EQ(HistoryExportText("002:125", 7, "", {}, {}, {2031, 12, 31, 23, 59, 59}),
-              "Po Optimizer ''\nNet address 002, MCF number 7, 12/31/31 23:59:59\n\n"
+    EXPECT_EQ(HistoryExportText("002:125", 7, "", {}, {}, {{2031, 12, 31, 23, 59, 59}, "UTC", 0}),
+              "Po Optimizer ''\nNet address 002, MCF number 7, 12/31/31 23:59:59 UTC (UTC+00:00)\n\n"
               "24 Hour period\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\n\n"
               "7 day period\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\n\n");
 }

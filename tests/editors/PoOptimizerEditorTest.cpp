@@ -83,7 +83,8 @@ protected:
     }
     static EvaporatorList* evaporators(QDialog& editor) { return child<EvaporatorList>(editor, "evaporatorList"); }
     static CompList* compressor(QDialog& editor) { return child<CompList>(editor, "compressorList"); }
-    static QString shownOffset(QDialog& editor) { return child<QLineEdit>(editor, "offsetEdit")->text(); }
+    // The reported offset is shown, not edited.
+    static QString shownOffset(QDialog& editor) { return child<QLabel>(editor, "offsetLabel")->text(); }
     static std::string logHead() { return "001:125 GW Market North\n"; }
 };
 

@@ -1,6 +1,7 @@
 // The Po optimizer history against MCDEF as an upload from a real qelnetd
 // left it: the charts, the export, and how the dialog closes.
 
+#include "ScopedTimeZone.h"
 #include "EditorFixture.h"
 
 #include "editors/energy/PoOptimizerHistory.h"
@@ -207,6 +208,8 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
     header.setName("Po K\u00fchlung");
     ASSERT_EQ(UpdateBlock(header), DbStatus::Success);
 
+    // The heading is in the operator's local time, as the event log and the report are.
+    const ScopedTimeZone zone("CET-1");
     const std::string path = m_home.path() + "export/po.csv";
     m_script.expectSaveFile(QString::fromStdString(path));
     m_script.expectMessage(QString::fromStdString("Po optimizer was exported to data file\n'" + path + "'"));
@@ -214,7 +217,8 @@ TEST_F(PoOptimizerHistoryTest, ExportWritesTheStoredHistoryWithCrLfAndStaysOpen)
     ASSERT_FALSE(m_script.prompts().empty());
     EXPECT_EQ(m_script.prompts().front().text, "001_MCF_12.csv") << "the proposed name";
 
-    std::string expected = "Po Optimizer 'Po K\xfchlung'\r\nNet address 001, MCF number 12, 12/06/26 14:08:09\r\n\r\n";
+    std::string expected =
+        "Po Optimizer 'Po K\xfchlung'\r\nNet address 001, MCF number 12, 12/06/26 15:08:09 CET (UTC+01:00)\r\n\r\n";
     for (const char* title : {"24 Hour period", "7 day period"}) {
         expected += std::string(title) + "\r\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\r\n";
         const int last = title[0] == '2' ? 11 : 12;

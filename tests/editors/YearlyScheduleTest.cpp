@@ -178,6 +178,35 @@ TEST_F(YearlyScheduleTest, AnUntouchedNewScheduleClosesOnCancelEscapeAndTheClose
     EXPECT_TRUE(m_script.prompts().empty());
 }
 
+TEST_F(YearlyScheduleTest, TabGoesThroughTheFormTopToBottomLeftToRight)
+{
+    start();
+    YeSchDlg editor(request(FunctionType::YearlySchedule, NewNumber));
+    std::vector<QString> visited;
+    run(editor, [&] {
+        QApplication::setActiveWindow(&editor);
+        editor.findChild<QWidget*>("nameEdit")->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 140 && QApplication::focusWidget(); ++i) {
+            visited.push_back(QApplication::focusWidget()->objectName());
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QApplication::sendEvent(QApplication::focusWidget(), &tab);
+            if (QApplication::focusWidget()->objectName() == "nameEdit")
+                break;
+        }
+    });
+    std::vector<QString> expected = {"nameEdit", "okButton", "cancelButton"};
+    for (int day = 0; day < 7; ++day)
+        for (int period = 0; period < 4; ++period)
+            for (int field = 0; field < 4; ++field)
+                expected.push_back(QStringLiteral("basic_%1_%2_%3").arg(day).arg(period).arg(field));
+    for (const char* name : {"fromYearEdit", "fromMonthEdit", "fromDayEdit", "fromHourEdit", "fromMinuteEdit",
+                             "toYearEdit", "toMonthEdit", "toDayEdit", "toHourEdit", "toMinuteEdit", "forcedCombo",
+                             "yearlyCheck", "addButton", "importButton", "periodList", "previousWeekButton",
+                             "nextWeekButton"})
+        expected.push_back(name);
+    EXPECT_EQ(visited, expected) << "the list of special periods, right of their fields, then the week below";
+}
+
 TEST_F(YearlyScheduleTest, SpecialPeriodsAreCheckedAndAPeriodsOnlyChangeSendsOnlyTheDataBlocks)
 {
     start();

@@ -9,6 +9,7 @@
 #include "model/ApplicationState.h"
 #include "model/McdefAccess.h"
 #include "protocol/TypeCatalogue.h"
+#include "report/PrintingMcfBlocksDlg.h"
 #include "support/DbStatus.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,30 @@ TEST_F(PrintingMcfBlocksDlgTest, AnAcceptedPrintDialogPrintsTheReport)
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+// Functions deleted by another program after the list was read: those left
+// are printed and the others named; with none left nothing is printed at all.
+TEST_F(PrintingMcfBlocksDlgTest, FunctionsThatNoLongerExistAreNamedAndNothingIsPrintedForNone)
+{
+    const auto printed = [this](std::vector<uint8_t> numbers, const QString& pdf) {
+        QString shown;
+        m_script.expectPrint(true, pdf);
+        m_script.expectDialog("PrintingMcfBlocksDlg", [&shown](QDialog& d) {
+            shown = d.findChild<QLabel*>("statusLabel")->text();
+            return IDOK;
+        });
+        PrintingMcfBlocksDlg("001:125", "GW Market North", std::move(numbers)).run();
+        return shown;
+    };
+    const QString some = QString::fromStdString(m_home.path() + "some.pdf");
+    EXPECT_EQ(printed({2, 9}, some), "The report was printed. Pages: 1\nLeft out: No. 9 (does not exist)");
+    EXPECT_TRUE(QFile::exists(some));
+
+    const QString none = QString::fromStdString(m_home.path() + "none.pdf");
+    EXPECT_EQ(printed({8, 9}, none), "Nothing was printed: none of the chosen functions could be read.\n"
+                                     "Left out: No. 8 (does not exist), No. 9 (does not exist)");
+    EXPECT_FALSE(QFile::exists(none)) << "not even an overview";
 }
 
 // The report dialog has only Cancel: Escape, the close box and Enter leave it

@@ -8,6 +8,7 @@
 #include "editors/energy/PoOptimizerSettings.h"
 #include "editors/schedule/BasicSchedule.h"
 #include "editors/schedule/SpecialPeriods.h"
+#include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "protocol/LittleEndian.h"
 #include "protocol/TypeCatalogue.h"
@@ -121,15 +122,22 @@ TEST_F(ReportLayoutTest, PageHeaderOverviewAndSectionHeader)
     EXPECT_EQ(find(all, "No.: 1 "), -1) << "only the chosen function has a section";
 }
 
-TEST_F(ReportLayoutTest, AGatewayWithoutFunctionsGetsTheHeaderAndTheOverview)
+TEST_F(ReportLayoutTest, FunctionsThatDoNotExistAreLeftOutAndNamed)
 {
-    const ReportLayout layout = layOut({4});
-    ASSERT_EQ(layout.pages.size(), 1u);
-    const std::vector<std::string> all = lines(layout);
-    ASSERT_EQ(all.size(), 8u);
-    EXPECT_TRUE(all[0].starts_with(HeaderStart));
-    EXPECT_TRUE(all[3].starts_with("Network: 001:125"));
-    EXPECT_EQ(all[7], std::string(ReportWidth, ' '));
+    TestHome::addFunction(2, FunctionType::QebOn, "Compressor");
+    insert(block(2, 1));
+
+    const ReportLayout none = layOut({4, 5});
+    EXPECT_TRUE(none.pages.empty()) << "no overview without a function to print";
+    EXPECT_EQ(none.leftOut, (std::vector<LeftOutFunction>{{4, DbStatus::KeyNotFound}, {5, DbStatus::KeyNotFound}}));
+    EXPECT_EQ(LeftOutText(none.leftOut), "Left out: No. 4 (does not exist), No. 5 (does not exist)");
+    EXPECT_EQ(LeftOutText({{7, 12}}), "Left out: No. 7 (Error on database 'MCDEF' Return code = 12)");
+
+    const ReportLayout some = layOut({4, 2});
+    EXPECT_EQ(some.leftOut, (std::vector<LeftOutFunction>{{4, DbStatus::KeyNotFound}}));
+    const std::vector<std::string> all = lines(some);
+    EXPECT_NE(find(all, "Network: 001:125"), -1);
+    EXPECT_NE(find(all, "No.: 2 "), -1);
 }
 
 TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
@@ -154,9 +162,10 @@ TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
 
     const ReportLayout layout = layOut({1});
     const std::vector<std::string> all = lines(layout);
-    const int caption = find(all, "&Basic schedule");
+    const int caption = find(all, "Basic schedule");
     ASSERT_GT(caption, 0);
-    EXPECT_EQ(lineStarting(layout, "&Basic schedule")->font, ReportFonts::Bold);
+    EXPECT_EQ(all[size_t(caption)], "Basic schedule") << "a caption is printed without its mnemonic mark";
+    EXPECT_EQ(lineStarting(layout, "Basic schedule")->font, ReportFonts::Bold);
     EXPECT_EQ(all[size_t(caption) + 1], "      On    - Off      On    - Off      On    - Off      On    - Off  ");
     EXPECT_EQ(lineStarting(layout, "      On ")->font, ReportFonts::Underlined);
     const std::string none = "      :       :  ";
@@ -166,7 +175,7 @@ TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
         << "a period from midnight keeps its 00:00";
     EXPECT_EQ(find(all, "Manual"), -1) << "a yearly schedule has no manual mode line";
 
-    const int dated = find(all, "&Force schedule to");
+    const int dated = find(all, "Force schedule to");
     ASSERT_GT(dated, caption + 8);
     EXPECT_EQ(all[size_t(dated) + 1], "2026.12.24 18:00 -> 2026.12.26 06:00 - Off");
     EXPECT_EQ(all[size_t(dated) + 2], "0000.01.01 00:00 -> 0000.01.01 23:59 - On") << "a period of every year";
@@ -265,17 +274,81 @@ TEST_F(ReportLayoutTest, ReferenceRowsMarkTheirStatusAndStopAtAMissingController
     const int inputs = find(all, "Compressor Controller");
     ASSERT_GT(inputs, 0);
     EXPECT_TRUE(all[size_t(inputs) + 1].starts_with("Addr.  ID-code          Parameter            QEB Ident."));
-    EXPECT_TRUE(all[size_t(inputs) + 2].starts_with("   1   Dairy 1          --Automatic--        EVA-100"));
+    EXPECT_TRUE(all[size_t(inputs) + 2].starts_with("   001 Dairy 1          --Automatic--        EVA-100"))
+        << "the address as the lists show it";
     const int outputs = find(all, "Injection Controllers");
     ASSERT_GT(outputs, inputs);
-    EXPECT_TRUE(all[size_t(outputs) + 2].starts_with("!  2   Dairy 2 "));
+    EXPECT_TRUE(all[size_t(outputs) + 2].starts_with("!  002 Dairy 2 "));
     EXPECT_NE(all[size_t(outputs) + 2].find("Parameter does not exist."), std::string::npos);
     EXPECT_TRUE(all[size_t(outputs) + 3].empty()) << "controller 099 is missing: slot 2 is not printed";
 
     const int schedules = find(all, "Schedule", size_t(find(all, "No.: 9 ")));
     ASSERT_GT(schedules, 0);
-    EXPECT_TRUE(all[size_t(schedules) + 2].starts_with("   1   Week "));
-    EXPECT_TRUE(all[size_t(schedules) + 3].starts_with("   44  ??? ")) << "a schedule MCDEF does not hold";
+    EXPECT_TRUE(all[size_t(schedules) + 2].starts_with("   001 Week "));
+    EXPECT_TRUE(all[size_t(schedules) + 3].starts_with("   044 ??? ")) << "a schedule MCDEF does not hold";
+}
+
+TEST_F(ReportLayoutTest, PeakShavingSettingsAsTheEditorShowsThem)
+{
+    TestHome::addFunction(5, FunctionType::PeakShaving, "Peak");
+    McdefRecord calculated = block(5, 1);
+    le::putF32(&calculated[7], 0.4f);
+    insert(calculated);
+    McdefRecord settings = block(5, 2);
+    SetSettingValue(FunctionType::PeakShaving, "impulses per kWh", settings, 200);
+    SetSettingValue(FunctionType::PeakShaving, "load period", settings, 15);
+    SetSettingValue(FunctionType::PeakShaving, "max thermostat offset", settings, 1.5);
+    SetSettingValue(FunctionType::PeakShaving, "offset step", settings, 0.2);
+    SetSettingValue(FunctionType::PeakShaving, "use cold accumulation schedule", settings, 1);
+    insert(settings);
+
+    const std::vector<std::string> all = lines(layOut({5}));
+    const int section = find(all, "No.: 5 ");
+    ASSERT_GT(section, 0);
+    const int caption = find(all, "Peak Shaving", size_t(section));
+    ASSERT_EQ(caption, section + 3);
+    const std::vector<std::string> expected = {
+        "Calculated thermostat offset: 0.40 K", "Impulses per kWh: 200", "Load period: 15 min",
+        "Intern load period: 0 s", "Peak limit: 0 kW", "Max shave time: 0 min", "Max thermostat offset: 1.50 K",
+        "Offset step: 0.2 K", "Use tariff schedule: [ ]", "Use cold accumulation schedule: [X]",
+        "Use peak meter schedule: [ ]", "Normal meter reading: 0.00 kWh", "Peak meter reading: 0.00 kWh"};
+    ASSERT_GE(all.size(), size_t(caption) + 1 + expected.size());
+    EXPECT_EQ(std::vector<std::string>(all.begin() + caption + 1, all.begin() + caption + 1 + long(expected.size())),
+              expected);
+    EXPECT_EQ(find(all, "Manual"), -1) << "peak shaving has no manual mode";
+}
+
+TEST_F(ReportLayoutTest, PoLoopLettersWithoutLoopIdAndParameterColumns)
+{
+    // Neither controller type names its loops: the report tries A, B and C.
+    m_home.setIni("QebType.ini", "EVA-200 Funct 8", "LoopId", "");
+    m_home.setIni("QebType.ini", "PAK-400 Funct 8", "LoopId", "");
+    TestHome::addFunction(12, FunctionType::PoOptimizer, "Po MT");
+    insert(block(12, 1));
+    const auto multiReference = [this](uint8_t slot, uint8_t address, std::vector<std::array<uint8_t, 3>> numbers) {
+        McdefRecord reference(12, BlockType::Input, slot, address);
+        for (size_t n = 0; n < numbers.size(); ++n)
+            std::copy(numbers[n].begin(), numbers[n].end(), &reference[6 + 4 * n]);
+        insert(reference);
+    };
+    multiReference(1, 3, {{3, 15, 2}, {2, 1, 3}, {2, 2, 3}, {2, 3, 3}});
+    multiReference(2, 40, {{9, 2, 3}, {9, 3, 3}, {9, 4, 3}, {9, 5, 3}, {9, 6, 3}});
+
+    const std::vector<std::string> all = lines(layOut({12}));
+    const int evaporators = find(all, "Addr. /Sect.");
+    ASSERT_GT(evaporators, 0);
+    const std::string& header = all[size_t(evaporators) + 1];
+    EXPECT_TRUE(all[size_t(evaporators) + 2].starts_with("  003B            Meat 1"));
+    const std::string& parameters = all[size_t(evaporators) + 3];
+    for (const char* heading : {"RegCond", "Ther. Air", "Th. Cut in", "Th. Cut out"}) {
+        const size_t column = header.find(heading);
+        ASSERT_NE(column, std::string::npos) << heading;
+        EXPECT_NE(parameters[column], ' ') << "a value stands under " << heading << ": " << parameters;
+        EXPECT_EQ(parameters[column - 1], ' ') << "the value before " << heading << " ends in its column";
+    }
+    const int compressor = find(all, "Addr. /Circuit");
+    ASSERT_GT(compressor, evaporators);
+    EXPECT_TRUE(all[size_t(compressor) + 2].starts_with("  040B            Pack MT"));
 }
 
 TEST_F(ReportLayoutTest, PageBreakAndTheFifteenLineRule)
@@ -287,7 +360,7 @@ TEST_F(ReportLayoutTest, PageBreakAndTheFifteenLineRule)
     const ReportLayout oneBreak = layOut({1, 2, 3}, 200, true);
     ASSERT_EQ(oneBreak.pages.size(), 3u) << "every function on a page of its own";
     for (size_t i = 0; i < 3; ++i) {
-        const std::vector<std::string> page = lines({{oneBreak.pages[i]}, {}});
+        const std::vector<std::string> page = lines({{oneBreak.pages[i]}, {}, {}});
         EXPECT_TRUE(page[0].ends_with("Page   " + std::to_string(i + 1)));
         EXPECT_NE(find(page, "No.: " + std::to_string(i + 1)), -1);
     }

@@ -1,3 +1,4 @@
+#include "ScopedTimeZone.h"
 #include "support/Clock.h"
 #include "support/Util.h"
 
@@ -44,6 +45,21 @@ TEST_F(ClockTest, TheTimeStampOfTheLogFollowsTheClock)
     EXPECT_EQ(GetTimeStamp(), "2026-12-06 14:08:09");
     previous ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
     tzset();
+}
+
+TEST_F(ClockTest, TheLocalTimeNamesItsZone)
+{
+    SetFixedTime(*ParseUtcTime("2026-12-31 23:30:00"));
+    {
+        const ScopedTimeZone zone("CET-1");
+        const LocalTime local = CurrentLocalTime();
+        EXPECT_EQ(local.time, (CalendarTime{2027, 1, 1, 0, 30, 0})) << "the local date, not the UTC one";
+        EXPECT_EQ(local.zoneText(), "CET (UTC+01:00)");
+    }
+    const ScopedTimeZone zone("NST+3:30");
+    const LocalTime local = CurrentLocalTime();
+    EXPECT_EQ(local.time, (CalendarTime{2026, 12, 31, 20, 0, 0}));
+    EXPECT_EQ(local.zoneText(), "NST (UTC-03:30)");
 }
 
 TEST_F(ClockTest, OnlyWholeDatesAndTimesOfTheCalendarAreRead)

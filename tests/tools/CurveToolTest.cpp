@@ -43,6 +43,14 @@ TEST_F(CurveToolTest, OutIsTakenAsTheChosenPath)
     EXPECT_EQ(done.out, exportFolder() + "curve.old\n");
     EXPECT_TRUE(std::filesystem::is_regular_file(exportFolder() + "curve.old"));
     EXPECT_FALSE(std::filesystem::exists(chosen));
+
+    // The dots of the folders do not count: the file keeps its name.
+    const std::string dotted = exportFolder() + "my.dir/curve.csv";
+    ASSERT_TRUE(std::filesystem::create_directory(exportFolder() + "my.dir"));
+    const ToolRun inDottedFolder = exportCurve({"5", "--out", QString::fromStdString(dotted)});
+    ASSERT_EQ(inDottedFolder.exitCode, 0) << inDottedFolder.err;
+    EXPECT_EQ(inDottedFolder.out, dotted + "\n");
+    EXPECT_TRUE(std::filesystem::is_regular_file(dotted));
 }
 
 TEST_F(CurveToolTest, EveryFailureExitsOneWithTheMessage)

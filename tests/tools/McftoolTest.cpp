@@ -2,6 +2,7 @@
 // on a demo home: upload, update, start, stop, delete, the backup file verbs
 // and the history export.
 
+#include "ScopedTimeZone.h"
 #include "gateway/BackupFile.h"
 #include "gateway/FunctionFields.h"
 #include "GatewayImage.h"
@@ -507,6 +508,7 @@ TEST_F(McftoolTest, ExportHistoryWritesThePoOptimizerHistoryThatTheUploadStored)
 {
     startServer();
     ASSERT_EQ(run({"upload", home(), "001"}).exitCode, 0);
+    const ScopedTimeZone zone("EST5");
     const ToolRun exported = run({"export", "history", home(), "001", "12", "--now", "2026-12-06 14:08:09"});
     EXPECT_EQ(exported.exitCode, 0) << exported.err;
     const std::string path = m_home.path() + "export/001_MCF_12.csv";
@@ -514,7 +516,7 @@ TEST_F(McftoolTest, ExportHistoryWritesThePoOptimizerHistoryThatTheUploadStored)
     std::ifstream file(path, std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content,
-              "Po Optimizer 'Po MT'\r\nNet address 001, MCF number 12, 12/06/26 14:08:09\r\n\r\n"
+              "Po Optimizer 'Po MT'\r\nNet address 001, MCF number 12, 12/06/26 09:08:09 EST (UTC-05:00)\r\n\r\n"
               "24 Hour period\r\nCase no.;Addr.;Sect.;Hours in %;Hours of selection;\r\n"
               "1;001;A;21.5;5.2\r\n2;002;A;6.6;1.6\r\n3;003;A;36.1;8.7\r\n"
               "4;003;B;12.5;3.0\r\n5;012;A;0.0;0.0\r\n6;070;A;23.3;5.6\r\n\r\n"

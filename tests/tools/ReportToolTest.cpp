@@ -109,6 +109,36 @@ TEST_F(ReportToolTest, PageLinesAndChosenFunctions)
     EXPECT_EQ(text.find("\nNo.: 1 "), std::string::npos) << "only the function asked for";
 }
 
+// The demo gateway as an operator reads its report: captions without their
+// mnemonic marks, addresses as the lists show them, peak shaving with its
+// settings, and functions that do not exist named and left out.
+TEST_F(ReportToolTest, TheDemoReportReadsAsTheScreens)
+{
+    const ToolRun done = report({"1", "5", "12", "--text", file("demo.txt")});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    const std::string text = fileText(file("demo.txt"));
+    EXPECT_NE(text.find("\nBasic schedule\n"), std::string::npos);
+    EXPECT_NE(text.find("\nForce schedule to\n"), std::string::npos);
+    EXPECT_EQ(text.find('&'), std::string::npos) << "no mnemonic mark is printed";
+    EXPECT_NE(text.find("\nPeak Shaving\nCalculated thermostat offset: "), std::string::npos) << text;
+    EXPECT_NE(text.find("\nImpulses per kWh: 200\nLoad period: 15 min\n"), std::string::npos);
+    EXPECT_NE(text.find("\n  003A            Meat 1 "), std::string::npos) << "Po rows: address and loop letter";
+    EXPECT_NE(text.find("\n  003B            Meat 1 "), std::string::npos);
+
+    const ToolRun partly = report({"3", "77", "--text", file("partly.txt")});
+    EXPECT_EQ(partly.exitCode, 1) << "not everything asked was printed";
+    EXPECT_NE(partly.err.find("Left out: No. 77 (does not exist)"), std::string::npos) << partly.err;
+    EXPECT_NE(fileText(file("partly.txt")).find("\nNo.: 3 "), std::string::npos) << "the rest is printed";
+
+    const ToolRun none = report({"77", "78", "--text", file("none.txt")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("none of the chosen functions could be read. Left out: No. 77 (does not exist), "
+                            "No. 78 (does not exist)"),
+              std::string::npos)
+        << none.err;
+    EXPECT_FALSE(QFile::exists(file("none.txt"))) << "no overview is printed for nothing";
+}
+
 TEST_F(ReportToolTest, MistakesAreRefused)
 {
     EXPECT_EQ(report({"--all"}).exitCode, 2) << "neither --pdf nor --text";

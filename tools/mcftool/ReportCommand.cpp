@@ -219,11 +219,20 @@ int report(const Args& args)
                   << tableProblem(layout.failure->table, layout.failure->status) << "\n";
         return Failed;
     }
+    if (layout.pages.empty()) {
+        std::cerr << "mcftool report: nothing written: none of the chosen functions could be read. "
+                  << LeftOutText(layout.leftOut) << "\n";
+        return Failed;
+    }
     if (arguments->text && !writeFile(*arguments->text, ReportText(layout.pages)))
         return Failed;
     if (arguments->pdf && !writePdf(layout.pages, printer, *arguments->pdf))
         return Failed;
     std::cout << layout.pages.size() << (layout.pages.size() == 1 ? " page" : " pages") << "\n";
+    if (!layout.leftOut.empty()) {
+        std::cerr << "mcftool report: " << LeftOutText(layout.leftOut) << "\n";
+        return Failed;
+    }
     return Done;
 }
 
@@ -250,7 +259,9 @@ const Verb ReportVerb{
     "                    (default: 0, not known without the gateway)\n"
     "\n"
     "At least one of --pdf and --text. Prints the number of pages. Exit code 1\n"
-    "with the reason when a table cannot be read or a file cannot be written.\n",
+    "with the reason when a table cannot be read or a file cannot be written,\n"
+    "and when a chosen function does not exist or its header cannot be read: the\n"
+    "others are printed, and nothing when none is left.\n",
     report,
     true};
 

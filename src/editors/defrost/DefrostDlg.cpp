@@ -88,8 +88,8 @@ bool DefrostDlg::load()
     }
     m_ui->manualStateLabel->setText(ManualStateText(ManualVariant::Defrost, manual, 0));
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->externalStartCheck, m_ui->coordinateCheck, m_ui->externalStartButton,
-                 m_ui->relayButton, m_ui->startButton, m_ui->holdButton});
+        disableWhileStarted({m_ui->nameEdit, m_ui->externalStartCheck, m_ui->coordinateCheck,
+                             m_ui->externalStartButton, m_ui->relayButton, m_ui->startButton, m_ui->holdButton});
     m_savedExternalStart = m_loadedExternalStart;
     m_savedCoordinate = m_loadedCoordinate;
     m_ui->externalStartCheck->setChecked(m_loadedExternalStart != 0);

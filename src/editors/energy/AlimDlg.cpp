@@ -118,7 +118,7 @@ bool AlimDlg::load()
     showTopValue();
 
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->indoorButton, m_ui->outdoorButton, m_ui->outputButton});
+        disableWhileStarted({m_ui->nameEdit, m_ui->indoorButton, m_ui->outdoorButton, m_ui->outputButton});
     if (viewOnly())
         disable({m_ui->nameEdit, m_ui->okButton, m_ui->outdoorReferenceEdit, m_ui->lowerBandEdit,
                  m_ui->upperBandEdit, m_ui->entranceEdit, m_ui->useOutdoorCheck, m_ui->indoorButton,

@@ -82,9 +82,16 @@ std::string DefaultCurveFileName(const CalendarTime& now)
 
 std::string CurveFilePath(const std::string& chosen)
 {
-    const size_t first = chosen.find('.');
+    // Only the file's own name counts: the folders above it may hold dots of their own.
+    const size_t nameStart = chosen.rfind('/') == std::string::npos ? 0 : chosen.rfind('/') + 1;
+    const size_t first = chosen.find('.', nameStart);
     const size_t last = chosen.rfind('.');
-    return first != last ? chosen.substr(0, last) : chosen;
+    return first != std::string::npos && first != last ? chosen.substr(0, last) : chosen;
+}
+
+std::string CurveExportedMessage(const std::string& path)
+{
+    return TextById(txt::CurveExported) + "\n'" + path + "'";
 }
 
 std::array<CurveMonth, 12> CurveMonths(const CalendarTime& now)

@@ -30,8 +30,11 @@ CurveSeparators ReadCurveSeparators();
 // July 1998, MC1000701.csv in July 2000.
 std::string DefaultCurveFileName(const CalendarTime& now);
 
-// The chosen path, cut at its last '.' when it holds more than one.
+// The chosen path, cut at its last '.' when the file's name holds more than one.
 std::string CurveFilePath(const std::string& chosen);
+
+// "Curve data was exported to data file\n'PATH'".
+std::string CurveExportedMessage(const std::string& path);
 
 // The twelve complete months before the month of `now`, oldest first, each
 // with the day the file dates it by (the last of the month; February always 28).

@@ -81,7 +81,7 @@ bool PeakBDlg::load()
     showPeakMeterLine();
 
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->outputButton});
+        disableWhileStarted({m_ui->nameEdit, m_ui->outputButton});
     if (viewOnly()) {
         disable({m_ui->nameEdit, m_ui->okButton, m_ui->outputButton, m_ui->impulsesEdit, m_ui->loadPeriodEdit,
                  m_ui->peakLimitEdit, m_ui->thermostatOffsetEdit});

@@ -2,6 +2,7 @@
 #include "ui_PeakGDlg.h"
 
 #include "editors/energy/CurveExport.h"
+#include "model/Messages.h"
 #include "model/Texts.h"
 #include "model/TypeNames.h"
 #include "support/DbStatus.h"
@@ -130,7 +131,8 @@ void PeakGDlg::reject() { done(IDCANCEL); }
 void PeakGDlg::exportCurves()
 {
     const CurveExportRequest request{m_gatewayAddress, m_number, m_type, m_functionName};
-    ExportCurve(
+    std::string written;
+    const CurveExportResult result = ExportCurve(
         request,
         [this](const std::string& folder, const std::string& fileName) -> std::optional<std::string> {
             SaveFileRequest dialog;
@@ -149,5 +151,7 @@ void PeakGDlg::exportCurves()
                     return chosen->toStdString();
             }
         },
-        this);
+        this, &written);
+    if (result == CurveExportResult::Written || result == CurveExportResult::WrittenWithoutIdCode)
+        ShowMessage(QString::fromStdString(CurveExportedMessage(written)), MB::IconInformation, this);
 }

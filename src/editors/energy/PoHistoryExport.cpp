@@ -54,13 +54,14 @@ std::string DefaultHistoryExportPath(const std::string& gatewayAddress, uint8_t 
 
 std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number, const std::string& name,
                               const std::vector<HistoryEntry>& day, const std::vector<HistoryEntry>& week,
-                              const CalendarTime& now)
+                              const LocalTime& local)
 {
+    const CalendarTime& now = local.time;
     std::string text = StrFormat("%s '%s'", TextById(txt::TypePoOptimizer).c_str(), name.c_str());
     text += StrFormat("\n%s %-3.3s", TextById(txt::NetAddress).c_str(), gatewayAddress.c_str());
     text += StrFormat(", %s %d", TextById(txt::McfNumber).c_str(), number);
     text += StrFormat(", %02d/%02d/%02d", now.month, now.day, now.year % 100);
-    text += StrFormat(" %02d:%02d:%02d\n\n", now.hour, now.minute, now.second);
+    text += StrFormat(" %02d:%02d:%02d %s\n\n", now.hour, now.minute, now.second, local.zoneText().c_str());
     appendPeriod(text, HistoryPeriod::Day, day);
     appendPeriod(text, HistoryPeriod::Week, week);
     return text;
@@ -85,7 +86,7 @@ bool ExportHistory(const std::string& path, const std::string& gatewayAddress, u
             *readStatus = dayStatus != DbStatus::Success ? dayStatus : weekStatus;
         // The file is in the code page of the names, as the monitoring system's tools read it.
         const std::string text =
-            withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentUtcTime())));
+            withCrLf(ToCodePage(HistoryExportText(gatewayAddress, number, name, day, week, CurrentLocalTime())));
         return WriteFileReplacing(path, text, failure);
     }();
     if (!written && problem)

@@ -5,7 +5,7 @@
 // percent and hours. Lines end with CR LF; decimals always use a point.
 
 #include "editors/energy/PoHistory.h"
-#include "protocol/CalendarSeconds.h"
+#include "support/Clock.h"
 
 #include <cstdint>
 #include <string>
@@ -15,10 +15,10 @@
 // gateway and the function number: "<EXPDir>001_MCF_12.csv".
 std::string DefaultHistoryExportPath(const std::string& gatewayAddress, uint8_t number);
 
-// The file's text with "\n" line ends.
+// The file's text with "\n" line ends, its heading dated in local time with the zone named.
 std::string HistoryExportText(const std::string& gatewayAddress, uint8_t number, const std::string& name,
                               const std::vector<HistoryEntry>& day, const std::vector<HistoryEntry>& week,
-                              const CalendarTime& now);
+                              const LocalTime& now);
 
 // Reads both periods again from MCDEF (a database error ends that period's
 // list, silently) and writes the file through the one file writer, stamped

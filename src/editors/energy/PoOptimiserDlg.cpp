@@ -70,7 +70,7 @@ bool PoOptimiserDlg::load()
     m_ui->offsetDisableCheck->setChecked(m_settings.offsetDisable != 0);
     showOffset();
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->inputSelectButton, m_ui->compressorSelectButton});
+        disableWhileStarted({m_ui->nameEdit, m_ui->inputSelectButton, m_ui->compressorSelectButton});
     if (viewOnly())
         disable({m_ui->okButton, m_ui->offsetDisableCheck, m_ui->nameEdit, m_ui->evaporatorList,
                  m_ui->compressorList, m_ui->inputSelectButton, m_ui->compressorSelectButton});
@@ -80,7 +80,7 @@ bool PoOptimiserDlg::load()
 
 void PoOptimiserDlg::showOffset()
 {
-    m_ui->offsetEdit->setText(
+    m_ui->offsetLabel->setText(
         QString::fromStdString(PoOffsetText(m_settings.actualOffset, m_ui->offsetDisableCheck->isChecked())));
 }
 

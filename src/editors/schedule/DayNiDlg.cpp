@@ -75,8 +75,8 @@ bool DayNiDlg::load()
             m_ui->useExternalCheck->setChecked(externalBlock[UseExternalByte] != 0);
     }
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->scheduleButton, m_ui->outputButton, m_ui->inputButton,
-                 m_ui->useExternalCheck});
+        disableWhileStarted(
+            {m_ui->nameEdit, m_ui->scheduleButton, m_ui->outputButton, m_ui->inputButton, m_ui->useExternalCheck});
     if (viewOnly())
         disable({m_ui->nameEdit, m_ui->okButton, m_ui->scheduleButton, m_ui->outputButton});
     return true;

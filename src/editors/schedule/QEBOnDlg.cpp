@@ -50,7 +50,7 @@ bool QEBOnDlg::load()
         showManualState(header().flags() & FunctionFlag::Manual, manualBlock[7]);
     }
     if (header().flags() & FunctionFlag::Started)
-        disable({m_ui->nameEdit, m_ui->inputButton, m_ui->outputButton});
+        disableWhileStarted({m_ui->nameEdit, m_ui->inputButton, m_ui->outputButton});
     if (viewOnly())
         disable({m_ui->nameEdit, m_ui->okButton, m_ui->inputButton, m_ui->outputButton});
     return true;

@@ -81,6 +81,14 @@ void YeSchDlg::createBasicEdits()
                 m_basicEdits[day][period][field] = edit;
                 connect(edit, &QLineEdit::textChanged, this, &YeSchDlg::refreshPicture);
             }
+    // Tab follows the form: the head row, the week row by row, then the special periods.
+    QWidget* previous = m_ui->cancelButton;
+    for (const auto& day : m_basicEdits)
+        for (const auto& period : day)
+            for (CEditCtrlEx* edit : period) {
+                setTabOrder(previous, edit);
+                previous = edit;
+            }
 }
 
 CEditCtrlEx* YeSchDlg::basicEdit(size_t day, size_t period, BasicPeriodField field) const
