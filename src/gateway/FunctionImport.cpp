@@ -173,6 +173,27 @@ void replaceBlock(std::vector<McdefRecord>& records, uint8_t block, const std::v
     records.insert(records.end(), replacement.begin(), replacement.end());
 }
 
+// The records of a list block: the entries in the order of their keys, numbered anew from 0, as many to a
+// record as it holds.
+template <typename Entry, typename MakeRecord, typename Write>
+std::vector<McdefRecord> listRecords(std::map<uint8_t, Entry>& byIndex, size_t perRecord, MakeRecord makeRecord,
+                                     Write write)
+{
+    std::vector<Entry> entries;
+    for (auto& [index, entry] : byIndex) {
+        entry.index = uint8_t(entries.size());
+        entries.push_back(entry);
+    }
+    std::vector<McdefRecord> records;
+    for (size_t first = 0; first < entries.size(); first += perRecord) {
+        McdefRecord& record = records.emplace_back(makeRecord(records.size()));
+        write({entries.begin() + std::ptrdiff_t(first),
+               entries.begin() + std::ptrdiff_t(std::min(entries.size(), first + perRecord))},
+              record);
+    }
+    return records;
+}
+
 class Importer {
 public:
     Importer(const std::string& gatewayAddress, std::set<uint8_t> yearlyInDocument)
@@ -283,38 +304,16 @@ void Importer::readSettings(const QJsonObject& settings, uint8_t type, uint8_t n
             }
         refuse(number, key, value, "not a setting of type " + std::to_string(type));
     }
-    if (type == FunctionType::YearlySchedule) {
-        std::vector<McdefRecord> periodRecords;
-        std::vector<PeriodEntry> entries;
-        for (auto& [index, entry] : periods) {
-            entry.index = uint8_t(entries.size());
-            entries.push_back(entry);
-        }
-        for (size_t first = 0; first < entries.size(); first += PeriodsPerRecord) {
-            McdefRecord& r = periodRecords.emplace_back(number, BlockType::Data, PeriodBlock, 0);
-            WritePeriodEntries({entries.begin() + std::ptrdiff_t(first),
-                                entries.begin() + std::ptrdiff_t(std::min(entries.size(), first + PeriodsPerRecord))},
-                               r);
-        }
-        replaceBlock(records, PeriodBlock, periodRecords);
-    }
-    if (type == FunctionType::PoOptimizer) {
-        std::vector<McdefRecord> delayRecords;
-        std::vector<EvaporatorEntry> entries;
-        for (auto& [index, entry] : evaporators) {
-            entry.index = uint8_t(entries.size());
-            entries.push_back(entry);
-        }
-        for (size_t first = 0; first < entries.size(); first += EvaporatorsPerRecord) {
-            McdefRecord& r = delayRecords.emplace_back(number, BlockType::Data, EvaporatorBlock,
-                                                       uint8_t(delayRecords.size() + 1));
-            WriteEvaporatorEntries(
-                {entries.begin() + std::ptrdiff_t(first),
-                 entries.begin() + std::ptrdiff_t(std::min(entries.size(), first + EvaporatorsPerRecord))},
-                r);
-        }
-        replaceBlock(records, EvaporatorBlock, delayRecords);
-    }
+    if (type == FunctionType::YearlySchedule)
+        replaceBlock(records, PeriodBlock,
+                     listRecords(periods, PeriodsPerRecord, [&](size_t) {
+                         return McdefRecord(number, BlockType::Data, PeriodBlock, 0);
+                     }, WritePeriodEntries));
+    if (type == FunctionType::PoOptimizer)
+        replaceBlock(records, EvaporatorBlock,
+                     listRecords(evaporators, EvaporatorsPerRecord, [&](size_t sequence) {
+                         return McdefRecord(number, BlockType::Data, EvaporatorBlock, uint8_t(sequence + 1));
+                     }, WriteEvaporatorEntries));
 }
 
 void Importer::readReferences(const QJsonArray& references, uint8_t blockType, uint8_t number,
