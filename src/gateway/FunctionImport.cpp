@@ -1,5 +1,7 @@
 #include "gateway/FunctionImport.h"
 
+#include "gateway/SyncState.h"
+#include "model/EventLog.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
@@ -9,6 +11,7 @@
 #include "protocol/NodeAddress.h"
 #include "protocol/StrFormat.h"
 #include "protocol/TypeCatalogue.h"
+#include "support/Clock.h"
 #include "support/DbStatus.h"
 #include "support/RecordStore.h"
 
@@ -548,6 +551,28 @@ uint16_t WriteImport(const ImportPlan& plan)
             return status;
     }
     return batch.commit();
+}
+
+ImportOutcome ApplyImport(const ImportPlan& plan, const std::string& gatewayAddress, const std::string& source)
+{
+    ImportOutcome outcome;
+    outcome.writeStatus = WriteImport(plan);
+    if (outcome.writeStatus != DbStatus::Success)
+        return outcome;
+    // The functions now differ from what the gateway holds until they are sent.
+    outcome.markProblem = ChangeSyncState([&](SyncState& state) {
+        for (const ImportedFunction& function : plan.changed)
+            state.mark({gatewayAddress, function.number, function.name, CurrentTime(),
+                        "imported from " + source + ", not sent"});
+        return true;
+    });
+    for (const ImportedFunction& function : plan.changed) {
+        std::vector<std::string> lines = {"imported from " + source};
+        const std::vector<std::string> changes = ImportChangeLines(function);
+        lines.insert(lines.end(), changes.begin(), changes.end());
+        outcome.logged = LogChangeLines(gatewayAddress, function.name, lines) == DbStatus::Success && outcome.logged;
+    }
+    return outcome;
 }
 
 std::vector<std::string> ImportChangeLines(const ImportedFunction& function)

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,17 @@ bool PlanImport(const QJsonDocument& document, const std::string& gatewayAddress
 
 // Writes the changed functions into MCDEF in one batch (all or none); the database status.
 uint16_t WriteImport(const ImportPlan& plan);
+
+// What writing an import did: the batch's status (nothing written unless Success), and, after it was
+// written, whether the functions could be marked as not sent and logged.
+struct ImportOutcome {
+    uint16_t writeStatus = 0;
+    std::optional<std::string> markProblem;
+    bool logged = true;
+};
+// Writes the plan, marks each changed function as not sent and logs one row for each naming `source`
+// with its change lines.
+ImportOutcome ApplyImport(const ImportPlan& plan, const std::string& gatewayAddress, const std::string& source);
 
 // "name: Sales night -> Sales evening", one line for each difference.
 std::vector<std::string> ImportChangeLines(const ImportedFunction& function);

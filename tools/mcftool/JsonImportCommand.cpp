@@ -1,10 +1,7 @@
 #include "JsonImportCommand.h"
 
 #include "gateway/FunctionImport.h"
-#include "gateway/SyncState.h"
-#include "model/EventLog.h"
 #include "model/Records.h"
-#include "support/Clock.h"
 #include "support/ConsoleUi.h"
 #include "support/DbStatus.h"
 #include "support/RecordStore.h"
@@ -91,35 +88,26 @@ int importJson(const Args& args)
                   << (dryRun ? "; nothing was written (dry run)" : "") << "\n";
         return Done;
     }
-    if (const uint16_t status = WriteImport(plan); status != DbStatus::Success) {
+    const ImportOutcome outcome = ApplyImport(plan, *address, path);
+    if (outcome.writeStatus != DbStatus::Success) {
         RecordStore::instance().closeAll();
-        std::cerr << "mcftool import json: " << tableProblem(table::Mcdef, status) << "; nothing was written\n";
+        std::cerr << "mcftool import json: " << tableProblem(table::Mcdef, outcome.writeStatus)
+                  << "; nothing was written\n";
         return Failed;
     }
-    // The functions now differ from what the gateway holds until they are sent.
-    const std::optional<std::string> markProblem = ChangeSyncState([&](SyncState& state) {
-        for (const ImportedFunction& function : plan.changed)
-            state.mark({*address, function.number, function.name, CurrentTime(), "imported from " + path + ", not sent"});
-        return true;
-    });
-    bool logged = true;
     std::string sendCommand = "mcftool update " + parsed->positional[0] + " " + parsed->positional[1];
-    for (const ImportedFunction& function : plan.changed) {
-        std::vector<std::string> lines = {"imported from " + path};
-        const std::vector<std::string> changes = ImportChangeLines(function);
-        lines.insert(lines.end(), changes.begin(), changes.end());
-        logged = LogChangeLines(*address, function.name, lines) == DbStatus::Success && logged;
+    for (const ImportedFunction& function : plan.changed)
         sendCommand += " " + std::to_string(function.number);
-    }
     RecordStore::instance().closeAll();
     std::cout << plan.changed.size() << (plan.changed.size() == 1 ? " function" : " functions") << " changed, "
               << plan.unchanged << " unchanged; send them to the gateway with\n"
               << sendCommand << "\n";
-    if (markProblem)
-        std::cerr << "mcftool import json: the functions were not marked as not sent: " << *markProblem << "\n";
-    if (!logged)
+    if (outcome.markProblem)
+        std::cerr << "mcftool import json: the functions were not marked as not sent: " << *outcome.markProblem
+                  << "\n";
+    if (!outcome.logged)
         std::cerr << "mcftool import json: the event log did not take every row\n";
-    return markProblem || !logged ? Failed : Done;
+    return outcome.markProblem || !outcome.logged ? Failed : Done;
 }
 
 } // namespace
