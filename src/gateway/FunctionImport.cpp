@@ -575,6 +575,21 @@ ImportOutcome ApplyImport(const ImportPlan& plan, const std::string& gatewayAddr
     return outcome;
 }
 
+std::vector<std::string> ImportPlanLines(const ImportPlan& plan)
+{
+    std::vector<std::string> lines;
+    for (const ImportedFunction& function : plan.changed) {
+        const size_t count = function.differences.size();
+        lines.push_back(StrFormat("function %u %s: %s%zu %s", function.number, function.name.c_str(),
+                                  function.created ? "created, " : "", count, count == 1 ? "change" : "changes"));
+        for (const std::string& line : ImportChangeLines(function))
+            lines.push_back("  " + line);
+    }
+    for (const SharedOutput& shared : plan.sharedOutputs)
+        lines.push_back("shared output: " + SharedOutputText(shared));
+    return lines;
+}
+
 std::vector<std::string> ImportChangeLines(const ImportedFunction& function)
 {
     std::vector<std::string> lines;

@@ -69,3 +69,6 @@ ImportOutcome ApplyImport(const ImportPlan& plan, const std::string& gatewayAddr
 
 // "name: Sales night -> Sales evening", one line for each difference.
 std::vector<std::string> ImportChangeLines(const ImportedFunction& function);
+// The review of a plan: per function a line with its number, name and count of changes, its change
+// lines indented, then the shared outputs it would make.
+std::vector<std::string> ImportPlanLines(const ImportPlan& plan);

@@ -1,7 +1,10 @@
 #include "list/MCFODlg.h"
 #include "ui_MCFODlg.h"
 
+#include "gateway/FunctionExport.h"
+#include "gateway/FunctionImport.h"
 #include "gateway/SyncState.h"
+#include "list/ImportFunctionsDlg.h"
 #include "list/FunctionListCtrl.h"
 #include "list/NewFunctionDlg.h"
 #include "model/ApplicationState.h"
@@ -10,12 +13,17 @@
 #include "model/Records.h"
 #include "model/StringTable.h"
 #include "model/Texts.h"
+#include "protocol/NodeAddress.h"
 #include "protocol/StrFormat.h"
 #include "protocol/TypeCatalogue.h"
 #include "support/Clock.h"
 #include "support/Db.h"
+#include "support/OrpaPaths.h"
+#include "support/RegularFile.h"
 #include "support/UiSeam.h"
 
+#include <QFile>
+#include <QJsonParseError>
 #include <QMenu>
 #include <QTimer>
 
@@ -36,7 +44,7 @@ MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool net
     if (appState().mode == AppMode::Browse) {
         for (QWidget* w : {static_cast<QWidget*>(m_ui->newButton), static_cast<QWidget*>(m_ui->deleteButton),
                            static_cast<QWidget*>(m_ui->startButton), static_cast<QWidget*>(m_ui->stopButton),
-                           static_cast<QWidget*>(m_ui->blocksGroup)})
+                           static_cast<QWidget*>(m_ui->blocksGroup), static_cast<QWidget*>(m_ui->importButton)})
             w->hide();
     }
     m_ui->networkField->setText(QString::fromStdString(StrFormat("%s  %s", m_gatewayAddress.c_str(), idCode.c_str())));
@@ -50,6 +58,8 @@ MCFODlg::MCFODlg(std::string gatewayAddress, const std::string& idCode, bool net
     connect(m_ui->startButton, &QPushButton::clicked, this, &MCFODlg::onStart);
     connect(m_ui->stopButton, &QPushButton::clicked, this, &MCFODlg::onStop);
     connect(m_ui->historyButton, &QPushButton::clicked, this, &MCFODlg::onHistory);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, &MCFODlg::onExport);
+    connect(m_ui->importButton, &QPushButton::clicked, this, &MCFODlg::onImport);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &MCFODlg::reject);
     connect(m_ui->functionList, &CListCtrlEx::rowSelectionChanged, this, &MCFODlg::updateButtons);
     connect(m_ui->functionList, &CListCtrlEx::rowActivated, this, [this] {
@@ -108,6 +118,7 @@ void MCFODlg::updateButtons()
     m_ui->startButton->setEnabled(b.start && m_operations.startStop);
     m_ui->stopButton->setEnabled(b.stop && m_operations.startStop);
     m_ui->historyButton->setEnabled(b.history && m_operations.history);
+    m_ui->importButton->setEnabled(b.newFunction && !readOnlyForUser());
 }
 
 void MCFODlg::updateUsedSpace()
@@ -140,8 +151,8 @@ EditorResult MCFODlg::runEditor(uint8_t type, uint8_t number)
     request.number = number;
     request.readOnly = !m_editable || readOnlyForUser();
     request.editorFor = m_operations.editorFor;
-    request.listChanged = [this](uint8_t changed, uint8_t changedType, EditorResult result, bool created) {
-        return applyEditorResult(changed, changedType, result, created);
+    request.listChanged = [this](uint8_t changed, uint8_t, EditorResult result, bool created) {
+        return applyEditorResult(changed, result, created);
     };
     return editor(this, request);
 }
@@ -163,10 +174,10 @@ void MCFODlg::onNew()
     if (ui().runModal(chooser) != QDialog::Accepted)
         return;
     const uint8_t type = chooser.chosenType();
-    applyEditorResult(number, type, runEditor(type, number), true);
+    applyEditorResult(number, runEditor(type, number), true);
 }
 
-bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created)
+bool MCFODlg::applyEditorResult(uint8_t number, EditorResult result, bool created)
 {
     if (result == EditorResult::ConnectionLost) {
         closeAfterLostConnection();
@@ -185,6 +196,15 @@ bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult resul
     }
     if (result != EditorResult::Ok)
         return true;
+    if (!addRow(number))
+        return false;
+    refreshSyncMarks();
+    updateButtons();
+    return true;
+}
+
+bool MCFODlg::addRow(uint8_t number)
+{
     FunctionListCtrl& list = *m_ui->functionList;
     McdefRecord header;
     const uint16_t status = ReadBlock(number, BlockType::Header, 0, 0, header);
@@ -198,11 +218,82 @@ bool MCFODlg::applyEditorResult(uint8_t number, uint8_t type, EditorResult resul
     list.addItem(item);
     list.sortRows(list.sortColumn(), list.sortAscending());
     GatewayCapacity& capacity = appState().capacity;
-    capacity.freeMemory -= std::min<uint32_t>(capacity.freeMemory, TypeSize(type));
+    capacity.freeMemory -= std::min<uint32_t>(capacity.freeMemory, TypeSize(header.type()));
     updateUsedSpace();
+    return true;
+}
+
+void MCFODlg::onExport()
+{
+    SaveFileRequest request;
+    request.title = m_ui->exportButton->text().remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+    request.directory = QString::fromStdString(ExportDirectory());
+    request.fileName = QString::fromStdString(NetworkPrefix(m_gatewayAddress) + "_functions.json");
+    request.filter = QStringLiteral("JSON documents (*.json)");
+    request.defaultSuffix = QStringLiteral("json");
+    const std::optional<QString> chosen = ui().saveFileName(this, request);
+    if (!chosen)
+        return;
+    std::string problem;
+    const std::optional<QJsonDocument> document = ExportFunctions(m_gatewayAddress, {}, problem);
+    const std::string path = QFile::encodeName(*chosen).toStdString();
+    if (!document || !WriteFileReplacing(path, document->toJson(QJsonDocument::Indented).toStdString(), problem)) {
+        ShowMessage(QString::fromStdString(problem), MB::Ok | MB::IconStop, this);
+        return;
+    }
+    m_ui->statusLabel->setText(QStringLiteral("exported to ") + *chosen);
+}
+
+void MCFODlg::onImport()
+{
+    OpenFileRequest request;
+    request.title = m_ui->importButton->text().remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+    request.directory = QString::fromStdString(ExportDirectory());
+    request.filter = QStringLiteral("JSON documents (*.json)");
+    const std::optional<QString> chosen = ui().openFileName(this, request);
+    if (!chosen)
+        return;
+    // A document of a whole gateway is far below this.
+    constexpr uint64_t MaxDocumentBytes = 16 * 1024 * 1024;
+    const std::string path = QFile::encodeName(*chosen).toStdString();
+    FileProblem fileProblem = FileProblem::None;
+    const std::optional<std::string> text = ReadRegularFile(path, MaxDocumentBytes, &fileProblem);
+    QJsonParseError parseError;
+    const QJsonDocument document =
+        text ? QJsonDocument::fromJson(QByteArray::fromStdString(*text), &parseError) : QJsonDocument();
+    std::string problem;
+    if (!text)
+        problem = DescribeFileProblem(path, fileProblem, MaxDocumentBytes);
+    else if (parseError.error != QJsonParseError::NoError)
+        problem = path + " is not JSON: " + parseError.errorString().toStdString();
+    ImportPlan plan;
+    if (problem.empty() && !PlanImport(document, m_gatewayAddress, {}, plan, problem))
+        problem = path + ": " + problem;
+    if (!problem.empty()) {
+        ShowMessage(QString::fromStdString(problem + "\nNothing was written."), MB::Ok | MB::IconStop, this);
+        return;
+    }
+    if (plan.changed.empty()) {
+        m_ui->statusLabel->setText(*chosen + QStringLiteral(": no function changed"));
+        return;
+    }
+    ImportFunctionsDlg review(*chosen, ImportPlanLines(plan), !plan.sharedOutputs.empty(), this);
+    if (ui().runModal(review) != QDialog::Accepted)
+        return;
+    const ImportOutcome outcome = ApplyImport(plan, m_gatewayAddress, path);
+    if (outcome.writeStatus != DbStatus::Success) {
+        ReportDbError(table::Mcdef, outcome.writeStatus, __FILE__, __LINE__, this);
+        return;
+    }
+    if (!outcome.logged)
+        ReportDbError(table::EventLog, DbStatus::IoError, __FILE__, __LINE__, this);
+    for (const ImportedFunction& function : plan.changed)
+        if (!(function.created ? addRow(function.number) : refreshRow(function.number)))
+            return;
     refreshSyncMarks();
     updateButtons();
-    return true;
+    m_ui->statusLabel->setText(QString::number(plan.changed.size())
+                               + QStringLiteral(" functions imported, not sent to the gateway"));
 }
 
 void MCFODlg::onEdit()
@@ -210,7 +301,7 @@ void MCFODlg::onEdit()
     const std::vector<FunctionItem> selected = m_ui->functionList->selectedItems();
     if (selected.size() != 1 || (selected.front().state & RowState::UnknownType))
         return;
-    applyEditorResult(selected.front().number, selected.front().type,
+    applyEditorResult(selected.front().number,
                       runEditor(selected.front().type, selected.front().number), false);
 }
 

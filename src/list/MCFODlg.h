@@ -52,6 +52,11 @@ private:
     void onStop();
     void startOrStop(int command, const std::vector<uint8_t>& numbers);
     void onHistory();
+    // The functions as a JSON document, and such a document reviewed and taken into MCDEF.
+    void onExport();
+    void onImport();
+    // Adds the row of a function that MCDEF now holds and the list does not.
+    bool addRow(uint8_t number);
     void onContextMenu(const QPoint& position);
     // The operator may send this function to the gateway again.
     bool maySend(const FunctionItem& item) const;
@@ -62,7 +67,7 @@ private:
     EditorResult runEditor(uint8_t type, uint8_t number);
     // What an editor's result means for the list: a new row, a refreshed row,
     // or the list closes (false).
-    bool applyEditorResult(uint8_t number, uint8_t type, EditorResult result, bool created);
+    bool applyEditorResult(uint8_t number, EditorResult result, bool created);
     bool readOnlyForUser() const;
     void closeList();
     // Says that the connection to the gateway counts as lost, then closes the list.

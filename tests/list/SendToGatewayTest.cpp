@@ -18,6 +18,12 @@
 #include "ToolRun.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -187,6 +193,63 @@ TEST_F(SendToGatewayTest, AValueOutOfRangeInTheTableIsNamedAndNothingIsSent)
                               "value is 5, allowed 0..1"),
               std::string::npos)
         << marked.out;
+}
+
+// The function list exports its functions as a JSON document and takes a changed one back: the changes
+// are reviewed first (Cancel writes nothing), OK writes them, the row shows its new name and its unsent
+// mark, and "Send to gateway" sends it.
+TEST_F(SendToGatewayTest, ExportImportReviewAndSend)
+{
+    MCFODlg dialog(Gateway, "GW", true, ProgramListOperations());
+    dialog.show();
+    const QString document = QString::fromStdString(m_home.path()) + "functions.json";
+    m_script.expectSaveFile(document);
+    dialog.findChild<QPushButton*>("exportButton")->click();
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLabel")->text(), "exported to " + document);
+
+    QFile file(document);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonArray functions = root["functions"].toArray();
+    int covers = -1;
+    for (int i = 0; i < functions.size(); ++i)
+        if (functions[i].toObject()["number"].toInt() == NightCovers)
+            covers = i;
+    ASSERT_GE(covers, 0);
+    QJsonObject function = functions[covers].toObject();
+    function["name"] = "Night blinds";
+    functions[covers] = function;
+    root["functions"] = functions;
+    const QString changed = QString::fromStdString(m_home.path()) + "changed.json";
+    QFile out(changed);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(QJsonDocument(root).toJson());
+    out.close();
+    const auto before = TestHome::records(table::Mcdef);
+
+    for (const bool accept : {false, true}) {
+        m_script.expectOpenFile(changed);
+        m_script.expectDialog("ImportFunctionsDlg", [accept](QDialog& d) {
+            d.show();
+            const QString text = d.findChild<QPlainTextEdit*>("changesText")->toPlainText();
+            EXPECT_EQ(text, "function 2 Night blinds: 1 change\n  name: Night covers -> Night blinds\n");
+            d.findChild<QPushButton*>(accept ? "okButton" : "cancelButton")->click();
+            return d.result();
+        });
+        dialog.findChild<QPushButton*>("importButton")->click();
+        if (!accept) {
+            EXPECT_EQ(TestHome::records(table::Mcdef), before) << "Cancel writes nothing";
+        }
+    }
+    const FunctionListCtrl& list = dialog.list();
+    EXPECT_EQ(dialog.functionName(NightCovers), "Night blinds");
+    EXPECT_TRUE(list.item(list.rowOf(NightCovers)).notSent);
+
+    expectUpdate(QStringLiteral("1234"));
+    ASSERT_TRUE(chooseFromContextMenu(dialog, NightCovers, SendToGateway));
+    EXPECT_FALSE(list.item(list.rowOf(NightCovers)).notSent);
+    EXPECT_EQ(readImage("002").functions.at(NightCovers).name, "Night blinds");
 }
 
 TEST_F(SendToGatewayTest, OnlyAnEditableListSendsAFunction)

@@ -19,19 +19,6 @@ namespace {
 // A document of a whole gateway is far below this.
 constexpr uint64_t MaxDocumentBytes = 16 * 1024 * 1024;
 
-void printPlan(const ImportPlan& plan)
-{
-    for (const ImportedFunction& function : plan.changed) {
-        std::cout << "function " << int(function.number) << " " << function.name << ": "
-                  << (function.created ? "created, " : "") << function.differences.size()
-                  << (function.differences.size() == 1 ? " change" : " changes") << "\n";
-        for (const std::string& line : ImportChangeLines(function))
-            std::cout << "  " << line << "\n";
-    }
-    for (const SharedOutput& shared : plan.sharedOutputs)
-        std::cout << "shared output: " << SharedOutputText(shared) << "\n";
-}
-
 int importJson(const Args& args)
 {
     std::string error;
@@ -73,7 +60,8 @@ int importJson(const Args& args)
         std::cerr << "mcftool import json: " << path << ": " << refusal << "\nnothing was written\n";
         return Failed;
     }
-    printPlan(plan);
+    for (const std::string& line : ImportPlanLines(plan))
+        std::cout << line << "\n";
     const bool dryRun = parsed->has("--dry-run");
     if (!plan.sharedOutputs.empty() && !dryRun && !parsed->has("--allow-shared-outputs")) {
         RecordStore::instance().closeAll();
