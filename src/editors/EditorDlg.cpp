@@ -20,6 +20,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <cstdlib>
 
 EditorDlg::EditorDlg(const EditorRequest& request, QWidget* parent)
     : QDialog(parent)
@@ -300,6 +301,8 @@ void EditorDlg::accept()
         end(EditorResult::Ok);
         return;
     }
+    if (!sharedOutputsAccepted())
+        return;
     SaveOutcome saved = SaveOutcome::Failed;
     {
         WaitCursor wait;
@@ -332,6 +335,47 @@ void EditorDlg::accept()
         break;
     }
     end(log(change) ? EditorResult::Ok : EditorResult::DatabaseFailure);
+}
+
+bool EditorDlg::sharedOutputsAccepted()
+{
+    const auto parameter = [](uint8_t p1, uint8_t p2, uint8_t p3) { return StrFormat("%u.%u.%u", p1, p2, p3); };
+    std::vector<McdefRecord> own;
+    ReadBlocksOfType(number(), BlockType::Output, own);
+    std::vector<std::pair<uint8_t, std::string>> added;
+    for (const Group& g : m_groups) {
+        if (g.group.blockType != BlockType::Output || !g.group.list->IsModified())
+            continue;
+        for (int i = 0; i < g.group.list->rowCount(); ++i) {
+            const ReferenceRow& r = g.group.list->row(i);
+            const uint8_t address = uint8_t(std::atoi(r.address.c_str()));
+            const bool stored = std::any_of(own.begin(), own.end(), [&](const McdefRecord& o) {
+                return o.item() == address && o[6] == r.par1 && o[7] == r.par2 && o[8] == r.par3;
+            });
+            if (!r.automatic() && !stored)
+                added.emplace_back(address, parameter(r.par1, r.par2, r.par3));
+        }
+    }
+    if (added.empty())
+        return true;
+    std::vector<McdefRecord> headers;
+    ReadHeaders(headers);
+    std::string writers;
+    for (const McdefRecord& header : headers) {
+        std::vector<McdefRecord> outputs;
+        if (header.number() == number() || ReadBlocksOfType(header.number(), BlockType::Output, outputs) != DbStatus::Success)
+            continue;
+        for (const McdefRecord& o : outputs)
+            if (std::find(added.begin(), added.end(), std::pair{o.item(), parameter(o[6], o[7], o[8])}) != added.end())
+                writers += StrFormat("\n%u %s writes parameter %s of controller %03u", header.number(),
+                                     header.name().c_str(), parameter(o[6], o[7], o[8]).c_str(), o.item());
+    }
+    if (writers.empty())
+        return true;
+    const QString question = QStringLiteral("Two functions that write one controller parameter work against each "
+                                            "other. Of the outputs chosen here,")
+        + QString::fromStdString(writers) + QStringLiteral("\nSave all the same?");
+    return ui().messageBox(this, question, MB::YesNo | MB::IconExclamation) == IDYES;
 }
 
 void EditorDlg::reject()

@@ -144,6 +144,9 @@ protected:
 
 private:
     void end(EditorResult result) { done(int(result)); }
+    // An output parameter that the editor adds and another function writes too: asks whether to save
+    // all the same (Yes) or to return to the editor (No).
+    bool sharedOutputsAccepted();
 
     struct Group {
         ReferenceGroup group;

@@ -132,6 +132,8 @@ TEST_F(AlarmLimitEditorTest, ANewDirectFunctionSendsItsOutputsBySlotAndClass)
     expectReferenceChoice({{"030", false}});
     expectReferenceChoice({{"050", false}});
     expectParameterChoice({{"012", 4, 2, 3}, {"013", 4, 1, 3}});
+    // Its outputs include a parameter that a function of the demo writes already: saved all the same.
+    m_script.expectMessageContaining("Two functions that write one controller parameter", IDYES);
     expectUpdate();
     const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_EQ(editor.windowTitle(), "ZUL control function - Alarm Limit Dir.");

@@ -99,6 +99,8 @@ TEST_F(DefrostEditorTest, ANewFunctionIsSavedSentAndLoggedAsCreated)
         EXPECT_FALSE(d.isVisible());
     });
     expectReferenceChoice({{"070", false}});
+    // Its outputs include a parameter that a function of the demo writes already: saved all the same.
+    m_script.expectMessageContaining("Two functions that write one controller parameter", IDYES);
     expectUpdate();
     const std::optional<EditorResult> result = run(editor, [&] {
         EXPECT_EQ(child<QLineEdit>(editor, "nameEdit")->text(), "Central Defrost");
@@ -148,6 +150,8 @@ TEST_F(DefrostEditorTest, AnExternalStartWithAnInputReplacesTheDefrostTimes)
     m_script.expectMessage("Please specify a schedule reference.");
     m_script.expectMessage("Please specify a schedule reference.");
     expectReferenceChoice({{"017", false}});
+    // Its outputs include a parameter that a function of the demo writes already: saved all the same.
+    m_script.expectMessageContaining("Two functions that write one controller parameter", IDYES);
     expectUpdate();
     const std::optional<EditorResult> result = run(editor, [&] {
         button(editor, "startButton")->click();

@@ -113,6 +113,38 @@ TEST_F(EditorTest, VerifyAfterUpdateNamesTheFieldsTheGatewayStoredOtherwise)
     EXPECT_EQ(rows[1].text, "001:125 GW Market North\nDairy evening\nName  Dairy night -> Dairy evening");
 }
 
+// An output parameter that another function writes already is named on OK: No returns to the editor with
+// nothing saved, Yes saves all the same.
+TEST_F(EditorTest, AnOutputAnotherFunctionWritesIsNamedBeforeItIsSaved)
+{
+    start();
+    stopFunction(4);
+    const auto before = TestHome::records(table::Mcdef);
+    DayNiDlg editor(request(FunctionType::DayNightExternal, 4));
+    const QString question = "Two functions that write one controller parameter work against each other. Of the "
+                             "outputs chosen here,\n3 Sales night writes parameter 15.2.1 of controller 030\n"
+                             "Save all the same?";
+    m_script.expectMessage(question, IDNO);
+    m_script.expectMessage(question, IDYES);
+    expectUpdate();
+    EXPECT_EQ(run(editor, [&] {
+                  auto* outputs = child<IOList>(editor, "outputList");
+                  outputs->AddRow(ReferenceStatus::Valid, "030", "Sales area", "Night cover", "Night cover", "",
+                                  "RTH-20", "RTH20-V10", 0, 15, 2, 1, 248, 32);
+                  outputs->SetModified(true);
+                  button(editor, "okButton")->click();
+                  EXPECT_TRUE(editor.isVisible()) << "No returns to the editor";
+                  EXPECT_EQ(TestHome::records(table::Mcdef), before) << "nothing saved";
+                  button(editor, "okButton")->click();
+              }),
+              EditorResult::Ok);
+    std::vector<McdefRecord> outputs;
+    ASSERT_EQ(ReadBlocksOfType(4, BlockType::Output, outputs), DbStatus::Success);
+    EXPECT_TRUE(std::any_of(outputs.begin(), outputs.end(), [](const McdefRecord& r) {
+        return r.item() == 30 && r[6] == 15 && r[7] == 2 && r[8] == 1;
+    })) << "saved all the same";
+}
+
 TEST_F(EditorTest, ANameTakesSixteenCharactersOfTheCodePage)
 {
     start();
