@@ -941,6 +941,36 @@ TEST_F(McftoolTest, ImportJsonTakesBackTheExportAndRefusesWhatItMustNot)
         EXPECT_EQ(TestHome::records(table::Mcdef), before) << refused.what;
     }
 
+    // Two functions changed, the second refused by the table: neither is written.
+    const QString both = edited([&](QJsonObject& f) { f["name"] = "Sales evening"; });
+    {
+        QFile file(both);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject twoRoot = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray twoFunctions = twoRoot["functions"].toArray();
+        QJsonObject dairy = twoFunctions[3].toObject();
+        ASSERT_EQ(dairy["number"].toInt(), 4);
+        dairy["name"] = "Dairy evening";
+        twoFunctions[3] = dairy;
+        twoRoot["functions"] = twoFunctions;
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(twoRoot).toJson());
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home.dataDir() + "MCDEF.DAT").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refused BEFORE INSERT ON records WHEN substr(NEW.rec, 1, 4) = x'04000000' "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const ToolRun halfway = run({"import", "json", home(), "001", both});
+    EXPECT_EQ(halfway.exitCode, 1);
+    EXPECT_TRUE(contains(halfway.err, "nothing was written")) << halfway.err;
+    EXPECT_EQ(TestHome::records(table::Mcdef), before) << "all or none";
+    ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER refused", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
     const ToolRun written = run({"import", "json", home(), "001", renamed});
     EXPECT_EQ(written.exitCode, 0) << written.err;
     EXPECT_TRUE(contains(written.out, "1 function changed, 11 unchanged; send them to the gateway with\n"
