@@ -3,11 +3,10 @@
 // first, discard, cancel), and a job on a server that was stopped and started
 // again connects afresh.
 
-#include "GatewayFixture.h"
+#include "editors/EditorFixture.h"
 
 #include "gateway/CurrentServer.h"
 #include "gateway/MCUpdDlg.h"
-#include "gateway/MCUplDlg.h"
 #include "gateway/SyncState.h"
 #include "gateway/UnsentChanges.h"
 #include "gateway/UpdateJob.h"
@@ -22,20 +21,12 @@ namespace {
 
 constexpr uint8_t SalesNight = 3;
 
-class UnsentChangesTest : public GatewayFixture {
+class UnsentChangesTest : public EditorFixture {
 protected:
     void SetUp() override
     {
-        GatewayFixture::SetUp();
-        startServer();
-        MCUplDlg upload("001:125", serverWindow(), false);
-        ASSERT_EQ(UploadResult(upload.exec()), UploadResult::UpToDate);
-        SetCurrentServerWindow(serverWindow());
-    }
-    void TearDown() override
-    {
-        SetCurrentServerWindow(0);
-        GatewayFixture::TearDown();
+        EditorFixture::SetUp();
+        start();
     }
 
     // Function 3 renamed in MCDEF and marked, as an update that the gateway did not take leaves it.
@@ -59,8 +50,8 @@ protected:
     static std::vector<std::string> eventTexts()
     {
         std::vector<std::string> texts;
-        for (const auto& bytes : TestHome::records(table::EventLog))
-            texts.push_back(EventLogRecord::read(bytes.data()).text);
+        for (const EventLogRecord& row : eventRows())
+            texts.push_back(row.text);
         return texts;
     }
     void expectQuestion(int answer)
