@@ -5,7 +5,7 @@
 #include "editors/energy/PoOptimizerSettings.h"
 #include "editors/schedule/BasicSchedule.h"
 #include "editors/schedule/ScheduleRows.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "model/Records.h"
@@ -381,7 +381,7 @@ private:
     void datedPeriods(const std::vector<McdefRecord>& records)
     {
         m_pages.line(control(dlg::YearlySchedule, 2017), ReportFonts::Bold);
-        const std::vector<SpecialPeriod> periods = UnpackPeriods(records);
+        const std::vector<ForcedPeriod> periods = UnpackPeriods(records);
         for (size_t i = 0; i < periods.size() && i < MaxPrintedPeriods; ++i)
             m_pages.line(PeriodLine(periods[i], text(periods[i].state == PeriodState::On ? txt::StateOn : txt::StateOff),
                                     ' '));

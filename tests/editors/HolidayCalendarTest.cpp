@@ -98,7 +98,7 @@ TEST(HolidayCalendarTest, ThePlanSkipsThePastCollisionsAndWhatAPeriodCannotHold)
     std::string problem;
     const auto events = ParseHolidayCalendar(Holidays, Now, problem);
     ASSERT_TRUE(events) << problem;
-    const std::vector<SpecialPeriod> listed = {
+    const std::vector<ForcedPeriod> listed = {
         {seconds(2026, 12, 31, 12, 0), seconds(2027, 1, 1, 12, 0), PeriodState::On}};
     const std::vector<HolidayChoice> plan = PlanHolidays(*events, listed, Now, PeriodState::Off);
     ASSERT_EQ(plan.size(), events->size());

@@ -25,7 +25,7 @@ uint32_t at(const char* text)
     return seconds.value_or(0);
 }
 
-SpecialPeriod period(const char* from, const char* to, uint8_t state)
+ForcedPeriod period(const char* from, const char* to, uint8_t state)
 {
     return {at(from), at(to), state};
 }
@@ -70,7 +70,7 @@ TEST(ScheduleEvaluationTest, AWeeklyPeriodIsOnFromItsOnTimeUpToItsOffTimeAndMidn
     EXPECT_EQ(describe(empty, "2026-12-07 09:00"), "Off no period") << "On equal to Off is never On";
 }
 
-TEST(ScheduleEvaluationTest, ASpecialPeriodTakesPrecedenceToTheEndOfTheMinuteOfItsTo)
+TEST(ScheduleEvaluationTest, AForcedPeriodTakesPrecedenceToTheEndOfTheMinuteOfItsTo)
 {
     ScheduleDefinition schedule = shopHours();
     schedule.periods = {period("2026-12-24 00:00", "2026-12-26 23:59", PeriodState::Off),

@@ -2,7 +2,7 @@
 // collision rule, the period records and the basic schedule blocks.
 
 #include "editors/schedule/BasicSchedule.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 #include "model/TextIds.h"
 #include "protocol/CalendarSeconds.h"
 #include "protocol/LittleEndian.h"
@@ -18,8 +18,8 @@ uint32_t at(int year, int month, int day, int hour = 0, int minute = 0)
     return *ToCalendarSeconds({year, month, day, hour, minute, 0});
 }
 
-SpecialPeriod dated(uint32_t from, uint32_t to, uint8_t state = PeriodState::On) { return {from, to, state}; }
-SpecialPeriod yearly(int fromMonth, int fromDay, int toMonth, int toDay, int toHour = 23, int toMinute = 59)
+ForcedPeriod dated(uint32_t from, uint32_t to, uint8_t state = PeriodState::On) { return {from, to, state}; }
+ForcedPeriod yearly(int fromMonth, int fromDay, int toMonth, int toDay, int toHour = 23, int toMinute = 59)
 {
     return {at(1970, fromMonth, fromDay), at(1970, toMonth, toDay, toHour, toMinute), PeriodState::Off};
 }
@@ -28,7 +28,7 @@ PeriodInput typed(std::array<std::optional<int>, 5> from, std::array<std::option
 
 } // namespace
 
-TEST(SpecialPeriodsTest, TypedFieldsMakeAPeriodOrNameTheFieldToFix)
+TEST(ForcedPeriodsTest, TypedFieldsMakeAPeriodOrNameTheFieldToFix)
 {
     const PeriodInputResult christmas = PeriodFromInput(typed({none, 12, 24, 0, 0}, {none, 12, 26, 23, 59}), PeriodState::Off);
     ASSERT_TRUE(christmas.period);
@@ -58,9 +58,9 @@ TEST(SpecialPeriodsTest, TypedFieldsMakeAPeriodOrNameTheFieldToFix)
     refused(typed({none, 12, 30, 0, 0}, {none, 1, 2, 0, 0}), txt::ToAfterFrom, PeriodField::FromYear);
 }
 
-TEST(SpecialPeriodsTest, PeriodsCollideWhenEachStartsNoLaterThanTheOtherEnds)
+TEST(ForcedPeriodsTest, PeriodsCollideWhenEachStartsNoLaterThanTheOtherEnds)
 {
-    const SpecialPeriod winter = dated(at(2005, 12, 30), at(2006, 1, 5, 23, 59));
+    const ForcedPeriod winter = dated(at(2005, 12, 30), at(2006, 1, 5, 23, 59));
     EXPECT_TRUE(PeriodsCollide(yearly(1, 1, 1, 3), winter)) << "the event is tried in 2005 and in 2006";
     EXPECT_TRUE(PeriodsCollide(winter, yearly(1, 1, 1, 3)));
     EXPECT_FALSE(PeriodsCollide(yearly(12, 24, 12, 26), winter));
@@ -78,14 +78,14 @@ TEST(SpecialPeriodsTest, PeriodsCollideWhenEachStartsNoLaterThanTheOtherEnds)
     // The event's 28 February is tried in a leap year too.
     EXPECT_TRUE(PeriodsCollide(yearly(2, 28, 3, 1, 0, 0), dated(at(2008, 2, 29), at(2008, 2, 29, 12, 0))));
 
-    const std::vector<SpecialPeriod> listed = {yearly(12, 24, 12, 26), winter};
+    const std::vector<ForcedPeriod> listed = {yearly(12, 24, 12, 26), winter};
     EXPECT_EQ(FindCollision(yearly(1, 2, 1, 2), listed), 1u);
     EXPECT_EQ(FindCollision(yearly(1, 2, 1, 2), listed, 1u), std::nullopt) << "the line being changed";
 }
 
-TEST(SpecialPeriodsTest, PeriodsArePackedTenToARecordAndRemovedOnesLeaveDeletedEntries)
+TEST(ForcedPeriodsTest, PeriodsArePackedTenToARecordAndRemovedOnesLeaveDeletedEntries)
 {
-    std::vector<SpecialPeriod> periods;
+    std::vector<ForcedPeriod> periods;
     for (int i = 0; i < 25; ++i)
         periods.push_back(dated(at(2010 + i, 5, 1), at(2010 + i, 5, 2), uint8_t(i % 2)));
     const std::vector<McdefRecord> records = PackPeriods(7, periods, 0);
@@ -103,7 +103,7 @@ TEST(SpecialPeriodsTest, PeriodsArePackedTenToARecordAndRemovedOnesLeaveDeletedE
     EXPECT_EQ(UnpackPeriods(records), periods);
 
     // Two of five deleted: three periods and two deleted entries.
-    const std::vector<SpecialPeriod> three(periods.begin(), periods.begin() + 3);
+    const std::vector<ForcedPeriod> three(periods.begin(), periods.begin() + 3);
     const std::vector<McdefRecord> shrunk = PackPeriods(7, three, 5);
     ASSERT_EQ(shrunk.size(), 1u);
     EXPECT_EQ(shrunk[0][6], 5);

@@ -6,7 +6,7 @@
 #include "editors/schedule/DayNiDlg.h"
 #include "editors/schedule/HolidayImportDlg.h"
 #include "editors/schedule/ScheduleWeekView.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 #include "editors/schedule/YeSchDlg.h"
 #include "gateway/BackupFile.h"
 #include "list/FunctionListCtrl.h"
@@ -207,7 +207,7 @@ TEST_F(YearlyScheduleTest, TabGoesThroughTheFormTopToBottomLeftToRight)
     EXPECT_EQ(visited, expected) << "the list of special periods, right of their fields, then the week below";
 }
 
-TEST_F(YearlyScheduleTest, SpecialPeriodsAreCheckedAndAPeriodsOnlyChangeSendsOnlyTheDataBlocks)
+TEST_F(YearlyScheduleTest, ForcedPeriodsAreCheckedAndAPeriodsOnlyChangeSendsOnlyTheDataBlocks)
 {
     start();
     const std::string overlap
@@ -244,9 +244,9 @@ TEST_F(YearlyScheduleTest, SpecialPeriodsAreCheckedAndAPeriodsOnlyChangeSendsOnl
 
     const std::vector<McdefRecord> records = periodRecords(NightTariff);
     ASSERT_EQ(records.size(), 1u);
-    const std::vector<SpecialPeriod> stored = UnpackPeriods(records);
+    const std::vector<ForcedPeriod> stored = UnpackPeriods(records);
     ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0], (SpecialPeriod{*ToCalendarSeconds({1970, 12, 24, 0, 0, 0}),
+    EXPECT_EQ(stored[0], (ForcedPeriod{*ToCalendarSeconds({1970, 12, 24, 0, 0, 0}),
                                         *ToCalendarSeconds({1970, 12, 26, 23, 59, 0}), PeriodState::Off}))
         << "a yearly event is kept in 1970; the list order is the text order";
     EXPECT_EQ(stored[1].from, 1135900800u);
@@ -284,7 +284,7 @@ TEST_F(YearlyScheduleTest, DeletedPeriodsLeaveDeletedEntriesUntilTheNextSaveAfte
     ASSERT_EQ(entryCounts(records), std::vector<int>{5}) << "three periods and two deleted entries";
     EXPECT_EQ(records[0][7 + 3 * 10 + 1], PeriodState::Deleted);
     EXPECT_EQ(records[0][7 + 4 * 10 + 1], PeriodState::Deleted);
-    const std::vector<SpecialPeriod> kept = UnpackPeriods(records);
+    const std::vector<ForcedPeriod> kept = UnpackPeriods(records);
     ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(FromCalendarSeconds(kept[1].from).day, 3);
 
@@ -589,9 +589,9 @@ TEST_F(YearlyScheduleTest, ImportListsACalendarsEventsAndAddsTheCheckedOnesThatF
     SetFixedTime(std::nullopt);
     ASSERT_EQ(result, EditorResult::Ok);
     EXPECT_TRUE(m_script.allAnswered());
-    const std::vector<SpecialPeriod> stored = UnpackPeriods(periodRecords(ShopHours));
+    const std::vector<ForcedPeriod> stored = UnpackPeriods(periodRecords(ShopHours));
     ASSERT_EQ(stored.size(), 30u);
-    EXPECT_EQ(std::count_if(stored.begin(), stored.end(), [](const SpecialPeriod& p) { return p.state == PeriodState::On; }),
+    EXPECT_EQ(std::count_if(stored.begin(), stored.end(), [](const ForcedPeriod& p) { return p.state == PeriodState::On; }),
               8 + 5) << "the Sunday openings and the five imported";
     const auto rows = eventRows();
     ASSERT_EQ(rows.size(), 1u);

@@ -139,7 +139,7 @@ TEST(FunctionSettingsTest, TheAlarmBandMustRiseByOneToTenDegrees)
     }
 }
 
-TEST(FunctionSettingsTest, SpecialPeriodsAndDefrostDelaysAreCheckedEntryByEntry)
+TEST(FunctionSettingsTest, ForcedPeriodsAndDefrostDelaysAreCheckedEntryByEntry)
 {
     std::vector<McdefRecord> yearly = validFunction(FunctionType::YearlySchedule);
     McdefRecord periods(Number, BlockType::Data, 4, 0);

@@ -7,7 +7,7 @@
 #include "editors/energy/AlarmSettings.h"
 #include "editors/energy/PoOptimizerSettings.h"
 #include "editors/schedule/BasicSchedule.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 #include "model/FunctionSettings.h"
 #include "model/McdefAccess.h"
 #include "protocol/LittleEndian.h"
@@ -155,7 +155,7 @@ TEST_F(ReportLayoutTest, WeeklyTimesAndDatedPeriodsOfAYearlySchedule)
     const auto at = [](int year, int month, int day, int hour, int minute) {
         return *ToCalendarSeconds({year, month, day, hour, minute, 0});
     };
-    const std::vector<SpecialPeriod> periods{{at(2026, 12, 24, 18, 0), at(2026, 12, 26, 6, 0), PeriodState::Off},
+    const std::vector<ForcedPeriod> periods{{at(2026, 12, 24, 18, 0), at(2026, 12, 26, 6, 0), PeriodState::Off},
                                              {at(1970, 1, 1, 0, 0), at(1970, 1, 1, 23, 59), PeriodState::On}};
     for (const McdefRecord& record : PackPeriods(1, periods, 0))
         insert(record);

@@ -5,7 +5,7 @@
 #include "SampleCalendar.h"
 #include "UploadedDemoHome.h"
 
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 #include "GatewayImage.h"
 #include "model/McdefRecord.h"
 #include "model/Records.h"
@@ -46,7 +46,7 @@ protected:
         return run(QStringList{"holidays", home()} + rest + QStringList{"--now", Now});
     }
 
-    static std::vector<SpecialPeriod> periods(uint8_t number)
+    static std::vector<ForcedPeriod> periods(uint8_t number)
     {
         std::vector<McdefRecord> records;
         for (const auto& bytes : TestHome::records(table::Mcdef)) {
@@ -94,9 +94,9 @@ TEST_F(HolidaysToolTest, TheEventsAreAddedAsTheEditorWritesThemMarkedUnsentLogge
     const ToolRun added = holidays({file("holidays.ics").c_str(), "001:1"});
     ASSERT_EQ(added.exitCode, 0) << added.err;
     EXPECT_TRUE(contains(added.out, "  added 3\n")) << added.out;
-    const std::vector<SpecialPeriod> stored = periods(1);
+    const std::vector<ForcedPeriod> stored = periods(1);
     ASSERT_EQ(stored.size(), 28u);
-    std::vector<SpecialPeriod> sorted = stored;
+    std::vector<ForcedPeriod> sorted = stored;
     SortAsListed(sorted);
     EXPECT_EQ(stored, sorted) << "in the order of the editor's list";
     EXPECT_EQ(ListedPeriodLine(stored[3], ' '), "0000.08.15 00:00 -> 0000.08.15 23:59 - Off");
@@ -133,7 +133,7 @@ TEST_F(HolidaysToolTest, ASchedulePastThirtyPeriodsIsLeftAloneAndAWrongFileOrFun
         << many.out;
     EXPECT_TRUE(contains(many.err, "001:125 function 1: only 5 of 6 events fit")) << many.err;
     EXPECT_EQ(periods(1).size(), 25u);
-    const std::vector<SpecialPeriod> night = periods(2);
+    const std::vector<ForcedPeriod> night = periods(2);
     ASSERT_EQ(night.size(), 6u) << "the other schedule took them";
     EXPECT_EQ(night[0].state, PeriodState::On);
     EXPECT_EQ(eventTexts().size(), 1u);

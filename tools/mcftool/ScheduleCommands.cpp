@@ -114,11 +114,11 @@ std::optional<Target> targetOf(const std::string& text, std::string& error)
 bool addHolidays(const Target& target, const StoredSchedule& schedule, const std::vector<HolidayEvent>& events,
                  uint8_t state, bool dryRun, const std::string& fileName)
 {
-    const std::vector<SpecialPeriod>& listed = schedule.definition.periods;
+    const std::vector<ForcedPeriod>& listed = schedule.definition.periods;
     const std::vector<HolidayChoice> plan = PlanHolidays(events, listed, CalendarNow(), state);
     std::cout << target.address << " function " << int(target.number) << " " << schedule.name << ": "
               << listed.size() << " special periods\n";
-    std::vector<SpecialPeriod> periods = listed;
+    std::vector<ForcedPeriod> periods = listed;
     for (const HolidayChoice& choice : plan) {
         if (choice.verdict == HolidayVerdict::Add) {
             periods.push_back(*choice.event.period);
@@ -128,10 +128,10 @@ bool addHolidays(const Target& target, const StoredSchedule& schedule, const std
         }
     }
     const size_t added = periods.size() - listed.size();
-    const size_t room = MaxSpecialPeriods - std::min(listed.size(), MaxSpecialPeriods);
+    const size_t room = MaxForcedPeriods - std::min(listed.size(), MaxForcedPeriods);
     if (added > room) {
         std::cout << "  " << room << " of the " << added << " events to add fit beside the " << listed.size()
-                  << " special periods (at most " << MaxSpecialPeriods << "): nothing written\n";
+                  << " special periods (at most " << MaxForcedPeriods << "): nothing written\n";
         std::cerr << "mcftool holidays: " << target.address << " function " << int(target.number) << ": only " << room
                   << " of " << added << " events fit\n";
         return false;

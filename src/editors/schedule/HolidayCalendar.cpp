@@ -57,7 +57,7 @@ bool validTime(const icaltimetype& time)
 
 // The period of one occurrence: an all-day one to 23:59 of the day before its
 // end date, a timed one from its start to its end minute.
-std::optional<SpecialPeriod> occurrencePeriod(const icaltimetype& start, const icaltimetype& end)
+std::optional<ForcedPeriod> occurrencePeriod(const icaltimetype& start, const icaltimetype& end)
 {
     const std::optional<uint32_t> from = seconds(localTime(start));
     if (!from)
@@ -65,12 +65,12 @@ std::optional<SpecialPeriod> occurrencePeriod(const icaltimetype& start, const i
     if (start.is_date) {
         const std::optional<uint32_t> endDay = icaltime_is_null_time(end) ? std::nullopt : seconds(localTime(end));
         const uint32_t lastDay = endDay && *endDay > *from ? *endDay - SecondsPerDay : *from;
-        return SpecialPeriod{*from, lastDay + SecondsPerDay - SecondsPerMinute, PeriodState::Off};
+        return ForcedPeriod{*from, lastDay + SecondsPerDay - SecondsPerMinute, PeriodState::Off};
     }
     const std::optional<uint32_t> to = icaltime_is_null_time(end) ? from : seconds(localTime(end));
     if (!to)
         return std::nullopt;
-    return SpecialPeriod{*from, *to, PeriodState::Off};
+    return ForcedPeriod{*from, *to, PeriodState::Off};
 }
 
 bool ruleListEmpty(const short* values) { return values[0] == ICAL_RECURRENCE_ARRAY_MAX; }
@@ -80,7 +80,7 @@ bool ruleListIs(const short* values, int only) { return ruleListEmpty(values) ||
 // The period as a yearly event, when the rule repeats it every year on its
 // own date without an end and it stays within one year on days that every
 // year has.
-std::optional<SpecialPeriod> yearlyEvent(const icalrecurrencetype& rule, const SpecialPeriod& period,
+std::optional<ForcedPeriod> yearlyEvent(const icalrecurrencetype& rule, const ForcedPeriod& period,
                                          const icaltimetype& start, bool hasExceptions)
 {
     if (rule.freq != ICAL_YEARLY_RECURRENCE || rule.interval > 1 || rule.count != 0
@@ -100,7 +100,7 @@ std::optional<SpecialPeriod> yearlyEvent(const icalrecurrencetype& rule, const S
     const std::optional<uint32_t> toSeconds = seconds(to);
     if (!fromSeconds || !toSeconds)
         return std::nullopt;
-    return SpecialPeriod{*fromSeconds, *toSeconds, PeriodState::Off};
+    return ForcedPeriod{*fromSeconds, *toSeconds, PeriodState::Off};
 }
 
 std::vector<icaltimetype> exceptionDates(icalcomponent* event)
@@ -140,7 +140,7 @@ void expandOccurrences(icalcomponent* event, const icalrecurrencetype& rule, con
         });
         if (excepted)
             continue;
-        const std::optional<SpecialPeriod> period = occurrencePeriod(occurrence, icaltime_add(occurrence, duration));
+        const std::optional<ForcedPeriod> period = occurrencePeriod(occurrence, icaltime_add(occurrence, duration));
         if (period && uint64_t(period->to) + SecondsPerMinute <= now)
             continue;
         events.push_back({summary, period});
@@ -201,7 +201,7 @@ std::optional<std::vector<HolidayEvent>> ParseHolidayCalendar(const std::string&
             problem = "is malformed: the event " + eventName(summary, index) + " names a day that does not exist";
             return std::nullopt;
         }
-        const std::optional<SpecialPeriod> period = occurrencePeriod(start, end);
+        const std::optional<ForcedPeriod> period = occurrencePeriod(start, end);
         icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
         if (!rule) {
             events.push_back({name, period});
@@ -209,7 +209,7 @@ std::optional<std::vector<HolidayEvent>> ParseHolidayCalendar(const std::string&
         }
         const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
         const bool hasExceptions = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY) != nullptr;
-        if (const std::optional<SpecialPeriod> yearly
+        if (const std::optional<ForcedPeriod> yearly
             = period ? yearlyEvent(recurrence, *period, start, hasExceptions) : std::nullopt) {
             events.push_back({name, yearly});
             continue;
@@ -235,9 +235,9 @@ std::optional<std::vector<HolidayEvent>> ReadHolidayCalendar(const std::string& 
 }
 
 std::vector<HolidayChoice> PlanHolidays(const std::vector<HolidayEvent>& events,
-                                        const std::vector<SpecialPeriod>& listed, uint32_t now, uint8_t state)
+                                        const std::vector<ForcedPeriod>& listed, uint32_t now, uint8_t state)
 {
-    std::vector<SpecialPeriod> taken = listed;
+    std::vector<ForcedPeriod> taken = listed;
     std::vector<HolidayChoice> choices;
     for (const HolidayEvent& event : events) {
         HolidayChoice& choice = choices.emplace_back(HolidayChoice{event, HolidayVerdict::Add, {}, {}});
@@ -246,7 +246,7 @@ std::vector<HolidayChoice> PlanHolidays(const std::vector<HolidayEvent>& events,
             choice.problem = "dates outside 1970..2106";
             continue;
         }
-        SpecialPeriod& period = *choice.event.period;
+        ForcedPeriod& period = *choice.event.period;
         period.state = state;
         if (const std::optional<std::string> problem = PeriodEntryProblem({0, state, period.from, period.to})) {
             choice.verdict = HolidayVerdict::CannotHold;

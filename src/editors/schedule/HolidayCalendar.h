@@ -12,7 +12,7 @@
 // before now, when it collides with a listed period or one added before it
 // (the editor's rule), or when a special period cannot hold it.
 
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +22,7 @@
 struct HolidayEvent {
     std::string summary;
     // Nothing when its dates lie outside what calendar seconds can count.
-    std::optional<SpecialPeriod> period; // state Off
+    std::optional<ForcedPeriod> period; // state Off
 };
 
 // The events of an iCalendar text, in file order, the recurrences expanded
@@ -39,14 +39,14 @@ enum class HolidayVerdict : uint8_t { Add, Past, Collides, CannotHold };
 struct HolidayChoice {
     HolidayEvent event;
     HolidayVerdict verdict = HolidayVerdict::Add;
-    SpecialPeriod collidesWith;   // Collides
+    ForcedPeriod collidesWith;   // Collides
     std::string problem;          // CannotHold: what a special period may hold
 };
 
 // The events with their verdicts and forced to `state`, against the periods
 // already listed, in the file's order.
 std::vector<HolidayChoice> PlanHolidays(const std::vector<HolidayEvent>& events,
-                                        const std::vector<SpecialPeriod>& listed, uint32_t now, uint8_t state);
+                                        const std::vector<ForcedPeriod>& listed, uint32_t now, uint8_t state);
 
 // "2026.12.24 00:00 -> 2026.12.26 23:59 Christmas"
 std::string HolidayEventText(const HolidayEvent& event);

@@ -7,7 +7,7 @@
 #include "protocol/StrFormat.h"
 #include "support/UiSeam.h"
 
-HolidayImportDlg::HolidayImportDlg(std::vector<HolidayEvent> events, std::vector<SpecialPeriod> listed, uint32_t now,
+HolidayImportDlg::HolidayImportDlg(std::vector<HolidayEvent> events, std::vector<ForcedPeriod> listed, uint32_t now,
                                    QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::HolidayImportDlg)
@@ -59,12 +59,12 @@ void HolidayImportDlg::showPlan()
 
 void HolidayImportDlg::accept()
 {
-    std::vector<SpecialPeriod> taken = m_listed;
-    std::vector<SpecialPeriod> chosen;
+    std::vector<ForcedPeriod> taken = m_listed;
+    std::vector<ForcedPeriod> chosen;
     for (int row = 0; row < m_ui->eventList->count(); ++row) {
         if (m_ui->eventList->item(row)->checkState() != Qt::Checked)
             continue;
-        const SpecialPeriod& period = *m_plan[size_t(row)].event.period;
+        const ForcedPeriod& period = *m_plan[size_t(row)].event.period;
         if (const std::optional<size_t> other = FindCollision(period, taken)) {
             m_ui->eventList->setCurrentRow(row);
             const std::string text = StrFormat("%s '%s'.", TextById(txt::PeriodOverlaps).c_str(),
@@ -75,7 +75,7 @@ void HolidayImportDlg::accept()
         taken.push_back(period);
         chosen.push_back(period);
     }
-    const size_t room = MaxSpecialPeriods - std::min(m_listed.size(), MaxSpecialPeriods);
+    const size_t room = MaxForcedPeriods - std::min(m_listed.size(), MaxForcedPeriods);
     if (chosen.size() > room) {
         ShowMessage(QString::fromStdString(StrFormat("%s %zu", TextById(txt::HolidaysThatFit).c_str(), room)),
                     MB::Ok | MB::IconExclamation, this, true);

@@ -20,12 +20,12 @@ class HolidayImportDlg : public QDialog {
     Q_OBJECT
 
 public:
-    HolidayImportDlg(std::vector<HolidayEvent> events, std::vector<SpecialPeriod> listed, uint32_t now,
+    HolidayImportDlg(std::vector<HolidayEvent> events, std::vector<ForcedPeriod> listed, uint32_t now,
                      QWidget* parent = nullptr);
     ~HolidayImportDlg() override;
 
     // The checked events as periods, after OK.
-    const std::vector<SpecialPeriod>& chosen() const { return m_chosen; }
+    const std::vector<ForcedPeriod>& chosen() const { return m_chosen; }
 
     void accept() override;
 
@@ -36,8 +36,8 @@ private:
 
     std::unique_ptr<Ui::HolidayImportDlg> m_ui;
     std::vector<HolidayEvent> m_events;
-    std::vector<SpecialPeriod> m_listed;
+    std::vector<ForcedPeriod> m_listed;
     uint32_t m_now;
     std::vector<HolidayChoice> m_plan;
-    std::vector<SpecialPeriod> m_chosen;
+    std::vector<ForcedPeriod> m_chosen;
 };

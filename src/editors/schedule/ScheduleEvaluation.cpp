@@ -12,7 +12,7 @@ constexpr uint32_t SecondsPerMinute = 60;
 constexpr uint32_t SecondsPerDay = 86400;
 
 // A period holds to the end of the minute of its To.
-bool covers(const SpecialPeriod& period, uint32_t seconds)
+bool covers(const ForcedPeriod& period, uint32_t seconds)
 {
     return period.from <= seconds && uint64_t(seconds) < uint64_t(period.to) + SecondsPerMinute;
 }
@@ -31,8 +31,8 @@ ScheduleState StateAt(const ScheduleDefinition& schedule, uint32_t seconds)
 {
     const int year = FromCalendarSeconds(seconds).year;
     for (size_t i = 0; i < schedule.periods.size(); ++i) {
-        const SpecialPeriod& period = schedule.periods[i];
-        const std::optional<SpecialPeriod> placed = period.yearly() ? PlacedInYear(period, year) : period;
+        const ForcedPeriod& period = schedule.periods[i];
+        const std::optional<ForcedPeriod> placed = period.yearly() ? PlacedInYear(period, year) : period;
         if (placed && covers(*placed, seconds))
             return {period.state == PeriodState::On, ScheduleCause::Special, 0, i};
     }
@@ -66,9 +66,9 @@ std::vector<ScheduleSegment> ScheduleSegments(const ScheduleDefinition& schedule
     }
     const int firstYear = FromCalendarSeconds(from).year;
     const int lastYear = FromCalendarSeconds(to - 1).year;
-    for (const SpecialPeriod& period : schedule.periods) {
+    for (const ForcedPeriod& period : schedule.periods) {
         for (int year = firstYear; year <= lastYear; ++year) {
-            const std::optional<SpecialPeriod> placed = period.yearly() ? PlacedInYear(period, year) : period;
+            const std::optional<ForcedPeriod> placed = period.yearly() ? PlacedInYear(period, year) : period;
             if (placed) {
                 edge(placed->from);
                 edge(uint64_t(placed->to) + SecondsPerMinute);
@@ -114,7 +114,7 @@ std::string CauseText(const ScheduleDefinition& schedule, const ScheduleState& s
                          clock(period.off).c_str());
     }
     case ScheduleCause::Special: {
-        const SpecialPeriod& period = schedule.periods[state.index];
+        const ForcedPeriod& period = schedule.periods[state.index];
         return "special period " + PeriodTimeText(period.from) + " -> " + PeriodTimeText(period.to);
     }
     case ScheduleCause::NoPeriod:

@@ -14,7 +14,7 @@
 // Times are calendar seconds without zone, as the special periods hold them.
 
 #include "editors/schedule/BasicSchedule.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +22,7 @@
 
 struct ScheduleDefinition {
     BasicSchedule basic{};
-    std::vector<SpecialPeriod> periods;
+    std::vector<ForcedPeriod> periods;
 };
 
 enum class ScheduleCause : uint8_t { NoPeriod, Weekly, Special };

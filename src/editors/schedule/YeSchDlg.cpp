@@ -127,7 +127,7 @@ bool YeSchDlg::load()
             || !readDataBlockRange(4, periodRecords))
             return false;
         showBasicSchedule(UnpackBasicSchedule(block2, block3));
-        for (const SpecialPeriod& period : UnpackPeriods(periodRecords))
+        for (const ForcedPeriod& period : UnpackPeriods(periodRecords))
             addPeriodLine(period, false);
         m_loadedPeriods = size_t(m_ui->periodList->count());
     }
@@ -244,9 +244,9 @@ bool YeSchDlg::log(int)
     return writeChangeLog({lines});
 }
 
-std::vector<SpecialPeriod> YeSchDlg::listedPeriods() const
+std::vector<ForcedPeriod> YeSchDlg::listedPeriods() const
 {
-    std::vector<SpecialPeriod> periods;
+    std::vector<ForcedPeriod> periods;
     for (int line = 0; line < m_ui->periodList->count(); ++line) {
         const QListWidgetItem* item = m_ui->periodList->item(line);
         periods.push_back({item->data(PeriodFromRole).toUInt(), item->data(PeriodToRole).toUInt(),
@@ -255,7 +255,7 @@ std::vector<SpecialPeriod> YeSchDlg::listedPeriods() const
     return periods;
 }
 
-void YeSchDlg::addPeriodLine(const SpecialPeriod& period, bool select)
+void YeSchDlg::addPeriodLine(const ForcedPeriod& period, bool select)
 {
     auto* item = new QListWidgetItem(
         QString::fromStdString(PeriodLine(period, stateText(period.state).toStdString(), '\t')));
@@ -281,7 +281,7 @@ void YeSchDlg::updatePeriodButtons()
     const bool selected = !m_ui->periodList->selectedItems().isEmpty();
     m_ui->changeButton->setEnabled(selected && !viewOnly());
     m_ui->deleteButton->setEnabled(selected && !viewOnly());
-    m_ui->addButton->setEnabled(size_t(m_ui->periodList->count()) < MaxSpecialPeriods && !viewOnly());
+    m_ui->addButton->setEnabled(size_t(m_ui->periodList->count()) < MaxForcedPeriods && !viewOnly());
     m_ui->importButton->setEnabled(m_ui->addButton->isEnabled());
 }
 
@@ -292,7 +292,7 @@ void YeSchDlg::onPeriodSelected()
     if (selected.isEmpty())
         return;
     const QListWidgetItem* item = selected.first();
-    const SpecialPeriod period{item->data(PeriodFromRole).toUInt(), item->data(PeriodToRole).toUInt(),
+    const ForcedPeriod period{item->data(PeriodFromRole).toUInt(), item->data(PeriodToRole).toUInt(),
                                uint8_t(item->data(PeriodStateRole).toUInt())};
     const bool yearly = period.yearly();
     for (const auto& [seconds, edits] : {std::pair{period.from, fromEdits()}, std::pair{period.to, toEdits()}}) {
@@ -309,7 +309,7 @@ void YeSchDlg::onPeriodSelected()
     m_ui->forcedCombo->setCurrentText(stateText(period.state));
 }
 
-std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
+std::optional<ForcedPeriod> YeSchDlg::enteredPeriod(int replacing)
 {
     PeriodInput input;
     for (size_t i = 0; i < 5; ++i) {
@@ -332,10 +332,10 @@ std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
         periodEdit(result.focus)->setFocus();
         return std::nullopt;
     }
-    const std::vector<SpecialPeriod> listed = listedPeriods();
+    const std::vector<ForcedPeriod> listed = listedPeriods();
     const std::optional<size_t> skip = replacing >= 0 ? std::optional<size_t>(size_t(replacing)) : std::nullopt;
     if (const std::optional<size_t> collision = FindCollision(*result.period, listed, skip)) {
-        const SpecialPeriod& other = listed[*collision];
+        const ForcedPeriod& other = listed[*collision];
         const std::string text = StrFormat("%s '%s'.", TextById(txt::PeriodOverlaps).c_str(),
                                            PeriodLine(other, stateText(other.state).toStdString(), ' ').c_str());
         ShowMessage(QString::fromStdString(text), MB::Ok | MB::IconExclamation, this, true);
@@ -347,9 +347,9 @@ std::optional<SpecialPeriod> YeSchDlg::enteredPeriod(int replacing)
 
 void YeSchDlg::onAdd()
 {
-    if (size_t(m_ui->periodList->count()) >= MaxSpecialPeriods)
+    if (size_t(m_ui->periodList->count()) >= MaxForcedPeriods)
         return;
-    const std::optional<SpecialPeriod> period = enteredPeriod(-1);
+    const std::optional<ForcedPeriod> period = enteredPeriod(-1);
     if (!period)
         return;
     addPeriodLine(*period, false);
@@ -363,7 +363,7 @@ void YeSchDlg::onChange()
     QListWidgetItem* current = m_ui->periodList->currentItem();
     if (!current || !current->isSelected())
         return;
-    const std::optional<SpecialPeriod> period = enteredPeriod(m_ui->periodList->row(current));
+    const std::optional<ForcedPeriod> period = enteredPeriod(m_ui->periodList->row(current));
     if (!period)
         return;
     delete m_ui->periodList->takeItem(m_ui->periodList->row(current));
@@ -402,7 +402,7 @@ void YeSchDlg::onImport()
     HolidayImportDlg import(*events, listedPeriods(), now, this);
     if (ui().runModal(import) != QDialog::Accepted || import.chosen().empty())
         return;
-    for (const SpecialPeriod& period : import.chosen())
+    for (const ForcedPeriod& period : import.chosen())
         addPeriodLine(period, false);
     m_periodsChanged = true;
     updatePeriodButtons();

@@ -7,7 +7,7 @@
 #include "editors/EditorDlg.h"
 #include "editors/schedule/BasicSchedule.h"
 #include "editors/schedule/ScheduleEvaluation.h"
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 
 #include <array>
 #include <memory>
@@ -53,11 +53,11 @@ private:
     std::array<CEditCtrlEx*, 5> toEdits() const;
     CEditCtrlEx* periodEdit(PeriodField field) const;
     QString stateText(uint8_t state) const;
-    std::vector<SpecialPeriod> listedPeriods() const;
-    void addPeriodLine(const SpecialPeriod& period, bool select);
+    std::vector<ForcedPeriod> listedPeriods() const;
+    void addPeriodLine(const ForcedPeriod& period, bool select);
     // The period of the From/To fields, checked against the listed ones
     // (except the line `replacing`); nothing after the message.
-    std::optional<SpecialPeriod> enteredPeriod(int replacing);
+    std::optional<ForcedPeriod> enteredPeriod(int replacing);
     void setYearly(bool yearly);
     void updatePeriodButtons();
     void onPeriodSelected();

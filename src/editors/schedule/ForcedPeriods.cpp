@@ -1,4 +1,4 @@
-#include "editors/schedule/SpecialPeriods.h"
+#include "editors/schedule/ForcedPeriods.h"
 
 #include "model/FunctionSettings.h"
 #include "model/TextIds.h"
@@ -12,13 +12,13 @@ namespace {
 
 constexpr int YearlyEventYear = 1970;
 
-bool overlap(const SpecialPeriod& a, const SpecialPeriod& b) { return a.from <= b.to && b.from <= a.to; }
+bool overlap(const ForcedPeriod& a, const ForcedPeriod& b) { return a.from <= b.to && b.from <= a.to; }
 
 } // namespace
 
-bool SpecialPeriod::yearly() const { return FromCalendarSeconds(from).year == YearlyEventYear; }
+bool ForcedPeriod::yearly() const { return FromCalendarSeconds(from).year == YearlyEventYear; }
 
-std::optional<SpecialPeriod> PlacedInYear(const SpecialPeriod& yearly, int year)
+std::optional<ForcedPeriod> PlacedInYear(const ForcedPeriod& yearly, int year)
 {
     CalendarTime from = FromCalendarSeconds(yearly.from);
     CalendarTime to = FromCalendarSeconds(yearly.to);
@@ -28,25 +28,25 @@ std::optional<SpecialPeriod> PlacedInYear(const SpecialPeriod& yearly, int year)
     const std::optional<uint32_t> toSeconds = ToCalendarSeconds(to);
     if (!fromSeconds || !toSeconds)
         return std::nullopt;
-    return SpecialPeriod{*fromSeconds, *toSeconds, yearly.state};
+    return ForcedPeriod{*fromSeconds, *toSeconds, yearly.state};
 }
 
-bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b)
+bool PeriodsCollide(const ForcedPeriod& a, const ForcedPeriod& b)
 {
     if (a.yearly() == b.yearly())
         return overlap(a, b);
-    const SpecialPeriod& yearly = a.yearly() ? a : b;
-    const SpecialPeriod& dated = a.yearly() ? b : a;
+    const ForcedPeriod& yearly = a.yearly() ? a : b;
+    const ForcedPeriod& dated = a.yearly() ? b : a;
     const int lastYear = FromCalendarSeconds(dated.to).year;
     for (int year = FromCalendarSeconds(dated.from).year; year <= lastYear; ++year) {
-        const std::optional<SpecialPeriod> placed = PlacedInYear(yearly, year);
+        const std::optional<ForcedPeriod> placed = PlacedInYear(yearly, year);
         if (placed && overlap(*placed, dated))
             return true;
     }
     return false;
 }
 
-std::optional<size_t> FindCollision(const SpecialPeriod& candidate, const std::vector<SpecialPeriod>& listed,
+std::optional<size_t> FindCollision(const ForcedPeriod& candidate, const std::vector<ForcedPeriod>& listed,
                                     std::optional<size_t> skip)
 {
     for (size_t i = 0; i < listed.size(); ++i)
@@ -55,7 +55,7 @@ std::optional<size_t> FindCollision(const SpecialPeriod& candidate, const std::v
     return std::nullopt;
 }
 
-std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText, char separator)
+std::string PeriodLine(const ForcedPeriod& period, const std::string& stateText, char separator)
 {
     const CalendarTime from = FromCalendarSeconds(period.from);
     const CalendarTime to = FromCalendarSeconds(period.to);
@@ -69,21 +69,21 @@ std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText
                      two(to.hour).c_str(), two(to.minute).c_str(), separator, separator, stateText.c_str());
 }
 
-std::string ListedPeriodLine(const SpecialPeriod& period, char separator)
+std::string ListedPeriodLine(const ForcedPeriod& period, char separator)
 {
     return PeriodLine(period, TextById(period.state == PeriodState::On ? txt::StateOn : txt::StateOff), separator);
 }
 
-void SortAsListed(std::vector<SpecialPeriod>& periods)
+void SortAsListed(std::vector<ForcedPeriod>& periods)
 {
-    std::stable_sort(periods.begin(), periods.end(), [](const SpecialPeriod& a, const SpecialPeriod& b) {
+    std::stable_sort(periods.begin(), periods.end(), [](const ForcedPeriod& a, const ForcedPeriod& b) {
         return ListedPeriodLine(a, '\t') < ListedPeriodLine(b, '\t');
     });
 }
 
-std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records)
+std::vector<ForcedPeriod> UnpackPeriods(const std::vector<McdefRecord>& records)
 {
-    std::vector<SpecialPeriod> periods;
+    std::vector<ForcedPeriod> periods;
     for (size_t r = 0; r < records.size() && r < MaxPeriodRecords; ++r)
         for (const PeriodEntry& entry : ReadPeriodEntries(records[r]))
             if (entry.state != PeriodState::Deleted)
@@ -91,9 +91,9 @@ std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records
     return periods;
 }
 
-std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<SpecialPeriod>& periods, size_t loadedCount)
+std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<ForcedPeriod>& periods, size_t loadedCount)
 {
-    const size_t total = std::min(std::max(loadedCount, periods.size()), MaxSpecialPeriods);
+    const size_t total = std::min(std::max(loadedCount, periods.size()), MaxForcedPeriods);
     std::vector<McdefRecord> records;
     for (size_t first = 0; first < total; first += PeriodsPerRecord) {
         std::vector<PeriodEntry> entries;
@@ -134,5 +134,5 @@ PeriodInputResult PeriodFromInput(const PeriodInput& input, uint8_t state)
     const std::optional<uint32_t> toSeconds = ToCalendarSeconds(to);
     if (!fromSeconds || !toSeconds || *fromSeconds >= *toSeconds)
         return refuse(txt::ToAfterFrom, PeriodField::FromYear);
-    return {SpecialPeriod{*fromSeconds, *toSeconds, state}, 0, PeriodField::FromYear};
+    return {ForcedPeriod{*fromSeconds, *toSeconds, state}, 0, PeriodField::FromYear};
 }

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-struct SpecialPeriod {
+struct ForcedPeriod {
     uint32_t from = 0;   // seconds since 1970 of the calendar date and time, no zone
     uint32_t to = 0;
     uint8_t state = 0;   // 0 Off, 1 On
 
     bool yearly() const;
-    bool operator==(const SpecialPeriod&) const = default;
+    bool operator==(const ForcedPeriod&) const = default;
 };
 
 namespace PeriodState {
@@ -28,35 +28,35 @@ constexpr uint8_t On = 1;
 constexpr uint8_t Deleted = 255;
 } // namespace PeriodState
 
-constexpr size_t MaxSpecialPeriods = 30;
+constexpr size_t MaxForcedPeriods = 30;
 constexpr size_t PeriodsPerRecord = 10;
-constexpr size_t MaxPeriodRecords = MaxSpecialPeriods / PeriodsPerRecord;
+constexpr size_t MaxPeriodRecords = MaxForcedPeriods / PeriodsPerRecord;
 
 // A yearly event placed into `year`; nothing when its day does not exist then.
-std::optional<SpecialPeriod> PlacedInYear(const SpecialPeriod& yearly, int year);
+std::optional<ForcedPeriod> PlacedInYear(const ForcedPeriod& yearly, int year);
 
 // Two periods collide when each starts no later than the other ends. A yearly
 // event against a dated period is tested in every year the dated one touches.
-bool PeriodsCollide(const SpecialPeriod& a, const SpecialPeriod& b);
+bool PeriodsCollide(const ForcedPeriod& a, const ForcedPeriod& b);
 // The first listed period that collides with `candidate`, skipping `skip`.
-std::optional<size_t> FindCollision(const SpecialPeriod& candidate, const std::vector<SpecialPeriod>& listed,
+std::optional<size_t> FindCollision(const ForcedPeriod& candidate, const std::vector<ForcedPeriod>& listed,
                                     std::optional<size_t> skip = std::nullopt);
 
 // "YYYY.MM.DD<s>HH:MM<s>-><s>YYYY.MM.DD<s>HH:MM<s>-<s>State", with `separator`
 // between the columns (a tab in the list, a blank in messages).
-std::string PeriodLine(const SpecialPeriod& period, const std::string& stateText, char separator);
+std::string PeriodLine(const ForcedPeriod& period, const std::string& stateText, char separator);
 
 // The line of a period with its state's text ("Off" or "On").
-std::string ListedPeriodLine(const SpecialPeriod& period, char separator);
+std::string ListedPeriodLine(const ForcedPeriod& period, char separator);
 // In the order of the editor's list, which is sorted by its lines.
-void SortAsListed(std::vector<SpecialPeriod>& periods);
+void SortAsListed(std::vector<ForcedPeriod>& periods);
 
 // The periods of the period records in order, deleted entries skipped.
-std::vector<SpecialPeriod> UnpackPeriods(const std::vector<McdefRecord>& records);
+std::vector<ForcedPeriod> UnpackPeriods(const std::vector<McdefRecord>& records);
 // The period records of function `number` for `periods`: as many entries as
 // the larger of `loadedCount` and the list, the ones beyond the list deleted,
 // ten to a record.
-std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<SpecialPeriod>& periods, size_t loadedCount);
+std::vector<McdefRecord> PackPeriods(uint8_t number, const std::vector<ForcedPeriod>& periods, size_t loadedCount);
 
 // What the operator typed into the ten From/To fields, year, month, day,
 // hour, minute each; an empty field is nothing.
@@ -69,7 +69,7 @@ enum class PeriodField { FromYear, FromMonth, FromDay, FromHour, FromMinute, ToY
 
 // A period from typed fields, or the message (text id) and the field to focus.
 struct PeriodInputResult {
-    std::optional<SpecialPeriod> period;
+    std::optional<ForcedPeriod> period;
     uint16_t messageId = 0;
     PeriodField focus = PeriodField::FromYear;
 };
