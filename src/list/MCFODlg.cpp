@@ -241,7 +241,7 @@ void MCFODlg::onExport()
         ShowMessage(QString::fromStdString(problem), MB::Ok | MB::IconStop, this);
         return;
     }
-    m_ui->statusLabel->setText(QStringLiteral("exported to ") + *chosen);
+    showStatus(QStringLiteral("exported to ") + *chosen);
 }
 
 void MCFODlg::onImport()
@@ -274,7 +274,7 @@ void MCFODlg::onImport()
         return;
     }
     if (plan.changed.empty()) {
-        m_ui->statusLabel->setText(*chosen + QStringLiteral(": no function changed"));
+        showStatus(*chosen + QStringLiteral(": no function changed"));
         return;
     }
     ImportFunctionsDlg review(*chosen, ImportPlanLines(plan), !plan.sharedOutputs.empty(), this);
@@ -292,7 +292,7 @@ void MCFODlg::onImport()
             return;
     refreshSyncMarks();
     updateButtons();
-    m_ui->statusLabel->setText(QString::number(plan.changed.size())
+    showStatus(QString::number(plan.changed.size())
                                + QStringLiteral(" functions imported, not sent to the gateway"));
 }
 
@@ -423,8 +423,15 @@ void MCFODlg::sendToGateway(const FunctionItem& item)
     refreshSyncMarks();
     updateButtons();
     const bool sent = result == UpdateResult::Done;
-    m_ui->statusLabel->setText(QString::asprintf("%u ", item.number) + QString::fromStdString(item.name) + ": "
+    showStatus(QString::asprintf("%u ", item.number) + QString::fromStdString(item.name) + ": "
                                + QText(sent ? txt::SentToGatewayStatus : txt::NotSentToGatewayStatus));
+}
+
+void MCFODlg::showStatus(const QString& text)
+{
+    // A path may be longer than the status area: the tool tip shows it whole.
+    m_ui->statusLabel->setText(text);
+    m_ui->statusLabel->setToolTip(text);
 }
 
 void MCFODlg::closeAfterLostConnection()

@@ -72,6 +72,8 @@ private:
     void closeList();
     // Says that the connection to the gateway counts as lost, then closes the list.
     void closeAfterLostConnection();
+    // Says in the status area what the last export, import or send did.
+    void showStatus(const QString& text);
 
     std::unique_ptr<Ui::MCFODlg> m_ui;
     std::string m_gatewayAddress;

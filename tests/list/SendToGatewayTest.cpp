@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QJsonArray>
+#include <QKeyEvent>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPlainTextEdit>
@@ -228,18 +229,28 @@ TEST_F(SendToGatewayTest, ExportImportReviewAndSend)
     out.close();
     const auto before = TestHome::records(table::Mcdef);
 
-    for (const bool accept : {false, true}) {
+    // Cancel, Escape and the close box write nothing; OK writes.
+    for (const char* way : {"cancel", "escape", "close", "ok"}) {
+        SCOPED_TRACE(way);
+        const std::string how = way;
         m_script.expectOpenFile(changed);
-        m_script.expectDialog("ImportFunctionsDlg", [accept](QDialog& d) {
+        m_script.expectDialog("ImportFunctionsDlg", [how](QDialog& d) {
             d.show();
             const QString text = d.findChild<QPlainTextEdit*>("changesText")->toPlainText();
             EXPECT_EQ(text, "function 2 Night blinds: 1 change\n  name: Night covers -> Night blinds\n");
-            d.findChild<QPushButton*>(accept ? "okButton" : "cancelButton")->click();
+            if (how == "escape") {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(&d, &escape);
+            } else if (how == "close") {
+                d.close();
+            } else {
+                d.findChild<QPushButton*>(how == "ok" ? "okButton" : "cancelButton")->click();
+            }
             return d.result();
         });
         dialog.findChild<QPushButton*>("importButton")->click();
-        if (!accept) {
-            EXPECT_EQ(TestHome::records(table::Mcdef), before) << "Cancel writes nothing";
+        if (how != "ok") {
+            EXPECT_EQ(TestHome::records(table::Mcdef), before) << "nothing written";
         }
     }
     const FunctionListCtrl& list = dialog.list();
